@@ -1,0 +1,78 @@
+#include "clicommon.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <cstdio>
+
+#include "chartstore.h"
+#include "sjistext.h"
+
+namespace vorq::cli {
+
+Args parseArgs(const QStringList &args, const QSet<QString> &valueOptions, const QSet<QString> &flagOptions) {
+    Args out;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString &a = args.at(i);
+        if (!a.startsWith(QLatin1String("--")) || a == QLatin1String("--")) {
+            out.positional.append(a);
+            continue;
+        }
+        QString name = a.mid(2);
+        QString value;
+        bool inlineValue = false;
+        if (const qsizetype eq = name.indexOf(QLatin1Char('=')); eq >= 0) {
+            value = name.mid(eq + 1);
+            name.truncate(eq);
+            inlineValue = true;
+        }
+        if (valueOptions.contains(name)) {
+            if (!inlineValue) {
+                if (i + 1 >= args.size()) throw UsageError(QStringLiteral("option --%1 needs a value").arg(name));
+                value = args.at(++i);
+            }
+            out.values.insert(name, value);
+        } else if (flagOptions.contains(name) && !inlineValue) {
+            out.flags.insert(name);
+        } else {
+            throw UsageError(QStringLiteral("unknown option --%1").arg(name));
+        }
+    }
+    return out;
+}
+
+QDate parseDate(const QString &text) {
+    QDate d = QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
+    if (d.isValid()) return d;
+    QByteArray bytes;
+    if (sjis::tryFromUnicode(text, &bytes)) {
+        if (auto fromLabel = dateFromLabel(bytes)) return *fromLabel;
+    }
+    throw UsageError(QStringLiteral("not a date (YYYY-MM-DD or a date label): %1").arg(text));
+}
+
+void writeRaw(const QByteArray &bytes) {
+    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
+}
+
+void writeText(const QByteArray &sjisText, bool sjis) {
+    writeRaw(sjis ? sjisText : sjis::toUnicode(sjisText).toUtf8());
+}
+
+void printError(const QString &message) {
+    const QByteArray utf8 = message.toUtf8();
+    std::fwrite(utf8.constData(), 1, static_cast<size_t>(utf8.size()), stderr);
+    std::fputc('\n', stderr);
+}
+
+QByteArray readInput(const QString &fileName) {
+    if (!fileName.isEmpty()) return sjis::readFile(fileName);
+    QFile in;
+    if (!in.open(stdin, QIODevice::ReadOnly)) throw FileError(QStringLiteral("cannot read standard input"));
+    return in.readAll();
+}
+
+QByteArray programFolder() {
+    return sjis::fromUnicode(QCoreApplication::applicationDirPath() + QLatin1Char('/'));
+}
+
+}  // namespace vorq::cli

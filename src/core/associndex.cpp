@@ -1,0 +1,3 @@
+#include "associndex.h"
+
+namespace vorq {}

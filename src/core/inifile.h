@@ -1,0 +1,2 @@
+#pragma once
+// Ini files and the layered settings store.

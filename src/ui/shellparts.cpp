@@ -1,0 +1,1 @@
+#include "shellparts.h"

@@ -1,0 +1,9 @@
+#pragma once
+// Test helpers: Shift-JIS literals from UTF-8 source text, temp folders.
+#include <QByteArray>
+#include <QString>
+
+#include "sjistext.h"
+
+inline QByteArray sj(const char *utf8) { return vorq::sjis::fromUnicode(QString::fromUtf8(utf8)); }
+inline QString u8(const char *utf8) { return QString::fromUtf8(utf8); }

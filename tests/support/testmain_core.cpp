@@ -1,0 +1,12 @@
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+
+#include "sjistext.h"
+
+int main(int argc, char **argv) {
+    QCoreApplication app(argc, argv);
+    vorq::sjis::ensureCodec();
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
