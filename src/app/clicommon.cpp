@@ -27,7 +27,8 @@ Args parseArgs(const QStringList &args, const QSet<QString> &valueOptions, const
         }
         if (valueOptions.contains(name)) {
             if (!inlineValue) {
-                if (i + 1 >= args.size()) throw UsageError(QStringLiteral("option --%1 needs a value").arg(name));
+                if (i + 1 >= args.size())
+                    throw UsageError(QStringLiteral("option --%1 needs a value").arg(name));
                 value = args.at(++i);
             }
             out.values.insert(name, value);

@@ -14,7 +14,8 @@ struct Command {
 };
 
 const Command kCommands[] = {
-    {"dates", cmdDates, "dates --data DIR [--from D] [--to D] [--hide-no-data] [--today YYYY-MM-DD] [--sjis]"},
+    {"dates", cmdDates,
+     "dates --data DIR [--from D] [--to D] [--hide-no-data] [--today YYYY-MM-DD] [--sjis]"},
     {"load", cmdLoad, "load --data DIR [--from D] [--to D] [--today YYYY-MM-DD] [--sjis]"},
     {"detect", cmdDetect, "detect [FILE]"},
     {"convert", cmdConvert, "convert [--to sjis|euc|jis] [FILE]"},
@@ -27,7 +28,8 @@ const Command kCommands[] = {
 void usage(FILE *to) {
     std::fprintf(to, "usage: vorq COMMAND [OPTIONS]\n\ncommands:\n");
     for (const Command &c : kCommands) std::fprintf(to, "  vorq %s\n", c.synopsis);
-    std::fprintf(to, "\nD is a date label (yyyy年mm月dd日) or YYYY-MM-DD. Text output is UTF-8 unless --sjis.\n");
+    std::fprintf(to,
+                 "\nD is a date label (yyyy年mm月dd日) or YYYY-MM-DD. Text output is UTF-8 unless --sjis.\n");
 }
 
 }  // namespace

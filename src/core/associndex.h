@@ -10,7 +10,7 @@ namespace vorq {
 class ChartStore;
 
 struct AssociationEntry {
-    QByteArray key;     // yyyymmdd + "%3.3d" rank
+    QByteArray key;  // yyyymmdd + "%3.3d" rank
     QByteArray file;
     QByteArray method;  // empty means "open"
     friend bool operator==(const AssociationEntry &, const AssociationEntry &) = default;

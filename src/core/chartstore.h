@@ -37,12 +37,12 @@ struct ChartTab {
 };
 
 // ---- dates -------------------------------------------------------------
-QDate firstBroadcastDate();                          // 1995-04-08
-QByteArray dateLabel(const QDate &d);                // yyyy年mm月dd日 (Shift-JIS)
-QByteArray dateLabelFromTag(int yyyymmdd);           // "%4.4d年%2.2d月%2.2d日"
+QDate firstBroadcastDate();                                   // 1995-04-08
+QByteArray dateLabel(const QDate &d);                         // yyyy年mm月dd日 (Shift-JIS)
+QByteArray dateLabelFromTag(int yyyymmdd);                    // "%4.4d年%2.2d月%2.2d日"
 std::optional<QDate> dateFromLabel(const QByteArray &label);  // by layout
-QByteArray dateKey(const QDate &d);                  // "yyyymmdd"
-int dateTag(const QDate &d);                         // yyyymmdd as integer
+QByteArray dateKey(const QDate &d);                           // "yyyymmdd"
+int dateTag(const QDate &d);                                  // yyyymmdd as integer
 
 // The 11-character key of a chart slot: tag followed by "%3.3d" of the rank.
 // Throws ConvertError when the rank is not an integer.
@@ -76,7 +76,7 @@ public:
     virtual void loading(const QByteArray &label) { Q_UNUSED(label); }  // "読み込み中 : " + label
     virtual void tableAdded(int index) { Q_UNUSED(index); }
     virtual void progress(int percent) { Q_UNUSED(percent); }
-    virtual void yield() {}                                           // let pending events run
+    virtual void yield() {}  // let pending events run
     virtual bool stopRequested() { return false; }
 };
 

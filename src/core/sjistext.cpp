@@ -23,8 +23,9 @@ void ensureCodec() {
     QStringDecoder dec(kCodecName);
     QStringEncoder enc(kCodecName);
     if (!dec.isValid() || !enc.isValid())
-        throw EncodingError(QStringLiteral("The Shift-JIS codec \"windows-31j\" is not available "
-                                           "(Qt was built without ICU)."));
+        throw EncodingError(
+            QStringLiteral("The Shift-JIS codec \"windows-31j\" is not available "
+                           "(Qt was built without ICU)."));
     // Guard against a codec that is present but not CP932.
     const QString probe = dec.decode(QByteArray("\x81\x60\x82\xa0", 4));
     if (probe != QString(QChar(0xFF5E)) + QChar(0x3042))
@@ -98,10 +99,10 @@ QByteArray readFile(const QString &fileName, qint64 maxBytes) {
     if (!f.open(QIODevice::ReadOnly))
         throw FileError(QStringLiteral("ファイル %1 を開けません: %2").arg(fileName, f.errorString()));
     if (f.size() > maxBytes)
-        throw FileError(QStringLiteral("ファイル %1 は大きすぎます (%2 バイト)。").arg(fileName).arg(f.size()));
+        throw FileError(
+            QStringLiteral("ファイル %1 は大きすぎます (%2 バイト)。").arg(fileName).arg(f.size()));
     QByteArray data = f.read(maxBytes + 1);
-    if (data.size() > maxBytes)
-        throw FileError(QStringLiteral("ファイル %1 は大きすぎます。").arg(fileName));
+    if (data.size() > maxBytes) throw FileError(QStringLiteral("ファイル %1 は大きすぎます。").arg(fileName));
     if (f.error() != QFileDevice::NoError)
         throw FileError(QStringLiteral("ファイル %1 を読み込めません: %2").arg(fileName, f.errorString()));
     return data;

@@ -33,7 +33,8 @@ TForm2::TForm2(QWidget *parent) : QDialog(parent) {
         *edits[i] = new QLineEdit(this);
         (*edits[i])->setObjectName(QStringLiteral("Edit%1").arg(i + 1));
     }
-    QPushButton **buttons[] = {&Button1, &Button2, &Button3, &Button4, &Button5, &Button6, &Button7, &Button8};
+    QPushButton **buttons[] = {&Button1, &Button2, &Button3, &Button4,
+                               &Button5, &Button6, &Button7, &Button8};
     for (int i = 0; i < 8; ++i) {
         *buttons[i] = new QPushButton(this);
         (*buttons[i])->setObjectName(QStringLiteral("Button%1").arg(i + 1));

@@ -17,8 +17,9 @@ class Prompter {
 public:
     virtual ~Prompter() = default;
     // A message box; returns the button pressed.
-    virtual QMessageBox::StandardButton message(QWidget *parent, QMessageBox::Icon icon, const QString &caption,
-                                                const QString &text, QMessageBox::StandardButtons buttons,
+    virtual QMessageBox::StandardButton message(QWidget *parent, QMessageBox::Icon icon,
+                                                const QString &caption, const QString &text,
+                                                QMessageBox::StandardButtons buttons,
                                                 QMessageBox::StandardButton defaultButton) = 0;
     // The top-level error box for an error that ended a command.
     virtual void error(QWidget *parent, const QString &text) = 0;
