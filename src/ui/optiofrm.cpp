@@ -1,5 +1,12 @@
 #include "optiofrm.h"
 
+#include <QSet>
+#include <QStandardPaths>
+
+#include "appenv.h"
+#include "chartstore.h"
+#include "sjistext.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -51,3 +58,29 @@ TForm2::TForm2(QWidget *parent) : QDialog(parent) {
 }
 
 TForm2::~TForm2() = default;
+
+void TForm2::LoadSettings(const QStringList &arguments) {
+    Q_UNUSED(arguments);
+    using namespace vorq;
+    // Until settings are stored: the data folder is the user settings folder.
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+                     QStringLiteral("/Brelon/vorqview/");
+    Edit4->setText(folder);
+    RadioButton1->setChecked(true);
+    const QList<QByteArray> notFound =
+        readNotFoundList(sjis::fromUnicode(Edit4->text()), env::programFolder());
+    const QSet<QByteArray> nf(notFound.begin(), notFound.end());
+    ComboBox1->clear();
+    ComboBox2->clear();
+    for (const QDate &d : broadcastCalendar(env::today(), nf)) {
+        const QString label = sjis::toUnicode(dateLabel(d));
+        ComboBox1->addItem(label);
+        ComboBox2->addItem(label);
+    }
+    ComboBox1->setCurrentIndex(0);
+    ComboBox2->setCurrentIndex(ComboBox2->count() - 1);
+}
+
+void TForm2::SaveSettings() {}
+
+void TForm2::ShowOptions() {}

@@ -37,6 +37,15 @@ public:
 
     void setHost(vorq::OptionsHost *host) { m_host = host; }
 
+    // Loads every setting into the controls (first show of the main window),
+    // fills both date lists from the broadcast calendar and applies the
+    // command-line switches (arguments without the program name).
+    void LoadSettings(const QStringList &arguments);
+    // Saves every setting (main window close).
+    void SaveSettings();
+    // The main window's "Option" button.
+    void ShowOptions();
+
     // Controls, named as the configuration keys refer to them.
     QTabWidget *PageControl1 = nullptr;
     QRadioButton *RadioButton1 = nullptr;
