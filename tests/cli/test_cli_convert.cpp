@@ -47,13 +47,15 @@ TEST(CliConvert, DetectPrintsTheCodeKind) {
 
 TEST(CliConvert, ConvertWritesRawBytes) {
     EXPECT_EQ(runVorq({QStringLiteral("convert")}, "\x1b$B0!\x1b(B").out, QByteArray("\x88\x9f"));
-    EXPECT_EQ(runVorq({QStringLiteral("convert"), QStringLiteral("--to"), QStringLiteral("euc")}, "\x1b$B0!").out,
-              QByteArray("\xb0\xa1"));
+    EXPECT_EQ(
+        runVorq({QStringLiteral("convert"), QStringLiteral("--to"), QStringLiteral("euc")}, "\x1b$B0!").out,
+        QByteArray("\xb0\xa1"));
     EXPECT_EQ(runVorq({QStringLiteral("convert"), QStringLiteral("--to=jis")}, "\x82\xa0\xb6\xde").out,
               QByteArray("\x1b$B$\"%,"));
     const QByteArray binary("a\0b\x82\xa0", 5);
     EXPECT_EQ(runVorq({QStringLiteral("convert")}, binary).out, binary);
-    EXPECT_EQ(runVorq({QStringLiteral("convert"), QStringLiteral("--to"), QStringLiteral("utf8")}, "x").status, 2);
+    EXPECT_EQ(
+        runVorq({QStringLiteral("convert"), QStringLiteral("--to"), QStringLiteral("utf8")}, "x").status, 2);
 }
 
 TEST(CliConvert, ParsePrintsEveryRowTabSeparated) {
@@ -66,6 +68,7 @@ TEST(CliConvert, ParsePrintsEveryRowTabSeparated) {
               QByteArray("Rank\tTitle\tArtist\n1\t") + sj("曲名 A\tXあ\n"));
     // An empty skip string is allowed: the first table of the page is read.
     const QByteArray two = "<table><tr><td>9.</td><td>-</td><td>T</td><td>A</td></tr></table>" + kPage;
-    EXPECT_EQ(runVorq({QStringLiteral("parse"), QStringLiteral("--skip"), QString()}, two).out, QByteArray("9\tT\tA\n"));
+    EXPECT_EQ(runVorq({QStringLiteral("parse"), QStringLiteral("--skip"), QString()}, two).out,
+              QByteArray("9\tT\tA\n"));
     EXPECT_EQ(runVorq({QStringLiteral("parse")}, QByteArray()).out, QByteArray("\n"));
 }

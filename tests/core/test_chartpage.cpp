@@ -7,149 +7,13 @@
 
 #include "chartpage.h"
 #include "sjtest.h"
+#include "test_chartpage_literal.h"
 
 using namespace vorq;
 
 namespace {
 
 const QByteArray kSkip("<!-- / NO1 -->");
-
-// ------------------------------------------------------------ the oracle
-// Literal reading of the algorithm: 1-based positions, copies of the
-// remaining text at every step, searches from the start every time.
-namespace literal {
-
-constexpr qsizetype kMax = std::numeric_limits<int>::max();
-
-qsizetype pos(const QByteArray &sub, const QByteArray &s) { return sub.isEmpty() ? 0 : s.indexOf(sub) + 1; }
-
-QByteArray copy(const QByteArray &s, qsizetype index, qsizetype count) {
-    if (index < 1) index = 1;
-    if (count <= 0 || index > s.size()) return {};
-    return s.mid(index - 1, std::min(count, s.size() - index + 1));
-}
-
-QByteArray extractSpan(const QByteArray &text, const QByteArray &open, const QByteArray &close) {
-    const qsizetype o = pos(open.toLower(), text.toLower());
-    if (o == 0) return text;
-    const QByteArray rest = copy(text, o, kMax);
-    const qsizetype c = pos(close.toLower(), rest.toLower());
-    if (c == 0) return rest;
-    return copy(rest, 1, c + close.size() - 1);
-}
-
-qsizetype spanEnd(const QByteArray &text, const QByteArray &open, const QByteArray &close) {
-    const QByteArray lt = text.toLower();
-    if (pos(open.toLower(), lt) == 0 || pos(close.toLower(), lt) == 0) return 0;
-    const QByteArray span = extractSpan(text, open, close);
-    return pos(span, text) + span.size() - 1;
-}
-
-QByteArray replaceAll(const QByteArray &s, const QByteArray &pattern, bool ignoreCase) {
-    QByteArray searchStr = ignoreCase ? s.toLower() : s;
-    const QByteArray patt = ignoreCase ? pattern.toLower() : pattern;
-    QByteArray newStr = s, result;
-    while (!searchStr.isEmpty()) {
-        const qsizetype offset = pos(patt, searchStr);
-        if (offset == 0) {
-            result += newStr;
-            break;
-        }
-        result += copy(newStr, 1, offset - 1);
-        newStr = copy(newStr, offset + pattern.size(), kMax);
-        searchStr = copy(searchStr, offset + patt.size(), kMax);
-    }
-    return result;
-}
-
-QByteArray trim(const QByteArray &s) {
-    qsizetype b = 0, e = s.size();
-    while (b < e && uchar(s[b]) <= 32) ++b;
-    while (e > b && uchar(s[e - 1]) <= 32) --e;
-    return s.mid(b, e - b);
-}
-
-// A dense grid with the string grid's shape rules.
-struct Grid {
-    int cols = 1, rows = 2;
-    QList<QList<QByteArray>> cells = QList<QList<QByteArray>>(1, QList<QByteArray>(2));  // [col][row]
-    void enlarge(int c, int r) {
-        if (c > cols) {
-            cells.resize(c, QList<QByteArray>(rows));
-            cols = c;
-        }
-        if (r > rows) {
-            for (auto &col : cells) col.resize(r);
-            rows = r;
-        }
-    }
-};
-
-Grid parse(QByteArray P, const QByteArray &S, bool editData) {
-    Grid g;
-    if (!S.isEmpty() && pos(S, P) > 0) P = copy(P, pos(S, P) + S.size(), kMax);
-    const qsizetype p = S.isEmpty() ? 0 : pos(S, P);
-    P = copy(P, p + S.size(), kMax);
-    QByteArray T = extractSpan(P, "<table", "</table>");
-    int r = 0;
-    while (spanEnd(T, "<tr", "</tr>") > 0) {
-        QByteArray R = extractSpan(T, "<tr", "</tr>");
-        const qsizetype e = spanEnd(T, "<tr", "</tr>");
-        int k = 0;
-        while (spanEnd(R, "<td", "</td>") > 0) {
-            QByteArray X = extractSpan(R, "<td", "</td>");
-            const qsizetype f = spanEnd(R, "<td", "</td>");
-            X = replaceAll(X, "\r\n", false);
-            X = replaceAll(X, "\t", false);
-            X = replaceAll(X, "<br>", true);
-            const qsizetype a = spanEnd(X, "<td", ">");
-            X = copy(X, a + 1, X.size() - 5 - a);
-            const qsizetype b = spanEnd(X, "<img", ">");
-            X = copy(X, b + 1, kMax);
-            if (pos("<a ", X.toLower()) > 0) {
-                const qsizetype d = spanEnd(X, "<a ", ">");
-                X = copy(X, d + 1, X.size() - 4 - d);
-            }
-            X = trim(X);
-            g.enlarge(k + 1, r + 1);
-            g.cells[k][r] = X;
-            R = copy(R, f + 1, kMax);
-            ++k;
-        }
-        T = copy(T, e + 1, kMax);
-        bool any = false;
-        // A row past the grid's end reads as empty cells.
-        for (int c = 0; c < g.cols && r < g.rows; ++c) any = any || !g.cells[c][r].isEmpty();
-        if (any) ++r;
-    }
-    bool lastEmpty = true;
-    for (int c = 0; c < g.cols; ++c) lastEmpty = lastEmpty && g.cells[c][g.rows - 1].isEmpty();
-    if (lastEmpty) {
-        --g.rows;
-        for (auto &col : g.cells) col.resize(g.rows);
-    }
-    if (g.cols >= 3)
-        for (int row = 0; row < g.rows; ++row)
-            for (int c = 2; c < g.cols; ++c) g.cells[c - 1][row] = g.cells[c][row];
-    for (int row = 0; row < g.rows; ++row) g.cells[g.cols - 1][row].clear();
-    if (g.cols > 1) {
-        --g.cols;
-        g.cells.resize(g.cols);
-    }
-    for (int row = 0; row < g.rows; ++row) {
-        const qsizetype dot = pos(".", g.cells[0][row]);
-        if (dot > 0) g.cells[0][row] = copy(g.cells[0][row], 1, dot - 1);
-    }
-    if (editData) {
-        if (g.cols > 1)
-            for (int row = 0; row < g.rows; ++row) g.cells[1][row] = sjis::normalizeTitle(g.cells[1][row]);
-        if (g.cols > 2)
-            for (int row = 0; row < g.rows; ++row) g.cells[2][row] = sjis::normalizeArtist(g.cells[2][row]);
-    }
-    return g;
-}
-
-}  // namespace literal
 
 ResultGrid parse(const QByteArray &page, const QByteArray &skip = kSkip, bool editData = true) {
     ResultGrid g;
@@ -175,14 +39,16 @@ std::string dump(const literal::Grid &g) {
 }
 
 QByteArray chartPage(int songs) {
-    QByteArray p = "<html><head><title>VORQ</title></head><body>\r\n<table><tr><td>menu</td></tr></table>\r\n" +
-                   kSkip + "\r\n<p>this week</p>\r\n<table border=1>\r\n" +
-                   sj("<tr><th>順位</th><th></th><th>曲名</th><th>アーティスト</th></tr>\r\n"
-                      "<tr><td>順位</td><td>前回</td><td>曲名</td><td>アーティスト</td></tr>\r\n");
+    QByteArray p =
+        "<html><head><title>VORQ</title></head><body>\r\n<table><tr><td>menu</td></tr></table>\r\n" + kSkip +
+        "\r\n<p>this week</p>\r\n<table border=1>\r\n" +
+        sj("<tr><th>順位</th><th></th><th>曲名</th><th>アーティスト</th></tr>\r\n"
+           "<tr><td>順位</td><td>前回</td><td>曲名</td><td>アーティスト</td></tr>\r\n");
     for (int i = 1; i <= songs; ++i) {
-        p += "<tr>\r\n<TD ALIGN=right>" + QByteArray::number(i) + ".</TD>\r\n<td><img src=\"up.gif\"></td>\r\n" +
-             "<td><a href=\"song" + QByteArray::number(i) + ".html\">" + sj("曲　ＮＯ") + QByteArray::number(i) +
-             "</a></td>\r\n<td>" + sj("歌手 ") + QByteArray::number(i) + "<br>" + sj("ｂａｎｄ") + "</td>\r\n</tr>\r\n";
+        p += "<tr>\r\n<TD ALIGN=right>" + QByteArray::number(i) +
+             ".</TD>\r\n<td><img src=\"up.gif\"></td>\r\n" + "<td><a href=\"song" + QByteArray::number(i) +
+             ".html\">" + sj("曲　ＮＯ") + QByteArray::number(i) + "</a></td>\r\n<td>" + sj("歌手 ") +
+             QByteArray::number(i) + "<br>" + sj("ｂａｎｄ") + "</td>\r\n</tr>\r\n";
     }
     return p + "</table>\r\n<!-- footer --></body></html>\r\n";
 }
@@ -228,23 +94,28 @@ TEST(ChartPage, SkipStringIsCutTwice) {
 }
 
 TEST(ChartPage, CellsLoseOnlyTheFixedPieces) {
-    auto row = [](const QByteArray &tr) { return parse(kSkip + "0123456789abc<table>" + tr + "</table>").row(0); };
+    auto row = [](const QByteArray &tr) {
+        return parse(kSkip + "0123456789abc<table>" + tr + "</table>").row(0);
+    };
     EXPECT_EQ(row("<tr><td>1.</td><td><img src=x.gif></td><td><a href=y>Song</a></td><td>Artist  </td></tr>"),
               QList<QByteArray>({"1", "Song", "Artist"}));
     EXPECT_EQ(row(sj("<tr><td>1</td><td></td><td>Ａ<br>Ｂ</td><td>x</td></tr>")).at(1), QByteArray("AB"));
     EXPECT_EQ(row("<tr><TD ALIGN=right>12.</TD><td>x</td></tr>").at(0), QByteArray("12"));
-    EXPECT_EQ(row("<tr><td>1</td><td></td><td>Tom &amp; Jerry</td></tr>").at(1), QByteArray("Tom &amp; Jerry"));
-    EXPECT_EQ(row("<tr><td>1</td><td></td><td>a<br/>b<BR>c\r\nd\te\rf</td></tr>").at(1), QByteArray("a<br/>bcde\rf"));
+    EXPECT_EQ(row("<tr><td>1</td><td></td><td>Tom &amp; Jerry</td></tr>").at(1),
+              QByteArray("Tom &amp; Jerry"));
+    EXPECT_EQ(row("<tr><td>1</td><td></td><td>a<br/>b<BR>c\r\nd\te\rf</td></tr>").at(1),
+              QByteArray("a<br/>bcde\rf"));
     // Text in front of an image goes with it; a link not at the very end
     // loses its last four characters anyway.
     EXPECT_EQ(row("<tr><td>1</td><td></td><td>new <img src=n.gif> Song</td></tr>").at(1), QByteArray("Song"));
-    EXPECT_EQ(row("<tr><td>1</td><td></td><td><a href=y>Song</a> (live)</td></tr>").at(1), QByteArray("Song</a> (l"));
+    EXPECT_EQ(row("<tr><td>1</td><td></td><td><a href=y>Song</a> (live)</td></tr>").at(1),
+              QByteArray("Song</a> (l"));
     EXPECT_EQ(row("<tr><td>1</td><td></td><td><b>Song</b></td></tr>").at(1), QByteArray("<b>Song</b>"));
 }
 
 TEST(ChartPage, RowsWithoutTextLeaveNoTrace) {
     const QByteArray page = kSkip + "0123456789abc<table>" +
-                            "<tr><th>Rank</th><th>Title</th></tr>"                       // header cells only
+                            "<tr><th>Rank</th><th>Title</th></tr>"  // header cells only
                             "<tr><td>Rank</td><td>-</td><td>Title</td><td>Artist</td></tr>"  // becomes row 0
                             "<tr><td> </td><td></td><td></td><td><img src=s.gif></td><td></td></tr>"  // empty
                             "<tr><td>1.</td><td>-</td><td>S</td><td>A</td></tr></table>";
@@ -294,12 +165,56 @@ TEST(ResultGrid, KeepsItsShapeRules) {
 namespace {
 
 const QList<QByteArray> &vocabulary() {
-    static const QList<QByteArray> v = {
-        "<table>", "</table>", "<TABLE border=1>", "<tr>", "</tr>", "<TR>", "</TR >", "<td>", "</td>",
-        "<TD ALIGN=right>", "<th>", "</th>", "<img src=x.gif>", "<IMG", "<a href=y>", "<A HREF=z>", "</a>",
-        "<a ", "<br>", "<BR>", "<br/>", "\r\n", "\r", "\n", "\t", " ", "  ", "1.", "12.", ".", "Song", "x",
-        ">", "<", "<td", "</td", "<tr", "<t", "</", "&amp;", kSkip, "<!--", sj("Ａｂ１"), sj("　"), sj("曲名"),
-        sj("ｱｰﾃｨｽﾄ"), QByteArray("\x82", 1), QByteArray("\0", 1), "\x01", "\xff"};
+    static const QList<QByteArray> v = {"<table>",
+                                        "</table>",
+                                        "<TABLE border=1>",
+                                        "<tr>",
+                                        "</tr>",
+                                        "<TR>",
+                                        "</TR >",
+                                        "<td>",
+                                        "</td>",
+                                        "<TD ALIGN=right>",
+                                        "<th>",
+                                        "</th>",
+                                        "<img src=x.gif>",
+                                        "<IMG",
+                                        "<a href=y>",
+                                        "<A HREF=z>",
+                                        "</a>",
+                                        "<a ",
+                                        "<br>",
+                                        "<BR>",
+                                        "<br/>",
+                                        "\r\n",
+                                        "\r",
+                                        "\n",
+                                        "\t",
+                                        " ",
+                                        "  ",
+                                        "1.",
+                                        "12.",
+                                        ".",
+                                        "Song",
+                                        "x",
+                                        ">",
+                                        "<",
+                                        "<td",
+                                        "</td",
+                                        "<tr",
+                                        "<t",
+                                        "</",
+                                        "&amp;",
+                                        kSkip,
+                                        "<!--",
+                                        sj("Ａｂ１"),
+                                        sj("　"),
+                                        sj("曲名"),
+                                        sj("ｱｰﾃｨｽﾄ"),
+                                        QByteArray("\x82", 1),
+                                        QByteArray("\0", 1),
+                                        "\x01",
+                                        "\xff"};
     return v;
 }
 
@@ -328,8 +243,8 @@ QByteArray mutate(QByteArray p, QRandomGenerator &rng) {
 void expectSameAsLiteral(const QByteArray &page, const QByteArray &skip, bool edit) {
     const ResultGrid fast = parse(page, skip, edit);
     const literal::Grid slow = literal::parse(page, skip, edit);
-    ASSERT_EQ(dump(fast), dump(slow)) << "page: " << page.toPercentEncoding().toStdString()
-                                      << "\nskip: " << skip.toStdString();
+    ASSERT_EQ(dump(fast), dump(slow))
+        << "page: " << page.toPercentEncoding().toStdString() << "\nskip: " << skip.toStdString();
 }
 
 }  // namespace
@@ -341,7 +256,8 @@ TEST(ChartPageDifferential, SpansAgreeWithTheLiteralDefinition) {
         const QByteArray text = randomPage(rng, 12);
         const QByteArray &open = markers.at(rng.bounded(int(markers.size())));
         const QByteArray &close = markers.at(rng.bounded(int(markers.size())));
-        ASSERT_EQ(ExtractSpan(text, open, close), literal::extractSpan(text, open, close)) << text.toStdString();
+        ASSERT_EQ(ExtractSpan(text, open, close), literal::extractSpan(text, open, close))
+            << text.toStdString();
         ASSERT_EQ(SpanEnd(text, open, close), literal::spanEnd(text, open, close)) << text.toStdString();
     }
 }
@@ -367,7 +283,8 @@ TEST(ChartPageDifferential, HostileShapesMatchTheLiteralParser) {
     // split at the very end.
     expectSameAsLiteral(QByteArray("0123456789abc") + QByteArray("<tr><td>a").repeated(300) + "</td></tr",
                         kSkip, true);
-    expectSameAsLiteral(QByteArray("</tr>0123456789abc") + QByteArray("<tr><td>a").repeated(300), kSkip, true);
+    expectSameAsLiteral(QByteArray("</tr>0123456789abc") + QByteArray("<tr><td>a").repeated(300), kSkip,
+                        true);
     expectSameAsLiteral("0123456789abc<tr>" + QByteArray("<td>").repeated(500) + "</td></tr>", kSkip, true);
     expectSameAsLiteral("0123456789abc" + QByteArray("<tr><td>x</td><td></td></tr>").repeated(200) +
                             QByteArray("<tr>") + QByteArray("<td></td>").repeated(300) + "</tr>",

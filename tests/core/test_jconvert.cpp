@@ -26,20 +26,22 @@ const QByteArray kEscJ("\x1b(J");
 TEST(DetectCodeKind, DecidesEachEncodingAtTheFirstTellingByte) {
     EXPECT_EQ(DetectCodeKind(b("plain ascii text")), 0);
     EXPECT_EQ(DetectCodeKind(b("")), 0);
-    EXPECT_EQ(DetectCodeKind(b("abc\x82\xa0xyz")), 5);          // Shift-JIS hiragana
-    EXPECT_EQ(DetectCodeKind(b("abc\xa4\xa2\xa4\xa4 ")), 6);    // EUC hiragana only: undecided
-    EXPECT_EQ(DetectCodeKind(b("abc\xb0\xf5 ")), 4);            // EUC kanji, second byte 0xF5
+    EXPECT_EQ(DetectCodeKind(b("abc\x82\xa0xyz")), 5);        // Shift-JIS hiragana
+    EXPECT_EQ(DetectCodeKind(b("abc\xa4\xa2\xa4\xa4 ")), 6);  // EUC hiragana only: undecided
+    EXPECT_EQ(DetectCodeKind(b("abc\xb0\xf5 ")), 4);          // EUC kanji, second byte 0xF5
     EXPECT_EQ(DetectCodeKind(b("a\x1b$B0!\x1b(Bz")), 2);
     EXPECT_EQ(DetectCodeKind(b("a\x1b$@0!\x1b(Jz")), 3);
-    EXPECT_EQ(DetectCodeKind(b("a\x1b(Jxyz")), 0);              // ESC ( tells nothing
-    EXPECT_EQ(DetectCodeKind(b("a\xf5\xa1 ")), 4);              // lead 240..254
-    EXPECT_EQ(DetectCodeKind(b("a\x8e\xb6 ")), 6);              // SS2 + katakana
+    EXPECT_EQ(DetectCodeKind(b("a\x1b(Jxyz")), 0);  // ESC ( tells nothing
+    EXPECT_EQ(DetectCodeKind(b("a\xf5\xa1 ")), 4);  // lead 240..254
+    EXPECT_EQ(DetectCodeKind(b("a\x8e\xb6 ")), 6);  // SS2 + katakana
     EXPECT_EQ(DetectCodeKind(b("a\x8e\x40 ")), 5);
     EXPECT_EQ(DetectCodeKind(b("a\xe0\x40 ")), 5);
     EXPECT_EQ(DetectCodeKind(b("a\xe0\xfd ")), 4);
     EXPECT_EQ(DetectCodeKind(b("a\xe0\xa1 ")), 6);
-    EXPECT_EQ(DetectCodeKind(b("a\xb0" "A ")), 5);              // katakana then ASCII: Shift-JIS
-    EXPECT_EQ(DetectCodeKind(b("a\x80\xa0 ")), 0);              // 128 and 160 tell nothing
+    EXPECT_EQ(DetectCodeKind(b("a\xb0"
+                               "A ")),
+              5);                                   // katakana then ASCII: Shift-JIS
+    EXPECT_EQ(DetectCodeKind(b("a\x80\xa0 ")), 0);  // 128 and 160 tell nothing
     // Stops at the first decisive byte: later evidence is ignored.
     EXPECT_EQ(DetectCodeKind(b("\x82\xa0\xb0\xf5")), 5);
 }
@@ -72,15 +74,21 @@ TEST(DetectCodeKind, LastByteAndTheZeroAfterTheEnd) {
 TEST(DetectCodeKind, LookAheadUsesTheBound156) {
     // After a katakana-range byte and a 224..239 byte, 157..159 do not
     // decide Shift-JIS; 156 does.
-    EXPECT_EQ(DetectCodeKind(b("\xb0\xe0\x9d" "A ")), 6);
-    EXPECT_EQ(DetectCodeKind(b("\xb0\xe0\x9f" "A ")), 6);
-    EXPECT_EQ(DetectCodeKind(b("\xb0\xe0\x9c" "A ")), 5);
+    EXPECT_EQ(DetectCodeKind(b("\xb0\xe0\x9d"
+                               "A ")),
+              6);
+    EXPECT_EQ(DetectCodeKind(b("\xb0\xe0\x9f"
+                               "A ")),
+              6);
+    EXPECT_EQ(DetectCodeKind(b("\xb0\xe0\x9c"
+                               "A ")),
+              5);
     EXPECT_EQ(DetectCodeKind(b("\xb0\xe0\xc0\xfe ")), 4);
 }
 
 TEST(ConvertJapanese, LeavesUndecidedBinaryAndSameKindTextsAlone) {
-    for (const QByteArray &s : {b("ascii only"), b("\xa4\xa2\xa4\xa4 "), b("ab\x05\x82\xa0z", 6),
-                                b("abc\x82\xa0xyz")})
+    for (const QByteArray &s :
+         {b("ascii only"), b("\xa4\xa2\xa4\xa4 "), b("ab\x05\x82\xa0z", 6), b("abc\x82\xa0xyz")})
         EXPECT_EQ(ConvertJapanese(s, 5), s);
     EXPECT_EQ(ConvertJapanese(b("abc\xb0\xf5 "), 4), b("abc\xb0\xf5 "));
     EXPECT_EQ(ConvertJapanese(b("a\x1b$@0!"), 2), b("a\x1b$@0!"));  // kind 3 to JIS: unchanged
@@ -93,7 +101,8 @@ TEST(ConvertJapanese, LeavesUndecidedBinaryAndSameKindTextsAlone) {
 TEST(ConvertJapanese, JisInput) {
     EXPECT_EQ(ConvertJapanese(b("\x1b$B0!\x1b(B"), 5), b("\x88\x9f"));
     EXPECT_EQ(ConvertJapanese(b("\x1b$B0!\x1b(B"), 4), b("\xb0\xa1"));
-    EXPECT_EQ(ConvertJapanese(b("a\x1b$@$\"\x1b(Jb"), 5), b("a\x82\xa0" "b"));
+    EXPECT_EQ(ConvertJapanese(b("a\x1b$@$\"\x1b(Jb"), 5), b("a\x82\xa0"
+                                                            "b"));
     // Line ends inside two-byte mode are paired like anything else.
     EXPECT_EQ(ConvertJapanese(b("\x1b$B$\"\r\n"), 5), b("\x82\xa0\x77\x29"));
     // JIS to EUC-JP sets the top bit of 33..126 only, byte by byte.
@@ -109,7 +118,8 @@ TEST(ConvertJapanese, EucInput) {
     EXPECT_EQ(ConvertJapanese(b("\xb0\xf5\x8e\xb6"), 5), b("\x88\xf3\xb6"));
     EXPECT_EQ(ConvertJapanese(b("\xb0\xf5\x8e", 3), 5), QByteArray("\x88\xf3\x00", 3));
     // To JIS: escapes around the kanji, ESC ( J back, none at the end.
-    EXPECT_EQ(ConvertJapanese(b("a\xb0\xf5\nb\xb0\xf5"), 2), b("a") + kEscB + "0u" + kEscJ + "\nb" + kEscB + "0u");
+    EXPECT_EQ(ConvertJapanese(b("a\xb0\xf5\nb\xb0\xf5"), 2),
+              b("a") + kEscB + "0u" + kEscJ + "\nb" + kEscB + "0u");
     EXPECT_EQ(ConvertJapanese(b("\xb0\xf5\x8e\xb6\x8e\xde\x8e\xca\x8e\xdf"), 2), kEscB + "0u%,%Q");
 }
 
@@ -126,7 +136,9 @@ TEST(ConvertJapanese, SjisInput) {
 TEST(ConvertJapanese, OutputStaysWithinFiveTimesTheInput) {
     // Alternating katakana and ASCII is the worst case for JIS output.
     QByteArray s("\x82\xa0");
-    for (int i = 0; i < 1000; ++i) s += "\xb1" "a";
+    for (int i = 0; i < 1000; ++i)
+        s += "\xb1"
+             "a";
     const QByteArray out = ConvertJapanese(s, 2);
     EXPECT_EQ(out.size(), 5 + (2 + 3 + 1) + 999 * (3 + 2 + 3 + 1));
     EXPECT_LE(out.size(), 5 * s.size() + 8);
@@ -191,5 +203,5 @@ TEST(HalfKanaToJis, MalformedSs2GivesTheGetaMark) {
     qsizetype pos = 0;
     EXPECT_EQ(HalfKanaToJisEuc(b("\x8e\x10"), pos), std::make_pair(uchar(0x22), uchar(0x2E)));
     EXPECT_EQ(pos, 2);
-    EXPECT_EQ(ConvertJapanese(b("\xb0\xf5\x8e"), 2), kEscB + "0u\"."); // SS2 at the end: 0 is no katakana
+    EXPECT_EQ(ConvertJapanese(b("\xb0\xf5\x8e"), 2), kEscB + "0u\".");  // SS2 at the end: 0 is no katakana
 }

@@ -40,7 +40,8 @@ QByteArray run(const QString &program, const QStringList &args, const QByteArray
 }
 
 QByteArray iconv(const char *from, const char *to, const QByteArray &in, bool dropInvalid = false) {
-    QStringList args{QStringLiteral("-f"), QString::fromLatin1(from), QStringLiteral("-t"), QString::fromLatin1(to)};
+    QStringList args{QStringLiteral("-f"), QString::fromLatin1(from), QStringLiteral("-t"),
+                     QString::fromLatin1(to)};
     if (dropInvalid) args.prepend(QStringLiteral("-c"));
     return run(QStringLiteral("iconv"), args, in);
 }
@@ -132,13 +133,17 @@ TEST(JconvertDifferential, EveryJisX0208CharacterAgreesWithIconv) {
 TEST(JconvertDifferential, EveryJisX0208CharacterAgreesWithNkfAndUconv) {
     const QByteArray euc = allJisX0208AsEuc();
     const QByteArray sjis = ConvertJapanese(euc, 5);
-    EXPECT_EQ(sjis, run(QStringLiteral("nkf"), {QStringLiteral("-x"), QStringLiteral("-E"), QStringLiteral("-s")}, euc));
-    EXPECT_EQ(ConvertJapanese(sjis, 4),
-              run(QStringLiteral("nkf"), {QStringLiteral("-x"), QStringLiteral("-S"), QStringLiteral("-e")}, sjis));
+    EXPECT_EQ(sjis, run(QStringLiteral("nkf"),
+                        {QStringLiteral("-x"), QStringLiteral("-E"), QStringLiteral("-s")}, euc));
+    EXPECT_EQ(
+        ConvertJapanese(sjis, 4),
+        run(QStringLiteral("nkf"), {QStringLiteral("-x"), QStringLiteral("-S"), QStringLiteral("-e")}, sjis));
     EXPECT_EQ(ConvertJapanese(sjis, 2),
-              asOurJis(run(QStringLiteral("nkf"), {QStringLiteral("-x"), QStringLiteral("-S"), QStringLiteral("-j")}, sjis)));
+              asOurJis(run(QStringLiteral("nkf"),
+                           {QStringLiteral("-x"), QStringLiteral("-S"), QStringLiteral("-j")}, sjis)));
     EXPECT_EQ(sjis, run(QStringLiteral("uconv"),
-                        {QStringLiteral("-f"), QStringLiteral("EUC-JP"), QStringLiteral("-t"), QStringLiteral("Shift_JIS")},
+                        {QStringLiteral("-f"), QStringLiteral("EUC-JP"), QStringLiteral("-t"),
+                         QStringLiteral("Shift_JIS")},
                         euc));
 }
 
@@ -153,7 +158,8 @@ TEST(JconvertDifferential, HalfWidthKatakanaAgreesWithNkfAndIconv) {
     EXPECT_EQ(ConvertJapanese(sjis, 4), euc);
     ASSERT_EQ(DetectCodeKind(euc), 4);
     EXPECT_EQ(ConvertJapanese(euc, 5), sjis);
-    const QByteArray nkfJis = asOurJis(run(QStringLiteral("nkf"), {QStringLiteral("-S"), QStringLiteral("-j")}, sjis));
+    const QByteArray nkfJis =
+        asOurJis(run(QStringLiteral("nkf"), {QStringLiteral("-S"), QStringLiteral("-j")}, sjis));
     EXPECT_EQ(ConvertJapanese(sjis, 2), nkfJis);
     EXPECT_EQ(ConvertJapanese(euc, 2), nkfJis);
 }
@@ -163,7 +169,8 @@ TEST(JconvertDifferential, RealJapaneseTextAgreesWithIconv) {
     QList<QPair<std::string, QByteArray>> sources{{"prose", QByteArray(kProse)}};
     const QDir man(QStringLiteral("/usr/share/man/ja/man1"));
     for (const QString &f : man.entryList({QStringLiteral("*.gz")}, QDir::Files, QDir::Name))
-        sources.append({f.toStdString(), run(QStringLiteral("gzip"), {QStringLiteral("-dc"), man.filePath(f)}, {})});
+        sources.append(
+            {f.toStdString(), run(QStringLiteral("gzip"), {QStringLiteral("-dc"), man.filePath(f)}, {})});
     int compared = 0;
     for (const auto &[name, utf8] : sources) {
         // Keep what ISO-2022-JP can hold, so that all three hold the same text.
