@@ -541,9 +541,14 @@ void TForm1::fullLoad() {
     repaint();
     FreezeGuard freeze(this);
     m_loading = true;
-    ScopeExit done([this] {
+    const int before = tabCount();
+    ScopeExit done([this, before] {
         m_loading = false;
         syncPages();
+        if (tabCount() > before) {
+            setActiveTab(tabCount() - 1);
+            syncDateListSelection();
+        }
         ensureCurrentView();
         selectionFeedback();
     });
@@ -553,7 +558,7 @@ void TForm1::fullLoad() {
 }
 
 // Brings the pages in line with the store's tables: a page per table, the
-// newest one active.
+// last one added active.
 void TForm1::syncPages() {
     const int tables = static_cast<int>(m_store.tabs.size());
     int count = PageControl1->count();
@@ -572,7 +577,11 @@ void TForm1::syncPages() {
         PageControl1->addWidget(sheet);
         m_models.append(nullptr);
         noteCaption(t.caption, +1);
-        setActiveTab(k);
+    }
+    // Each new page becomes the active one; a full load passes through
+    // them all, so only the last is shown when it ends.
+    if (count < tables && !m_loading) {
+        setActiveTab(tables - 1);
         syncDateListSelection();
     }
 }
