@@ -298,6 +298,8 @@ TForm1::TForm1(QWidget *parent) : QMainWindow(parent) {
     setFont(mainFont());
     setAcceptDrops(true);
     buildLayout();
+    // The size the window returns to when it is no longer maximised.
+    resize(1024, 700);
 }
 
 TForm1::~TForm1() = default;
@@ -388,6 +390,7 @@ void TForm1::buildLayout() {
 
     auto group = [this](QLabel *imgL, QLabel *label, QLabel *imgR, std::initializer_list<QWidget *> ws) {
         auto *box = new QVBoxLayout;
+        box->addStretch();
         auto *head = new QHBoxLayout;
         head->addWidget(imgL);
         head->addWidget(label);
@@ -405,6 +408,7 @@ void TForm1::buildLayout() {
     auto *listMaker = new QVBoxLayout;
     listMaker->addStretch();
     listMaker->addWidget(BitBtn6);
+    BitBtn6->setMinimumWidth(96);
     bottom->addLayout(listMaker);
     bottom->addLayout(group(Image1, Label1, Image2, {Button6, Button7, BitBtn5}));
     bottom->addLayout(group(Image3, Label2, Image4, {BitBtn1, BitBtn4, Button1}));
