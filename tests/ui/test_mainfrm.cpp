@@ -21,6 +21,7 @@
 #include <memory>
 
 #include "appenv.h"
+#include "errors.h"
 #include "fakeshell.h"
 #include "mainfrm.h"
 #include "optiofrm.h"
@@ -282,6 +283,24 @@ TEST_F(MainWindowTest, DateMenuActivatesLoadedDatesAndOffersImportOtherwise) {
     form->Save1->trigger();
     EXPECT_EQ(form->activeTab(), 1);
     EXPECT_EQ(lb->currentRow(), 0);
+}
+
+TEST_F(MainWindowTest, AnAddedChartBecomesTheActivePageAndIsSelected) {
+    prepareFolder();
+    start();
+    const int k = form->addChartTable(QStringLiteral("19950513.txt"), form->tabCount(), chartLines(2, "N"));
+    EXPECT_EQ(k, 2);
+    ASSERT_EQ(form->tabCount(), 3);
+    EXPECT_EQ(form->activeTab(), 2);
+    EXPECT_EQ(form->tabSheet(2)->objectName(), QStringLiteral("TabSheet3"));
+    EXPECT_EQ(listLabel(form->ListBox1->currentRow()), u8("1995年05月13日"));
+    EXPECT_TRUE(form->dateHasData(form->ListBox1->currentRow()));
+
+    // A bad line adds no page and leaves the active one alone.
+    EXPECT_THROW(form->addChartTable(QStringLiteral("19950506.txt"), form->tabCount(), {"x\tbad\tbad"}),
+                 ConvertError);
+    EXPECT_EQ(form->tabCount(), 3);
+    EXPECT_EQ(form->activeTab(), 2);
 }
 
 TEST_F(MainWindowTest, HideNoDataKeepsOnlyLoadedDates) {
