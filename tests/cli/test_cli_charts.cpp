@@ -42,21 +42,24 @@ protected:
 }  // namespace
 
 TEST_F(CliCharts, DatesListsTheCalendarRangeLessNotFound) {
-    const VorqRun r = runVorq({QStringLiteral("dates"), QStringLiteral("--data"), data, QStringLiteral("--today"),
-                        QStringLiteral("1995-05-07")});
+    const VorqRun r = runVorq({QStringLiteral("dates"), QStringLiteral("--data"), data,
+                               QStringLiteral("--today"), QStringLiteral("1995-05-07")});
     EXPECT_EQ(r.status, 0) << r.err.constData();
-    EXPECT_EQ(QString::fromUtf8(r.out), u8("1995年04月08日\n1995年04月15日\n1995年04月29日\n1995年05月06日\n"));
+    EXPECT_EQ(QString::fromUtf8(r.out),
+              u8("1995年04月08日\n1995年04月15日\n1995年04月29日\n1995年05月06日\n"));
 
-    const VorqRun hidden = runVorq({QStringLiteral("dates"), QStringLiteral("--data"), data, QStringLiteral("--today"),
-                             QStringLiteral("1995-05-07"), QStringLiteral("--hide-no-data"), QStringLiteral("--from"),
-                             u8("1995年04月15日"), QStringLiteral("--sjis")});
+    const VorqRun hidden =
+        runVorq({QStringLiteral("dates"), QStringLiteral("--data"), data, QStringLiteral("--today"),
+                 QStringLiteral("1995-05-07"), QStringLiteral("--hide-no-data"), QStringLiteral("--from"),
+                 u8("1995年04月15日"), QStringLiteral("--sjis")});
     EXPECT_EQ(hidden.status, 0) << hidden.err.constData();
     EXPECT_EQ(hidden.out, sj("1995年04月15日\n"));
 }
 
 TEST_F(CliCharts, LoadPrintsEveryRowInTabOrder) {
-    const VorqRun r = runVorq({QStringLiteral("load"), QStringLiteral("--data"), data, QStringLiteral("--today"),
-                        QStringLiteral("1995-05-07"), QStringLiteral("--to"), QStringLiteral("1995-04-29")});
+    const VorqRun r =
+        runVorq({QStringLiteral("load"), QStringLiteral("--data"), data, QStringLiteral("--today"),
+                 QStringLiteral("1995-05-07"), QStringLiteral("--to"), QStringLiteral("1995-04-29")});
     EXPECT_EQ(r.status, 0) << r.err.constData();
     EXPECT_EQ(QString::fromUtf8(r.out), u8("1995年04月15日\t1\tX\tY\t\t\n"
                                            "1995年04月08日\t1\tABC\t山田太郎\thttp://e.example/\tprint\n"
@@ -65,20 +68,22 @@ TEST_F(CliCharts, LoadPrintsEveryRowInTabOrder) {
 
 TEST_F(CliCharts, BadLinePrintsWhatLoadedBeforeAndFails) {
     write("19950408.txt", "1\tA\tB\r\nnot a rank\tT\tA\r\n");
-    const VorqRun r =
-        runVorq({QStringLiteral("load"), QStringLiteral("--data"), data, QStringLiteral("--today"), QStringLiteral("1995-05-07")});
+    const VorqRun r = runVorq({QStringLiteral("load"), QStringLiteral("--data"), data,
+                               QStringLiteral("--today"), QStringLiteral("1995-05-07")});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(QString::fromUtf8(r.out), u8("1995年04月15日\t1\tX\tY\t\t\n"));
-    EXPECT_TRUE(QString::fromUtf8(r.err).contains(u8("'not a rank' は有効な整数ではありません。"))) << r.err.constData();
+    EXPECT_TRUE(QString::fromUtf8(r.err).contains(u8("'not a rank' は有効な整数ではありません。")))
+        << r.err.constData();
 }
 
 TEST_F(CliCharts, UsageAndFolderErrors) {
     EXPECT_EQ(runVorq({QStringLiteral("load")}).status, 2);
     EXPECT_EQ(runVorq({QStringLiteral("dates"), QStringLiteral("--data"), data, QStringLiteral("--from"),
-                    QStringLiteral("yesterday")})
+                       QStringLiteral("yesterday")})
                   .status,
               2);
-    const VorqRun missing = runVorq({QStringLiteral("load"), QStringLiteral("--data"), data + QStringLiteral("/nope")});
+    const VorqRun missing =
+        runVorq({QStringLiteral("load"), QStringLiteral("--data"), data + QStringLiteral("/nope")});
     EXPECT_EQ(missing.status, 1);
     EXPECT_FALSE(missing.err.isEmpty());
 }

@@ -48,10 +48,11 @@ protected:
 
     void SetUp() override {
         store.dataFolder = sjis::fromUnicode(dir.path() + QLatin1Char('/'));
-        sjis::saveFile(idxPath(), "19950422001\t/not/loaded.mp3\t\r\n"
-                                  "19950415001\t/old/one.mp3\t\r\n"
-                                  "hand written line\r\n"
-                                  "19950408003\tC:\\win\\path.txt\tprint\r\n");
+        sjis::saveFile(idxPath(),
+                       "19950422001\t/not/loaded.mp3\t\r\n"
+                       "19950415001\t/old/one.mp3\t\r\n"
+                       "hand written line\r\n"
+                       "19950408003\tC:\\win\\path.txt\tprint\r\n");
         store.associations.read(idxPath());
         store.addChartTable(QStringLiteral("19950415.txt"), 0, {"1\tA\tB", "02\tC\tD"});
         store.addChartTable(QStringLiteral("19950408.txt"), 1, {"1\tE\tF", "2\tG\tH", "3\tI\tJ"});
@@ -100,7 +101,8 @@ TEST_F(IndexSave, ReadOnlyFolderReportsTheErrorAndLosesNothing) {
     if (!writable) {
         EXPECT_THROW(saveIndex(store), FileError);
     }
-    QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QFile::setPermissions(dir.path(),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     EXPECT_EQ(sjis::readFile(idxPath()), before);
     // The rows keep the change, so a later save can still write it.
     EXPECT_EQ(store.tabs[0].rows[0].file, QByteArray("/changed.mp3"));

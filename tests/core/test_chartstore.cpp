@@ -64,14 +64,16 @@ TEST(ChartDates, DateListStaysOnTheWeeklyGridAndHidesDatesWithoutData) {
     // An end date off the grid: the last listed date is the last grid date not after it.
     const auto list = buildDateList(QDate(1995, 4, 8), QDate(1995, 4, 28), {sj("1995年04月15日")}, false, {});
     EXPECT_EQ(list, (QList<QByteArray>{sj("1995年04月08日"), sj("1995年04月22日")}));
-    const auto hidden = buildDateList(QDate(1995, 4, 8), QDate(1995, 4, 29), {}, true, {sj("1995年04月22日")});
+    const auto hidden =
+        buildDateList(QDate(1995, 4, 8), QDate(1995, 4, 29), {}, true, {sj("1995年04月22日")});
     EXPECT_EQ(hidden, QList<QByteArray>{sj("1995年04月22日")});
     EXPECT_TRUE(buildDateList(QDate(1995, 4, 15), QDate(1995, 4, 8), {}, false, {}).isEmpty());
 }
 
 TEST_F(ChartStoreTest, NotFoundListMergesTheProgramFolderCopy) {
     QTemporaryDir prog;
-    sjis::saveLines(prog.filePath(QStringLiteral("notfound.txt")), {sj("1995年04月22日"), sj("1995年04月08日")});
+    sjis::saveLines(prog.filePath(QStringLiteral("notfound.txt")),
+                    {sj("1995年04月22日"), sj("1995年04月08日")});
     write("notfound.txt", sj("1995年04月15日\r\n1995年04月08日\r\n"));
     const QByteArray progFolder = sjis::fromUnicode(prog.path() + QLatin1Char('/'));
     EXPECT_EQ(readNotFoundList(store.dataFolder, progFolder),
@@ -229,7 +231,8 @@ QList<ChartTab> literalLoad(const QString &folder, const QByteArray &startName, 
             e.rank = line.left(t1);
             e.title = sjis::normalizeTitle(rest.left(t2));
             e.artist = sjis::normalizeArtist(rest.mid(t2 + 1));
-            const QByteArray key = QByteArray::number(tab.tag) + QByteArray::number(e.rank.toInt()).rightJustified(3, '0');
+            const QByteArray key =
+                QByteArray::number(tab.tag) + QByteArray::number(e.rank.toInt()).rightJustified(3, '0');
             for (const AssociationEntry &a : table) {
                 if (a.key == key) {
                     e.file = a.file;
@@ -246,7 +249,8 @@ QList<ChartTab> literalLoad(const QString &folder, const QByteArray &startName, 
 }  // namespace
 
 TEST_F(ChartStoreTest, FullLoadMatchesTheLiteralAlgorithmOnAGeneratedHistory) {
-    const auto stats = bench::generateHistory(dir.path(), {.today = QDate(1996, 3, 1), .seed = 7, .rowsPerWeek = 40});
+    const auto stats =
+        bench::generateHistory(dir.path(), {.today = QDate(1996, 3, 1), .seed = 7, .rowsPerWeek = 40});
     ASSERT_GT(stats.charts, 40);
     // Duplicate keys and odd lines: the first entry of a key must win.
     QList<QByteArray> idx = sjis::readLines(path("file.idx"));

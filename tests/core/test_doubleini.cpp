@@ -105,8 +105,9 @@ TEST_F(DoubleIniTest, RestrictedCopyWritesToAGuidFolderWhereTheStagedFileStillWi
         firstPath = ini.writeablePath();
     }
     const QString rel = sjis::path(firstPath.mid(userFolder().size()));
-    EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\{[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}\\}/"
-                                                  "vorqview\\.ini$"))
+    EXPECT_TRUE(QRegularExpression(
+                    QStringLiteral("^\\{[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}\\}/"
+                                   "vorqview\\.ini$"))
                     .match(rel)
                     .hasMatch())
         << rel.toStdString();

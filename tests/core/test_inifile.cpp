@@ -44,7 +44,7 @@ TEST(IniFormat, ReadsSectionsEntriesAndValuesAsWritten) {
         "[web]\r\n"  // the same section again continues it
         "Port=80\r\n");
     EXPECT_EQ(ini.ReadString("WEB", "url_home", "d"), " http://a/?x=1 ");  // no trimming, first "=" splits
-    EXPECT_EQ(ini.ReadString("Web", "Empty", "d"), "");                     // present and empty: not the default
+    EXPECT_EQ(ini.ReadString("Web", "Empty", "d"), "");  // present and empty: not the default
     EXPECT_EQ(ini.ReadString("Web", "Missing", "d"), "d");
     EXPECT_EQ(ini.ReadString("Web", "Port", "d"), "80");
     EXPECT_EQ(ini.ReadString("", "orphan", "d"), "d");
@@ -58,14 +58,15 @@ TEST(IniFormat, WritesInPlaceAppendsKeysAndSectionsWithCrLf) {
     ini.WriteString("a", "K1", "one");  // replaced in place, name kept
     ini.WriteString("A", "k3", "3");    // end of its section
     ini.WriteString("C", "z", "");      // new section at the end
-    EXPECT_EQ(ini.content(), QByteArray("[A]\r\nk1=one\r\nk2=2\r\nk3=3\r\n\r\n[B]\r\nx=y\r\n\r\n[C]\r\nz=\r\n\r\n"));
+    EXPECT_EQ(ini.content(),
+              QByteArray("[A]\r\nk1=one\r\nk2=2\r\nk3=3\r\n\r\n[B]\r\nx=y\r\n\r\n[C]\r\nz=\r\n\r\n"));
     // What is written reads back the same.
     EXPECT_EQ(parsed(ini.content()).content(), ini.content());
 }
 
 TEST(IniFormat, AcceptsCrLfAndMixedLineEndsAndNoFinalNewline) {
-    for (const QByteArray &text : {QByteArray("[S]\ra=1\rb=2"), QByteArray("[S]\na=1\r\nb=2\r"),
-                                   QByteArray("[S]\r\na=1\nb=2\n")}) {
+    for (const QByteArray &text :
+         {QByteArray("[S]\ra=1\rb=2"), QByteArray("[S]\na=1\r\nb=2\r"), QByteArray("[S]\r\na=1\nb=2\n")}) {
         TMemIniFile ini = parsed(text);
         EXPECT_EQ(ini.ReadString("S", "a", ""), "1") << text.toHex().constData();
         EXPECT_EQ(ini.ReadString("S", "b", ""), "2") << text.toHex().constData();

@@ -9,7 +9,8 @@ using options::DateRole;
 
 TEST(StoredDate, ExactLabelElseNearestInsideTheRange) {
     QList<QByteArray> labels;
-    for (const QDate d : {QDate(2001, 4, 7), QDate(2001, 4, 21), QDate(2001, 4, 28)}) labels.append(dateLabel(d));
+    for (const QDate d : {QDate(2001, 4, 7), QDate(2001, 4, 21), QDate(2001, 4, 28)})
+        labels.append(dateLabel(d));
     const QByteArray removed = dateLabel(QDate(2001, 4, 14));  // now in notfound.txt
     EXPECT_EQ(options::storedDateIndex(labels, labels[2], DateRole::Start), 2);
     EXPECT_EQ(options::storedDateIndex(labels, removed, DateRole::Start), 1);  // tie: the later
