@@ -11,14 +11,16 @@ namespace {
 const QByteArray kSkip("<!-- / NO1 -->");
 
 QByteArray chartPage(int songs) {
-    QByteArray p = "<html><head><title>VORQ</title></head><body>\r\n" + kSkip +
-                   "\r\n<p>this week's ranking</p>\r\n<table border=1 width=100%>\r\n" +
-                   vorq::sjis::lit("<tr><td>順位</td><td>前回</td><td>曲名</td><td>アーティスト</td></tr>\r\n");
+    QByteArray p =
+        "<html><head><title>VORQ</title></head><body>\r\n" + kSkip +
+        "\r\n<p>this week's ranking</p>\r\n<table border=1 width=100%>\r\n" +
+        vorq::sjis::lit("<tr><td>順位</td><td>前回</td><td>曲名</td><td>アーティスト</td></tr>\r\n");
     for (int i = 1; i <= songs; ++i) {
-        p += "<tr>\r\n<TD ALIGN=right>" + QByteArray::number(i) + ".</TD>\r\n<td><img src=\"up.gif\"></td>\r\n" +
-             "<td><a href=\"song" + QByteArray::number(i) + ".html\">" + vorq::sjis::lit("曲名　ＮＯ") +
-             QByteArray::number(i) + "</a></td>\r\n<td>" + vorq::sjis::lit("アーティスト ") +
-             QByteArray::number(i) + "<br>" + vorq::sjis::lit("ｂａｎｄ") + "</td>\r\n</tr>\r\n";
+        p += "<tr>\r\n<TD ALIGN=right>" + QByteArray::number(i) +
+             ".</TD>\r\n<td><img src=\"up.gif\"></td>\r\n" + "<td><a href=\"song" + QByteArray::number(i) +
+             ".html\">" + vorq::sjis::lit("曲名　ＮＯ") + QByteArray::number(i) + "</a></td>\r\n<td>" +
+             vorq::sjis::lit("アーティスト ") + QByteArray::number(i) + "<br>" + vorq::sjis::lit("ｂａｎｄ") +
+             "</td>\r\n</tr>\r\n";
     }
     return p + "</table>\r\n</body></html>\r\n";
 }
@@ -45,7 +47,8 @@ QByteArray hostile(int kind) {
             return kSkip + "0123456789abc" + "<table><tr>" + filled("<td>a</td>", k8MB / 4) + "</tr>" +
                    filled("<tr><td>b</td></tr>", k8MB * 3 / 4) + "</table>";
         default:  // markers only in the last bytes, close in front of open
-            return kSkip + "0123456789abc" + "</tr></td>" + QByteArray(k8MB, 'x') + "<table><tr><td>1.</td><td>2";
+            return kSkip + "0123456789abc" + "</tr></td>" + QByteArray(k8MB, 'x') +
+                   "<table><tr><td>1.</td><td>2";
     }
 }
 

@@ -36,7 +36,8 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size) {
     const QByteArray &close = markers[(data[0] >> 5) & 3];
     if (page.size() <= 4096) {
         if (vorq::SpanEnd(page, open, close) != vorq::literal::spanEnd(page, open, close)) std::abort();
-        if (vorq::ExtractSpan(page, open, close) != vorq::literal::extractSpan(page, open, close)) std::abort();
+        if (vorq::ExtractSpan(page, open, close) != vorq::literal::extractSpan(page, open, close))
+            std::abort();
     }
     return 0;
 }

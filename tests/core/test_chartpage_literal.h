@@ -14,7 +14,9 @@ namespace vorq::literal {
 
 constexpr qsizetype kMax = std::numeric_limits<int>::max();
 
-inline qsizetype pos(const QByteArray &sub, const QByteArray &s) { return sub.isEmpty() ? 0 : s.indexOf(sub) + 1; }
+inline qsizetype pos(const QByteArray &sub, const QByteArray &s) {
+    return sub.isEmpty() ? 0 : s.indexOf(sub) + 1;
+}
 
 inline QByteArray copy(const QByteArray &s, qsizetype index, qsizetype count) {
     if (index < 1) index = 1;
