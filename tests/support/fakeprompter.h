@@ -29,7 +29,8 @@ public:
         asked << caption;
         return {};
     }
-    QString saveFile(QWidget *, const QString &caption, const QString &, const QString &, const QString &) override {
+    QString saveFile(QWidget *, const QString &caption, const QString &, const QString &,
+                     const QString &) override {
         asked << caption;
         return QString();
     }

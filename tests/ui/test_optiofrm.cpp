@@ -60,9 +60,11 @@ void writeBytes(const QByteArray &path, const QByteArray &data) {
 QMap<QString, QString> stateOf(TForm2 &f) {
     QMap<QString, QString> out;
     for (QWidget *w : f.findChildren<QWidget *>()) {
-        static const QRegularExpression control(QStringLiteral("^(CheckBox|RadioButton|Edit|ComboBox|Button|Label)\\d+$"));
+        static const QRegularExpression control(
+            QStringLiteral("^(CheckBox|RadioButton|Edit|ComboBox|Button|Label)\\d+$"));
         if (!control.match(w->objectName()).hasMatch()) continue;
-        QString s = QStringLiteral("en=%1 hid=%2").arg(!w->testAttribute(Qt::WA_ForceDisabled)).arg(w->isHidden());
+        QString s =
+            QStringLiteral("en=%1 hid=%2").arg(!w->testAttribute(Qt::WA_ForceDisabled)).arg(w->isHidden());
         if (auto *b = qobject_cast<QAbstractButton *>(w)) s += QStringLiteral(" chk=%1").arg(b->isChecked());
         if (auto *e = qobject_cast<QLineEdit *>(w)) s += QStringLiteral(" text=") + e->text();
         if (auto *c = qobject_cast<QComboBox *>(w)) s += QStringLiteral(" idx=%1").arg(c->currentIndex());
@@ -141,9 +143,9 @@ TEST_F(OptionsDialogTest, FirstStartThenExitWritesTheLocatorAndEveryKey) {
     EXPECT_EQ(locatorFile.ReadString(root + "prog/", "WriteMode", ""), "0");
     EXPECT_EQ(locatorFile.ReadString(root + "prog/", "IniPathWriteable", ""), beside());
     TMemIniFile settings(beside());
-    const QList<QPair<QByteArray, int>> expected = {{"OutputList", 6}, {"Playlist", 5}, {"Display", 3},
-                                                    {"AssociateFile", 6}, {"ImportData", 11}, {"AutoRun", 3},
-                                                    {"Web", 7}};
+    const QList<QPair<QByteArray, int>> expected = {
+        {"OutputList", 6},  {"Playlist", 5}, {"Display", 3}, {"AssociateFile", 6},
+        {"ImportData", 11}, {"AutoRun", 3},  {"Web", 7}};
     QList<QByteArray> sections;
     settings.ReadSections(sections);
     ASSERT_EQ(sections.size(), expected.size());
@@ -198,13 +200,15 @@ TEST_F(OptionsDialogTest, LoadsAPreparedFileInNormalMode) {
 }
 
 TEST_F(OptionsDialogTest, RestrictedCopyShowsThreePagesAndSavesOnlyItsKeys) {
-    writeBytes(beside(), "[Restrictions]\r\nWriteMode=1\r\n[Web]\r\nURL_Home=ignored\r\n[OutputList]\r\nDate=0\r\n");
+    writeBytes(beside(),
+               "[Restrictions]\r\nWriteMode=1\r\n[Web]\r\nURL_Home=ignored\r\n[OutputList]\r\nDate=0\r\n");
     form->LoadSettings({});
     EXPECT_TRUE(form->CheckBox2->isChecked());
     EXPECT_FALSE(enabled(form->CheckBox2));
     EXPECT_TRUE(form->RadioButton4->isChecked());
     EXPECT_TRUE(form->CheckBox15->isChecked());
-    for (int p = 0; p < 7; ++p) EXPECT_EQ(form->PageControl1->isTabVisible(p), p == 1 || p == 3 || p == 6) << p;
+    for (int p = 0; p < 7; ++p)
+        EXPECT_EQ(form->PageControl1->isTabVisible(p), p == 1 || p == 3 || p == 6) << p;
     EXPECT_EQ(form->PageControl1->currentIndex(), 1);
     EXPECT_FALSE(enabled(form->Button6));
     EXPECT_FALSE(enabled(form->Label17));
@@ -236,7 +240,8 @@ TEST_F(OptionsDialogTest, UncheckingSaveStoresModeTwoAndTheNextStartIsRestricted
     EXPECT_TRUE(form->RadioButton4->isChecked());
 
     // An unknown mode reads the common keys only and keeps the designed rest.
-    writeBytes(beside(), "[Restrictions]\r\nWriteMode=7\r\n[Web]\r\nURL_Home=x\r\n[OutputList]\r\nOpenMethod=1\r\n");
+    writeBytes(beside(),
+               "[Restrictions]\r\nWriteMode=7\r\n[Web]\r\nURL_Home=x\r\n[OutputList]\r\nOpenMethod=1\r\n");
     recreate();
     form->LoadSettings({});
     EXPECT_TRUE(form->RadioButton1->isChecked());
@@ -322,7 +327,8 @@ TEST_F(OptionsDialogTest, OkReloadsOnlyWhenTheRangeOrFolderChanged) {
         EXPECT_TRUE(enabled(form->Button5));
         form->Button4->click();
     });
-    EXPECT_EQ(host.calls, QStringList({QStringLiteral("dispose"), QStringLiteral("load"), QStringLiteral("dates")}));
+    EXPECT_EQ(host.calls,
+              QStringList({QStringLiteral("dispose"), QStringLiteral("load"), QStringLiteral("dates")}));
 }
 
 TEST_F(OptionsDialogTest, ApplyReloadsAndALaterCancelReturnsToTheAppliedState) {
@@ -335,7 +341,8 @@ TEST_F(OptionsDialogTest, ApplyReloadsAndALaterCancelReturnsToTheAppliedState) {
         form->CheckBox8->click();
         form->Button7->click();
     });
-    EXPECT_EQ(host.calls, QStringList({QStringLiteral("dispose"), QStringLiteral("load"), QStringLiteral("dates")}));
+    EXPECT_EQ(host.calls,
+              QStringList({QStringLiteral("dispose"), QStringLiteral("load"), QStringLiteral("dates")}));
     EXPECT_EQ(form->Edit4->text(), QStringLiteral("/other/"));
     EXPECT_FALSE(form->CheckBox8->isChecked());
 }
@@ -350,7 +357,8 @@ TEST_F(OptionsDialogTest, CommandLineSwitchesUseTheFirstArgumentOnly) {
     writeBytes(beside(), "[AutoRun]\r\nImportData=1\r\nAssociateFile=1\r\nAutoQuit=1\r\n");
     recreate();
     form->LoadSettings({QStringLiteral("/CLEAR")});
-    EXPECT_FALSE(form->CheckBox17->isChecked() || form->CheckBox9->isChecked() || form->CheckBox19->isChecked());
+    EXPECT_FALSE(form->CheckBox17->isChecked() || form->CheckBox9->isChecked() ||
+                 form->CheckBox19->isChecked());
     form->SaveSettings();
     TMemIniFile settings(beside());
     for (const char *key : {"ImportData", "AssociateFile", "AutoQuit"})
@@ -360,8 +368,9 @@ TEST_F(OptionsDialogTest, CommandLineSwitchesUseTheFirstArgumentOnly) {
 TEST_F(OptionsDialogTest, DateListsLeaveOutNotFoundDatesAndStoredDatesFallToTheNearest) {
     writeBytes(root + "data/notfound.txt", sj("2001年04月14日\r\n"));
     writeBytes(root + "prog/notfound.txt", sj("2001年03月31日\r\n"));
-    writeBytes(beside(), "[ImportData]\r\nDataFolder=" + root + "data/\r\n[Display]\r\nDateEndIsRecent=0\r\n" +
-                             "DateStart=" + sj("2001年04月14日") + "\r\nDateEnd=" + sj("2001年04月14日") + "\r\n");
+    writeBytes(beside(),
+               "[ImportData]\r\nDataFolder=" + root + "data/\r\n[Display]\r\nDateEndIsRecent=0\r\n" +
+                   "DateStart=" + sj("2001年04月14日") + "\r\nDateEnd=" + sj("2001年04月14日") + "\r\n");
     form->LoadSettings({});
     EXPECT_EQ(form->ComboBox1->findText(label(2001, 4, 14)), -1);
     EXPECT_EQ(form->ComboBox2->findText(label(2001, 3, 31)), -1);
