@@ -21,7 +21,7 @@
 #include "appenv.h"
 #include "chartstore.h"
 #include "doubleini.h"
-#include "fakeprompter.h"
+#include "fakeshell.h"
 #include "optiofrm.h"
 #include "plistfrm.h"
 #include "sjistext.h"
@@ -79,7 +79,7 @@ class OptionsDialogTest : public ::testing::Test {
 protected:
     QTemporaryDir dir;
     QByteArray root;
-    FakePrompter prompts;
+    test::ScopedFakes fakes;
     FakeHost host;
     std::unique_ptr<TForm4> playlist;
     std::unique_ptr<TForm2> form;
@@ -92,13 +92,11 @@ protected:
         QDir().mkpath(sjis::path(root + "prog"));
         env::setMountLookup([](const QByteArray &) { return MountInfo{"/", "", false}; });
         env::setToday(QDate(2001, 5, 1));  // last broadcast date 2001-04-28
-        setPrompter(&prompts);
         recreate();
     }
     void TearDown() override {
         form.reset();
         playlist.reset();
-        setPrompter(nullptr);
         env::setLocalDataFolder(QByteArray());
         env::setProgramBaseName(QByteArray());
         env::setProgramFolder(QByteArray());
@@ -389,10 +387,12 @@ TEST_F(OptionsDialogTest, ProgramFolderAsDataFolderOverridesTheStoredFolder) {
 
 TEST_F(OptionsDialogTest, BrowseButtonsAndCommandButtons) {
     form->LoadSettings({});
-    prompts.folders = {QStringLiteral("/chosen"), QString()};
+    fakes.prompter.files = {QStringLiteral("/chosen"), QString()};
     const QString start = form->Edit4->text();
     form->Button2->click();
-    EXPECT_EQ(prompts.lastStart, start);
+    ASSERT_FALSE(fakes.prompter.asked.isEmpty());
+    EXPECT_EQ(fakes.prompter.asked.first().kind, QStringLiteral("folder"));
+    EXPECT_EQ(fakes.prompter.asked.first().text, start);
     EXPECT_EQ(form->Edit4->text(), QStringLiteral("/chosen/"));
     form->Button2->click();  // cancelled
     EXPECT_EQ(form->Edit4->text(), QStringLiteral("/chosen/"));
