@@ -93,6 +93,8 @@ void AssociationIndex::setEntries(QList<AssociationEntry> entries) {
 void AssociationIndex::resetIndex() {
     m_otherFirst.clear();
     m_byDate.clear();
+    m_lastTag = -1;
+    m_lastRanks = nullptr;
 }
 
 void AssociationIndex::addToIndex(qsizetype i) {
@@ -105,7 +107,13 @@ void AssociationIndex::addToIndex(qsizetype i) {
         return;
     }
     const int tag = static_cast<int>(n / 1000), rank = static_cast<int>(n % 1000);
-    QList<qint32> &ranks = m_byDate[tag];
+    // Lines of one date come together: reuse its array while the date stays
+    // (no other key was inserted since, so the reference is still valid).
+    if (tag != m_lastTag || !m_lastRanks) {
+        m_lastRanks = &m_byDate[tag];
+        m_lastTag = tag;
+    }
+    QList<qint32> &ranks = *m_lastRanks;
     if (ranks.size() <= rank) ranks.resize(rank + 1, -1);
     if (ranks.at(rank) < 0) ranks[rank] = static_cast<qint32>(i);
 }

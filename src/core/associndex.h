@@ -56,6 +56,8 @@ private:
     // of one chart then look up one small array, not scattered hash nodes.
     // Any other key text goes to m_otherFirst.
     QHash<int, QList<qint32>> m_byDate;  // tag -> entry index by rank, -1 none
+    int m_lastTag = -1;                  // while indexing: the date last added
+    QList<qint32> *m_lastRanks = nullptr;
     QHash<QByteArray, qsizetype> m_otherFirst;
 };
 
