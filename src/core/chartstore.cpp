@@ -192,7 +192,9 @@ void ChartStore::fullLoad(const QByteArray &startLabel, const QByteArray &endLab
     // another folder would attach its files to these charts and write them
     // into this folder's index at the next save.
     const QByteArray idx = dataFolder + kFileIdx;
-    if (existenceTest(idx))
+    // The file system decides, not the existence test: a data folder whose
+    // path begins with "http" or "ftp" is still a folder.
+    if (QFileInfo::exists(sjis::path(idx)))
         associations.read(sjis::path(idx));
     else
         associations.setEntries({});

@@ -276,3 +276,14 @@ TEST_F(ChartStoreTest, FullLoadMatchesTheLiteralAlgorithmOnAGeneratedHistory) {
     }
     EXPECT_EQ(store.tabs[store.indexOfTag(19950415)].rows[1].file, QByteArray("/early/wins.mp3"));
 }
+
+TEST_F(ChartStoreTest, DataFolderNamedLikeAnAddressIsStillAFolder) {
+    const QString cwd = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(dir.path()));
+    ASSERT_TRUE(QDir().mkdir(QStringLiteral("httpdata")));
+    sjis::saveFile(QStringLiteral("httpdata/19950408.txt"), "1\tA\tB\r\n");
+    store.dataFolder = "httpdata/";
+    EXPECT_NO_THROW(store.fullLoad(label(1995, 4, 1), label(1995, 4, 29)));
+    EXPECT_EQ(store.tabs.size(), 1);
+    QDir::setCurrent(cwd);
+}
