@@ -101,7 +101,18 @@ QByteArray readFile(const QString &fileName, qint64 maxBytes) {
     if (f.size() > maxBytes)
         throw FileError(
             QStringLiteral("ファイル %1 は大きすぎます (%2 バイト)。").arg(fileName).arg(f.size()));
-    QByteArray data = f.read(maxBytes + 1);
+    // Read by the file's own size (a pipe or special file reports 0: read
+    // in chunks up to the bound) rather than reserving the whole bound.
+    QByteArray data;
+    if (f.size() > 0) {
+        data = f.read(f.size());
+    } else {
+        while (!f.atEnd() && data.size() <= maxBytes) {
+            const QByteArray chunk = f.read(64 * 1024);
+            if (chunk.isEmpty()) break;
+            data.append(chunk);
+        }
+    }
     if (data.size() > maxBytes) throw FileError(QStringLiteral("ファイル %1 は大きすぎます。").arg(fileName));
     if (f.error() != QFileDevice::NoError)
         throw FileError(QStringLiteral("ファイル %1 を読み込めません: %2").arg(fileName, f.errorString()));
