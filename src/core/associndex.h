@@ -23,6 +23,9 @@ public:
 
     // Replaces the table with the file's lines. Throws FileError.
     void read(const QString &fileName);
+    // The table of these file.idx lines; a save writes the lines it keeps
+    // back byte for byte.
+    void setLines(QList<QByteArray> lines);
     void setEntries(QList<AssociationEntry> entries);
     const QList<AssociationEntry> &entries() const { return m_entries; }
     bool isEmpty() const { return m_entries.isEmpty(); }
@@ -30,8 +33,12 @@ public:
     // The first entry whose key equals key exactly; nullptr when none.
     const AssociationEntry *lookup(const QByteArray &key) const;
 
+    // Entry i as a file.idx line: the line it was read from, if any.
+    QByteArray lineOf(qsizetype i) const;
+
 private:
     QList<AssociationEntry> m_entries;
+    QList<QByteArray> m_lines;             // source lines when read from a file, else empty
     QHash<QByteArray, qsizetype> m_first;  // key -> index of its first entry
 };
 
@@ -40,7 +47,9 @@ private:
 QList<QByteArray> indexLines(const ChartStore &store);
 
 // Writes file.idx into the store's data folder atomically and makes the
-// association table match what was written. Throws FileError.
+// association table match what was written. Throws FileError (the old file
+// is then untouched). Throws ConvertError for a row whose rank is not an
+// integer. The dirty marker is the caller's.
 void saveIndex(ChartStore &store);
 
 }  // namespace vorq

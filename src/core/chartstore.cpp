@@ -1,5 +1,9 @@
 #include "chartstore.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <algorithm>
+
 #include "errors.h"
 #include "sjistext.h"
 
@@ -52,5 +56,286 @@ const QByteArray &ChartEntry::field(int i) const {
 }
 
 QByteArray &ChartEntry::field(int i) { return const_cast<QByteArray &>(std::as_const(*this).field(i)); }
+
+ConvertError ConvertError::notInteger(const QString &text) {
+    return ConvertError(QStringLiteral("'%1' は有効な整数ではありません。").arg(text));
+}
+
+namespace {
+
+// The rank as the integer the key holds; nullopt when it is not one (an
+// empty text, letters, out of int range).
+std::optional<int> rankValue(const QByteArray &rank) {
+    bool ok = false;
+    const int v = rank.toInt(&ok, 10);
+    if (!ok) return std::nullopt;
+    return v;
+}
+
+// printf "%3.3d": at least three digits, the sign before them.
+void appendRank3(QByteArray &out, int v) {
+    const qint64 w = v;
+    if (w < 0) out.append('-');
+    const QByteArray digits = QByteArray::number(w < 0 ? -w : w);
+    for (qsizetype i = digits.size(); i < 3; ++i) out.append('0');
+    out.append(digits);
+}
+
+QByteArray keyOf(int tag, int rank) {
+    QByteArray key = QByteArray::number(tag);
+    key.reserve(key.size() + 4);
+    appendRank3(key, rank);
+    return key;
+}
+
+const QByteArray kFileIdx("file.idx");
+const QByteArray kNotFound("notfound.txt");
+
+// Chart files are small; anything far larger is not one of ours and would
+// only cost memory.
+constexpr qint64 kMaxChartFileBytes = 64 * 1024 * 1024;
+
+// yyyymmdd.txt, first digit 1-9, extension in any letter case.
+bool isChartFileName(const QString &name) {
+    if (name.size() != 12 || !name.endsWith(QLatin1String(".txt"), Qt::CaseInsensitive)) return false;
+    if (name.at(0) < QLatin1Char('1') || name.at(0) > QLatin1Char('9')) return false;
+    for (int i = 1; i < 8; ++i)
+        if (name.at(i) < QLatin1Char('0') || name.at(i) > QLatin1Char('9')) return false;
+    return true;
+}
+
+// "yyyymmdd.txt" from a date label's year, month and day positions.
+QString fileNameOfLabel(const QByteArray &label) {
+    const QByteArray name = label.left(4) + label.mid(6, 2) + label.mid(10, 2) + ".txt";
+    return QString::fromLatin1(name).toLower();
+}
+
+QByteArray tagText(int tag) { return QByteArray::number(tag); }
+
+}  // namespace
+
+QByteArray associationKey(int tag, const QByteArray &rank) {
+    const auto v = rankValue(rank);
+    if (!v) throw ConvertError::notInteger(sjis::toUnicode(rank));
+    return keyOf(tag, *v);
+}
+
+bool isWebTarget(const QByteArray &target) {
+    return target.startsWith("http") || target.startsWith("ftp") || target.startsWith("mailto");
+}
+
+bool existenceTest(const QByteArray &target) {
+    if (target.isEmpty()) return false;
+    if (isWebTarget(target)) return true;
+    return QFileInfo::exists(sjis::path(target));
+}
+
+QList<QByteArray> readNotFoundList(const QByteArray &dataFolder, const QByteArray &programFolder) {
+    QList<QByteArray> list;
+    const QString own = sjis::path(dataFolder + kNotFound);
+    if (QFileInfo(own).isFile()) list = sjis::readLines(own);
+    if (!programFolder.isEmpty()) {
+        const QString shared = sjis::path(programFolder + kNotFound);
+        // The same file when the data folder is the program folder.
+        if (QFileInfo(shared).isFile() &&
+            QFileInfo(shared).canonicalFilePath() != QFileInfo(own).canonicalFilePath()) {
+            list += sjis::readLines(shared);
+            std::sort(list.begin(), list.end());
+            list.erase(std::unique(list.begin(), list.end()), list.end());
+        }
+    }
+    return list;
+}
+
+QList<QDate> broadcastCalendar(const QDate &today, const QSet<QByteArray> &notFound) {
+    QList<QDate> out;
+    for (QDate d = firstBroadcastDate(); d < today; d = d.addDays(7))
+        if (!notFound.contains(dateLabel(d))) out.append(d);
+    return out;
+}
+
+QList<QByteArray> buildDateList(const QDate &start, const QDate &end, const QSet<QByteArray> &notFound,
+                                bool hideNoData, const QSet<QByteArray> &tabCaptions) {
+    QList<QByteArray> out;
+    if (!start.isValid() || !end.isValid()) return out;
+    for (QDate d = start; d <= end; d = d.addDays(7)) {
+        QByteArray label = dateLabel(d);
+        if (notFound.contains(label)) continue;
+        if (hideNoData && !tabCaptions.contains(label)) continue;
+        out.append(std::move(label));
+    }
+    return out;
+}
+
+// ---- ChartStore -------------------------------------------------------------
+
+QStringList ChartStore::listChartFiles() const {
+    const QString folder = sjis::path(dataFolder);
+    QDir dir(folder.isEmpty() ? QStringLiteral(".") : folder);
+    const QStringList names =
+        dir.entryList({QStringLiteral("*.txt")}, QDir::Files | QDir::Hidden | QDir::System, QDir::NoSort);
+    QStringList out;
+    out.reserve(names.size());
+    for (const QString &n : names)
+        if (isChartFileName(n)) out.append(n);
+    std::sort(out.begin(), out.end(),
+              [](const QString &a, const QString &b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
+    for (QString &n : out) n.prepend(folder);
+    return out;
+}
+
+void ChartStore::fullLoad(const QByteArray &startLabel, const QByteArray &endLabel, LoadObserver *observer) {
+    LoadObserver none;
+    LoadObserver &obs = observer ? *observer : none;
+
+    // A folder without file.idx gets no associations: keeping the table of
+    // another folder would attach its files to these charts and write them
+    // into this folder's index at the next save.
+    const QByteArray idx = dataFolder + kFileIdx;
+    if (existenceTest(idx))
+        associations.read(sjis::path(idx));
+    else
+        associations.setEntries({});
+
+    const QStringList files = listChartFiles();
+    obs.progress(0);
+    const QString startName = fileNameOfLabel(startLabel);
+    const QString endName = fileNameOfLabel(endLabel);
+    const qsizetype count = files.size();
+    int n = static_cast<int>(tabs.size());
+    for (qsizetype i = count - 1; i >= 0 && !obs.stopRequested(); --i) {
+        const QString name = QFileInfo(files.at(i)).fileName().toLower();
+        if (startName.compare(name, Qt::CaseInsensitive) <= 0 &&
+            name.compare(endName, Qt::CaseInsensitive) <= 0) {
+            obs.loading(dateLabelFromTag(name.left(8).toInt()));
+            loadChartFile(n, files.at(i));
+            obs.tableAdded(n);
+            ++n;
+        }
+        obs.yield();
+        obs.progress(static_cast<int>((count - i - 1) * 100 / count));
+    }
+}
+
+namespace {
+// Splits a file's bytes into line views (CR LF, LF or CR) without copying;
+// the views live as long as data.
+QList<QByteArray> lineViews(const QByteArray &data) {
+    QList<QByteArray> out;
+    out.reserve(data.size() / 24 + 1);
+    const char *p = data.constData();
+    const qsizetype n = data.size();
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        const char c = p[i];
+        if (c != '\r' && c != '\n') continue;
+        out.append(QByteArray::fromRawData(p + start, i - start));
+        if (c == '\r' && i + 1 < n && p[i + 1] == '\n') ++i;
+        start = i + 1;
+    }
+    if (start < n) out.append(QByteArray::fromRawData(p + start, n - start));
+    return out;
+}
+}  // namespace
+
+int ChartStore::loadChartFile(int index, const QString &path) {
+    const QByteArray data = sjis::readFile(path, kMaxChartFileBytes);
+    return addChartTable(path, index, lineViews(data));
+}
+
+int ChartStore::addChartTable(const QString &fileName, int index, const QList<QByteArray> &lines) {
+    const QString base = QFileInfo(fileName).completeBaseName();
+    bool ok = false;
+    const int tag = base.toInt(&ok, 10);
+    if (!ok) throw ConvertError::notInteger(base);
+
+    // The whole file is parsed before the tab exists, so a bad line leaves no
+    // half-filled table behind.
+    ChartTab tab;
+    tab.tag = tag;
+    tab.caption = dateLabelFromTag(tag);
+    tab.rows.reserve(lines.size());
+    const QByteArray prefix = tagText(tag);
+    QByteArray key;
+    for (qsizetype ln = 0; ln < lines.size(); ++ln) {
+        const QByteArray &line = lines.at(ln);
+        const qsizetype t1 = line.indexOf('\t');
+        const QByteArray rank = t1 < 0 ? QByteArray() : QByteArray::fromRawData(line.constData(), t1);
+        const auto value = rankValue(rank);
+        if (!value) {
+            throw ConvertError(
+                ConvertError::notInteger(sjis::toUnicode(rank)).message() + QLatin1Char('\n') +
+                QStringLiteral("%1 (%2 行目)").arg(QDir::toNativeSeparators(fileName)).arg(ln + 1));
+        }
+        const qsizetype restAt = t1 + 1;
+        const qsizetype t2 = line.indexOf('\t', restAt);
+        // With no second TAB the rest is the title and the artist is empty.
+        const qsizetype titleEnd = t2 < 0 ? line.size() : t2;
+        const QByteArray rawTitle = QByteArray::fromRawData(line.constData() + restAt, titleEnd - restAt);
+        const QByteArray rawArtist =
+            t2 < 0 ? QByteArray() : QByteArray::fromRawData(line.constData() + t2 + 1, line.size() - t2 - 1);
+        ChartEntry e;
+        e.rank = internRaw(m_rankCache, rank, nullptr);
+        e.title = internRaw(m_titleCache, rawTitle, &sjis::normalizeTitle);
+        e.artist = internRaw(m_artistCache, rawArtist, &sjis::normalizeArtist);
+        key = prefix;
+        appendRank3(key, *value);
+        if (const AssociationEntry *a = associations.lookup(key)) {
+            e.file = a->file;
+            e.method = a->method;
+        }
+        tab.rows.append(std::move(e));
+    }
+
+    if (index < 0) index = 0;
+    if (index > tabs.size()) index = static_cast<int>(tabs.size());
+    // The tables array becomes index + 1 long with the new table at index.
+    tabs.resize(index);
+    tabs.append(std::move(tab));
+    return index;
+}
+
+void ChartStore::clear() {
+    tabs.clear();
+    m_pool.clear();
+    m_rankCache.clear();
+    m_titleCache.clear();
+    m_artistCache.clear();
+}
+
+int ChartStore::indexOfTag(int tag) const {
+    for (qsizetype i = 0; i < tabs.size(); ++i)
+        if (tabs.at(i).tag == tag) return static_cast<int>(i);
+    return -1;
+}
+
+QSet<QByteArray> ChartStore::captions() const {
+    QSet<QByteArray> out;
+    out.reserve(tabs.size());
+    for (const ChartTab &t : tabs) out.insert(t.caption);
+    return out;
+}
+
+QByteArray ChartStore::intern(const QByteArray &text) {
+    if (text.isEmpty()) return QByteArray();
+    const auto it = m_pool.constFind(text);
+    if (it != m_pool.cend()) return *it;
+    // A deep copy: text may be a view into a buffer that goes away.
+    QByteArray own(text.constData(), text.size());
+    m_pool.insert(own);
+    return own;
+}
+
+QByteArray ChartStore::internRaw(QHash<QByteArray, QByteArray> &cache, const QByteArray &raw,
+                                 QByteArray (*normalize)(const QByteArray &)) {
+    if (raw.isEmpty()) return QByteArray();
+    const auto it = cache.constFind(raw);
+    if (it != cache.cend()) return *it;
+    QByteArray value = intern(normalize ? normalize(raw) : raw);
+    // Memory stays bounded by the distinct texts seen; the key shares the
+    // value's bytes when normalisation changed nothing.
+    cache.insert(value == raw ? value : QByteArray(raw.constData(), raw.size()), value);
+    return value;
+}
 
 }  // namespace vorq

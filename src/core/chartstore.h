@@ -4,6 +4,7 @@
 // list and the date list. No widgets here: the main window observes it.
 #include <QByteArray>
 #include <QDate>
+#include <QHash>
 #include <QList>
 #include <QSet>
 #include <QString>
@@ -88,18 +89,23 @@ public:
     AssociationIndex associations;
     QList<ChartTab> tabs;  // indexed by page index
 
-    // Chart files (yyyymmdd.txt, first character 1-9) in the data folder,
-    // sorted ascending, as full paths.
+    // Chart files (eight digits, the first 1-9, ".txt" in any case) in the
+    // data folder, sorted ascending, as full paths. Other names are ignored.
     QStringList listChartFiles() const;
 
-    // Reads file.idx (when it exists) and the chart files whose names lie
-    // between the two labels' file names, newest first, appending tabs.
-    // A bad line throws ConvertError; tabs added before it stay.
+    // Reads file.idx (the association table is emptied when there is none)
+    // and the chart files whose names lie between the two labels' file
+    // names, newest first, appending tabs. A bad line throws ConvertError;
+    // tabs added before that file stay, the bad file adds none.
+    // FileError when a file cannot be read.
     void fullLoad(const QByteArray &startLabel, const QByteArray &endLabel, LoadObserver *observer = nullptr);
 
     // Parses lines (rank TAB title TAB artist) into a new table at index
-    // (normally tabs.size()); the tab's date comes from the file name
-    // (yyyymmdd.txt, a path is allowed). Returns the index.
+    // (normally tabs.size(); the tables array becomes index + 1 long); the
+    // tab's date comes from the file name (yyyymmdd.txt, a path is allowed).
+    // Rows take their association from the association table. All lines are
+    // parsed before the table is added: a rank that is not an integer throws
+    // ConvertError and adds nothing. Returns the index.
     int addChartTable(const QString &fileName, int index, const QList<QByteArray> &lines);
     int loadChartFile(int index, const QString &path);
 
@@ -113,7 +119,12 @@ public:
     QByteArray intern(const QByteArray &text);
 
 private:
+    QByteArray internRaw(QHash<QByteArray, QByteArray> &cache, const QByteArray &raw,
+                         QByteArray (*normalize)(const QByteArray &));
+
     QSet<QByteArray> m_pool;
+    // Raw text of a chart file -> its normalised, interned form.
+    QHash<QByteArray, QByteArray> m_rankCache, m_titleCache, m_artistCache;
 };
 
 }  // namespace vorq
