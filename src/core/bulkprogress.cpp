@@ -11,7 +11,8 @@ QString two(qint64 v) { return QString::number(v).rightJustified(2, QLatin1Char(
 QString formatClock(qint64 ms) {
     if (ms < 0) ms = 0;
     const qint64 secs = ms / 1000;
-    return two((secs / 3600) % 24) + QLatin1Char(':') + two((secs / 60) % 60) + QLatin1Char(':') + two(secs % 60);
+    return two((secs / 3600) % 24) + QLatin1Char(':') + two((secs / 60) % 60) + QLatin1Char(':') +
+           two(secs % 60);
 }
 
 QString rateText(qint64 all, qint64 secs) {

@@ -42,26 +42,7 @@ void ensureFolder(const QByteArray &folder) {
         throw FileError(QStringLiteral("フォルダを作成できません: %1").arg(QDir::toNativeSeparators(path)));
 }
 
-// A rank the chart store can read back (it makes the association key from
-// it): an optionally signed decimal integer.
-bool rankIsInteger(const QByteArray &rank) {
-    bool ok = false;
-    rank.toInt(&ok, 10);
-    return ok;
-}
-
-// The conversion error of a text that should be an integer.
-ConvertError notAnInteger(const QString &text) {
-    return ConvertError(QStringLiteral("'%1' は整数ではありません。").arg(text));
-}
-
 }  // namespace
-
-QByteArray ImportGrid::cell(int column, int row) const {
-    if (row < 0 || row >= rows.size()) return {};
-    const QList<QByteArray> &r = rows.at(row);
-    return column >= 0 && column < r.size() ? r.at(column) : QByteArray();
-}
 
 QByteArray defaultUrlTemplate() {
     return QByteArrayLiteral("\"http://www.vorq.example/vorq/cddb/countdown\"yyyymmdd\"-j.html\"");
@@ -168,9 +149,9 @@ void recordNotFound(const QByteArray &dataFolder, const QByteArray &programFolde
     sjis::saveLines(dataFile, lines);
 }
 
-bool gridHasChartShape(const ImportGrid &grid) { return grid.rowCount() >= 96 && grid.columns == 3; }
+bool gridHasChartShape(const ResultGrid &grid) { return grid.rowCount() >= 96 && grid.columnCount() == 3; }
 
-QList<QByteArray> chartLinesFromGrid(const ImportGrid &grid) {
+QList<QByteArray> chartLinesFromGrid(const ResultGrid &grid) {
     QList<QByteArray> lines;
     lines.reserve(std::max(0, grid.rowCount() - 1));
     for (int r = 1; r < grid.rowCount(); ++r)
@@ -178,11 +159,11 @@ QList<QByteArray> chartLinesFromGrid(const ImportGrid &grid) {
     return lines;
 }
 
-QList<QByteArray> gridLines(const ImportGrid &grid) {
+QList<QByteArray> gridLines(const ResultGrid &grid) {
     QList<QByteArray> lines;
     for (int r = 0; r < grid.rowCount(); ++r) {
         QByteArray line;
-        for (int c = 0; c < grid.columns; ++c) {
+        for (int c = 0; c < grid.columnCount(); ++c) {
             if (c) line += '\t';
             line += grid.cell(c, r);
         }
@@ -191,13 +172,9 @@ QList<QByteArray> gridLines(const ImportGrid &grid) {
     return lines;
 }
 
-ImportGrid parsePageToGrid(const QByteArray &page, const ImportOptions &options) {
-    Q_UNUSED(page);
-    Q_UNUSED(options);
-    // The chart page parser fills this; until then every page gives the
-    // parser's grid of an empty page (one column, one empty row).
-    ImportGrid grid;
-    grid.rows.append(QList<QByteArray>{QByteArray()});
+ResultGrid parsePageToGrid(const QByteArray &page, const ImportOptions &options) {
+    ResultGrid grid;
+    ParseChartPage(page, options.skipString, options.editData, grid);
     return grid;
 }
 
@@ -245,11 +222,12 @@ void ImportEngine::importDateList(const QList<int> &indexes) {
         const int index = indexes.at(i - 1);
         m_host.selectDate(index);
         const auto date = dateFromLabel(m_host.dateLabelAt(index));
-        if (!date) throw notAnInteger(sjis::toUnicode(m_host.dateLabelAt(index)));
+        if (!date) throw ConvertError::notInteger(sjis::toUnicode(m_host.dateLabelAt(index)));
         const QString url = sjis::toUnicode(formatDatePattern(options.urlTemplate, *date));
         const QString target = bulkTargetText(folderField, *date);
         m_host.bulkStartDate(QLatin1Char('\'') + url + QLatin1Char('\'') + QStringLiteral(" から "),
-                             QLatin1Char('\'') + target + QLatin1Char('\'') + QStringLiteral(" へ"), expected);
+                             QLatin1Char('\'') + target + QLatin1Char('\'') + QStringLiteral(" へ"),
+                             expected);
         m_fetched = false;
         importOneDate();
         // Only a fetch of this date counts: a date that already had a tab
@@ -268,7 +246,7 @@ void ImportEngine::importOneDate() {
     const ImportOptions options = m_host.options();
     const QByteArray label = m_host.dateLabelAt(index);
     const auto parsed = dateFromLabel(label);
-    if (!parsed) throw notAnInteger(sjis::toUnicode(label));
+    if (!parsed) throw ConvertError::notInteger(sjis::toUnicode(label));
     const QDate date = *parsed;
     const QByteArray key = dateKey(date);
     const int tag = dateTag(date);
@@ -295,7 +273,7 @@ void ImportEngine::importOneDate() {
                 if (options.useProxy) {
                     bool ok = false;
                     proxyPort = options.proxyPort.toInt(&ok, 10);
-                    if (!ok) throw notAnInteger(sjis::toUnicode(options.proxyPort));
+                    if (!ok) throw ConvertError::notInteger(sjis::toUnicode(options.proxyPort));
                     proxyHost = options.proxyAddr;
                 }
                 m_fetched = true;
@@ -306,15 +284,15 @@ void ImportEngine::importOneDate() {
                     return;  // no association update for a missing page
                 }
             }
-            const ImportGrid grid = m_host.parsePage(page, options);
+            const ResultGrid grid = m_host.parsePage(page, options);
             const bool accepted = acceptResultGrid(grid, name, options);
             m_host.dateDone(label, m_host.receivedBytes(),
                             accepted ? ImportHost::Outcome::Imported : ImportHost::Outcome::Rejected);
             break;
         }
         case ImportMode::Html: {
-            const QString path = m_host.chooseHtmlFile(QStringLiteral("countdown") + QString::fromLatin1(key) +
-                                                       QStringLiteral("-j.html"));
+            const QString path = m_host.chooseHtmlFile(QStringLiteral("countdown") +
+                                                       QString::fromLatin1(key) + QStringLiteral("-j.html"));
             if (path.isEmpty()) return;
             if (QFileInfo::exists(path)) {
                 const QByteArray text = ConvertJapanese(sjis::joinLines(sjis::readLines(path)), 5);
@@ -345,16 +323,14 @@ ImportHost::Outcome ImportEngine::notFoundHandling(const QDate &date, const QByt
     return ImportHost::Outcome::NotYet;
 }
 
-bool ImportEngine::acceptResultGrid(ImportGrid grid, const QString &name, const ImportOptions &options) {
+bool ImportEngine::acceptResultGrid(ResultGrid grid, const QString &name, const ImportOptions &options) {
     const bool accepted = options.confirmData ? m_host.confirmGrid(grid) : gridHasChartShape(grid);
     if (!accepted) return false;
     const QList<QByteArray> lines = chartLinesFromGrid(grid);
     // Refuse before writing: a chart file with a rank that is not a number
     // would stop every later load of the data folder at that file.
-    for (const QByteArray &line : lines) {
-        const QByteArray rank = line.left(line.indexOf('\t'));
-        if (!rankIsInteger(rank)) throw notAnInteger(sjis::toUnicode(rank));
-    }
+    const int tag = name.left(8).toInt();
+    for (const QByteArray &line : lines) associationKey(tag, line.left(line.indexOf('\t')));
     if (options.autoSave) {
         const QByteArray folder = m_host.dataFolder();
         ensureFolder(folder);

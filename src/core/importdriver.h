@@ -10,6 +10,8 @@
 #include <QList>
 #include <QString>
 
+#include "chartpage.h"
+
 namespace vorq {
 
 enum class ImportMode { Web, Html, Text, None };
@@ -26,21 +28,10 @@ struct ImportOptions {
     bool autoAddNotFound = true;
     bool useProxy = false;
     QByteArray proxyAddr;
-    QByteArray proxyPort;         // as typed; must be an integer when used
-    QByteArray urlTemplate;       // URL_Data
-    QByteArray dataFolderField;   // the data folder as typed (labels only)
+    QByteArray proxyPort;        // as typed; must be an integer when used
+    QByteArray urlTemplate;      // URL_Data
+    QByteArray dataFolderField;  // the data folder as typed (labels only)
     QByteArray skipString = "<!-- / NO1 -->";
-};
-
-// The result grid: a rectangular table of cells, row 0 being the header
-// that is never stored. columns is kept separately because the grid may be
-// wider than any row's text.
-struct ImportGrid {
-    int columns = 1;
-    QList<QList<QByteArray>> rows;  // each row has `columns` cells
-
-    int rowCount() const { return int(rows.size()); }
-    QByteArray cell(int column, int row) const;
 };
 
 // ---- texts and figures -----------------------------------------------------
@@ -87,17 +78,17 @@ void recordNotFound(const QByteArray &dataFolder, const QByteArray &programFolde
 
 // The grid's shape test used when the user does not confirm: at least 96
 // rows (header included) and exactly 3 columns.
-bool gridHasChartShape(const ImportGrid &grid);
+bool gridHasChartShape(const ResultGrid &grid);
 
 // Rows 1 to the last as chart lines: rank TAB title TAB artist.
-QList<QByteArray> chartLinesFromGrid(const ImportGrid &grid);
+QList<QByteArray> chartLinesFromGrid(const ResultGrid &grid);
 
 // Every row, row 0 included, as its cells joined by TAB.
-QList<QByteArray> gridLines(const ImportGrid &grid);
+QList<QByteArray> gridLines(const ResultGrid &grid);
 
-// Parses a chart page (Shift-JIS, CR LF) into the grid with the skip string
-// and EditData of the options.
-ImportGrid parsePageToGrid(const QByteArray &page, const ImportOptions &options);
+// Parses a chart page (Shift-JIS, CR LF) into a fresh grid with the skip
+// string and EditData of the options.
+ResultGrid parsePageToGrid(const QByteArray &page, const ImportOptions &options);
 
 // ---- the engine ------------------------------------------------------------
 
@@ -134,7 +125,7 @@ public:
     virtual QByteArray fetch(const QByteArray &url, const QByteArray &proxyHost, int proxyPort) = 0;
     virtual qint64 receivedBytes() = 0;
     // The chart page parser; hosts normally keep this.
-    virtual ImportGrid parsePage(const QByteArray &page, const ImportOptions &options) {
+    virtual ResultGrid parsePage(const QByteArray &page, const ImportOptions &options) {
         return parsePageToGrid(page, options);
     }
     // Busy state around a fetch (date list disabled, Timer1 on, hourglass).
@@ -145,7 +136,7 @@ public:
     virtual void tellNotPublishedYet() = 0;
     virtual void tellAllImported() = 0;  // "すべて取得されています。"
     // ConfirmData: shows the grid for editing; true when "取り込み".
-    virtual bool confirmGrid(ImportGrid &grid) = 0;
+    virtual bool confirmGrid(ResultGrid &grid) = 0;
     // File dialogs of the HTML and Text modes; empty when cancelled.
     virtual QString chooseHtmlFile(const QString &proposed) = 0;
     virtual QString chooseTextFile(const QString &proposed) = 0;
@@ -190,7 +181,7 @@ public:
 
     // Accepts the grid (confirmation or shape check), saves it when
     // AutoSave is on and adds the tab. Returns whether it was accepted.
-    bool acceptResultGrid(ImportGrid grid, const QString &name, const ImportOptions &options);
+    bool acceptResultGrid(ResultGrid grid, const QString &name, const ImportOptions &options);
 
     // Whether a bulk run is current, and milliseconds since its current date
     // started (what Timer1 hands the bulk dialog).
@@ -198,7 +189,8 @@ public:
     qint64 currentDateElapsed() const { return m_dateClock.isValid() ? m_dateClock.elapsed() : 0; }
 
 private:
-    ImportHost::Outcome notFoundHandling(const QDate &date, const QByteArray &label, const ImportOptions &options);
+    ImportHost::Outcome notFoundHandling(const QDate &date, const QByteArray &label,
+                                         const ImportOptions &options);
 
     ImportHost &m_host;
     bool m_bulk = false;

@@ -333,8 +333,7 @@ QByteArray ConvertJapanese(const QByteArray &s, int target) {
             if (k == CodeEuc) return toJis(s, true);
             if (k == CodeSjis) return toJis(s, false);
             return s;
-        default:
-            return s;
+        default: return s;
     }
 }
 

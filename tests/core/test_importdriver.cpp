@@ -76,20 +76,14 @@ struct FakeHost : ImportHost {
         return page;
     }
     qint64 receivedBytes() override { return received; }
-    ImportGrid parsePage(const QByteArray &page, const ImportOptions &) override {
-        ImportGrid g;
+    ResultGrid parsePage(const QByteArray &page, const ImportOptions &options) override {
         const QList<QByteArray> parts = page.left(20).simplified().split(' ');
-        if (parts.size() < 3 || parts[0] != "GRID") {
-            g.rows.append({QByteArray()});
-            return g;
-        }
+        if (parts.size() < 3 || parts[0] != "GRID") return ImportHost::parsePage(page, options);
+        ResultGrid g;
         const int rows = parts[1].toInt(), cols = parts[2].toInt();
-        g.columns = cols;
-        for (int r = 0; r < rows; ++r) {
-            QList<QByteArray> row;
-            for (int c = 0; c < cols; ++c) row.append(c == 0 ? QByteArray::number(r) : "cell");
-            g.rows.append(row);
-        }
+        g.resize(cols, rows);
+        for (int r = 0; r < rows; ++r)
+            for (int c = 0; c < cols; ++c) g.setCell(c, r, c == 0 ? QByteArray::number(r) : "cell");
         return g;
     }
     void setBusy(bool b) override { busyDepth += b ? 1 : -1; }
@@ -99,8 +93,8 @@ struct FakeHost : ImportHost {
     }
     void tellNotPublishedYet() override { ++toldNotYet; }
     void tellAllImported() override { ++toldAll; }
-    bool confirmGrid(ImportGrid &grid) override {
-        grid.rows[1][0] = "x";  // the user spoils the rank
+    bool confirmGrid(ResultGrid &grid) override {
+        grid.setCell(0, 1, "x");  // the user spoils the rank
         return true;
     }
     QString chooseHtmlFile(const QString &) override { return chosenFile; }
@@ -184,17 +178,22 @@ TEST(ImportTexts, NotFoundPageIsShortAndNamesTheUrl) {
 }
 
 TEST(ImportTexts, GridShapeNeeds96RowsAndThreeColumns) {
-    ImportGrid g;
-    g.columns = 3;
-    g.rows = QList<QList<QByteArray>>(96, QList<QByteArray>{"1", "t", "a"});
+    ResultGrid g;
+    g.resize(3, 96);
+    for (int r = 0; r < 96; ++r) {
+        g.setCell(0, r, "1");
+        g.setCell(1, r, "t");
+        g.setCell(2, r, "a");
+    }
     EXPECT_TRUE(gridHasChartShape(g));
-    g.rows.removeLast();
+    g.resize(3, 95);
     EXPECT_FALSE(gridHasChartShape(g));
-    g.rows.append({"1", "t", "a"});
-    g.columns = 4;
+    g.resize(4, 96);
     EXPECT_FALSE(gridHasChartShape(g));
-    g.columns = 3;
-    g.rows[0] = {"順", "曲", "人"};
+    g.resize(3, 96);
+    g.setCell(0, 95, "1");
+    g.setCell(1, 95, "t");
+    g.setCell(2, 95, "a");
     const auto lines = chartLinesFromGrid(g);
     EXPECT_EQ(lines.size(), 95);
     EXPECT_EQ(lines.first(), "1\tt\ta");
