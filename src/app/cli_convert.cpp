@@ -42,7 +42,8 @@ int cmdConvert(const QStringList &args) {
 }
 
 int cmdParse(const QStringList &args) {
-    const cli::Args a = cli::parseArgs(args, {QStringLiteral("skip")}, {QStringLiteral("no-edit"), QStringLiteral("sjis")});
+    const cli::Args a =
+        cli::parseArgs(args, {QStringLiteral("skip")}, {QStringLiteral("no-edit"), QStringLiteral("sjis")});
     const QByteArray skip = a.values.contains(QStringLiteral("skip"))
                                 ? sjis::fromUnicode(a.value(QStringLiteral("skip")))
                                 : sjis::lit("<!-- / NO1 -->");

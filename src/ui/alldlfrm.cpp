@@ -72,7 +72,8 @@ TfrmAllDownload::TfrmAllDownload(QWidget *owner)
     setWindowTitle(QStringLiteral("ダウンロードしています..."));
     setFixedSize(434, 192);
     QFont font(QStringLiteral("ＭＳ ゴシック"));
-    font.setFamilies({QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic"), QStringLiteral("monospace")});
+    font.setFamilies(
+        {QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic"), QStringLiteral("monospace")});
     font.setStyleHint(QFont::TypeWriter);
     font.setFixedPitch(true);
     font.setPixelSize(12);
@@ -114,7 +115,8 @@ TfrmAllDownload::TfrmAllDownload(QWidget *owner)
     makeLabel(currentGroup, nullptr, QStringLiteral("転送レート"), QRect(8, 44, 96, 14));
     TransferLbl = makeLabel(currentGroup, "TransferLbl", QStringLiteral("0"), QRect(100, 14, 100, 14));
     TimeLbl = makeLabel(currentGroup, "TimeLbl", QStringLiteral("00:00:00"), QRect(100, 29, 100, 14));
-    TransferRateLbl = makeLabel(currentGroup, "TransferRateLbl", QStringLiteral("???"), QRect(100, 44, 100, 14));
+    TransferRateLbl =
+        makeLabel(currentGroup, "TransferRateLbl", QStringLiteral("???"), QRect(100, 44, 100, 14));
 
     allGroup = new QGroupBox(QStringLiteral("全ファイル"), this);
     allGroup->setGeometry(220, 102, 206, 62);

@@ -23,12 +23,14 @@ struct Rng {
     int pick(int n) { return int(next() % quint32(n)); }
 };
 
-const char *const kFamily[] = {"山田", "佐藤", "鈴木", "高橋", "田中", "伊藤", "渡辺", "中村", "小林", "加藤"};
+const char *const kFamily[] = {"山田", "佐藤", "鈴木", "高橋", "田中",
+                               "伊藤", "渡辺", "中村", "小林", "加藤"};
 const char *const kGiven[] = {"太郎", "花子", "一郎", "美咲", "健太", "由美", "翔", "愛", "大輔", "真央"};
-const char *const kBands[] = {"THE SAMPLES", "Ｂｌｕｅ Ｍｏｏｎ", "ｍｏｎｏ", "Night Drive", "さくらんぼ",
-                              "ＰＩＮＫ ＣＡＴＳ", "Starlight", "かぜのおと"};
-const char *const kWords[] = {"夏", "恋", "空", "風", "夜明け", "ラブ", "ソング", "ＬＯＶＥ", "Ｄｒｅａｍ",
-                              "未来", "星", "涙", "ありがとう", "Forever", "ＨＥＡＲＴ", "旅立ち"};
+const char *const kBands[] = {"THE SAMPLES", "Ｂｌｕｅ Ｍｏｏｎ", "ｍｏｎｏ",  "Night Drive",
+                              "さくらんぼ",  "ＰＩＮＫ ＣＡＴＳ", "Starlight", "かぜのおと"};
+const char *const kWords[] = {"夏",         "恋",       "空",         "風",    "夜明け", "ラブ",
+                              "ソング",     "ＬＯＶＥ", "Ｄｒｅａｍ", "未来",  "星",     "涙",
+                              "ありがとう", "Forever",  "ＨＥＡＲＴ", "旅立ち"};
 
 QByteArray sj(const char *utf8) { return sjis::fromUnicode(QString::fromUtf8(utf8)); }
 
@@ -70,7 +72,8 @@ int weekEncoding(const QDate &date) {
 }
 
 QByteArray notFoundBody(const QByteArray &path) {
-    return "<!DOCTYPE HTML PUBLIC \"-//IETF//DTD HTML 2.0//EN\">\n<HTML><HEAD>\n<TITLE>404 Not Found</TITLE>\n"
+    return "<!DOCTYPE HTML PUBLIC \"-//IETF//DTD HTML 2.0//EN\">\n<HTML><HEAD>\n<TITLE>404 Not "
+           "Found</TITLE>\n"
            "</HEAD><BODY>\n<H1>Not Found</H1>\nThe requested URL " +
            path + " was not found on this server.<P>\n</BODY></HTML>\n";
 }
@@ -112,7 +115,8 @@ QByteArray ChartSite::response(const QByteArray &path) const {
         status = "404 Not Found";
         body = notFoundBody(path);
     }
-    return "HTTP/1.0 " + status + "\r\nServer: vorq-chartsite\r\nContent-Type: text/html\r\nContent-Length: " +
+    return "HTTP/1.0 " + status +
+           "\r\nServer: vorq-chartsite\r\nContent-Type: text/html\r\nContent-Length: " +
            QByteArray::number(body.size()) + "\r\n\r\n" + body;
 }
 

@@ -25,10 +25,10 @@ class ChartSite : public QTcpServer {
 public:
     struct Options {
         QDate first = QDate(1995, 4, 8);
-        QDate last;                // last week with a chart; invalid: every week
-        int missingEvery = 0;      // every n-th week has no chart (0: none)
-        QSet<QDate> missing;       // and these
-        int delayMs = 0;           // wait before answering each request
+        QDate last;            // last week with a chart; invalid: every week
+        int missingEvery = 0;  // every n-th week has no chart (0: none)
+        QSet<QDate> missing;   // and these
+        int delayMs = 0;       // wait before answering each request
         int songs = 100;
     };
     explicit ChartSite(Options options, QObject *parent = nullptr);

@@ -34,7 +34,8 @@ int main(int argc, char **argv) {
     options.delayMs = parser.value(delay).toInt();
     vorq::test::ChartSite site(options);
     if (!options.first.isValid() || !site.start(quint16(parser.value(port).toUInt()))) {
-        std::fprintf(stderr, "vorq-chartsite: cannot listen on 127.0.0.1:%s\n", qPrintable(parser.value(port)));
+        std::fprintf(stderr, "vorq-chartsite: cannot listen on 127.0.0.1:%s\n",
+                     qPrintable(parser.value(port)));
         return 1;
     }
     std::printf("listening on %s\n", site.baseUrl().constData());

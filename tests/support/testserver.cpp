@@ -62,9 +62,9 @@ QByteArray HttpRequest::header(const QByteArray &name) const {
 
 QByteArray httpResponse(int status, const QByteArray &reason, const QByteArray &body,
                         const QByteArray &lineEnd) {
-    return "HTTP/1.0 " + QByteArray::number(status) + ' ' + reason + lineEnd +
-           "Server: vorq-test" + lineEnd + "Content-Type: text/html" + lineEnd +
-           "Content-Length: " + QByteArray::number(body.size()) + lineEnd + lineEnd + body;
+    return "HTTP/1.0 " + QByteArray::number(status) + ' ' + reason + lineEnd + "Server: vorq-test" + lineEnd +
+           "Content-Type: text/html" + lineEnd + "Content-Length: " + QByteArray::number(body.size()) +
+           lineEnd + lineEnd + body;
 }
 
 QByteArray samplePage() {

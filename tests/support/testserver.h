@@ -31,14 +31,14 @@ struct HttpRequest {
 };
 
 struct ScriptedReply {
-    QByteArray data;             // status line, header and body
-    bool silent = false;         // send nothing and never close
-    int delayMs = 0;             // pause before the first byte
-    qsizetype stallAfter = -1;   // send this many bytes, then nothing more (stay open)
-    int dripMs = -1;             // >= 0: one byte at a time, this pause between bytes
-    QList<qsizetype> splitAt;    // send in pieces cut at these offsets ...
-    int splitPauseMs = 5;        // ... with this pause between pieces
-    qint64 streamBytes = 0;      // after data, this many filler bytes (-1: without end)
+    QByteArray data;            // status line, header and body
+    bool silent = false;        // send nothing and never close
+    int delayMs = 0;            // pause before the first byte
+    qsizetype stallAfter = -1;  // send this many bytes, then nothing more (stay open)
+    int dripMs = -1;            // >= 0: one byte at a time, this pause between bytes
+    QList<qsizetype> splitAt;   // send in pieces cut at these offsets ...
+    int splitPauseMs = 5;       // ... with this pause between pieces
+    qint64 streamBytes = 0;     // after data, this many filler bytes (-1: without end)
     QByteArray streamPattern = "0123456789abcdef0123456789abcdef0123456789abcdef0123456789abcde\n";
     bool closeAtEnd = true;  // HTTP/1.0: the server closes to end the response
 };
