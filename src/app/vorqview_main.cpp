@@ -1,6 +1,37 @@
+// vorqview: the viewer and collector of the weekly VORQ chart.
 #include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
+
+#include "errors.h"
+#include "mainfrm.h"
+#include "optiofrm.h"
+#include "sjistext.h"
 
 int main(int argc, char **argv) {
     QApplication app(argc, argv);
-    return 0;
+    QApplication::setApplicationName(QStringLiteral("vorqview"));
+    QApplication::setApplicationVersion(QStringLiteral(VORQ_VERSION));
+    try {
+        vorq::sjis::ensureCodec();
+    } catch (const vorq::Error &e) {
+        // Without the Shift-JIS codec no chart can be read or written.
+        QMessageBox::critical(nullptr, QStringLiteral("VORQ data viewer"), e.message());
+        return 1;
+    }
+
+    TForm1 form1;
+    auto *form2 = new TForm2(&form1);
+    form2->setWindowTitle(QStringLiteral("Option"));
+    form1.setOptions(form2);
+
+    // For start-up measurements: leave as soon as the window has finished
+    // starting and the event queue has run dry.
+    if (qEnvironmentVariableIsSet("VORQVIEW_QUIT_WHEN_IDLE")) {
+        QObject::connect(&form1, &TForm1::startupFinished, &app,
+                         [] { QTimer::singleShot(0, qApp, &QCoreApplication::quit); });
+    }
+    form1.showMaximized();
+    form1.activateWindow();
+    return app.exec();
 }

@@ -8,50 +8,147 @@
 
 namespace vorq {
 
-AssociationEntry AssociationIndex::parseLine(const QByteArray &line) {
+namespace {
+
+constexpr qsizetype kKeyLength = 11;
+
+// The key as a number when it is exactly eleven ASCII digits, else -1.
+qint64 numericKey(const char *p, qsizetype n) {
+    if (n != kKeyLength) return -1;
+    qint64 v = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        const char c = p[i];
+        if (c < '0' || c > '9') return -1;
+        v = v * 10 + (c - '0');
+    }
+    return v;
+}
+
+// Open methods repeat ("", "print", "open"...): share the common ones.
+QByteArray methodOf(const char *p, qsizetype n) {
+    static const QByteArray kOpen("open"), kPrint("print");
+    if (n == 0) return QByteArray();
+    const QByteArrayView v(p, n);
+    if (v == kOpen) return kOpen;
+    if (v == kPrint) return kPrint;
+    return QByteArray(p, n);
+}
+
+// Splits one line (a view is fine); rawNeeded tells whether writing the
+// entry back would differ from the line.
+AssociationEntry split(const QByteArray &line, bool *rawNeeded) {
     AssociationEntry e;
     const qsizetype t1 = line.indexOf('\t');
     // Without a TAB the key is empty (never matched) and the line is the file.
-    e.key = t1 < 0 ? QByteArray() : line.left(t1);
-    const QByteArray rest = line.mid(t1 + 1);
-    const qsizetype t2 = rest.indexOf('\t');
+    if (t1 >= 0) e.key = QByteArray(line.constData(), t1);
+    const char *rest = line.constData() + t1 + 1;
+    const qsizetype restSize = line.size() - t1 - 1;
+    const qsizetype t2 = QByteArrayView(rest, restSize).indexOf('\t');
     if (t2 > 0) {
-        e.file = rest.left(t2);
-        e.method = rest.mid(t2 + 1);
+        e.file = QByteArray(rest, t2);
+        e.method = methodOf(rest + t2 + 1, restSize - t2 - 1);
+        *rawNeeded = t1 < 0;
     } else {
-        e.file = rest;
-        e.method = "open";
+        e.file = QByteArray(rest, restSize);
+        e.method = methodOf("open", 4);
+        *rawNeeded = true;
     }
     return e;
 }
 
-void AssociationIndex::read(const QString &fileName) { setLines(sjis::readLines(fileName)); }
+}  // namespace
 
-void AssociationIndex::setLines(QList<QByteArray> lines) {
-    QList<AssociationEntry> entries;
-    entries.reserve(lines.size());
-    for (const QByteArray &l : lines) entries.append(parseLine(l));
-    setEntries(std::move(entries));
-    m_lines = std::move(lines);
+AssociationEntry AssociationIndex::parseLine(const QByteArray &line) {
+    bool raw = false;
+    return split(line, &raw);
+}
+
+void AssociationIndex::read(const QString &fileName) {
+    const QByteArray data = sjis::readFile(fileName);
+    setLines(lineViews(data));
+}
+
+void AssociationIndex::setLines(const QList<QByteArray> &lines) {
+    m_entries.clear();
+    m_rawLines.clear();
+    m_entries.reserve(lines.size());
+    resetIndex(lines.size());
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        bool raw = false;
+        m_entries.append(split(lines.at(i), &raw));
+        if (raw) m_rawLines.insert(i, QByteArray(lines.at(i).constData(), lines.at(i).size()));
+        addToIndex(i);
+    }
 }
 
 void AssociationIndex::setEntries(QList<AssociationEntry> entries) {
     m_entries = std::move(entries);
-    m_lines.clear();
-    m_first.clear();
-    m_first.reserve(m_entries.size());
-    // The first entry of a key wins.
-    for (qsizetype i = m_entries.size() - 1; i >= 0; --i) m_first.insert(m_entries.at(i).key, i);
+    m_rawLines.clear();
+    resetIndex(m_entries.size());
+    for (qsizetype i = 0; i < m_entries.size(); ++i) addToIndex(i);
+}
+
+namespace {
+inline quint64 slotHash(qint64 key) { return static_cast<quint64>(key) * 0x9E3779B97F4A7C15ULL; }
+}  // namespace
+
+void AssociationIndex::resetIndex(qsizetype expected) {
+    m_otherFirst.clear();
+    // At most half full, so probes stay short.
+    int bits = 4;
+    while ((qsizetype(1) << bits) < expected * 2) ++bits;
+    m_shift = 64 - bits;
+    m_slots.clear();
+    m_slots.resize(qsizetype(1) << bits);
+}
+
+void AssociationIndex::addToIndex(qsizetype i) {
+    // The first entry of a key wins: later ones are not indexed.
+    const QByteArray &key = m_entries.at(i).key;
+    if (key.isEmpty()) return;
+    const qint64 n = numericKey(key.constData(), key.size());
+    if (n < 0) {
+        if (!m_otherFirst.contains(key)) m_otherFirst.insert(key, i);
+        return;
+    }
+    const qsizetype mask = m_slots.size() - 1;
+    for (qsizetype at = static_cast<qsizetype>(slotHash(n) >> m_shift);; at = (at + 1) & mask) {
+        Slot &slot = m_slots[at];
+        if (slot.key == n) return;
+        if (slot.key < 0) {
+            slot.key = n;
+            slot.index = i;
+            return;
+        }
+    }
+}
+
+const AssociationEntry *AssociationIndex::findNumeric(qint64 n) const {
+    if (m_slots.isEmpty()) return nullptr;
+    const qsizetype mask = m_slots.size() - 1;
+    for (qsizetype at = static_cast<qsizetype>(slotHash(n) >> m_shift);; at = (at + 1) & mask) {
+        const Slot &slot = m_slots.at(at);
+        if (slot.key == n) return &m_entries.at(slot.index);
+        if (slot.key < 0) return nullptr;
+    }
 }
 
 const AssociationEntry *AssociationIndex::lookup(const QByteArray &key) const {
     if (key.isEmpty()) return nullptr;
-    const auto it = m_first.constFind(key);
-    return it == m_first.cend() ? nullptr : &m_entries.at(*it);
+    if (const qint64 n = numericKey(key.constData(), key.size()); n >= 0) return findNumeric(n);
+    const auto it = m_otherFirst.constFind(key);
+    return it == m_otherFirst.cend() ? nullptr : &m_entries.at(*it);
+}
+
+const AssociationEntry *AssociationIndex::lookup(int tag, int rank) const {
+    if (tag >= 10000000 && tag <= 99999999 && rank >= 0 && rank <= 999)
+        return findNumeric(qint64(tag) * 1000 + rank);
+    if (m_otherFirst.isEmpty()) return nullptr;
+    return lookup(associationKey(tag, QByteArray::number(rank)));
 }
 
 QByteArray AssociationIndex::lineOf(qsizetype i) const {
-    if (i < m_lines.size()) return m_lines.at(i);
+    if (const auto it = m_rawLines.constFind(i); it != m_rawLines.cend()) return *it;
     const AssociationEntry &e = m_entries.at(i);
     return e.key + '\t' + e.file + '\t' + e.method;
 }
@@ -76,9 +173,9 @@ QList<QByteArray> indexLines(const ChartStore &store) {
 }
 
 void saveIndex(ChartStore &store) {
-    QList<QByteArray> lines = indexLines(store);
+    const QList<QByteArray> lines = indexLines(store);
     sjis::saveLines(sjis::path(store.dataFolder + "file.idx"), lines);
-    store.associations.setLines(std::move(lines));
+    store.associations.setLines(lines);
 }
 
 }  // namespace vorq

@@ -23,23 +23,40 @@ public:
 
     // Replaces the table with the file's lines. Throws FileError.
     void read(const QString &fileName);
-    // The table of these file.idx lines; a save writes the lines it keeps
-    // back byte for byte.
-    void setLines(QList<QByteArray> lines);
+    // The table of these file.idx lines (views are fine: what is kept is
+    // copied); a save writes the lines it keeps back byte for byte.
+    void setLines(const QList<QByteArray> &lines);
     void setEntries(QList<AssociationEntry> entries);
     const QList<AssociationEntry> &entries() const { return m_entries; }
     bool isEmpty() const { return m_entries.isEmpty(); }
 
     // The first entry whose key equals key exactly; nullptr when none.
     const AssociationEntry *lookup(const QByteArray &key) const;
+    // The same for the key of date tag and rank value, without forming it.
+    const AssociationEntry *lookup(int tag, int rank) const;
 
     // Entry i as a file.idx line: the line it was read from, if any.
     QByteArray lineOf(qsizetype i) const;
 
 private:
+    void addToIndex(qsizetype i);
+    void resetIndex(qsizetype expected);
+    const AssociationEntry *findNumeric(qint64 key) const;
+
     QList<AssociationEntry> m_entries;
-    QList<QByteArray> m_lines;             // source lines when read from a file, else empty
-    QHash<QByteArray, qsizetype> m_first;  // key -> index of its first entry
+    // Source lines that the entry does not reproduce when written back (no
+    // TAB, no method field), by entry index.
+    QHash<qsizetype, QByteArray> m_rawLines;
+    // Key -> index of its first entry. Keys of eleven digits, the form every
+    // chart row has, are held as numbers: compact and without a pointer to
+    // follow per lookup. Any other key text goes to m_otherFirst.
+    struct Slot {
+        qint64 key = -1;  // -1: empty
+        qint64 index = 0;
+    };
+    QList<Slot> m_slots;  // open addressing, linear probing, size a power of 2
+    int m_shift = 64;
+    QHash<QByteArray, qsizetype> m_otherFirst;
 };
 
 // The lines a save writes: one per row with a file, tabs in page order; then

@@ -69,6 +69,11 @@ QList<QDate> broadcastCalendar(const QDate &today, const QSet<QByteArray> &notFo
 QList<QByteArray> buildDateList(const QDate &start, const QDate &end, const QSet<QByteArray> &notFound,
                                 bool hideNoData, const QSet<QByteArray> &tabCaptions);
 
+// The lines of a file's bytes (CR LF, LF or CR, as sjis::splitLines) as
+// views into data, without copying: they are valid while data lives and is
+// not modified. Copy what is kept.
+QList<QByteArray> lineViews(const QByteArray &data);
+
 // ---- loading -------------------------------------------------------------
 // Hooks through which the main window follows a full load.
 class LoadObserver {

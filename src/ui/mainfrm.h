@@ -1,1 +1,272 @@
 #pragma once
+// The main window: the date list down the left, one hidden-tab page per
+// loaded date with its chart, the command buttons and the status bar. It
+// owns the chart store; the logic lives in the core, this form wires it.
+#include <QAbstractTableModel>
+#include <QHash>
+#include <QLabel>
+#include <QListWidget>
+#include <QMainWindow>
+#include <QStatusBar>
+#include <QStyledItemDelegate>
+#include <QTableView>
+
+#include "chartstore.h"
+#include "optiofrm.h"
+
+class QMenu;
+class QAction;
+class QPushButton;
+class QStackedWidget;
+class QTimer;
+class QToolButton;
+class TForm1;
+class TWaitForm;
+
+// The status bar with four fixed-width panels; a double click anywhere on
+// it is reported.
+class TStatusBar : public QStatusBar {
+    Q_OBJECT
+public:
+    explicit TStatusBar(QWidget *parent = nullptr);
+    QString panelText(int i) const;
+    void setPanelText(int i, const QString &text);
+    QLabel *panel(int i) const { return m_panels[i]; }
+signals:
+    void doubleClicked();
+
+protected:
+    void mouseDoubleClickEvent(QMouseEvent *e) override;
+
+private:
+    QLabel *m_panels[4] = {};
+};
+
+// The date list: reports user clicks (mouse or keyboard) and right-button
+// presses without letting the press move the selection.
+class TDateList : public QListWidget {
+    Q_OBJECT
+public:
+    using QListWidget::QListWidget;
+signals:
+    void userClicked();
+    void rightPressed(const QPoint &pos);
+
+protected:
+    void mousePressEvent(QMouseEvent *e) override;
+    void mouseReleaseEvent(QMouseEvent *e) override;
+    void keyPressEvent(QKeyEvent *e) override;
+
+private:
+    bool m_pressedOnItem = false;
+};
+
+// Draws a date-list entry as a tab; dates without data look engraved.
+class DateEntryDelegate : public QStyledItemDelegate {
+public:
+    explicit DateEntryDelegate(TForm1 *form) : QStyledItemDelegate(nullptr), m_form(form) {}
+    void paint(QPainter *p, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+
+private:
+    TForm1 *m_form;
+};
+
+// The rows of one chart table, read on demand from the store.
+class ChartTableModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    // Roles beyond Qt's: the raw Shift-JIS field and the associated file.
+    enum { FieldRole = Qt::UserRole + 1, AssociatedRole };
+    ChartTableModel(const vorq::ChartStore *store, int table, QObject *parent);
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation o, int role) const override;
+    // The table's rows changed (association edits, reload).
+    void rowsChanged();
+
+private:
+    const vorq::ChartTable *table() const;
+    const vorq::ChartStore *m_store;
+    int m_table;
+    int m_rows = 0;
+};
+
+// Draws a chart row: associated rows red and bold, selection highlighted.
+class ChartRowDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter *p, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+};
+
+// One page of PageControl1: light until first shown, then holds its view.
+class TTabSheet : public QWidget {
+    Q_OBJECT
+public:
+    TTabSheet(int tag, const QString &caption, QWidget *parent);
+    int tag() const { return m_tag; }
+    QString caption() const { return m_caption; }
+    QTableView *listView() const { return m_view; }
+    void setListView(QTableView *view);
+
+private:
+    int m_tag;
+    QString m_caption;
+    QTableView *m_view = nullptr;
+};
+
+class TForm1 : public QMainWindow, public vorq::OptionsHost {
+    Q_OBJECT
+public:
+    explicit TForm1(QWidget *parent = nullptr);
+    ~TForm1() override;
+
+    // The options dialog holding the configuration (not owned); set before
+    // the window is first shown.
+    void setOptions(TForm2 *options);
+    TForm2 *options() const { return m_options; }
+    vorq::ChartStore &store() { return m_store; }
+    const vorq::ChartStore &store() const { return m_store; }
+
+    // ---- chart store operations on the window --------------------------
+    void fullLoad() override;
+    void buildDateList() override;
+    void disposeAllTabs() override;
+    // Adds a chart as a new page (index = number of tabs for imports) and
+    // makes it the active page. Returns the index.
+    int addChartTable(const QString &fileName, int index, const QList<QByteArray> &lines);
+    int loadChartFile(int index, const QString &path);
+    void syncDateListSelection();
+
+    // ---- pages ----------------------------------------------------------
+    int tabCount() const;
+    int activeTab() const;  // -1 without pages
+    void setActiveTab(int index);
+    TTabSheet *tabSheet(int index) const;
+    // "ListView" + (index + 1), created now if its page was never shown.
+    QTableView *listView(int index);
+    // Repaints the rows of a table after its entries changed.
+    void refreshTable(int index);
+
+    // ---- date list ------------------------------------------------------
+    // The Shift-JIS label of a date-list item.
+    QByteArray dateLabelAt(int row) const;
+    bool dateHasData(int row) const;
+
+    // Shows the tabs of the chosen dates, importing those not loaded. Until
+    // the import driver arrives, a date without a tab is left alone.
+    void importDateList(const QStringList &indices);
+    void importMissingDates() override;
+    // The automatic association update without its question (first
+    // activation); the association commands provide it.
+    void autoUpdateAssociations();
+
+    // ---- selection and associations --------------------------------------
+    // Current file and method of the selected row of the active tab.
+    QString currentFile() const { return m_currentFile; }
+    QString currentMethod() const { return m_currentMethod; }
+    void selectionFeedback();
+    void markChanged();  // the dirty marker "更新"
+    bool associationsDirty() const;
+    void saveAssociationIndex();  // when dirty; clears the marker
+
+    // Hooks of the options dialog for commands of later features.
+    void startCdrWizard() override;
+    void restoreFromCdr() override;
+    void setAssociationEditingVisible(bool visible) override;
+
+    // ---- event handlers, named as the form binds them -----------------------
+    void ListBox1Click();
+    void ListBox1MouseDown(const QPoint &pos);
+    void N1Click();
+    void Save1Click();
+    void BitBtn1Click();
+    void BitBtn2Click();
+    void BitBtn3Click();
+    void BitBtn4Click();
+    void BitBtn5Click();
+    void BitBtn6Click();
+    void Button1Click();
+    void Button6Click();
+    void Button7Click();
+    void SpeedButton1Click();
+    void Panel3DblClick();
+    void Timer1Timer();
+    // Files dropped from the desktop on the window.
+    void FormDropFiles(const QStringList &files, const QPoint &globalPos);
+
+    // The URL of a date from the options dialog's template.
+    QString dateUrl(const QDate &date) const;
+
+    // ---- controls -------------------------------------------------------
+    TDateList *ListBox1 = nullptr;
+    QStackedWidget *PageControl1 = nullptr;
+    QWidget *Panel1 = nullptr;  // bottom panel
+    QPushButton *BitBtn1 = nullptr;
+    QPushButton *BitBtn2 = nullptr;
+    QPushButton *BitBtn3 = nullptr;
+    QPushButton *BitBtn4 = nullptr;
+    QPushButton *BitBtn5 = nullptr;
+    QPushButton *BitBtn6 = nullptr;
+    QPushButton *Button1 = nullptr;
+    QPushButton *Button6 = nullptr;
+    QPushButton *Button7 = nullptr;
+    QToolButton *SpeedButton1 = nullptr;
+    QLabel *Label1 = nullptr;  // "曲目リスト"
+    QLabel *Label2 = nullptr;  // "関連付けファイル"
+    QLabel *Image1 = nullptr;
+    QLabel *Image2 = nullptr;
+    QLabel *Image3 = nullptr;
+    QLabel *Image4 = nullptr;
+    TStatusBar *StatusBar1 = nullptr;
+    QMenu *PopupMenu1 = nullptr;
+    QAction *N1 = nullptr;     // "オンラインで開く"
+    QAction *Save1 = nullptr;  // "取り込み"
+    QTimer *Timer1 = nullptr;
+
+    // The ListBox1 index on which the date menu was opened.
+    int rightClickedIndex() const { return m_rightClicked; }
+    // 0 until the start-up sequence has run, then 1.
+    int startupGuard() const { return m_startupGuard; }
+
+signals:
+    // The start-up load and the first activation have run.
+    void startupFinished();
+
+protected:
+    void showEvent(QShowEvent *e) override;
+    void changeEvent(QEvent *e) override;
+    bool event(QEvent *e) override;
+    void closeEvent(QCloseEvent *e) override;
+    void dragEnterEvent(QDragEnterEvent *e) override;
+    void dropEvent(QDropEvent *e) override;
+
+private:
+    void buildLayout();
+    void FormShow();
+    void FormActivate();
+    bool FormCloseQuery();
+    void FormClose();
+    void syncPages();
+    void ensureCurrentView();
+    void activeTabChanged();
+    void noteCaption(const QByteArray &caption, int delta);
+
+    TForm2 *m_options = nullptr;
+    vorq::ChartStore m_store;
+    QHash<QByteArray, int> m_captions;   // caption -> number of tabs with it
+    QList<QByteArray> m_dateLabels;      // ListBox1 items as Shift-JIS
+    QHash<QByteArray, int> m_dateIndex;  // label -> first ListBox1 row
+    QList<ChartTableModel *> m_models;   // per table, created with its view
+    QString m_currentFile, m_currentMethod;
+    int m_startupGuard = 0;
+    int m_rightClicked = -1;
+    bool m_shown = false;          // start-up load started
+    bool m_loaded = false;         // start-up load ended
+    bool m_activationDue = false;  // activated before the load ended
+    bool m_loading = false;        // a full load adds pages
+    bool m_viewPending = false;    // the current page's view is due
+    bool m_syncing = false;
+    bool m_closing = false;
+};
