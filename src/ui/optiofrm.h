@@ -2,6 +2,8 @@
 // The options dialog: the live configuration. Every setting is the state of
 // one of its controls; the rest of the program reads the controls.
 #include <QDialog>
+#include <QList>
+#include <QPointer>
 
 class QCheckBox;
 class QComboBox;
@@ -10,6 +12,7 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class QTabWidget;
+class TForm4;
 
 namespace vorq {
 
@@ -32,19 +35,30 @@ public:
 class TForm2 : public QDialog {
     Q_OBJECT
 public:
-    explicit TForm2(QWidget *parent = nullptr);
+    explicit TForm2(QWidget *parent = nullptr, TForm4 *playlistForm = nullptr);
     ~TForm2() override;
 
     void setHost(vorq::OptionsHost *host) { m_host = host; }
+    // The playlist maker whose controls hold the "Playlist" keys.
+    void setPlaylistForm(TForm4 *form) { m_playlist = form; }
 
     // Loads every setting into the controls (first show of the main window),
     // fills both date lists from the broadcast calendar and applies the
     // command-line switches (arguments without the program name).
     void LoadSettings(const QStringList &arguments);
-    // Saves every setting (main window close).
+    // Saves every setting (main window close). Errors end the saving
+    // silently; files are never left half-written.
     void SaveSettings();
-    // The main window's "Option" button.
+    // The main window's "Option" button: shows the dialog modally; OK reloads
+    // the charts when the range or the data folder changed, Cancel restores
+    // every control.
     void ShowOptions();
+
+    // The write mode the save control gives: 0 checked and enabled, 1
+    // checked and disabled, 2 unchecked.
+    int writeModeFromControls() const;
+    // The program folder shown when "DataFolderIsAppPath" is set.
+    static QString programFolderText();
 
     // Controls, named as the configuration keys refer to them.
     QTabWidget *PageControl1 = nullptr;
@@ -114,5 +128,48 @@ public:
     QLabel *Label19 = nullptr;
 
 private:
+    struct ControlState {
+        QPointer<QWidget> widget;
+        bool enabled = true;
+        bool hidden = false;
+        bool checked = false;
+        QString text;
+        int index = -1;
+    };
+    struct Snapshot {
+        QList<ControlState> controls;
+        QList<bool> pageVisible;
+        int currentPage = 0;
+    };
+
+    QList<QWidget *> controls() const;
+    void buildPages();
+    void connectRules();
+    void radioRule();
+    void checkBox1Rule();
+    void checkBox10Rule();
+    void checkBox12Rule();
+    void autoRunRule();
+    void checkBox18Rule();
+    void checkBox20Rule();
+    void checkBox23Rule();
+    void contentChanged();
+    void browse(QLineEdit *edit, const QString &caption);
+    void runImportAll();
+    void apply();
+    void takeSnapshot();
+    void restoreSnapshot();
+    void setRadio(QRadioButton *button, bool checked);
+    void fillDateLists();
+    void selectStoredDate(QComboBox *box, const QByteArray &stored, bool start);
+    void recordRange();
+
     vorq::OptionsHost *m_host = nullptr;
+    TForm4 *m_playlist = nullptr;
+    bool m_rulesBlocked = false;
+    Snapshot m_snapshot;
+    // Range and data folder when the dialog was opened or last applied.
+    int m_startIndex = -1;
+    int m_endIndex = -1;
+    QString m_dataFolder;
 };

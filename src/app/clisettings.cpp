@@ -1,0 +1,44 @@
+#include "clisettings.h"
+
+#include "appenv.h"
+#include "doubleini.h"
+#include "optionkeys.h"
+
+namespace vorq::cli {
+
+ViewerSettings readViewerSettings() {
+    // The locator's bookkeeping stays in memory: vorq never writes settings.
+    TDoubleIniFile ini("vorqview", TDoubleIniFile::Access::ReadOnly);
+    ViewerSettings s;
+    s.writeMode = ini.LoadWriteMode();
+    // vorqview's designed state, for keys a write mode does not read.
+    s.dataFolder = options::homeFolder();
+    s.dateEndIsRecent = false;
+    s.editData = false;
+    s.ignoreError = false;
+    s.autoAddNotFound = false;
+    s.urlData = options::defaultUrlData();
+    if (s.writeMode == -1 || s.writeMode == 0) {
+        s.editData = ini.ReadBool("ImportData", "EditData", true);
+        s.dataFolder = ini.ReadString("ImportData", "DataFolder", GetUserSettingsFolder("vorqview"));
+        s.dateEndIsRecent = ini.ReadBool("Display", "DateEndIsRecent", true);
+        s.urlData = ini.ReadString("Web", "URL_Data", options::defaultUrlData());
+        s.useProxy = ini.ReadBool("Web", "UseProxy", false);
+        s.proxyAddr = ini.ReadString("Web", "ProxyAddr", QByteArray());
+        s.proxyPort = ini.ReadString("Web", "ProxyPort", QByteArray());
+        s.ignoreError = ini.ReadBool("Web", "IgnoreError", true);
+        s.autoAddNotFound = ini.ReadBool("Web", "AutoAddNotFound", true);
+    } else if (s.writeMode == 1 || s.writeMode == 2) {
+        // Restricted: no import, so vorqview unchecks the edit option too.
+        s.dateEndIsRecent = ini.ReadBool("Display", "DateEndIsRecent", false);
+        s.dataFolder = ini.ReadString("ImportData", "DataFolder", env::programFolder());
+    }
+    if (ini.ReadBool("ImportData", "DataFolderIsAppPath", false)) s.dataFolder = env::programFolder();
+    if (!s.dataFolder.isEmpty() && !s.dataFolder.endsWith('/')) s.dataFolder += '/';
+    s.skipString = ini.ReadString("AssociateFile", "skipstring", options::defaultSkipString());
+    s.dateStart = ini.ReadString("Display", "DateStart", QByteArray());
+    s.dateEnd = ini.ReadString("Display", "DateEnd", QByteArray());
+    return s;
+}
+
+}  // namespace vorq::cli

@@ -1,0 +1,28 @@
+#pragma once
+// The defaults vorq takes from the user's vorqview settings: read through the
+// same layered store, base name and location key as vorqview, never written.
+#include <QByteArray>
+
+namespace vorq::cli {
+
+struct ViewerSettings {
+    int writeMode = -1;
+    QByteArray dataFolder;  // with trailing "/"; the program folder with DataFolderIsAppPath
+    QByteArray dateStart;   // stored date labels; empty when not stored
+    QByteArray dateEnd;     // ignored by vorqview while dateEndIsRecent
+    bool dateEndIsRecent = true;
+    QByteArray skipString;
+    bool editData = true;
+    bool ignoreError = true;
+    bool autoAddNotFound = true;
+    QByteArray urlData;
+    bool useProxy = false;
+    QByteArray proxyAddr;
+    QByteArray proxyPort;
+};
+
+// What vorqview would load at start, for the keys vorq uses (restricted
+// write modes give the values vorqview shows then).
+ViewerSettings readViewerSettings();
+
+}  // namespace vorq::cli

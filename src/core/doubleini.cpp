@@ -1,0 +1,326 @@
+#include "doubleini.h"
+
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QStorageInfo>
+#include <QUuid>
+
+#include "appenv.h"
+#include "sjistext.h"
+
+namespace vorq {
+
+namespace {
+
+QByteArray g_baseName;
+QByteArray g_localDataFolder;
+MountLookup g_mountLookup;
+
+QByteArray withSlash(QByteArray s) {
+    if (!s.endsWith('/')) s += '/';
+    return s;
+}
+
+QByteArray encodePath(const QString &path) {
+    QByteArray out;
+    return sjis::tryFromUnicode(path, &out) ? out : QByteArray();
+}
+
+QByteArray hexDigits(const QByteArray &s) {
+    QByteArray out;
+    for (char c : s)
+        if ((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F')) out += c;
+    return out.toUpper();
+}
+
+// The file system's UUID from /dev/disk/by-uuid, else the statvfs id.
+QByteArray volumeIdOf(const QStorageInfo &storage, const QString &path) {
+    const QString device = QFileInfo(QString::fromLocal8Bit(storage.device())).canonicalFilePath();
+    if (!device.isEmpty()) {
+        QDir byUuid(QStringLiteral("/dev/disk/by-uuid"));
+        const QFileInfoList links = byUuid.entryInfoList(QDir::Files | QDir::System | QDir::NoDotAndDotDot);
+        for (const QFileInfo &link : links) {
+            if (link.canonicalFilePath() == device) {
+                const QByteArray id = hexDigits(link.fileName().toLatin1());
+                if (!id.isEmpty()) return id;
+            }
+        }
+    }
+    struct statvfs st {};
+    if (::statvfs(QFile::encodeName(path).constData(), &st) == 0)
+        return QByteArray::number(quint64(st.f_fsid), 16).toUpper();
+    return QByteArray();
+}
+
+bool blockDeviceRemovable(const QByteArray &device) {
+    const QString name = QFileInfo(QFileInfo(QString::fromLocal8Bit(device)).canonicalFilePath()).fileName();
+    if (name.isEmpty()) return false;
+    // A partition's sysfs folder lies inside its disk's folder.
+    const QString sys = QFileInfo(QStringLiteral("/sys/class/block/") + name).canonicalFilePath();
+    for (const QString &dir : {sys, QFileInfo(sys).path()}) {
+        QFile f(dir + QStringLiteral("/removable"));
+        if (f.open(QIODevice::ReadOnly)) return f.readAll().trimmed() == "1";
+    }
+    return false;
+}
+
+MountInfo realMountOf(const QByteArray &path) {
+    const QString p = sjis::path(path);
+    QStorageInfo storage(p);
+    MountInfo m;
+    if (!storage.isValid()) return m;
+    m.mountPoint = encodePath(storage.rootPath());
+    const QByteArray type = storage.fileSystemType().toLower();
+    m.removable = type == "iso9660" || type == "udf" || blockDeviceRemovable(storage.device());
+    if (m.removable) m.volumeId = volumeIdOf(storage, p);
+    return m;
+}
+
+// QSaveFile writes a temporary file beside the target, so the folder must
+// be writable as well as an existing file.
+bool canWriteFile(const QByteArray &file) {
+    const qsizetype slash = file.lastIndexOf('/');
+    const QString folder = sjis::path(slash >= 0 ? file.left(slash + 1) : QByteArray("./"));
+    if (!QFileInfo(folder).isDir() || ::access(QFile::encodeName(folder).constData(), W_OK) != 0) return false;
+    const QString path = sjis::path(file);
+    return !QFileInfo::exists(path) || ::access(QFile::encodeName(path).constData(), W_OK) == 0;
+}
+
+QByteArray newGuidText() {
+    const QUuid id = QUuid::createUuid();
+    if (id.isNull()) return QByteArray();
+    return id.toByteArray(QUuid::WithBraces).toUpper();
+}
+
+}  // namespace
+
+namespace env {
+
+QByteArray programBaseName() {
+    if (!g_baseName.isEmpty()) return g_baseName;
+    const QByteArray name = encodePath(QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName());
+    return name.isEmpty() ? QByteArray("vorqview") : name;
+}
+void setProgramBaseName(const QByteArray &name) { g_baseName = name; }
+
+QByteArray localDataFolder() {
+    if (!g_localDataFolder.isEmpty()) return withSlash(g_localDataFolder);
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    if (!data.isEmpty()) return withSlash(encodePath(data));
+    const QString docs = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!docs.isEmpty()) return withSlash(encodePath(docs)) + "Setting Files/";
+    return withSlash(encodePath(QDir::homePath()));
+}
+void setLocalDataFolder(const QByteArray &folder) { g_localDataFolder = folder; }
+
+MountInfo mountOf(const QByteArray &path) { return g_mountLookup ? g_mountLookup(path) : realMountOf(path); }
+void setMountLookup(MountLookup lookup) { g_mountLookup = std::move(lookup); }
+
+}  // namespace env
+
+QByteArray GetUserSettingsFolder(const QByteArray &baseName) {
+    return env::localDataFolder() + "Brelon/" + baseName + '/';
+}
+
+bool IsRemovableDrive(const QByteArray &path) { return env::mountOf(path).removable; }
+
+QByteArray GetLocationKey(const QByteArray &programFolder) {
+    const QByteArray folder = withSlash(programFolder);
+    const MountInfo m = env::mountOf(folder);
+    if (!m.removable) return folder;
+    QByteArray id = m.volumeId.isEmpty() ? QByteArray("0") : m.volumeId;
+    while (id.size() < 4) id.prepend('0');
+    QByteArray mount = m.mountPoint;
+    while (mount.endsWith('/')) mount.chop(1);
+    QByteArray rest = folder.startsWith(QByteArray(mount + '/')) ? folder.mid(mount.size()) : folder;
+    return '<' + id + '>' + rest;
+}
+
+// ---- TDoubleIniFile ------------------------------------------------------------
+
+TDoubleIniFile::TDoubleIniFile(const QByteArray &baseName, Access access)
+    : TMyMemIniFile(GetUserSettingsFolder(baseName) + baseName + ".ini"),
+      m_baseName(baseName),
+      m_programFolder(withSlash(env::programFolder())),
+      m_userFolder(GetUserSettingsFolder(baseName)),
+      m_access(access) {
+    FLocatorPath = fileName();
+    FLocationKey = GetLocationKey(m_programFolder);
+    FWriteablePath.clear();
+    FReadOnlyPath.clear();
+    FWriteMode = -1;
+    FLocatorWrite = false;
+    GetIniPathReadOnly();
+    GetIniPathWriteable();
+    LoadWriteMode();
+}
+
+TDoubleIniFile::~TDoubleIniFile() {
+    FReadOnlyIni.reset();
+    FWriteableIni.reset();
+}
+
+QByteArray TDoubleIniFile::besideProgram() const { return m_programFolder + m_baseName + ".ini"; }
+
+void TDoubleIniFile::locatorWrite(const QByteArray &key, const QByteArray &value) {
+    FLocatorWrite = true;
+    try {
+        WriteString(FLocationKey, key, value);
+    } catch (const Error &) {
+        // The bookkeeping is best effort: the value stays in memory, and the
+        // settings themselves can still be read and written.
+    }
+    FLocatorWrite = false;
+}
+
+void TDoubleIniFile::GetIniPathReadOnly() { OpenReadOnly(); }
+
+void TDoubleIniFile::OpenReadOnly() {
+    FReadOnlyPath = ReadString(FLocationKey, "IniPathReadOnly", QByteArray());
+    if (FReadOnlyPath.isEmpty()) FReadOnlyPath = besideProgram();
+    locatorWrite("IniPathReadOnly", FReadOnlyPath);
+    FReadOnlyIni = std::make_unique<TMyMemIniFile>(FReadOnlyPath);
+}
+
+void TDoubleIniFile::GetIniPathWriteable() {
+    FWriteablePath = ReadString(FLocationKey, "IniPathWriteable", QByteArray());
+    OpenWriteable();
+}
+
+void TDoubleIniFile::SetIniPathWriteable(const QByteArray &path) {
+    FWriteablePath = path;
+    OpenWriteable();
+}
+
+void TDoubleIniFile::OpenWriteable() {
+    if (FWriteablePath.isEmpty()) FWriteablePath = ReadString(FLocationKey, "IniPathWriteable", QByteArray());
+    if (FWriteablePath.isEmpty()) {
+        if (FWriteMode == 1) {
+            const QByteArray guid = newGuidText();
+            if (!guid.isEmpty()) FWriteablePath = m_userFolder + guid + '/' + m_baseName + ".ini";
+        } else if (FWriteMode == 0) {
+            // An installed program's folder is usually not writable; its
+            // settings then go to a folder of their own under the user
+            // settings folder instead of being lost.
+            if (canWriteFile(besideProgram())) {
+                FWriteablePath = besideProgram();
+            } else {
+                const QByteArray guid = newGuidText();
+                if (!guid.isEmpty()) FWriteablePath = m_userFolder + guid + '/' + m_baseName + ".ini";
+            }
+        }
+    }
+    locatorWrite("IniPathWriteable", FWriteablePath);
+    FWriteableIni.reset();
+    if (!FWriteablePath.isEmpty()) FWriteableIni = std::make_unique<TMyMemIniFile>(FWriteablePath);
+}
+
+int TDoubleIniFile::LoadWriteMode() {
+    int mode;
+    {
+        TMyMemIniFile beside(besideProgram());
+        mode = beside.ReadInteger("Restrictions", "WriteMode", -1);
+    }
+    if (mode == -1) mode = ReadInteger(FLocationKey, "WriteMode", -1);
+    FWriteMode = mode;
+    return mode;
+}
+
+void TDoubleIniFile::SetWriteMode(int mode) {
+    FWriteMode = mode;
+    locatorWrite("WriteMode", QByteArray::number(mode));
+}
+
+QByteArray TDoubleIniFile::ReadString(const QByteArray &section, const QByteArray &key,
+                                      const QByteArray &def) const {
+    QByteArray v = TMyMemIniFile::ReadString(section, key, QByteArray());
+    if (!v.isEmpty()) return v;
+    if (FReadOnlyIni) {
+        v = FReadOnlyIni->ReadString(section, key, QByteArray());
+        if (!v.isEmpty()) return v;
+    }
+    if (FWriteableIni) {
+        v = FWriteableIni->ReadString(section, key, QByteArray());
+        if (!v.isEmpty()) return v;
+    }
+    return def;
+}
+
+void TDoubleIniFile::WriteString(const QByteArray &section, const QByteArray &key, const QByteArray &value) {
+    if (FLocatorWrite) {
+        if (m_access == Access::ReadOnly) {
+            TMemIniFile::WriteString(section, key, value);
+            return;
+        }
+        // Read again first, so another running copy's bookkeeping (or its
+        // other installations' sections) is not overwritten.
+        reload();
+        TMyMemIniFile::WriteString(section, key, value);
+        return;
+    }
+    if (m_access == Access::ReadOnly) throw EIniWriteError();
+    SetIniPathWriteable(FWriteablePath);
+    if (!FWriteableIni) throw EIniWriteError();
+    FWriteableIni->WriteString(section, key, value);
+}
+
+void TDoubleIniFile::ReadSection(const QByteArray &section, QList<QByteArray> &list) const {
+    TMyMemIniFile::ReadSection(section, list);
+    QList<QByteArray> more;
+    if (FWriteableIni) {
+        FWriteableIni->ReadSection(section, more);
+        list += more;
+    }
+    if (FReadOnlyIni) {
+        FReadOnlyIni->ReadSection(section, more);
+        list += more;
+    }
+}
+
+void TDoubleIniFile::ReadSections(QList<QByteArray> &list) const {
+    TMyMemIniFile::ReadSections(list);
+    QList<QByteArray> more;
+    if (FWriteableIni) {
+        FWriteableIni->ReadSections(more);
+        list += more;
+    }
+    if (FReadOnlyIni) {
+        FReadOnlyIni->ReadSections(more);
+        list += more;
+    }
+}
+
+void TDoubleIniFile::ReadSectionValues(const QByteArray &section, QList<QByteArray> &list) const {
+    TMyMemIniFile::ReadSectionValues(section, list);
+    QList<QByteArray> more;
+    if (FWriteableIni) {
+        FWriteableIni->ReadSectionValues(section, more);
+        list += more;
+    }
+    if (FReadOnlyIni) {
+        FReadOnlyIni->ReadSectionValues(section, more);
+        list += more;
+    }
+}
+
+void TDoubleIniFile::EraseSection(const QByteArray &section) {
+    if (m_access == Access::ReadOnly) throw EIniWriteError();
+    SetIniPathWriteable(FWriteablePath);
+    if (!FWriteableIni) throw EIniWriteError();
+    FWriteableIni->EraseSection(section);
+}
+
+void TDoubleIniFile::DeleteKey(const QByteArray &section, const QByteArray &key) {
+    if (m_access == Access::ReadOnly) throw EIniWriteError();
+    SetIniPathWriteable(FWriteablePath);
+    if (!FWriteableIni) throw EIniWriteError();
+    FWriteableIni->DeleteKey(section, key);
+}
+
+}  // namespace vorq
