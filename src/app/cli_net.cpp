@@ -49,6 +49,7 @@ int cmdFetch(const QStringList &args) {
 
 #include "appenv.h"
 #include "chartstore.h"
+#include "clisettings.h"
 #include "httpclient.h"
 #include "importdriver.h"
 #include "sjistext.h"
@@ -161,14 +162,23 @@ int cmdImport(const QStringList &args) {
         env::setToday(today);
     }
 
+    // Everything not given comes from the user's vorqview settings.
+    const cli::ViewerSettings settings = cli::readViewerSettings();
     CliImportHost host;
     ImportOptions &o = host.opts;
     o.mode = ImportMode::Web;
     o.confirmData = false;  // the shape check decides
     o.autoSave = true;
     o.alsoAssociatedFile = false;
-    o.urlTemplate = defaultUrlTemplate();
-    host.folder = defaultDataFolder();
+    o.skipString = settings.skipString;
+    o.editData = settings.editData;
+    o.ignoreError = settings.ignoreError;
+    o.autoAddNotFound = settings.autoAddNotFound;
+    o.urlTemplate = settings.urlData.isEmpty() ? defaultUrlTemplate() : settings.urlData;
+    o.useProxy = settings.useProxy;
+    o.proxyAddr = settings.proxyAddr;
+    o.proxyPort = settings.proxyPort;
+    host.folder = settings.dataFolder.isEmpty() ? defaultDataFolder() : settings.dataFolder;
 
     if (a.has(QStringLiteral("data"))) {
         QString dir = a.value(QStringLiteral("data"));
@@ -190,12 +200,23 @@ int cmdImport(const QStringList &args) {
         o.proxyAddr = sjis::fromUnicode(proxy.left(colon));
         o.proxyPort = QByteArray::number(port);
     }
+    // The client's messages use CR LF between their lines; a terminal wants LF.
+    net::setErrorReporter([](const QString &message) {
+        QString text = message;
+        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        cli::printError(QStringLiteral("vorq: ") + text);
+    });
 
     const QList<QByteArray> nf = readNotFoundList(host.folder, env::programFolder());
     const QList<QDate> calendar = broadcastCalendar(env::today(), QSet<QByteArray>(nf.begin(), nf.end()));
     if (!calendar.isEmpty()) {
+        // The displayed range of vorqview: DateStart, and DateEnd unless the
+        // range always runs to the newest date.
         host.from = calendar.first();
         host.to = calendar.last();
+        if (const auto start = dateFromLabel(settings.dateStart)) host.from = *start;
+        if (!settings.dateEndIsRecent)
+            if (const auto end = dateFromLabel(settings.dateEnd)) host.to = *end;
     }
     if (a.has(QStringLiteral("from"))) host.from = cli::parseDate(a.value(QStringLiteral("from")));
     if (a.has(QStringLiteral("to"))) host.to = cli::parseDate(a.value(QStringLiteral("to")));

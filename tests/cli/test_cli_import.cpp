@@ -6,6 +6,7 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -22,8 +23,14 @@ struct VorqRun {
     QStringList lines;  // stderr, UTF-8
 };
 
-VorqRun runVorq(const QStringList &args) {
+VorqRun runVorq(const QStringList &args, const QString &home) {
     QProcess p;
+    // The user's settings folder is the test's: no real settings are read.
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("HOME"), home);
+    env.insert(QStringLiteral("XDG_DATA_HOME"), home + QStringLiteral("/share"));
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/config"));
+    p.setProcessEnvironment(env);
     p.setProgram(QStringLiteral(VORQ_BINARY_DIR "/src/app/vorq"));
     p.setArguments(args);
     QEventLoop loop;
@@ -69,7 +76,7 @@ TEST_F(CliImport, ImportsMissingDatesNewestFirstAndRecordsMissingPages) {
     ChartSite site(o);
     ASSERT_TRUE(site.start());
     // Today 2001-04-09: 2001-04-07 is only 2 days ago.
-    const VorqRun r = runVorq(args(site, "2001-04-09", "2001-03-03", "2001-04-07"));
+    const VorqRun r = runVorq(args(site, "2001-04-09", "2001-03-03", "2001-04-07"), dir.path());
     EXPECT_EQ(r.exitCode, 0);
     ASSERT_EQ(r.lines.size(), 6) << r.lines.join(QLatin1Char('\n')).toStdString();
     EXPECT_TRUE(r.lines[0].startsWith(QStringLiteral("2001-04-07\t"))) << r.lines[0].toStdString();
@@ -90,7 +97,7 @@ TEST_F(CliImport, ImportsMissingDatesNewestFirstAndRecordsMissingPages) {
 
     // A second run fetches only what is still missing.
     const int before = site.requests();
-    const VorqRun again = runVorq(args(site, "2001-04-09", "2001-03-03", "2001-04-07"));
+    const VorqRun again = runVorq(args(site, "2001-04-09", "2001-03-03", "2001-04-07"), dir.path());
     EXPECT_EQ(again.exitCode, 0);
     EXPECT_EQ(site.requests(), before + 1);
     ASSERT_EQ(again.lines.size(), 1);
@@ -101,7 +108,7 @@ TEST_F(CliImport, PagesInEveryEncodingGiveTheSameChart) {
     ChartSite site(ChartSite::Options{});
     ASSERT_TRUE(site.start());
     // Three consecutive weeks are served in Shift-JIS, EUC-JP and JIS.
-    const VorqRun r = runVorq(args(site, "2001-05-01", "2001-03-03", "2001-03-17"));
+    const VorqRun r = runVorq(args(site, "2001-05-01", "2001-03-03", "2001-03-17"), dir.path());
     EXPECT_EQ(r.exitCode, 0);
     for (const char *name : {"/20010303.txt", "/20010310.txt", "/20010317.txt"}) {
         const QString file = data + QLatin1String(name);
@@ -124,13 +131,13 @@ TEST_F(CliImport, ThroughAProxyAndWithBadArguments) {
     a[a.indexOf(QStringLiteral("--url-template")) + 1] =
         QStringLiteral("\"http://www.vorq.example/vorq/cddb/countdown\"yyyymmdd\"-j.html\"");
     a << QStringLiteral("--proxy") << QStringLiteral("127.0.0.1:%1").arg(site.serverPort());
-    const VorqRun r = runVorq(a);
+    const VorqRun r = runVorq(a, dir.path());
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_TRUE(QFile::exists(data + QStringLiteral("/20010303.txt")));
 
-    EXPECT_EQ(runVorq({QStringLiteral("import"), QStringLiteral("--proxy"), QStringLiteral("nohost")}).exitCode,
+    EXPECT_EQ(runVorq({QStringLiteral("import"), QStringLiteral("--proxy"), QStringLiteral("nohost")}, dir.path()).exitCode,
               2);
-    EXPECT_EQ(runVorq({QStringLiteral("import"), QStringLiteral("--today"), QStringLiteral("yesterday")}).exitCode,
+    EXPECT_EQ(runVorq({QStringLiteral("import"), QStringLiteral("--today"), QStringLiteral("yesterday")}, dir.path()).exitCode,
               2);
 }
 
@@ -139,7 +146,7 @@ TEST_F(CliImport, UnreachableSiteIsReportedPerDateAndTheRunEnds) {
     ASSERT_TRUE(site.start());
     QStringList a = args(site, "2001-05-01", "2001-03-03", "2001-03-10");
     site.close();  // refused from now on
-    const VorqRun r = runVorq(a);
+    const VorqRun r = runVorq(a, dir.path());
     EXPECT_EQ(r.exitCode, 0);
     int failed = 0;
     for (const QString &l : r.lines) failed += l.endsWith(QStringLiteral("\tfailed"));
