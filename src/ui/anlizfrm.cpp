@@ -86,3 +86,222 @@ void TForm6::Button3Click() {
     if (file.isEmpty()) return;
     sjis::saveLines(file, gridLines(grid()));
 }
+
+// ---- the main window's import driver ---------------------------------------
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPointer>
+#include <QRadioButton>
+#include <QTimer>
+
+#include "alldlfrm.h"
+#include "appenv.h"
+#include "httpclient.h"
+#include "mainfrm.h"
+#include "optiofrm.h"
+
+namespace vorq {
+
+class MainImportDriver : public QObject, public ImportHost {
+public:
+    explicit MainImportDriver(TForm1 *form) : QObject(form), m_form(form), m_engine(*this) {
+        setObjectName(QStringLiteral("MainImportDriver"));
+    }
+    ~MainImportDriver() override { delete m_dialog; }
+
+    ImportEngine &engine() { return m_engine; }
+    bool running() const { return m_running; }
+    TfrmAllDownload *dialog() const { return m_dialog; }
+
+    // One run at a time: the fetch lets events run, and a second run would
+    // share the client and the dialog.
+    template <typename F>
+    void run(F &&f) {
+        if (m_running) return;
+        m_running = true;
+        ScopeExit done([this] { m_running = false; });
+        f();
+    }
+
+    void Timer1Timer() {
+        m_form->StatusBar1->setPanelText(3, net::connectionStateText(net::clientState()));
+        if (!m_dialog) return;
+        if (m_dialog->cancelled())
+            net::abortCurrentFetch();
+        else
+            m_dialog->Update(net::receivedByteCount(), m_engine.currentDateElapsed());
+    }
+
+    // ---- ImportHost --------------------------------------------------------
+    ImportOptions options() override {
+        TForm2 *o = m_form->options();
+        ImportOptions opts;
+        if (!o) return opts;
+        // No import button checked imports nothing, as None does.
+        opts.mode = o->RadioButton1->isChecked()   ? ImportMode::Web
+                    : o->RadioButton2->isChecked() ? ImportMode::Html
+                    : o->RadioButton3->isChecked() ? ImportMode::Text
+                                                   : ImportMode::None;
+        opts.autoSave = o->CheckBox12->isChecked();
+        opts.confirmData = o->CheckBox13->isChecked();
+        opts.editData = o->CheckBox14->isChecked();
+        opts.alsoAssociatedFile = o->CheckBox16->isChecked();
+        opts.ignoreError = o->CheckBox21->isChecked();
+        opts.autoAddNotFound = o->CheckBox22->isChecked();
+        opts.useProxy = o->CheckBox23->isChecked();
+        opts.proxyAddr = sjis::fromUnicode(o->Edit7->text());
+        opts.proxyPort = sjis::fromUnicode(o->Edit8->text());
+        opts.urlTemplate = sjis::fromUnicode(o->Edit5->text());
+        opts.dataFolderField = sjis::fromUnicode(o->Edit4->text());
+        opts.skipString = sjis::fromUnicode(o->Edit6->text());
+        return opts;
+    }
+    QByteArray dataFolder() override { return m_form->store().dataFolder; }
+    QByteArray programFolder() override {
+        const QByteArray p = m_form->store().programFolder;
+        return p.isEmpty() ? env::programFolder() : p;
+    }
+    int dateCount() override { return m_form->ListBox1->count(); }
+    QByteArray dateLabelAt(int index) override { return m_form->dateLabelAt(index); }
+    int selectedDate() override {
+        const int row = m_form->ListBox1->currentRow();
+        return row >= 0 && m_form->ListBox1->item(row)->isSelected() ? row : -1;
+    }
+    void selectDate(int index) override { m_form->ListBox1->setCurrentRow(index); }
+    void buildDateList() override { m_form->buildDateList(); }
+    void syncDateListSelection() override { m_form->syncDateListSelection(); }
+    int tabCount() override { return m_form->tabCount(); }
+    int tabTag(int index) override { return m_form->tabSheet(index)->tag(); }
+    QByteArray tabCaption(int index) override {
+        return sjis::fromUnicode(m_form->tabSheet(index)->caption());
+    }
+    void activateTab(int index) override { m_form->setActiveTab(index); }
+    void addChartTable(const QString &name, const QList<QByteArray> &lines) override {
+        m_form->addChartTable(name, m_form->tabCount(), lines);
+    }
+    void loadChartFile(const QString &path) override { m_form->loadChartFile(m_form->tabCount(), path); }
+
+    QByteArray fetch(const QByteArray &url, const QByteArray &proxyHost, int proxyPort) override {
+        m_fetchedThisDate = true;
+        // The client's failures go to the top-level error box.
+        QPointer<TForm1> form(m_form);
+        const net::ErrorReporter previous =
+            net::setErrorReporter([form](const QString &message) { prompter().error(form, message); });
+        ScopeExit restore([previous] { net::setErrorReporter(previous); });
+        if (!proxyHost.isEmpty()) net::SetProxy(proxyHost, proxyPort);
+        return net::GetUrl(url);
+    }
+    qint64 receivedBytes() override { return net::receivedByteCount(); }
+
+    void setBusy(bool busy) override {
+        if (busy) {
+            m_form->ListBox1->setEnabled(false);
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+            m_form->Timer1->start();
+        } else {
+            m_form->Timer1->stop();
+            QApplication::restoreOverrideCursor();
+            m_form->ListBox1->setEnabled(true);
+        }
+    }
+
+    bool askRecordNotFound() override {
+        return prompter().message(m_form, QMessageBox::Question, QStringLiteral("Not Found"),
+                                  QStringLiteral("その日付のデータは見つかりませんでした。\n"
+                                                 "その日は放送がなかったのかも知れません。\n"
+                                                 "今後その日付を表示しないようにしますか?"),
+                                  QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) == QMessageBox::Yes;
+    }
+    void tellNotPublishedYet() override {
+        prompter().message(m_form, QMessageBox::NoIcon, QStringLiteral("Not Found"),
+                           QStringLiteral("今週は放送がなかったのか、\n"
+                                          "まだ掲載されていないようです。\n"
+                                          "もうしばらく待ってみてください。"),
+                           QMessageBox::Ok, QMessageBox::Ok);
+    }
+    void tellAllImported() override {
+        prompter().message(m_form, QMessageBox::NoIcon, QStringLiteral("一括で取得"),
+                           QStringLiteral("すべて取得されています。"), QMessageBox::Ok, QMessageBox::Ok);
+    }
+    bool confirmGrid(ResultGrid &grid) override {
+        TForm6 form6(m_form);
+        form6.setGrid(grid);
+        if (form6.exec() != QDialog::Accepted) return false;
+        grid = form6.grid();
+        return true;
+    }
+    QString chooseHtmlFile(const QString &proposed) override {
+        return prompter().openFile(m_form, QString(), proposed, QStringLiteral("VORQ web page (*.html)"));
+    }
+    QString chooseTextFile(const QString &proposed) override {
+        return prompter().openFile(m_form, QString(), proposed, QStringLiteral("Text file (*.txt)"));
+    }
+
+    void bulkBegin() override {
+        delete m_dialog;
+        m_dialog = new TfrmAllDownload(m_form);
+        m_dialog->setProgress(0);
+        m_dialog->clearCancel();
+    }
+    void bulkShow() override {
+        if (!m_dialog) return;
+        m_dialog->show();
+        m_dialog->repaint();
+    }
+    void bulkStartDate(const QString &source, const QString &destination, qint64 expected) override {
+        m_fetchedThisDate = false;
+        if (m_dialog) m_dialog->StartDate(source, destination, expected);
+    }
+    void bulkFinishDate() override {
+        if (!m_dialog) return;
+        // A fetch quicker than one Timer1 tick would leave the totals short:
+        // show the date's final figures before adding them up.
+        if (m_fetchedThisDate) m_dialog->Update(net::receivedByteCount(), m_engine.currentDateElapsed());
+        m_dialog->FinishDate();
+    }
+    bool bulkCancelled() override { return m_dialog && m_dialog->cancelled(); }
+    void bulkEnd() override {
+        delete m_dialog;
+        m_dialog = nullptr;
+    }
+    void updateAssociationsAfterImport() override { vorq::updateAssociationsAfterImport(m_form); }
+
+private:
+    TForm1 *m_form;
+    ImportEngine m_engine;
+    TfrmAllDownload *m_dialog = nullptr;
+    bool m_running = false;
+    bool m_fetchedThisDate = false;
+};
+
+MainImportDriver &importDriverOf(TForm1 *form) {
+    auto *driver =
+        form->findChild<MainImportDriver *>(QStringLiteral("MainImportDriver"), Qt::FindDirectChildrenOnly);
+    return driver ? *driver : *new MainImportDriver(form);
+}
+
+void importDateList(TForm1 *form, const QStringList &indices) {
+    MainImportDriver &driver = importDriverOf(form);
+    runGuarded(form, [&] {
+        driver.run([&] {
+            QList<int> rows;
+            for (const QString &text : indices) rows.append(text.toInt());
+            driver.engine().importDateList(rows);
+        });
+    });
+}
+
+void importMissingDates(TForm1 *form) {
+    MainImportDriver &driver = importDriverOf(form);
+    runGuarded(form, [&] { driver.run([&] { driver.engine().importMissingDates(); }); });
+}
+
+void importTimerTick(TForm1 *form) { importDriverOf(form).Timer1Timer(); }
+
+void updateAssociationsAfterImport(TForm1 *form) { form->autoUpdateAssociations(); }
+
+TfrmAllDownload *currentBulkDialog(TForm1 *form) { return importDriverOf(form).dialog(); }
+
+}  // namespace vorq

@@ -38,7 +38,8 @@ TForm4::TForm4(QWidget *parent) : QDialog(parent) {
     setObjectName(QStringLiteral("Form4"));
     setWindowTitle(QStringLiteral("Playlist Maker"));
     auto *top = new QVBoxLayout(this);
-    top->addWidget(new QLabel(QStringLiteral("VORQのデータから条件を満たすプレイリストを生成します。"), this));
+    top->addWidget(
+        new QLabel(QStringLiteral("VORQのデータから条件を満たすプレイリストを生成します。"), this));
 
     auto *priority = new QGroupBox(QStringLiteral("優先順位"), this);
     auto *pl = new QVBoxLayout(priority);
@@ -74,7 +75,8 @@ TForm4::TForm4(QWidget *parent) : QDialog(parent) {
     CheckBox1->setToolTip(QStringLiteral("曲数が足らない場合は無視されます"));
     CheckBox1->setChecked(true);
     top->addWidget(CheckBox1);
-    CheckBox2 = new QCheckBox(QStringLiteral("関連付けされていない曲(プレイリストを作る場合はクリアします)"), this);
+    CheckBox2 =
+        new QCheckBox(QStringLiteral("関連付けされていない曲(プレイリストを作る場合はクリアします)"), this);
     CheckBox2->setObjectName(QStringLiteral("CheckBox2"));
     top->addWidget(CheckBox2);
 }

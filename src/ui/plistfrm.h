@@ -31,9 +31,9 @@ class TForm4 : public QDialog {
 public:
     explicit TForm4(QWidget *parent = nullptr);
 
-    QSlider *TrackBar1 = nullptr;      // priority setting 0..5
+    QSlider *TrackBar1 = nullptr;        // priority setting 0..5
     TRadioGroup *RadioGroup2 = nullptr;  // sort direction
-    QSpinBox *SpinEdit1 = nullptr;     // sort rate 0..100 %
-    QCheckBox *CheckBox1 = nullptr;    // take associated songs
-    QCheckBox *CheckBox2 = nullptr;    // take songs without association
+    QSpinBox *SpinEdit1 = nullptr;       // sort rate 0..100 %
+    QCheckBox *CheckBox1 = nullptr;      // take associated songs
+    QCheckBox *CheckBox2 = nullptr;      // take songs without association
 };
