@@ -56,12 +56,12 @@ protected:
         data = dir.path() + QStringLiteral("/data");
     }
     QStringList args(ChartSite &site, const char *today, const char *from, const char *to) {
-        return {QStringLiteral("import"),       QStringLiteral("--data"),
-                data,                           QStringLiteral("--today"),
-                QString::fromLatin1(today),     QStringLiteral("--from"),
-                QString::fromLatin1(from),      QStringLiteral("--to"),
-                QString::fromLatin1(to),        QStringLiteral("--url-template"),
-                QString::fromLatin1(site.urlTemplate())};
+        QStringList a{QStringLiteral("import"), QStringLiteral("--data"), data};
+        a << QStringLiteral("--today") << QString::fromLatin1(today);
+        a << QStringLiteral("--from") << QString::fromLatin1(from);
+        a << QStringLiteral("--to") << QString::fromLatin1(to);
+        a << QStringLiteral("--url-template") << QString::fromLatin1(site.urlTemplate());
+        return a;
     }
     QTemporaryDir dir;
     QString data;
@@ -135,9 +135,13 @@ TEST_F(CliImport, ThroughAProxyAndWithBadArguments) {
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_TRUE(QFile::exists(data + QStringLiteral("/20010303.txt")));
 
-    EXPECT_EQ(runVorq({QStringLiteral("import"), QStringLiteral("--proxy"), QStringLiteral("nohost")}, dir.path()).exitCode,
-              2);
-    EXPECT_EQ(runVorq({QStringLiteral("import"), QStringLiteral("--today"), QStringLiteral("yesterday")}, dir.path()).exitCode,
+    EXPECT_EQ(
+        runVorq({QStringLiteral("import"), QStringLiteral("--proxy"), QStringLiteral("nohost")}, dir.path())
+            .exitCode,
+        2);
+    EXPECT_EQ(runVorq({QStringLiteral("import"), QStringLiteral("--today"), QStringLiteral("yesterday")},
+                      dir.path())
+                  .exitCode,
               2);
 }
 

@@ -18,18 +18,23 @@ int main(int argc, char **argv) {
                                    QStringLiteral("YYYY-MM-DD"), QStringLiteral("1995-04-08"));
     const QCommandLineOption last(QStringLiteral("last"), QStringLiteral("Last week with a chart."),
                                   QStringLiteral("YYYY-MM-DD"));
+    const QCommandLineOption lastDaysAgo(QStringLiteral("last-days-ago"),
+                                         QStringLiteral("Last week with a chart: N days before today."),
+                                         QStringLiteral("N"));
     const QCommandLineOption missingEvery(QStringLiteral("missing-every"),
                                           QStringLiteral("Every N-th week has no chart (0: none)."),
                                           QStringLiteral("N"), QStringLiteral("0"));
     const QCommandLineOption delay(QStringLiteral("delay-ms"), QStringLiteral("Delay before each answer."),
                                    QStringLiteral("MS"), QStringLiteral("0"));
-    parser.addOptions({port, first, last, missingEvery, delay});
+    parser.addOptions({port, first, last, lastDaysAgo, missingEvery, delay});
     parser.process(app);
     vorq::sjis::ensureCodec();
 
     vorq::test::ChartSite::Options options;
     options.first = QDate::fromString(parser.value(first), Qt::ISODate);
     if (parser.isSet(last)) options.last = QDate::fromString(parser.value(last), Qt::ISODate);
+    if (parser.isSet(lastDaysAgo))
+        options.last = QDate::currentDate().addDays(-parser.value(lastDaysAgo).toInt());
     options.missingEvery = parser.value(missingEvery).toInt();
     options.delayMs = parser.value(delay).toInt();
     vorq::test::ChartSite site(options);

@@ -142,8 +142,10 @@ TEST_F(ImportWindowTest, MissingPageAskedAndRecordedRemovesTheDate) {
     click(rowOf("1995年04月22日"));
     ASSERT_EQ(fakes.prompter.asked.size(), 1);
     EXPECT_EQ(fakes.prompter.asked[0].caption, QStringLiteral("Not Found"));
-    EXPECT_TRUE(fakes.prompter.asked[0].text.startsWith(QStringLiteral("その日付のデータは見つかりませんでした。")));
-    EXPECT_EQ(sjis::readLines(data + QStringLiteral("notfound.txt")), QList<QByteArray>{sj("1995年04月22日")});
+    EXPECT_TRUE(
+        fakes.prompter.asked[0].text.startsWith(QStringLiteral("その日付のデータは見つかりませんでした。")));
+    EXPECT_EQ(sjis::readLines(data + QStringLiteral("notfound.txt")),
+              QList<QByteArray>{sj("1995年04月22日")});
     EXPECT_EQ(rowOf("1995年04月22日"), -1);
     EXPECT_EQ(form->tabCount(), 0);
 }
