@@ -31,7 +31,8 @@ int main(int argc, char **argv) {
             ok = false;
         }
         if (!ok) {
-            std::fprintf(stderr, "usage: vorq-genhistory OUTDIR [--today YYYY-MM-DD] [--seed N] [--rows N]\n");
+            std::fprintf(stderr,
+                         "usage: vorq-genhistory OUTDIR [--today YYYY-MM-DD] [--seed N] [--rows N]\n");
             return 2;
         }
     }
@@ -42,9 +43,10 @@ int main(int argc, char **argv) {
     try {
         vorq::sjis::ensureCodec();
         const auto s = vorq::bench::generateHistory(out, opt);
-        std::printf("%d charts, %lld rows, %lld associations, %d dates in notfound.txt, %lld bytes of charts\n",
-                    s.charts, static_cast<long long>(s.rows), static_cast<long long>(s.associations), s.notFound,
-                    static_cast<long long>(s.bytes));
+        std::printf(
+            "%d charts, %lld rows, %lld associations, %d dates in notfound.txt, %lld bytes of charts\n",
+            s.charts, static_cast<long long>(s.rows), static_cast<long long>(s.associations), s.notFound,
+            static_cast<long long>(s.bytes));
     } catch (const vorq::Error &e) {
         std::fprintf(stderr, "vorq-genhistory: %s\n", e.what());
         return 1;

@@ -22,19 +22,24 @@ int pick(Rng &rng, int n) { return static_cast<int>(rng() % static_cast<quint64>
 QByteArray sjisOf(const char *utf8) { return sjis::fromUnicode(QString::fromUtf8(utf8)); }
 
 // Word stock for names. Shift-JIS representable by construction.
-const char *const kFamily[] = {"山田", "佐藤", "鈴木", "高橋", "田中", "渡辺", "伊藤", "中村", "小林", "加藤",
-                               "吉田", "山本", "松本", "井上", "木村", "林", "清水", "森", "池田", "橋本"};
-const char *const kGiven[] = {"太郎", "花子", "美穂", "健一", "由美", "直樹", "さくら", "あゆみ", "翔", "舞",
-                              "浩二", "真理子", "大輔", "恵", "剛", "ひとみ", "拓也", "明菜", "聖子", "光"};
-const char *const kBandJa[] = {"スピッツ", "ミスチル", "ドリカム", "サザン", "ラルク", "グレイ", "ジュディマリ",
-                               "エレカシ", "くるり", "いきものがかり", "ゆず", "コブクロ", "ポルノ", "ケツメイシ"};
-const char *const kLatin[] = {"SAMPLES", "STARS", "BLUE", "NIGHT", "DREAM", "LOVE", "CITY", "RIVER",
-                              "MOON", "SUMMER", "WINGS", "HEART", "FIRE", "ANGEL", "ROSE", "WAVE"};
-const char *const kTitleJa[] = {"夏の", "青い", "君と", "さよなら", "ありがとう", "永遠の", "恋する", "僕らの",
-                                "涙の", "星空の", "風の", "桜", "花火", "約束", "未来", "奇跡", "空", "海",
-                                "雪", "ラブソング", "メロディー", "ストーリー", "トレイン", "ハート"};
-const char *const kTitleEn[] = {"Love", "Song", "Forever", "Tomorrow", "Dream", "Shine", "Believe", "Smile",
-                                "Sky", "Time", "Memories", "Destiny", "Paradise", "Wonderland", "Story"};
+const char *const kFamily[] = {"山田", "佐藤", "鈴木", "高橋", "田中", "渡辺", "伊藤",
+                               "中村", "小林", "加藤", "吉田", "山本", "松本", "井上",
+                               "木村", "林",   "清水", "森",   "池田", "橋本"};
+const char *const kGiven[] = {"太郎",   "花子",   "美穂", "健一", "由美",   "直樹", "さくら",
+                              "あゆみ", "翔",     "舞",   "浩二", "真理子", "大輔", "恵",
+                              "剛",     "ひとみ", "拓也", "明菜", "聖子",   "光"};
+const char *const kBandJa[] = {"スピッツ", "ミスチル",     "ドリカム", "サザン",    "ラルク",
+                               "グレイ",   "ジュディマリ", "エレカシ", "くるり",    "いきものがかり",
+                               "ゆず",     "コブクロ",     "ポルノ",   "ケツメイシ"};
+const char *const kLatin[] = {"SAMPLES", "STARS",  "BLUE",  "NIGHT", "DREAM", "LOVE",  "CITY", "RIVER",
+                              "MOON",    "SUMMER", "WINGS", "HEART", "FIRE",  "ANGEL", "ROSE", "WAVE"};
+const char *const kTitleJa[] = {"夏の",   "青い",       "君と",       "さよなら",   "ありがとう", "永遠の",
+                                "恋する", "僕らの",     "涙の",       "星空の",     "風の",       "桜",
+                                "花火",   "約束",       "未来",       "奇跡",       "空",         "海",
+                                "雪",     "ラブソング", "メロディー", "ストーリー", "トレイン",   "ハート"};
+const char *const kTitleEn[] = {"Love",     "Song",    "Forever",  "Tomorrow",   "Dream",
+                                "Shine",    "Believe", "Smile",    "Sky",        "Time",
+                                "Memories", "Destiny", "Paradise", "Wonderland", "Story"};
 
 template <size_t N>
 const char *any(Rng &rng, const char *const (&words)[N]) {
@@ -78,7 +83,9 @@ QByteArray makeTitle(Rng &rng, int serial) {
             return sjisOf(any(rng, kTitleJa)) +
                    sjis::fromUnicode(fullWidth(QString::number(serial % 1000) + QStringLiteral(" VER")));
         case 2: return QByteArray(any(rng, kTitleEn)) + ' ' + QByteArray(any(rng, kTitleEn));
-        default: return sjisOf(any(rng, kTitleJa)) + ' ' + QByteArray(any(rng, kTitleEn)) + ' ' + QByteArray::number(serial % 7);
+        default:
+            return sjisOf(any(rng, kTitleJa)) + ' ' + QByteArray(any(rng, kTitleEn)) + ' ' +
+                   QByteArray::number(serial % 7);
     }
 }
 
@@ -134,7 +141,8 @@ HistoryStats generateHistory(const QString &folderIn, const HistoryOptions &opti
                 dropped.removeAt(at);
             } else {
                 p.song = static_cast<int>(songs.size());
-                songs.append({makeTitle(rng, serial), artists.at(pick(rng, static_cast<int>(artists.size())))});
+                songs.append(
+                    {makeTitle(rng, serial), artists.at(pick(rng, static_cast<int>(artists.size())))});
                 ++serial;
             }
             p.strength = 1.0 + pick(rng, 1000) / 10.0;

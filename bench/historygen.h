@@ -8,7 +8,7 @@
 namespace vorq::bench {
 
 struct HistoryOptions {
-    QDate today;          // dates before it are generated; invalid: the clock's date
+    QDate today;  // dates before it are generated; invalid: the clock's date
     quint64 seed = 1;
     int rowsPerWeek = 100;
     int notFoundEvery = 97;  // every n-th date is listed in notfound.txt instead of having a chart

@@ -300,6 +300,8 @@ TForm1::TForm1(QWidget *parent) : QMainWindow(parent) {
     setFont(mainFont());
     setAcceptDrops(true);
     buildLayout();
+    // The size the window returns to when it is no longer maximised.
+    resize(1024, 700);
 }
 
 TForm1::~TForm1() = default;
@@ -390,6 +392,7 @@ void TForm1::buildLayout() {
 
     auto group = [this](QLabel *imgL, QLabel *label, QLabel *imgR, std::initializer_list<QWidget *> ws) {
         auto *box = new QVBoxLayout;
+        box->addStretch();
         auto *head = new QHBoxLayout;
         head->addWidget(imgL);
         head->addWidget(label);
@@ -407,6 +410,7 @@ void TForm1::buildLayout() {
     auto *listMaker = new QVBoxLayout;
     listMaker->addStretch();
     listMaker->addWidget(BitBtn6);
+    BitBtn6->setMinimumWidth(96);
     bottom->addLayout(listMaker);
     bottom->addLayout(group(Image1, Label1, Image2, {Button6, Button7, BitBtn5}));
     bottom->addLayout(group(Image3, Label2, Image4, {BitBtn1, BitBtn4, Button1}));
@@ -543,9 +547,14 @@ void TForm1::fullLoad() {
     repaint();
     FreezeGuard freeze(this);
     m_loading = true;
-    ScopeExit done([this] {
+    const int before = tabCount();
+    ScopeExit done([this, before] {
         m_loading = false;
         syncPages();
+        if (tabCount() > before) {
+            setActiveTab(tabCount() - 1);
+            syncDateListSelection();
+        }
         ensureCurrentView();
         selectionFeedback();
     });
@@ -555,7 +564,7 @@ void TForm1::fullLoad() {
 }
 
 // Brings the pages in line with the store's tables: a page per table, the
-// newest one active.
+// last one added active.
 void TForm1::syncPages() {
     const int tables = static_cast<int>(m_store.tabs.size());
     int count = PageControl1->count();
@@ -574,7 +583,11 @@ void TForm1::syncPages() {
         PageControl1->addWidget(sheet);
         m_models.append(nullptr);
         noteCaption(t.caption, +1);
-        setActiveTab(k);
+    }
+    // Each new page becomes the active one; a full load passes through
+    // them all, so only the last is shown when it ends.
+    if (count < tables && !m_loading) {
+        setActiveTab(tables - 1);
         syncDateListSelection();
     }
 }

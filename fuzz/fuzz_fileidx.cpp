@@ -1,0 +1,26 @@
+// file.idx reader: any lines are read; the first entry of a key is the one
+// found; with no dates loaded a save writes the lines back unchanged.
+#include <cstdint>
+#include <cstdlib>
+
+#include "associndex.h"
+#include "chartstore.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+    const QByteArray bytes(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
+    const QList<QByteArray> lines = vorq::lineViews(bytes);
+    vorq::ChartStore store;
+    store.associations.setLines(lines);
+    const auto &entries = store.associations.entries();
+    if (entries.size() != lines.size()) std::abort();
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        const vorq::AssociationEntry *hit = store.associations.lookup(entries[i].key);
+        if (entries[i].key.isEmpty()) {
+            if (hit) std::abort();
+            continue;
+        }
+        if (!hit || hit->key != entries[i].key || hit > &entries[i]) std::abort();
+    }
+    if (vorq::indexLines(store) != lines) std::abort();
+    return 0;
+}
