@@ -87,7 +87,8 @@ MountInfo realMountOf(const QByteArray &path) {
 bool canWriteFile(const QByteArray &file) {
     const qsizetype slash = file.lastIndexOf('/');
     const QString folder = sjis::path(slash >= 0 ? file.left(slash + 1) : QByteArray("./"));
-    if (!QFileInfo(folder).isDir() || ::access(QFile::encodeName(folder).constData(), W_OK) != 0) return false;
+    if (!QFileInfo(folder).isDir() || ::access(QFile::encodeName(folder).constData(), W_OK) != 0)
+        return false;
     const QString path = sjis::path(file);
     return !QFileInfo::exists(path) || ::access(QFile::encodeName(path).constData(), W_OK) == 0;
 }

@@ -15,8 +15,8 @@ namespace vorq {
 
 // The file system mount that holds a path.
 struct MountInfo {
-    QByteArray mountPoint;  // e.g. "/media/cdrom" ("/" for the root)
-    QByteArray volumeId;    // the file system's id, upper-case hexadecimal digits
+    QByteArray mountPoint;   // e.g. "/media/cdrom" ("/" for the root)
+    QByteArray volumeId;     // the file system's id, upper-case hexadecimal digits
     bool removable = false;  // optical (iso9660/udf) or a removable block device
 };
 using MountLookup = std::function<MountInfo(const QByteArray &path)>;

@@ -38,6 +38,8 @@ public:
     virtual ~TMemIniFile();
     TMemIniFile(const TMemIniFile &) = delete;
     TMemIniFile &operator=(const TMemIniFile &) = delete;
+    TMemIniFile(TMemIniFile &&) = default;
+    TMemIniFile &operator=(TMemIniFile &&) = default;
 
     const QByteArray &fileName() const { return m_fileName; }
 

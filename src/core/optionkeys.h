@@ -10,7 +10,7 @@ namespace vorq::options {
 QByteArray defaultUrlHome();
 // A date-format pattern: quoted literals around yyyymmdd.
 QByteArray defaultUrlData();
-QByteArray defaultSkipString();      // "<!-- / NO1 -->"
+QByteArray defaultSkipString();       // "<!-- / NO1 -->"
 QByteArray defaultFileNamePattern();  // "%a-%t.mp3"
 
 // What stands in for the designed "c:\": the user's home folder and music
