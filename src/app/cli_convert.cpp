@@ -48,10 +48,7 @@ int cmdParse(const QStringList &args) {
                                 ? sjis::fromUnicode(a.value(QStringLiteral("skip")))
                                 : sjis::lit("<!-- / NO1 -->");
     const bool sjisOut = a.has(QStringLiteral("sjis"));
-    // Read as the HTML import does: through a line list, CR LF after every
-    // line, then to Shift-JIS.
-    const QByteArray raw = cli::readInput(inputName(a));
-    const QByteArray page = ConvertJapanese(sjis::joinLines(sjis::splitLines(raw)), CodeSjis);
+    const QByteArray page = HtmlFilePageText(cli::readInput(inputName(a)));
     ResultGrid grid;
     ParseChartPage(page, skip, !a.has(QStringLiteral("no-edit")), grid);
 

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "jconvert.h"
 #include "sjistext.h"
 
 namespace vorq {
@@ -290,6 +291,10 @@ void ParseChartPage(const QByteArray &page, const QByteArray &skipString, bool e
             for (int i = 0; i < grid.rowCount(); ++i)
                 grid.setCell(2, i, sjis::normalizeArtist(grid.cell(2, i)));
     }
+}
+
+QByteArray HtmlFilePageText(const QByteArray &fileBytes) {
+    return ConvertJapanese(sjis::joinLines(sjis::splitLines(fileBytes)), CodeSjis);
 }
 
 }  // namespace vorq

@@ -65,4 +65,8 @@ qsizetype SpanEnd(const QByteArray &text, const QByteArray &open, const QByteArr
 // normalisation to columns 1 and 2. Runs in time linear in the page.
 void ParseChartPage(const QByteArray &page, const QByteArray &skipString, bool editData, ResultGrid &grid);
 
+// The page text of a saved HTML file as the import reads it: its lines
+// joined again with CR LF after every line, then converted to Shift-JIS.
+QByteArray HtmlFilePageText(const QByteArray &fileBytes);
+
 }  // namespace vorq

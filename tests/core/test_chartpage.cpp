@@ -290,3 +290,11 @@ TEST(ChartPageDifferential, HostileShapesMatchTheLiteralParser) {
                             QByteArray("<tr>") + QByteArray("<td></td>").repeated(300) + "</tr>",
                         kSkip, false);
 }
+
+TEST(ChartPage, HtmlFileTextIsReadThroughLines) {
+    // Every line end becomes CR LF, one follows the last line; then the text
+    // goes to Shift-JIS (here from EUC-JP, decided by 印).
+    EXPECT_EQ(HtmlFilePageText("a\nb\rc\r\nd"), QByteArray("a\r\nb\r\nc\r\nd\r\n"));
+    EXPECT_EQ(HtmlFilePageText("\xb0\xf5\n"), QByteArray("\x88\xf3\r\n"));
+    EXPECT_EQ(HtmlFilePageText(""), QByteArray());
+}
