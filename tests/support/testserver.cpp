@@ -138,8 +138,10 @@ ScriptedReply endlessHeader(qint64 totalBytes) {
     return r;
 }
 
-struct TestServer::Connection {
-    QTcpSocket *socket = nullptr;
+// Lives as a child of its socket, so it goes when the socket goes.
+struct TestServer::Connection : QObject {
+    explicit Connection(QTcpSocket *s) : QObject(s), socket(s) {}
+    QTcpSocket *socket;
     QByteArray in;
     bool responded = false;
     bool done = false;
@@ -214,9 +216,7 @@ void TestServer::onNewConnection() {
             QMutexLocker lock(&m_mutex);
             ++m_connections;
         }
-        auto *c = new Connection;
-        c->socket = socket;
-        connect(socket, &QObject::destroyed, this, [c] { delete c; });
+        auto *c = new Connection(socket);
         connect(socket, &QIODevice::readyRead, this, [this, c] { onReadable(c); });
         connect(socket, &QIODevice::bytesWritten, this, [this, c] {
             if (!c->pausing && c->socket->bytesToWrite() == 0) sendNext(c);
