@@ -10,7 +10,6 @@
 #include "appenv.h"
 #include "chartstore.h"
 #include "errors.h"
-#include "jconvert.h"
 #include "sjistext.h"
 
 namespace vorq {
@@ -295,7 +294,7 @@ void ImportEngine::importOneDate() {
                                                        QString::fromLatin1(key) + QStringLiteral("-j.html"));
             if (path.isEmpty()) return;
             if (QFileInfo::exists(path)) {
-                const QByteArray text = ConvertJapanese(sjis::joinLines(sjis::readLines(path)), 5);
+                const QByteArray text = HtmlFilePageText(sjis::readFile(path));
                 acceptResultGrid(m_host.parsePage(text, options), name, options);
             }
             break;

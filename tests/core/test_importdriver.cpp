@@ -5,9 +5,11 @@
 #include <QTemporaryDir>
 
 #include "appenv.h"
+#include "chartsite.h"
 #include "chartstore.h"
 #include "errors.h"
 #include "importdriver.h"
+#include "jconvert.h"
 #include "sjistext.h"
 #include "sjtest.h"
 
@@ -370,4 +372,38 @@ TEST_F(ImportEngineTest, ProxyPortThatIsNoNumberEndsTheRunCleanly) {
     EXPECT_EQ(host.busyDepth, 0);
     EXPECT_FALSE(host.bulkOpen);
     EXPECT_TRUE(host.fetched.isEmpty());
+}
+
+TEST_F(ImportEngineTest, RealPagesOf95SongsAreStoredAnd94AreNot) {
+    const QDate a(2001, 3, 3), b(2001, 3, 10);
+    host.pages[urlOf(a)] = test::chartPageSjis(a, 95);
+    host.pages[urlOf(b)] = test::chartPageSjis(b, 94);
+    engine.importDateList({indexOf(b), indexOf(a)});
+    ASSERT_EQ(host.tabs.size(), 1);
+    EXPECT_EQ(host.tabs[0].first, 20010303);
+    EXPECT_EQ(sjis::readLines(dataFile("20010303.txt")).size(), 95);
+    EXPECT_FALSE(QFile::exists(dataFile("20010310.txt")));
+}
+
+TEST_F(ImportEngineTest, HtmlModeConvertsASavedPage) {
+    const QDate a(2001, 3, 3);
+    host.opts.mode = ImportMode::Html;
+    const QString saved = dir.path() + QStringLiteral("/saved.html");
+    // Saved in EUC-JP with LF line ends.
+    QByteArray page = ConvertJapanese(test::chartPageSjis(a, 100), CodeEuc);
+    page.replace("\r\n", "\n");
+    sjis::saveFile(saved, page);
+    host.chosenFile = saved;
+    engine.importDateList({indexOf(a)});
+    ASSERT_EQ(host.tabs.size(), 1);
+    const QList<QByteArray> lines = sjis::readLines(dataFile("20010303.txt"));
+    ASSERT_EQ(lines.size(), 100);
+    // The same chart as the Shift-JIS page gives.
+    ImportOptions o;
+    EXPECT_EQ(lines, chartLinesFromGrid(parsePageToGrid(test::chartPageSjis(a, 100), o)));
+    // A chosen file that does not exist imports nothing.
+    host.tabs.clear();
+    host.chosenFile = dir.path() + QStringLiteral("/gone.html");
+    engine.importDateList({indexOf(a)});
+    EXPECT_TRUE(host.tabs.isEmpty());
 }
