@@ -23,6 +23,7 @@
 #include "anlizfrm.h"
 #include "appenv.h"
 #include "chartsite.h"
+#include "doubleini.h"
 #include "fakeshell.h"
 #include "mainfrm.h"
 #include "optiofrm.h"
@@ -256,6 +257,22 @@ TEST_F(ImportWindowTest, OptionsBulkButtonImportsEveryMissingDate) {
     ASSERT_EQ(fakes.prompter.asked.size(), 1);
     EXPECT_EQ(fakes.prompter.asked[0].caption, QStringLiteral("一括で取得"));
     EXPECT_EQ(fakes.prompter.asked[0].text, QStringLiteral("すべて取得されています。"));
+}
+
+TEST_F(ImportWindowTest, AutomaticImportAtFirstActivation) {
+    startSite();
+    // AutoRun/ImportData on in the user's settings file: the first
+    // activation imports every missing date, newest first.
+    const QByteArray folder = GetUserSettingsFolder();
+    QDir().mkpath(sjis::path(folder));
+    sjis::saveLines(sjis::path(folder + env::programBaseName() + ".ini"),
+                    {"[AutoRun]", "ImportData=1", "[Web]", "URL_Data=" + site->urlTemplate()});
+    start();
+    EXPECT_TRUE(options->CheckBox17->isChecked());
+    ASSERT_EQ(form->tabCount(), 6);
+    EXPECT_EQ(form->tabSheet(0)->tag(), 19950513);
+    EXPECT_EQ(form->tabSheet(5)->tag(), 19950408);
+    EXPECT_TRUE(fileExists("19950513.txt"));
 }
 
 TEST(BulkDialog, FiguresFramesAndPlacement) {
