@@ -66,8 +66,10 @@ QLabel *makeLabel(QWidget *parent, const char *name, const QString &text, const 
 
 }  // namespace
 
-TfrmAllDownload::TfrmAllDownload(QWidget *owner)
-    : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint) {
+TfrmAllDownload::TfrmAllDownload(QWidget *owner, QWidget *parent)
+    : QDialog(parent ? parent : owner,
+              Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint),
+      m_owner(owner) {
     setObjectName(QStringLiteral("frmAllDownload"));
     setWindowTitle(QStringLiteral("ダウンロードしています..."));
     setFixedSize(434, 192);
@@ -142,7 +144,7 @@ void TfrmAllDownload::showEvent(QShowEvent *event) {
     if (m_shownOnce) return;
     m_shownOnce = true;
     m_progress.reset();
-    if (QWidget *owner = parentWidget()) {
+    if (QWidget *owner = m_owner) {
         // Integer division truncates toward zero, as the placement asks.
         const QRect frame = owner->frameGeometry();
         move(frame.left() + (owner->width() - width()) / 2, frame.top() + (owner->height() - height()) / 2);

@@ -15,8 +15,10 @@ class QWidget;
 class TfrmAllDownload : public QDialog {
     Q_OBJECT
 public:
-    // owner: the main window, over which the dialog is centred.
-    explicit TfrmAllDownload(QWidget *owner);
+    // owner: the main window, over which the dialog is centred. parent: the
+    // window it belongs to, the owner unless a modal dialog (the options
+    // dialog) runs the import: it must stay usable above that one.
+    explicit TfrmAllDownload(QWidget *owner, QWidget *parent = nullptr);
     ~TfrmAllDownload() override;
 
     // The run's operations.
@@ -55,6 +57,7 @@ protected:
 private:
     void CancelBtnClick();
 
+    QWidget *m_owner;
     vorq::BulkProgress m_progress;
     bool m_cancel = false;
     bool m_shownOnce = false;

@@ -207,15 +207,22 @@ public:
         }
     }
 
+    // Prompts stand above the bulk download dialog while it shows, which
+    // would otherwise cover them (it stays on top).
+    QWidget *promptParent() const {
+        if (m_dialog && m_dialog->isVisible()) return m_dialog;
+        return m_form;
+    }
+
     bool askRecordNotFound() override {
-        return prompter().message(m_form, QMessageBox::Question, QStringLiteral("Not Found"),
+        return prompter().message(promptParent(), QMessageBox::Question, QStringLiteral("Not Found"),
                                   QStringLiteral("その日付のデータは見つかりませんでした。\n"
                                                  "その日は放送がなかったのかも知れません。\n"
                                                  "今後その日付を表示しないようにしますか?"),
                                   QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) == QMessageBox::Yes;
     }
     void tellNotPublishedYet() override {
-        prompter().message(m_form, QMessageBox::NoIcon, QStringLiteral("Not Found"),
+        prompter().message(promptParent(), QMessageBox::NoIcon, QStringLiteral("Not Found"),
                            QStringLiteral("今週は放送がなかったのか、\n"
                                           "まだ掲載されていないようです。\n"
                                           "もうしばらく待ってみてください。"),
@@ -226,7 +233,7 @@ public:
                            QStringLiteral("すべて取得されています。"), QMessageBox::Ok, QMessageBox::Ok);
     }
     bool confirmGrid(ResultGrid &grid) override {
-        TForm6 form6(m_form);
+        TForm6 form6(promptParent());
         form6.setGrid(grid);
         if (form6.exec() != QDialog::Accepted) return false;
         grid = form6.grid();
@@ -241,7 +248,8 @@ public:
 
     void bulkBegin() override {
         delete m_dialog;
-        m_dialog = new TfrmAllDownload(m_form);
+        QWidget *modal = QApplication::activeModalWidget();
+        m_dialog = new TfrmAllDownload(m_form, modal && modal != m_form ? modal : nullptr);
         m_dialog->setProgress(0);
         m_dialog->clearCancel();
     }
