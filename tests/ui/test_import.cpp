@@ -294,6 +294,12 @@ TEST(BulkDialog, FiguresFramesAndPlacement) {
     EXPECT_TRUE(dlg.frame(30)->isVisibleTo(&dlg));
     dlg.Update(200000, 1000);  // more than expected: a full bar
     EXPECT_EQ(dlg.ProgressBar->value(), 100);
+    // Above a disabled modal dialog (the options dialog's bulk button) the
+    // cancel button still works.
+    QDialog modal(&owner);
+    modal.setEnabled(false);
+    TfrmAllDownload above(&owner, &modal);
+    EXPECT_TRUE(above.CancelBtn->isEnabled());
     // Escape and the close box only set the cancel flag.
     QTest::keyClick(&dlg, Qt::Key_Escape);
     EXPECT_TRUE(dlg.cancelled());
