@@ -198,6 +198,7 @@ void ImportEngine::importDateList(const QList<int> &indexes) {
     const ImportOptions options = m_host.options();
     if (options.mode != ImportMode::Web) {
         for (int index : indexes) {
+            if (index < 0 || index >= m_host.dateCount()) continue;
             m_host.selectDate(index);
             importOneDate();
         }
@@ -219,6 +220,10 @@ void ImportEngine::importDateList(const QList<int> &indexes) {
         if (m_host.bulkCancelled()) break;
         m_dateClock.start();
         const int index = indexes.at(i - 1);
+        // Indexes run from the last item down, so dates dropped from the
+        // list on the way (not-found) never shift the ones still to come;
+        // one that is gone all the same is skipped.
+        if (index < 0 || index >= m_host.dateCount()) continue;
         m_host.selectDate(index);
         const auto date = dateFromLabel(m_host.dateLabelAt(index));
         if (!date) throw ConvertError::notInteger(sjis::toUnicode(m_host.dateLabelAt(index)));
@@ -241,7 +246,7 @@ void ImportEngine::importOneDate() {
     // Last step on every path: the date list follows the active tab.
     Finally sync([this] { m_host.syncDateListSelection(); });
     const int index = m_host.selectedDate();
-    if (index < 0) return;
+    if (index < 0 || index >= m_host.dateCount()) return;
     const ImportOptions options = m_host.options();
     const QByteArray label = m_host.dateLabelAt(index);
     const auto parsed = dateFromLabel(label);
