@@ -109,7 +109,7 @@ public:
     explicit MainImportDriver(TForm1 *form) : QObject(form), m_form(form), m_engine(*this) {
         setObjectName(QStringLiteral("MainImportDriver"));
     }
-    ~MainImportDriver() override { delete m_dialog; }
+    ~MainImportDriver() override { delete m_dialog.data(); }
 
     ImportEngine &engine() { return m_engine; }
     bool running() const { return m_running; }
@@ -247,7 +247,7 @@ public:
     }
 
     void bulkBegin() override {
-        delete m_dialog;
+        delete m_dialog.data();
         QWidget *modal = QApplication::activeModalWidget();
         m_dialog = new TfrmAllDownload(m_form, modal && modal != m_form ? modal : nullptr);
         m_dialog->setProgress(0);
@@ -271,7 +271,7 @@ public:
     }
     bool bulkCancelled() override { return m_dialog && m_dialog->cancelled(); }
     void bulkEnd() override {
-        delete m_dialog;
+        delete m_dialog.data();
         m_dialog = nullptr;
     }
     void updateAssociationsAfterImport() override { vorq::updateAssociationsAfterImport(m_form); }
@@ -279,7 +279,7 @@ public:
 private:
     TForm1 *m_form;
     ImportEngine m_engine;
-    TfrmAllDownload *m_dialog = nullptr;
+    QPointer<TfrmAllDownload> m_dialog;  // a child of the form as well
     bool m_running = false;
     bool m_fetchedThisDate = false;
 };
