@@ -177,16 +177,49 @@ TEST_F(ImportWindowTest, CancelDuringAFetchEndsTheRun) {
         TfrmAllDownload *d = currentBulkDialog(form.get());
         if (d && d->isVisible() && !d->cancelled()) QTest::mouseClick(d->CancelBtn, Qt::LeftButton);
     });
+    QString stateText;
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+        if (stateText.isEmpty()) stateText = form->StatusBar1->panelText(3);
+    });
     probe.start(5);
     QElapsedTimer clock;
     clock.start();
     importMissingDates(form.get());
     probe.stop();
     EXPECT_LT(clock.elapsed(), 400);
+    // Timer1 showed the connection state in the fourth panel.
+    const QStringList states{QStringLiteral("接続中です"), QStringLiteral("接続しました"),
+                             QStringLiteral("ホストを探しています"), QStringLiteral("読み込み中です")};
+    EXPECT_TRUE(states.contains(stateText)) << stateText.toStdString();
     EXPECT_EQ(site->requests(), 1);
     EXPECT_EQ(form->tabCount(), 0);
     EXPECT_TRUE(fakes.prompter.errors().isEmpty());
     EXPECT_TRUE(form->ListBox1->isEnabled());
+}
+
+TEST_F(ImportWindowTest, FailedFetchesAreShownAndTheRunGoesOn) {
+    startSite();
+    start();
+    site->close();                          // refused from now on
+    options->CheckBox23->setChecked(true);  // through a "proxy": the closed site
+    options->Edit7->setText(QStringLiteral("127.0.0.1"));
+    options->Edit8->setText(QString::number(site->serverPort()));
+    importDateList(form.get(),
+                   {QString::number(rowOf("1995年04月15日")), QString::number(rowOf("1995年04月08日"))});
+    const auto errors = fakes.prompter.errors();
+    ASSERT_EQ(errors.size(), 2);
+    EXPECT_TRUE(errors[0].text.contains(QStringLiteral("サーバーに接続できませんでした。")));
+    EXPECT_EQ(form->tabCount(), 0);
+    EXPECT_EQ(currentBulkDialog(form.get()), nullptr);
+    EXPECT_TRUE(form->ListBox1->isEnabled());
+
+    // A proxy port that is not a number ends the run with the error shown.
+    options->Edit8->setText(QStringLiteral("80x"));
+    importDateList(form.get(), {QString::number(rowOf("1995年04月15日"))});
+    EXPECT_EQ(fakes.prompter.errors().size(), 3);
+    EXPECT_TRUE(form->ListBox1->isEnabled());
+    EXPECT_FALSE(form->Timer1->isActive());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
 TEST_F(ImportWindowTest, ConfirmationDialogEditsAreStored) {
