@@ -1,6 +1,7 @@
 #include "associndex.h"
 
 #include <QSet>
+#include <limits>
 
 #include "chartstore.h"
 #include "errors.h"
@@ -12,9 +13,10 @@ namespace {
 
 constexpr qsizetype kKeyLength = 11;
 
-// The key as a number when it is exactly eleven ASCII digits, else -1.
+// The key as a number when it is exactly eleven ASCII digits, the first not
+// 0 (a row's key never starts with 0), else -1.
 qint64 numericKey(const char *p, qsizetype n) {
-    if (n != kKeyLength) return -1;
+    if (n != kKeyLength || p[0] == '0') return -1;
     qint64 v = 0;
     for (qsizetype i = 0; i < n; ++i) {
         const char c = p[i];
@@ -64,7 +66,7 @@ AssociationEntry AssociationIndex::parseLine(const QByteArray &line) {
 }
 
 void AssociationIndex::read(const QString &fileName) {
-    const QByteArray data = sjis::readFile(fileName);
+    const QByteArray data = readWholeFile(fileName, 256 * 1024 * 1024);
     setLines(lineViews(data));
 }
 
@@ -72,7 +74,7 @@ void AssociationIndex::setLines(const QList<QByteArray> &lines) {
     m_entries.clear();
     m_rawLines.clear();
     m_entries.reserve(lines.size());
-    resetIndex(lines.size());
+    resetIndex();
     for (qsizetype i = 0; i < lines.size(); ++i) {
         bool raw = false;
         m_entries.append(split(lines.at(i), &raw));
@@ -84,22 +86,15 @@ void AssociationIndex::setLines(const QList<QByteArray> &lines) {
 void AssociationIndex::setEntries(QList<AssociationEntry> entries) {
     m_entries = std::move(entries);
     m_rawLines.clear();
-    resetIndex(m_entries.size());
+    resetIndex();
     for (qsizetype i = 0; i < m_entries.size(); ++i) addToIndex(i);
 }
 
-namespace {
-inline quint64 slotHash(qint64 key) { return static_cast<quint64>(key) * 0x9E3779B97F4A7C15ULL; }
-}  // namespace
-
-void AssociationIndex::resetIndex(qsizetype expected) {
+void AssociationIndex::resetIndex() {
     m_otherFirst.clear();
-    // At most half full, so probes stay short.
-    int bits = 4;
-    while ((qsizetype(1) << bits) < expected * 2) ++bits;
-    m_shift = 64 - bits;
-    m_slots.clear();
-    m_slots.resize(qsizetype(1) << bits);
+    m_byDate.clear();
+    m_lastTag = -1;
+    m_lastRanks = nullptr;
 }
 
 void AssociationIndex::addToIndex(qsizetype i) {
@@ -107,42 +102,45 @@ void AssociationIndex::addToIndex(qsizetype i) {
     const QByteArray &key = m_entries.at(i).key;
     if (key.isEmpty()) return;
     const qint64 n = numericKey(key.constData(), key.size());
-    if (n < 0) {
+    if (n < 0 || i > std::numeric_limits<qint32>::max()) {
         if (!m_otherFirst.contains(key)) m_otherFirst.insert(key, i);
         return;
     }
-    const qsizetype mask = m_slots.size() - 1;
-    for (qsizetype at = static_cast<qsizetype>(slotHash(n) >> m_shift);; at = (at + 1) & mask) {
-        Slot &slot = m_slots[at];
-        if (slot.key == n) return;
-        if (slot.key < 0) {
-            slot.key = n;
-            slot.index = i;
-            return;
-        }
+    const int tag = static_cast<int>(n / 1000), rank = static_cast<int>(n % 1000);
+    // Lines of one date come together: reuse its array while the date stays
+    // (no other key was inserted since, so the reference is still valid).
+    if (tag != m_lastTag || !m_lastRanks) {
+        m_lastRanks = &m_byDate[tag];
+        m_lastTag = tag;
     }
+    QList<qint32> &ranks = *m_lastRanks;
+    if (ranks.size() <= rank) ranks.resize(rank + 1, -1);
+    if (ranks.at(rank) < 0) ranks[rank] = static_cast<qint32>(i);
 }
 
-const AssociationEntry *AssociationIndex::findNumeric(qint64 n) const {
-    if (m_slots.isEmpty()) return nullptr;
-    const qsizetype mask = m_slots.size() - 1;
-    for (qsizetype at = static_cast<qsizetype>(slotHash(n) >> m_shift);; at = (at + 1) & mask) {
-        const Slot &slot = m_slots.at(at);
-        if (slot.key == n) return &m_entries.at(slot.index);
-        if (slot.key < 0) return nullptr;
-    }
+const QList<qint32> *AssociationIndex::ranksOf(int tag) const {
+    const auto it = m_byDate.constFind(tag);
+    return it == m_byDate.cend() ? nullptr : &*it;
 }
 
 const AssociationEntry *AssociationIndex::lookup(const QByteArray &key) const {
     if (key.isEmpty()) return nullptr;
-    if (const qint64 n = numericKey(key.constData(), key.size()); n >= 0) return findNumeric(n);
+    if (const qint64 n = numericKey(key.constData(), key.size()); n >= 0) {
+        const QList<qint32> *ranks = ranksOf(static_cast<int>(n / 1000));
+        const int rank = static_cast<int>(n % 1000);
+        if (!ranks || rank >= ranks->size() || ranks->at(rank) < 0) return nullptr;
+        return &m_entries.at(ranks->at(rank));
+    }
     const auto it = m_otherFirst.constFind(key);
     return it == m_otherFirst.cend() ? nullptr : &m_entries.at(*it);
 }
 
 const AssociationEntry *AssociationIndex::lookup(int tag, int rank) const {
-    if (tag >= 10000000 && tag <= 99999999 && rank >= 0 && rank <= 999)
-        return findNumeric(qint64(tag) * 1000 + rank);
+    if (tag >= 10000000 && tag <= 99999999 && rank >= 0 && rank <= 999) {
+        const QList<qint32> *ranks = ranksOf(tag);
+        if (!ranks || rank >= ranks->size() || ranks->at(rank) < 0) return nullptr;
+        return &m_entries.at(ranks->at(rank));
+    }
     if (m_otherFirst.isEmpty()) return nullptr;
     return lookup(associationKey(tag, QByteArray::number(rank)));
 }

@@ -34,28 +34,30 @@ public:
     const AssociationEntry *lookup(const QByteArray &key) const;
     // The same for the key of date tag and rank value, without forming it.
     const AssociationEntry *lookup(int tag, int rank) const;
+    // The entries of one date by rank (index = rank value, -1 none) for the
+    // keys of eleven digits; nullptr when the date has none. Valid until
+    // the table changes. For fast lookups of a whole chart.
+    const QList<qint32> *ranksOf(int tag) const;
+    const AssociationEntry &at(qsizetype i) const { return m_entries.at(i); }
 
     // Entry i as a file.idx line: the line it was read from, if any.
     QByteArray lineOf(qsizetype i) const;
 
 private:
     void addToIndex(qsizetype i);
-    void resetIndex(qsizetype expected);
-    const AssociationEntry *findNumeric(qint64 key) const;
+    void resetIndex();
 
     QList<AssociationEntry> m_entries;
     // Source lines that the entry does not reproduce when written back (no
     // TAB, no method field), by entry index.
     QHash<qsizetype, QByteArray> m_rawLines;
-    // Key -> index of its first entry. Keys of eleven digits, the form every
-    // chart row has, are held as numbers: compact and without a pointer to
-    // follow per lookup. Any other key text goes to m_otherFirst.
-    struct Slot {
-        qint64 key = -1;  // -1: empty
-        qint64 index = 0;
-    };
-    QList<Slot> m_slots;  // open addressing, linear probing, size a power of 2
-    int m_shift = 64;
+    // Key -> index of its first entry. A key of eleven digits (first one not
+    // 0), the form every chart row has, is held by date and rank: the rows
+    // of one chart then look up one small array, not scattered hash nodes.
+    // Any other key text goes to m_otherFirst.
+    QHash<int, QList<qint32>> m_byDate;  // tag -> entry index by rank, -1 none
+    int m_lastTag = -1;                  // while indexing: the date last added
+    QList<qint32> *m_lastRanks = nullptr;
     QHash<QByteArray, qsizetype> m_otherFirst;
 };
 

@@ -1,6 +1,7 @@
 #include "chartstore.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <algorithm>
 #include <cstring>
@@ -191,7 +192,9 @@ void ChartStore::fullLoad(const QByteArray &startLabel, const QByteArray &endLab
     // another folder would attach its files to these charts and write them
     // into this folder's index at the next save.
     const QByteArray idx = dataFolder + kFileIdx;
-    if (existenceTest(idx))
+    // The file system decides, not the existence test: a data folder whose
+    // path begins with "http" or "ftp" is still a folder.
+    if (QFileInfo::exists(sjis::path(idx)))
         associations.read(sjis::path(idx));
     else
         associations.setEntries({});
@@ -240,8 +243,31 @@ QList<QByteArray> lineViews(const QByteArray &data) {
     return out;
 }
 
+QByteArray readWholeFile(const QString &path, qint64 maxBytes) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        throw FileError(QStringLiteral("ファイル %1 を開けません: %2").arg(path, f.errorString()));
+    const qint64 size = f.size();
+    if (size > maxBytes)
+        throw FileError(QStringLiteral("ファイル %1 は大きすぎます (%2 バイト)。").arg(path).arg(size));
+    // Sized by the file, not by the limit: QIODevice::read(max) would
+    // reserve the whole limit for every file.
+    QByteArray data;
+    if (size > 0) {
+        data.resize(size);
+        const qint64 got = f.read(data.data(), size);
+        if (got < 0)
+            throw FileError(QStringLiteral("ファイル %1 を読み込めません: %2").arg(path, f.errorString()));
+        data.truncate(got);
+    } else {
+        data = f.readAll();  // a file whose size the system does not report
+        if (data.size() > maxBytes) throw FileError(QStringLiteral("ファイル %1 は大きすぎます。").arg(path));
+    }
+    return data;
+}
+
 int ChartStore::loadChartFile(int index, const QString &path) {
-    const QByteArray data = sjis::readFile(path, kMaxChartFileBytes);
+    const QByteArray data = readWholeFile(path, kMaxChartFileBytes);
     return addChartTable(path, index, lineViews(data));
 }
 
@@ -257,6 +283,7 @@ int ChartStore::addChartTable(const QString &fileName, int index, const QList<QB
     tab.tag = tag;
     tab.caption = dateLabelFromTag(tag);
     tab.rows.reserve(lines.size());
+    const QList<qint32> *dateRanks = tag >= 10000000 && tag <= 99999999 ? associations.ranksOf(tag) : nullptr;
     for (qsizetype ln = 0; ln < lines.size(); ++ln) {
         const QByteArray &line = lines.at(ln);
         const qsizetype t1 = line.indexOf('\t');
@@ -267,18 +294,20 @@ int ChartStore::addChartTable(const QString &fileName, int index, const QList<QB
                 ConvertError::notInteger(sjis::toUnicode(rank)).message() + QLatin1Char('\n') +
                 QStringLiteral("%1 (%2 行目)").arg(QDir::toNativeSeparators(fileName)).arg(ln + 1));
         }
-        const qsizetype restAt = t1 + 1;
-        const qsizetype t2 = line.indexOf('\t', restAt);
-        // With no second TAB the rest is the title and the artist is empty.
-        const qsizetype titleEnd = t2 < 0 ? line.size() : t2;
-        const QByteArray rawTitle = QByteArray::fromRawData(line.constData() + restAt, titleEnd - restAt);
-        const QByteArray rawArtist =
-            t2 < 0 ? QByteArray() : QByteArray::fromRawData(line.constData() + t2 + 1, line.size() - t2 - 1);
         ChartEntry e;
-        e.rank = internRaw(m_rankCache, rank, nullptr);
-        e.title = internRaw(m_titleCache, rawTitle, &sjis::normalizeTitle);
-        e.artist = internRaw(m_artistCache, rawArtist, &sjis::normalizeArtist);
-        if (const AssociationEntry *a = associations.lookup(tag, *value)) {
+        e.rank = rankText(rank, *value);
+        // Title and artist come together from one cache keyed by the raw
+        // rest of the line: a song stays on the chart for weeks.
+        const QByteArray rest = QByteArray::fromRawData(line.constData() + t1 + 1, line.size() - t1 - 1);
+        const Song &song = songOf(rest);
+        e.title = song.title;
+        e.artist = song.artist;
+        if (dateRanks && *value >= 0 && *value < dateRanks->size()) {
+            if (const qint32 at = dateRanks->at(*value); at >= 0) {
+                e.file = associations.at(at).file;
+                e.method = associations.at(at).method;
+            }
+        } else if (const AssociationEntry *a = associations.lookup(tag, *value)) {
             e.file = a->file;
             e.method = a->method;
         }
@@ -296,9 +325,7 @@ int ChartStore::addChartTable(const QString &fileName, int index, const QList<QB
 void ChartStore::clear() {
     tabs.clear();
     m_pool.clear();
-    m_rankCache.clear();
-    m_titleCache.clear();
-    m_artistCache.clear();
+    m_songs.clear();
 }
 
 int ChartStore::indexOfTag(int tag) const {
@@ -324,16 +351,29 @@ QByteArray ChartStore::intern(const QByteArray &text) {
     return own;
 }
 
-QByteArray ChartStore::internRaw(QHash<QByteArray, QByteArray> &cache, const QByteArray &raw,
-                                 QByteArray (*normalize)(const QByteArray &)) {
-    if (raw.isEmpty()) return QByteArray();
-    const auto it = cache.constFind(raw);
-    if (it != cache.cend()) return *it;
-    QByteArray value = intern(normalize ? normalize(raw) : raw);
-    // Memory stays bounded by the distinct texts seen; the key shares the
-    // value's bytes when normalisation changed nothing.
-    cache.insert(value == raw ? value : QByteArray(raw.constData(), raw.size()), value);
-    return value;
+const ChartStore::Song &ChartStore::songOf(const QByteArray &rest) {
+    const auto it = m_songs.constFind(rest);
+    if (it != m_songs.cend()) return *it;
+    const qsizetype t = rest.indexOf('\t');
+    // With no second TAB the rest is the title and the artist is empty.
+    Song song;
+    song.title = intern(sjis::normalizeTitle(t < 0 ? rest : rest.left(t)));
+    song.artist = t < 0 ? QByteArray() : intern(sjis::normalizeArtist(rest.mid(t + 1)));
+    // A deep copy of the key: rest may be a view into a file buffer.
+    return *m_songs.insert(QByteArray(rest.constData(), rest.size()), song);
+}
+
+QByteArray ChartStore::rankText(const QByteArray &raw, int value) {
+    // Plain ranks 1-999 share one text each; any other spelling is kept as is.
+    if (value > 0 && value < 1000) {
+        if (m_ranks.isEmpty()) {
+            m_ranks.reserve(1000);
+            for (int i = 0; i < 1000; ++i) m_ranks.append(QByteArray::number(i));
+        }
+        const QByteArray &plain = m_ranks.at(value);
+        if (plain == raw) return plain;
+    }
+    return intern(raw);
 }
 
 }  // namespace vorq

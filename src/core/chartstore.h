@@ -74,6 +74,10 @@ QList<QByteArray> buildDateList(const QDate &start, const QDate &end, const QSet
 // not modified. Copy what is kept.
 QList<QByteArray> lineViews(const QByteArray &data);
 
+// A whole file in a buffer of its own size. Throws FileError when it cannot
+// be read or is larger than maxBytes (memory stays bounded).
+QByteArray readWholeFile(const QString &path, qint64 maxBytes);
+
 // ---- loading -------------------------------------------------------------
 // Hooks through which the main window follows a full load.
 class LoadObserver {
@@ -124,12 +128,17 @@ public:
     QByteArray intern(const QByteArray &text);
 
 private:
-    QByteArray internRaw(QHash<QByteArray, QByteArray> &cache, const QByteArray &raw,
-                         QByteArray (*normalize)(const QByteArray &));
+    struct Song {
+        QByteArray title, artist;
+    };
+    // The normalised, interned title and artist of "title TAB artist".
+    const Song &songOf(const QByteArray &rest);
+    QByteArray rankText(const QByteArray &raw, int value);
 
     QSet<QByteArray> m_pool;
-    // Raw text of a chart file -> its normalised, interned form.
-    QHash<QByteArray, QByteArray> m_rankCache, m_titleCache, m_artistCache;
+    // Raw "title TAB artist" of chart lines -> the texts stored for it.
+    QHash<QByteArray, Song> m_songs;
+    QList<QByteArray> m_ranks;  // "0".."999"
 };
 
 }  // namespace vorq

@@ -189,10 +189,16 @@ TEST_F(ChartStoreTest, MissingFolderGivesNoTabsAndMissingIndexNoAssociations) {
     EXPECT_TRUE(store.associations.isEmpty());
 }
 
-TEST_F(ChartStoreTest, UnreadableChartFileIsAFileError) {
+TEST_F(ChartStoreTest, UnreadableFilesAreFileErrors) {
     chart("19950408.txt");
-    QFile::setPermissions(path("19950408.txt"), QFileDevice::WriteOwner);
-    if (QFile(path("19950408.txt")).open(QIODevice::ReadOnly)) GTEST_SKIP() << "running as root";
+    // A chart name that cannot be opened (a dangling link: unreadable even for root).
+    ASSERT_TRUE(QFile::link(path("gone.txt"), path("19950415.txt")));
+    EXPECT_THROW(store.fullLoad(label(1995, 4, 1), label(1995, 4, 29)), FileError);
+    EXPECT_TRUE(store.tabs.isEmpty());
+
+    // An index that exists but cannot be read stops the load before any chart.
+    QFile::remove(path("19950415.txt"));
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("file.idx")));
     EXPECT_THROW(store.fullLoad(label(1995, 4, 1), label(1995, 4, 29)), FileError);
     EXPECT_TRUE(store.tabs.isEmpty());
 }
@@ -269,4 +275,15 @@ TEST_F(ChartStoreTest, FullLoadMatchesTheLiteralAlgorithmOnAGeneratedHistory) {
         EXPECT_EQ(store.tabs[i].rows, expected[i].rows) << "tab " << i;
     }
     EXPECT_EQ(store.tabs[store.indexOfTag(19950415)].rows[1].file, QByteArray("/early/wins.mp3"));
+}
+
+TEST_F(ChartStoreTest, DataFolderNamedLikeAnAddressIsStillAFolder) {
+    const QString cwd = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(dir.path()));
+    ASSERT_TRUE(QDir().mkdir(QStringLiteral("httpdata")));
+    sjis::saveFile(QStringLiteral("httpdata/19950408.txt"), "1\tA\tB\r\n");
+    store.dataFolder = "httpdata/";
+    EXPECT_NO_THROW(store.fullLoad(label(1995, 4, 1), label(1995, 4, 29)));
+    EXPECT_EQ(store.tabs.size(), 1);
+    QDir::setCurrent(cwd);
 }
