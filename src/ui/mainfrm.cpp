@@ -765,6 +765,8 @@ void TForm1::activeTabChanged() {
 void TForm1::ensureCurrentView() {
     m_viewPending = false;
     if (activeTab() >= 0) listView(activeTab());
+    // The buttons and status bar follow the page on view.
+    selectionFeedback();
 }
 
 // ---- date list ------------------------------------------------------------------------
@@ -869,23 +871,32 @@ void TForm1::Save1Click() {
 
 // ---- selection and associations --------------------------------------------------
 
-void TForm1::selectionFeedback() {
-    QString file, method;
+const ChartEntry *TForm1::selectedEntry() const {
     const int tab = activeTab();
     const TTabSheet *sheet = tabSheet(tab);
-    if (sheet && sheet->listView() && tab < m_store.tabs.size()) {
-        const QModelIndexList rows = sheet->listView()->selectionModel()->selectedRows();
-        const ChartTable &table = m_store.tabs.at(tab).rows;
-        if (!rows.isEmpty() && rows.first().row() < table.size()) {
-            const ChartEntry &e = table.at(rows.first().row());
-            file = sjis::toUnicode(e.file);
-            if (!file.isEmpty() && !isWebText(file))
-                file = QDir::cleanPath(QDir::current().absoluteFilePath(file));
-            method = e.method.isEmpty() ? QStringLiteral("open") : sjis::toUnicode(e.method);
-        }
-    }
-    m_currentFile = file;
-    m_currentMethod = method;
+    if (!sheet || !sheet->listView() || tab >= m_store.tabs.size()) return nullptr;
+    const QModelIndexList rows = sheet->listView()->selectionModel()->selectedRows();
+    const ChartTable &table = m_store.tabs.at(tab).rows;
+    if (rows.isEmpty() || rows.first().row() >= table.size()) return nullptr;
+    return &table.at(rows.first().row());
+}
+
+QString TForm1::currentFile() const {
+    const ChartEntry *e = selectedEntry();
+    if (!e || e->file.isEmpty()) return {};
+    const QString file = sjis::toUnicode(e->file);
+    return isWebText(file) ? file : QDir::cleanPath(QDir::current().absoluteFilePath(file));
+}
+
+QString TForm1::currentMethod() const {
+    const ChartEntry *e = selectedEntry();
+    if (!e) return {};
+    return e->method.isEmpty() ? QStringLiteral("open") : sjis::toUnicode(e->method);
+}
+
+void TForm1::selectionFeedback() {
+    const QString file = currentFile();
+    const QString method = currentMethod();
     BitBtn1->setEnabled(!file.isEmpty());
     if (!m_options || !m_options->CheckBox1->isChecked()) BitBtn4->setEnabled(!file.isEmpty());
     StatusBar1->setPanelText(2, file);
@@ -908,10 +919,11 @@ void TForm1::Panel3DblClick() {
 }
 
 void TForm1::BitBtn1Click() {
-    if (m_currentFile.isEmpty()) return;
-    runGuarded(this, [this] {
+    const QString file = currentFile();
+    if (file.isEmpty()) return;
+    runGuarded(this, [&] {
         QString error;
-        if (!shell().execute(this, m_currentMethod, m_currentFile, &error)) prompter().error(this, error);
+        if (!shell().execute(this, currentMethod(), file, &error)) prompter().error(this, error);
     });
 }
 

@@ -163,9 +163,11 @@ public:
     void autoUpdateAssociations();
 
     // ---- selection and associations --------------------------------------
-    // Current file and method of the selected row of the active tab.
-    QString currentFile() const { return m_currentFile; }
-    QString currentMethod() const { return m_currentMethod; }
+    // The selected target of the active page: the selected row's associated
+    // file (a full path unless it is an address) and its verb ("open" when
+    // the row has none); both empty without a selected row.
+    QString currentFile() const;
+    QString currentMethod() const;
     void selectionFeedback();
     void markChanged();  // the dirty marker "更新"
     bool associationsDirty() const;
@@ -259,7 +261,7 @@ private:
     QList<QByteArray> m_dateLabels;      // ListBox1 items as Shift-JIS
     QHash<QByteArray, int> m_dateIndex;  // label -> first ListBox1 row
     QList<ChartTableModel *> m_models;   // per table, created with its view
-    QString m_currentFile, m_currentMethod;
+    const vorq::ChartEntry *selectedEntry() const;
     int m_startupGuard = 0;
     int m_rightClicked = -1;
     bool m_shown = false;          // start-up load started

@@ -21,6 +21,7 @@
 #include <memory>
 
 #include "appenv.h"
+#include "errors.h"
 #include "fakeshell.h"
 #include "mainfrm.h"
 #include "optiofrm.h"
@@ -227,6 +228,47 @@ TEST_F(MainWindowTest, SelectionFeedbackFillsTheStatusBarAndOpenButton) {
     form->setActiveTab(0);
     selectRow(0, 1);
     EXPECT_EQ(form->StatusBar1->panelText(1), QStringLiteral("open"));
+
+    // The buttons follow the page on view: the other page has no selection.
+    form->setActiveTab(1);
+    QApplication::processEvents();
+    form->listView(1)->clearSelection();
+    QApplication::processEvents();
+    EXPECT_FALSE(form->BitBtn1->isEnabled());
+    EXPECT_EQ(form->currentFile(), QString());
+    form->setActiveTab(0);
+    QApplication::processEvents();
+    EXPECT_TRUE(form->BitBtn1->isEnabled());
+    EXPECT_EQ(form->currentFile(), QStringLiteral("/music/b2.mp3"));
+}
+
+// Counts pixels of a shade in the text area of a date-list entry.
+enum class Shade { Black, Gray, White };
+int labelPixels(QListWidget *lb, int row, Shade shade) {
+    const QImage img = lb->viewport()->grab().toImage();
+    const QRect r = lb->visualItemRect(lb->item(row));
+    int n = 0;
+    for (int y = r.top() + 6; y < r.bottom() - 1; ++y)
+        for (int x = r.left() + 20; x < r.right() - 8; ++x)
+            if (const QColor c = img.pixelColor(x, y);
+                (shade == Shade::Black && c.value() < 60) ||
+                (shade == Shade::Gray && c.value() > 110 && c.value() < 150 && c.saturation() < 20) ||
+                (shade == Shade::White && c.value() > 252))
+                ++n;
+    return n;
+}
+
+TEST_F(MainWindowTest, DatesWithoutDataAreEngraved) {
+    prepareFolder();
+    start();
+    QListWidget *lb = form->ListBox1;
+    lb->resize(153, 400);
+    // Row 1 has data, row 2 (1995-04-29) has none.
+    EXPECT_GT(labelPixels(lb, 1, Shade::Black), 0);
+    EXPECT_EQ(labelPixels(lb, 1, Shade::White), 0);
+    EXPECT_GT(labelPixels(lb, 2, Shade::Gray), 0);
+    EXPECT_GT(labelPixels(lb, 2, Shade::White), 0);
+    EXPECT_EQ(labelPixels(lb, 2, Shade::Black), 0);
 }
 
 TEST_F(MainWindowTest, ClickingALoadedDateShowsItsTab) {
@@ -282,6 +324,24 @@ TEST_F(MainWindowTest, DateMenuActivatesLoadedDatesAndOffersImportOtherwise) {
     form->Save1->trigger();
     EXPECT_EQ(form->activeTab(), 1);
     EXPECT_EQ(lb->currentRow(), 0);
+}
+
+TEST_F(MainWindowTest, AnAddedChartBecomesTheActivePageAndIsSelected) {
+    prepareFolder();
+    start();
+    const int k = form->addChartTable(QStringLiteral("19950513.txt"), form->tabCount(), chartLines(2, "N"));
+    EXPECT_EQ(k, 2);
+    ASSERT_EQ(form->tabCount(), 3);
+    EXPECT_EQ(form->activeTab(), 2);
+    EXPECT_EQ(form->tabSheet(2)->objectName(), QStringLiteral("TabSheet3"));
+    EXPECT_EQ(listLabel(form->ListBox1->currentRow()), u8("1995年05月13日"));
+    EXPECT_TRUE(form->dateHasData(form->ListBox1->currentRow()));
+
+    // A bad line adds no page and leaves the active one alone.
+    EXPECT_THROW(form->addChartTable(QStringLiteral("19950506.txt"), form->tabCount(), {"x\tbad\tbad"}),
+                 ConvertError);
+    EXPECT_EQ(form->tabCount(), 3);
+    EXPECT_EQ(form->activeTab(), 2);
 }
 
 TEST_F(MainWindowTest, HideNoDataKeepsOnlyLoadedDates) {
