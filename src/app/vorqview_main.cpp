@@ -6,6 +6,7 @@
 #include "errors.h"
 #include "mainfrm.h"
 #include "optiofrm.h"
+#include "plistfrm.h"
 #include "sjistext.h"
 
 int main(int argc, char **argv) {
@@ -24,6 +25,8 @@ int main(int argc, char **argv) {
     auto *form2 = new TForm2(&form1);
     form2->setWindowTitle(QStringLiteral("Option"));
     form1.setOptions(form2);
+    // The playlist maker's controls hold the "Playlist" settings.
+    form2->setPlaylistForm(new TForm4(&form1));
 
     // For start-up measurements: leave as soon as the window has finished
     // starting and the event queue has run dry.
