@@ -177,8 +177,10 @@ TEST_F(ImportWindowTest, CancelDuringAFetchEndsTheRun) {
         TfrmAllDownload *d = currentBulkDialog(form.get());
         if (d && d->isVisible() && !d->cancelled()) QTest::mouseClick(d->CancelBtn, Qt::LeftButton);
     });
+    // Read right after each Timer1 tick (connected after the window's own
+    // handler, so it runs after it).
     QString stateText;
-    QObject::connect(&probe, &QTimer::timeout, [&] {
+    QObject::connect(form->Timer1, &QTimer::timeout, &probe, [&] {
         if (stateText.isEmpty()) stateText = form->StatusBar1->panelText(3);
     });
     probe.start(5);
