@@ -44,5 +44,9 @@ format:
 format-check:
 	git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
 
+# make demo : vorqview on scratch folders, importing from a local chart site
+demo: build
+	scripts/demo $(BUILD)
+
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

@@ -39,4 +39,202 @@ int cmdFetch(const QStringList &args) {
     return 0;
 }
 
-int cmdImport(const QStringList &) { throw vorq::cli::UsageError(QStringLiteral("not available yet")); }
+// ---- vorq import -----------------------------------------------------------
+// Imports every missing date of the date list in Web mode through the same
+// driver as the main window, printing one line per date to stderr:
+// "YYYY-MM-DD<TAB>bytes<TAB>outcome".
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#include "appenv.h"
+#include "chartstore.h"
+#include "clisettings.h"
+#include "httpclient.h"
+#include "importdriver.h"
+#include "sjistext.h"
+
+namespace {
+
+using namespace vorq;
+
+const char *outcomeText(ImportHost::Outcome o) {
+    switch (o) {
+        case ImportHost::Outcome::Imported: return "imported";
+        case ImportHost::Outcome::Rejected: return "rejected";
+        case ImportHost::Outcome::NotFoundRecorded: return "not-found-recorded";
+        case ImportHost::Outcome::NotFound: return "not-found";
+        case ImportHost::Outcome::NotYet: return "not-yet";
+        case ImportHost::Outcome::AlreadyLoaded: return "loaded";
+    }
+    return "?";
+}
+
+// The headless host: the date list of the range, the chart files present
+// in the data folder standing for the loaded tabs, no prompts.
+class CliImportHost : public ImportHost {
+public:
+    ImportOptions opts;
+    QByteArray folder;
+    QDate from, to;
+    QList<QByteArray> dates;
+    QList<std::pair<int, QByteArray>> tabs;  // tag, caption
+    int selected = -1;
+    QString fetchFailure;
+
+    void rebuild() {
+        const QList<QByteArray> nf = readNotFoundList(folder, env::programFolder());
+        dates = vorq::buildDateList(from, to, QSet<QByteArray>(nf.begin(), nf.end()), false, {});
+    }
+
+    ImportOptions options() override { return opts; }
+    QByteArray dataFolder() override { return folder; }
+    QByteArray programFolder() override { return env::programFolder(); }
+    int dateCount() override { return int(dates.size()); }
+    QByteArray dateLabelAt(int i) override { return dates.at(i); }
+    int selectedDate() override { return selected; }
+    void selectDate(int i) override { selected = i; }
+    void buildDateList() override { rebuild(); }
+    void syncDateListSelection() override {}
+    int tabCount() override { return int(tabs.size()); }
+    int tabTag(int i) override { return tabs.at(i).first; }
+    QByteArray tabCaption(int i) override { return tabs.at(i).second; }
+    void activateTab(int) override {}
+    void addChartTable(const QString &name, const QList<QByteArray> &) override {
+        const int tag = name.left(8).toInt();
+        tabs.append({tag, dateLabelFromTag(tag)});
+    }
+    void loadChartFile(const QString &) override {}
+    QByteArray fetch(const QByteArray &url, const QByteArray &proxyHost, int proxyPort) override {
+        if (!proxyHost.isEmpty()) net::SetProxy(proxyHost, proxyPort);
+        const QByteArray page = net::GetUrl(url);
+        fetchFailure = net::lastErrorMessage();
+        return page;
+    }
+    qint64 receivedBytes() override { return net::receivedByteCount(); }
+    void setBusy(bool) override {}
+    // Nobody to ask: a missing page is recorded only when IgnoreError and
+    // AutoAddNotFound say so.
+    bool askRecordNotFound() override { return false; }
+    void tellNotPublishedYet() override {}
+    void tellAllImported() override { cli::printError(QStringLiteral("すべて取得されています。")); }
+    bool confirmGrid(ResultGrid &) override { return false; }
+    QString chooseHtmlFile(const QString &) override { return {}; }
+    QString chooseTextFile(const QString &) override { return {}; }
+    void bulkBegin() override {}
+    void bulkShow() override {}
+    void bulkStartDate(const QString &, const QString &, qint64) override {}
+    void bulkFinishDate() override {}
+    bool bulkCancelled() override { return false; }
+    void bulkEnd() override {}
+    void updateAssociationsAfterImport() override {}
+    void dateDone(const QByteArray &label, qint64 bytes, Outcome outcome) override {
+        const auto date = dateFromLabel(label);
+        const QString day = date ? date->toString(QStringLiteral("yyyy-MM-dd")) : sjis::toUnicode(label);
+        const QString what = !fetchFailure.isEmpty() && outcome == Outcome::Rejected
+                                 ? QStringLiteral("failed")
+                                 : QString::fromLatin1(outcomeText(outcome));
+        cli::printError(day + QLatin1Char('\t') + QString::number(bytes) + QLatin1Char('\t') + what);
+        fetchFailure.clear();
+    }
+};
+
+QByteArray defaultDataFolder() {
+    return sjis::fromUnicode(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+                             QStringLiteral("/Brelon/vorqview/"));
+}
+
+}  // namespace
+
+int cmdImport(const QStringList &args) {
+    const cli::Args a =
+        cli::parseArgs(args,
+                       {QStringLiteral("data"), QStringLiteral("from"), QStringLiteral("to"),
+                        QStringLiteral("today"), QStringLiteral("url-template"), QStringLiteral("proxy")},
+                       {});
+    if (!a.positional.isEmpty())
+        throw cli::UsageError(QStringLiteral("unexpected argument %1").arg(a.positional.first()));
+    if (a.has(QStringLiteral("today"))) {
+        const QDate today = QDate::fromString(a.value(QStringLiteral("today")), QStringLiteral("yyyy-MM-dd"));
+        if (!today.isValid())
+            throw cli::UsageError(
+                QStringLiteral("--today needs YYYY-MM-DD: %1").arg(a.value(QStringLiteral("today"))));
+        env::setToday(today);
+    }
+
+    // Everything not given comes from the user's vorqview settings.
+    const cli::ViewerSettings settings = cli::readViewerSettings();
+    CliImportHost host;
+    ImportOptions &o = host.opts;
+    o.mode = ImportMode::Web;
+    o.confirmData = false;  // the shape check decides
+    o.autoSave = true;
+    o.alsoAssociatedFile = false;
+    o.skipString = settings.skipString;
+    o.editData = settings.editData;
+    o.ignoreError = settings.ignoreError;
+    o.autoAddNotFound = settings.autoAddNotFound;
+    o.urlTemplate = settings.urlData.isEmpty() ? defaultUrlTemplate() : settings.urlData;
+    o.useProxy = settings.useProxy;
+    o.proxyAddr = settings.proxyAddr;
+    o.proxyPort = settings.proxyPort;
+    host.folder = settings.dataFolder.isEmpty() ? defaultDataFolder() : settings.dataFolder;
+
+    if (a.has(QStringLiteral("data"))) {
+        QString dir = a.value(QStringLiteral("data"));
+        if (dir.isEmpty()) throw cli::UsageError(QStringLiteral("--data needs a folder"));
+        if (!dir.endsWith(QLatin1Char('/'))) dir += QLatin1Char('/');
+        host.folder = sjis::fromUnicode(dir);
+    }
+    o.dataFolderField = host.folder;
+    if (a.has(QStringLiteral("url-template")))
+        o.urlTemplate = sjis::fromUnicode(a.value(QStringLiteral("url-template")));
+    if (a.has(QStringLiteral("proxy"))) {
+        const QString proxy = a.value(QStringLiteral("proxy"));
+        const qsizetype colon = proxy.lastIndexOf(QLatin1Char(':'));
+        bool ok = colon > 0;
+        const int port = ok ? proxy.mid(colon + 1).toInt(&ok) : 0;
+        if (!ok || port < 0 || port > 65535)
+            throw cli::UsageError(QStringLiteral("--proxy needs HOST:PORT: %1").arg(proxy));
+        o.useProxy = true;
+        o.proxyAddr = sjis::fromUnicode(proxy.left(colon));
+        o.proxyPort = QByteArray::number(port);
+    }
+    // The client's messages use CR LF between their lines; a terminal wants LF.
+    net::setErrorReporter([](const QString &message) {
+        QString text = message;
+        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        cli::printError(QStringLiteral("vorq: ") + text);
+    });
+
+    const QList<QByteArray> nf = readNotFoundList(host.folder, env::programFolder());
+    const QList<QDate> calendar = broadcastCalendar(env::today(), QSet<QByteArray>(nf.begin(), nf.end()));
+    if (!calendar.isEmpty()) {
+        // The displayed range of vorqview: DateStart, and DateEnd unless the
+        // range always runs to the newest date.
+        host.from = calendar.first();
+        host.to = calendar.last();
+        if (const auto start = dateFromLabel(settings.dateStart)) host.from = *start;
+        if (!settings.dateEndIsRecent)
+            if (const auto end = dateFromLabel(settings.dateEnd)) host.to = *end;
+    }
+    if (a.has(QStringLiteral("from"))) host.from = cli::parseDate(a.value(QStringLiteral("from")));
+    if (a.has(QStringLiteral("to"))) host.to = cli::parseDate(a.value(QStringLiteral("to")));
+    if (host.from.isValid() && host.to.isValid()) host.rebuild();
+
+    // The chart files of the folder stand for the loaded tabs.
+    ChartStore files;
+    files.dataFolder = host.folder;
+    for (const QString &path : files.listChartFiles()) {
+        const int tag = QFileInfo(path).completeBaseName().toInt();
+        host.tabs.append({tag, dateLabelFromTag(tag)});
+    }
+
+    try {
+        ImportEngine(host).importMissingDates();
+    } catch (const Error &e) {
+        cli::printError(QStringLiteral("vorq: ") + e.message());
+        return 1;
+    }
+    return 0;
+}

@@ -1,5 +1,7 @@
 #include "mainfrm.h"
 
+#include "anlizfrm.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -782,42 +784,9 @@ void TForm1::ListBox1Click() {
     importDateList({QString::number(row)});
 }
 
-void TForm1::importDateList(const QStringList &indices) {
-    if (indices.isEmpty()) {
-        prompter().message(this, QMessageBox::NoIcon, QStringLiteral("一括で取得"),
-                           QStringLiteral("すべて取得されています。"), QMessageBox::Ok, QMessageBox::Ok);
-        return;
-    }
-    for (const QString &text : indices) {
-        const int row = text.toInt();
-        if (row < 0 || row >= ListBox1->count()) continue;
-        {
-            const bool was = m_syncing;
-            m_syncing = true;
-            ListBox1->setCurrentRow(row);
-            m_syncing = was;
-        }
-        // A loaded date shows its tab; importing the others comes with the
-        // import driver.
-        const auto date = dateFromLabel(dateLabelAt(row));
-        if (date) {
-            const int tag = dateTag(*date);
-            for (int i = 0; i < tabCount(); ++i)
-                if (tabSheet(i)->tag() == tag) {
-                    setActiveTab(i);
-                    break;
-                }
-        }
-        syncDateListSelection();
-    }
-}
+void TForm1::importDateList(const QStringList &indices) { vorq::importDateList(this, indices); }
 
-void TForm1::importMissingDates() {
-    QStringList missing;
-    for (int row = ListBox1->count() - 1; row >= 0; --row)
-        if (!m_captions.contains(dateLabelAt(row))) missing << QString::number(row);
-    importDateList(missing);
-}
+void TForm1::importMissingDates() { vorq::importMissingDates(this); }
 
 void TForm1::autoUpdateAssociations() {}
 
@@ -978,7 +947,7 @@ void TForm1::BitBtn6Click() {}
 void TForm1::Button1Click() {}
 void TForm1::Button6Click() {}
 void TForm1::Button7Click() {}
-void TForm1::Timer1Timer() {}
+void TForm1::Timer1Timer() { vorq::importTimerTick(this); }
 void TForm1::FormDropFiles(const QStringList &files, const QPoint &globalPos) {
     Q_UNUSED(files);
     Q_UNUSED(globalPos);

@@ -154,8 +154,8 @@ public:
     QByteArray dateLabelAt(int row) const;
     bool dateHasData(int row) const;
 
-    // Shows the tabs of the chosen dates, importing those not loaded. Until
-    // the import driver arrives, a date without a tab is left alone.
+    // Shows the tabs of the chosen dates, importing those not loaded by the
+    // import mode (the import driver, anlizfrm).
     void importDateList(const QStringList &indices);
     void importMissingDates() override;
     // The automatic association update without its question (first

@@ -1,0 +1,191 @@
+#include "alldlfrm.h"
+
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPainter>
+#include <QPainterPath>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QtMath>
+
+namespace {
+
+// The pictures are drawn here rather than stored: a page leaving a globe
+// (Image1) for a folder (Image2), and a dot travelling along the arc.
+QPixmap globePixmap() {
+    QPixmap pm(32, 32);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(0, 70, 140), 1.5));
+    p.setBrush(QColor(120, 180, 240));
+    p.drawEllipse(QRectF(2, 2, 28, 28));
+    p.drawEllipse(QRectF(10, 2, 12, 28));
+    p.drawLine(QPointF(2, 16), QPointF(30, 16));
+    return pm;
+}
+
+QPixmap folderPixmap() {
+    QPixmap pm(32, 32);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(140, 100, 0), 1.5));
+    p.setBrush(QColor(250, 210, 90));
+    QPainterPath path;
+    path.moveTo(2, 8);
+    path.lineTo(12, 8);
+    path.lineTo(15, 11);
+    path.lineTo(30, 11);
+    path.lineTo(30, 28);
+    path.lineTo(2, 28);
+    path.closeSubpath();
+    p.drawPath(path);
+    return pm;
+}
+
+QPixmap dotPixmap() {
+    QPixmap pm(10, 10);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(30, 120, 30));
+    p.drawEllipse(QRectF(1, 1, 8, 8));
+    return pm;
+}
+
+QLabel *makeLabel(QWidget *parent, const char *name, const QString &text, const QRect &geometry) {
+    auto *l = new QLabel(text, parent);
+    l->setObjectName(QString::fromLatin1(name));
+    l->setGeometry(geometry);
+    return l;
+}
+
+}  // namespace
+
+TfrmAllDownload::TfrmAllDownload(QWidget *owner, QWidget *parent)
+    : QDialog(parent ? parent : owner,
+              Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint),
+      m_owner(owner) {
+    setObjectName(QStringLiteral("frmAllDownload"));
+    setWindowTitle(QStringLiteral("ダウンロードしています..."));
+    setFixedSize(434, 192);
+    QFont font(QStringLiteral("ＭＳ ゴシック"));
+    font.setFamilies(
+        {QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic"), QStringLiteral("monospace")});
+    font.setStyleHint(QFont::TypeWriter);
+    font.setFixedPitch(true);
+    font.setPixelSize(12);
+    setFont(font);
+
+    PaintBox1 = new QWidget(this);
+    PaintBox1->setObjectName(QStringLiteral("PaintBox1"));
+    PaintBox1->setGeometry(8, 4, 418, 44);
+    Image1 = makeLabel(this, "Image1", QString(), QRect(16, 10, 32, 32));
+    Image1->setPixmap(globePixmap());
+    Image2 = makeLabel(this, "Image2", QString(), QRect(386, 10, 32, 32));
+    Image2->setPixmap(folderPixmap());
+    // Sixteen frames on an arc from right (Image15) to left (Image30): the
+    // visible one steps from Image30 down, so the dot moves left to right.
+    const QPixmap dot = dotPixmap();
+    for (int i = 0; i < 16; ++i) {
+        const double t = double(15 - i) / 15.0;  // 1 at Image15, 0 at Image30
+        const int x = int(56 + t * 312);
+        const int y = int(30 - 22 * qSin(t * M_PI));
+        frames[i] = makeLabel(this, nullptr, QString(), QRect(x, y, 10, 10));
+        frames[i]->setObjectName(QStringLiteral("Image%1").arg(i + 15));
+        frames[i]->setPixmap(dot);
+        frames[i]->hide();
+    }
+
+    filenamelabel = makeLabel(this, "filenamelabel", QString(), QRect(8, 50, 418, 14));
+    dirlabel = makeLabel(this, "dirlabel", QString(), QRect(8, 66, 418, 14));
+    ProgressBar = new QProgressBar(this);
+    ProgressBar->setObjectName(QStringLiteral("ProgressBar"));
+    ProgressBar->setRange(0, 100);
+    ProgressBar->setValue(0);
+    ProgressBar->setTextVisible(false);
+    ProgressBar->setGeometry(8, 84, 418, 14);
+
+    currentGroup = new QGroupBox(QStringLiteral("現在のファイル"), this);
+    currentGroup->setGeometry(8, 102, 206, 62);
+    makeLabel(currentGroup, nullptr, QStringLiteral("転送バイト数"), QRect(8, 14, 96, 14));
+    makeLabel(currentGroup, nullptr, QStringLiteral("経過時間"), QRect(8, 29, 96, 14));
+    makeLabel(currentGroup, nullptr, QStringLiteral("転送レート"), QRect(8, 44, 96, 14));
+    TransferLbl = makeLabel(currentGroup, "TransferLbl", QStringLiteral("0"), QRect(100, 14, 100, 14));
+    TimeLbl = makeLabel(currentGroup, "TimeLbl", QStringLiteral("00:00:00"), QRect(100, 29, 100, 14));
+    TransferRateLbl =
+        makeLabel(currentGroup, "TransferRateLbl", QStringLiteral("???"), QRect(100, 44, 100, 14));
+
+    allGroup = new QGroupBox(QStringLiteral("全ファイル"), this);
+    allGroup->setGeometry(220, 102, 206, 62);
+    makeLabel(allGroup, nullptr, QStringLiteral("転送バイト数"), QRect(8, 14, 96, 14));
+    makeLabel(allGroup, nullptr, QStringLiteral("経過時間"), QRect(8, 29, 96, 14));
+    makeLabel(allGroup, nullptr, QStringLiteral("予想残り時間"), QRect(8, 44, 96, 14));
+    TotTransferLbl = makeLabel(allGroup, "TotTransferLbl", QStringLiteral("0"), QRect(100, 14, 100, 14));
+    TotTimeLbl = makeLabel(allGroup, "TotTimeLbl", QStringLiteral("00:00:00"), QRect(100, 29, 100, 14));
+    TimeLeftLbl = makeLabel(allGroup, "TimeLeftLbl", QStringLiteral("???"), QRect(100, 44, 100, 14));
+
+    CancelBtn = new QPushButton(QStringLiteral("キャンセル"), this);
+    CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
+    CancelBtn->setGeometry(172, 166, 90, 22);
+    CancelBtn->setDefault(true);
+    CancelBtn->setFocusPolicy(Qt::ClickFocus);  // not a tab stop
+    connect(CancelBtn, &QPushButton::clicked, this, [this] { CancelBtnClick(); });
+}
+
+TfrmAllDownload::~TfrmAllDownload() = default;
+
+void TfrmAllDownload::showEvent(QShowEvent *event) {
+    QDialog::showEvent(event);
+    if (m_shownOnce) return;
+    m_shownOnce = true;
+    m_progress.reset();
+    if (QWidget *owner = m_owner) {
+        // Integer division truncates toward zero, as the placement asks.
+        const QRect frame = owner->frameGeometry();
+        move(frame.left() + (owner->width() - width()) / 2, frame.top() + (owner->height() - height()) / 2);
+    }
+    CancelBtn->setFocus();
+    ProgressBar->setValue(0);
+}
+
+void TfrmAllDownload::StartDate(const QString &source, const QString &destination, qint64 expectedTotal) {
+    m_progress.startDate(expectedTotal);
+    filenamelabel->setText(source);
+    dirlabel->setText(destination);
+}
+
+void TfrmAllDownload::setProgress(int percent) {
+    // An estimate smaller than what arrived shows as a full bar.
+    ProgressBar->setValue(qBound(0, percent, 100));
+}
+
+void TfrmAllDownload::Update(qint64 bytes, qint64 elapsedMs) {
+    const vorq::BulkProgress::Figures f = m_progress.update(bytes, elapsedMs);
+    setProgress(f.progress);
+    TransferLbl->setText(f.transfer);
+    TimeLbl->setText(f.time);
+    TimeLeftLbl->setText(f.timeLeft);
+    TotTransferLbl->setText(f.totTransfer);
+    TotTimeLbl->setText(f.totTime);
+    TransferRateLbl->setText(f.rate);
+    if (f.showFrame >= 0) {
+        frame(f.showFrame)->show();
+        frame(f.hideFrame)->hide();
+    }
+}
+
+void TfrmAllDownload::FinishDate() { m_progress.finishDate(); }
+
+void TfrmAllDownload::CancelBtnClick() { m_cancel = true; }
+
+void TfrmAllDownload::reject() { CancelBtnClick(); }
+
+void TfrmAllDownload::closeEvent(QCloseEvent *event) {
+    CancelBtnClick();
+    event->ignore();
+}

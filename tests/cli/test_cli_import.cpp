@@ -1,0 +1,159 @@
+// vorq import against the local chart site, run as a child process while the
+// site answers from this test's event loop.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include "chartsite.h"
+#include "sjistext.h"
+#include "sjtest.h"
+
+using vorq::test::ChartSite;
+
+namespace {
+
+struct VorqRun {
+    int exitCode = -1;
+    QStringList lines;  // stderr, UTF-8
+};
+
+VorqRun runVorq(const QStringList &args, const QString &home) {
+    QProcess p;
+    // The user's settings folder is the test's: no real settings are read.
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("HOME"), home);
+    env.insert(QStringLiteral("XDG_DATA_HOME"), home + QStringLiteral("/share"));
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/config"));
+    p.setProcessEnvironment(env);
+    p.setProgram(QStringLiteral(VORQ_BINARY_DIR "/src/app/vorq"));
+    p.setArguments(args);
+    QEventLoop loop;
+    QObject::connect(&p, &QProcess::finished, &loop, &QEventLoop::quit);
+    QObject::connect(&p, &QProcess::errorOccurred, &loop, &QEventLoop::quit);
+    QTimer::singleShot(60000, &loop, &QEventLoop::quit);
+    p.start();
+    loop.exec();  // the site serves while we wait
+    VorqRun r;
+    r.exitCode = p.state() == QProcess::NotRunning ? p.exitCode() : -1;
+    if (p.state() != QProcess::NotRunning) {
+        p.kill();
+        p.waitForFinished();
+    }
+    r.lines = QString::fromUtf8(p.readAllStandardError()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    return r;
+}
+
+class CliImport : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        data = dir.path() + QStringLiteral("/data");
+    }
+    QStringList args(ChartSite &site, const char *today, const char *from, const char *to) {
+        QStringList a{QStringLiteral("import"), QStringLiteral("--data"), data};
+        a << QStringLiteral("--today") << QString::fromLatin1(today);
+        a << QStringLiteral("--from") << QString::fromLatin1(from);
+        a << QStringLiteral("--to") << QString::fromLatin1(to);
+        a << QStringLiteral("--url-template") << QString::fromLatin1(site.urlTemplate());
+        return a;
+    }
+    QTemporaryDir dir;
+    QString data;
+};
+
+}  // namespace
+
+TEST_F(CliImport, ImportsMissingDatesNewestFirstAndRecordsMissingPages) {
+    ChartSite::Options o;
+    o.missing = {QDate(2001, 3, 17)};
+    o.last = QDate(2001, 3, 31);  // 2001-04-07 is not on the site yet
+    ChartSite site(o);
+    ASSERT_TRUE(site.start());
+    // Today 2001-04-09: 2001-04-07 is only 2 days ago.
+    const VorqRun r = runVorq(args(site, "2001-04-09", "2001-03-03", "2001-04-07"), dir.path());
+    EXPECT_EQ(r.exitCode, 0);
+    ASSERT_EQ(r.lines.size(), 6) << r.lines.join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(r.lines[0].startsWith(QStringLiteral("2001-04-07\t"))) << r.lines[0].toStdString();
+    EXPECT_TRUE(r.lines[0].endsWith(QStringLiteral("\tnot-yet")));
+    EXPECT_TRUE(r.lines[1].endsWith(QStringLiteral("\timported")));
+    EXPECT_EQ(r.lines[2].section(QLatin1Char('\t'), 0, 0), QStringLiteral("2001-03-24"));
+    EXPECT_TRUE(r.lines[3].startsWith(QStringLiteral("2001-03-17\t")));
+    EXPECT_TRUE(r.lines[3].endsWith(QStringLiteral("\tnot-found-recorded")));
+    EXPECT_GT(r.lines[1].section(QLatin1Char('\t'), 1, 1).toInt(), 10000);
+
+    EXPECT_EQ(vorq::sjis::readLines(data + QStringLiteral("/notfound.txt")),
+              QList<QByteArray>{sj("2001年03月17日")});
+    const QList<QByteArray> chart = vorq::sjis::readLines(data + QStringLiteral("/20010310.txt"));
+    ASSERT_EQ(chart.size(), 100);
+    EXPECT_TRUE(chart[0].startsWith("1\t"));
+    EXPECT_TRUE(vorq::sjis::readFile(data + QStringLiteral("/20010310.txt")).endsWith("\r\n"));
+    EXPECT_FALSE(QFile::exists(data + QStringLiteral("/20010407.txt")));
+
+    // A second run fetches only what is still missing.
+    const int before = site.requests();
+    const VorqRun again = runVorq(args(site, "2001-04-09", "2001-03-03", "2001-04-07"), dir.path());
+    EXPECT_EQ(again.exitCode, 0);
+    EXPECT_EQ(site.requests(), before + 1);
+    ASSERT_EQ(again.lines.size(), 1);
+    EXPECT_TRUE(again.lines[0].startsWith(QStringLiteral("2001-04-07\t")));
+}
+
+TEST_F(CliImport, PagesInEveryEncodingGiveTheSameChart) {
+    ChartSite site(ChartSite::Options{});
+    ASSERT_TRUE(site.start());
+    // Three consecutive weeks are served in Shift-JIS, EUC-JP and JIS.
+    const VorqRun r = runVorq(args(site, "2001-05-01", "2001-03-03", "2001-03-17"), dir.path());
+    EXPECT_EQ(r.exitCode, 0);
+    for (const char *name : {"/20010303.txt", "/20010310.txt", "/20010317.txt"}) {
+        const QString file = data + QLatin1String(name);
+        const QDate d = QDate::fromString(QString::fromLatin1(name + 1, 8), QStringLiteral("yyyyMMdd"));
+        const QList<QByteArray> lines = vorq::sjis::readLines(file);
+        ASSERT_EQ(lines.size(), 100) << name;
+        // The site's page holds the same titles the file does (EditData
+        // only changes full-width letters, which the page may hold).
+        const QByteArray page = vorq::test::chartPageSjis(d);
+        const QByteArray title = lines[0].split('\t').value(1);
+        EXPECT_FALSE(title.isEmpty());
+        EXPECT_TRUE(page.contains(title) || vorq::sjis::normalizeTitle(page).contains(title)) << name;
+    }
+}
+
+TEST_F(CliImport, ThroughAProxyAndWithBadArguments) {
+    ChartSite site(ChartSite::Options{});
+    ASSERT_TRUE(site.start());
+    QStringList a = args(site, "2001-05-01", "2001-03-03", "2001-03-03");
+    a[a.indexOf(QStringLiteral("--url-template")) + 1] =
+        QStringLiteral("\"http://www.vorq.example/vorq/cddb/countdown\"yyyymmdd\"-j.html\"");
+    a << QStringLiteral("--proxy") << QStringLiteral("127.0.0.1:%1").arg(site.serverPort());
+    const VorqRun r = runVorq(a, dir.path());
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_TRUE(QFile::exists(data + QStringLiteral("/20010303.txt")));
+
+    EXPECT_EQ(
+        runVorq({QStringLiteral("import"), QStringLiteral("--proxy"), QStringLiteral("nohost")}, dir.path())
+            .exitCode,
+        2);
+    EXPECT_EQ(runVorq({QStringLiteral("import"), QStringLiteral("--today"), QStringLiteral("yesterday")},
+                      dir.path())
+                  .exitCode,
+              2);
+}
+
+TEST_F(CliImport, UnreachableSiteIsReportedPerDateAndTheRunEnds) {
+    ChartSite site(ChartSite::Options{});
+    ASSERT_TRUE(site.start());
+    QStringList a = args(site, "2001-05-01", "2001-03-03", "2001-03-10");
+    site.close();  // refused from now on
+    const VorqRun r = runVorq(a, dir.path());
+    EXPECT_EQ(r.exitCode, 0);
+    int failed = 0;
+    for (const QString &l : r.lines) failed += l.endsWith(QStringLiteral("\tfailed"));
+    EXPECT_EQ(failed, 2) << r.lines.join(QLatin1Char('\n')).toStdString();
+    EXPECT_FALSE(QFile::exists(data + QStringLiteral("/20010303.txt")));
+}
