@@ -6,6 +6,7 @@
 #include "appenv.h"
 #include "chartstore.h"
 #include "clicommon.h"
+#include "clisettings.h"
 #include "sjistext.h"
 
 using namespace vorq;
@@ -21,8 +22,6 @@ struct RangeOptions {
 
 RangeOptions prepare(const cli::Args &a) {
     RangeOptions r;
-    if (!a.values.contains(QStringLiteral("data")))
-        throw cli::UsageError(QStringLiteral("--data DIR is required"));
     if (a.has(QStringLiteral("today"))) {
         const QDate today = QDate::fromString(a.value(QStringLiteral("today")), QStringLiteral("yyyy-MM-dd"));
         if (!today.isValid())
@@ -30,7 +29,11 @@ RangeOptions prepare(const cli::Args &a) {
                 QStringLiteral("--today needs YYYY-MM-DD: %1").arg(a.value(QStringLiteral("today"))));
         env::setToday(today);
     }
-    QString dir = a.value(QStringLiteral("data"));
+    // What is not given comes from the user's vorqview settings.
+    const cli::ViewerSettings settings = cli::readViewerSettings();
+    QString dir =
+        a.has(QStringLiteral("data")) ? a.value(QStringLiteral("data")) : sjis::path(settings.dataFolder);
+    if (dir.isEmpty()) throw cli::UsageError(QStringLiteral("--data needs a folder"));
     if (!QFileInfo(dir).isDir()) throw FileError(QStringLiteral("データフォルダ %1 がありません。").arg(dir));
     if (!dir.endsWith(QLatin1Char('/'))) dir += QLatin1Char('/');
     r.store.dataFolder = sjis::fromUnicode(dir);
@@ -38,10 +41,9 @@ RangeOptions prepare(const cli::Args &a) {
     const QList<QByteArray> nf = readNotFoundList(r.store.dataFolder, r.store.programFolder);
     r.notFound = QSet<QByteArray>(nf.begin(), nf.end());
     const QList<QDate> calendar = broadcastCalendar(env::today(), r.notFound);
-    if (!calendar.isEmpty()) {
-        r.from = calendar.first();
-        r.to = calendar.last();
-    }
+    const cli::DateRange range = cli::configuredRange(calendar, settings);
+    r.from = range.from;
+    r.to = range.to;
     if (a.has(QStringLiteral("from"))) r.from = cli::parseDate(a.value(QStringLiteral("from")));
     if (a.has(QStringLiteral("to"))) r.to = cli::parseDate(a.value(QStringLiteral("to")));
     r.sjis = a.flags.contains(QStringLiteral("sjis"));

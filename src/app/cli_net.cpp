@@ -209,15 +209,10 @@ int cmdImport(const QStringList &args) {
 
     const QList<QByteArray> nf = readNotFoundList(host.folder, env::programFolder());
     const QList<QDate> calendar = broadcastCalendar(env::today(), QSet<QByteArray>(nf.begin(), nf.end()));
-    if (!calendar.isEmpty()) {
-        // The displayed range of vorqview: DateStart, and DateEnd unless the
-        // range always runs to the newest date.
-        host.from = calendar.first();
-        host.to = calendar.last();
-        if (const auto start = dateFromLabel(settings.dateStart)) host.from = *start;
-        if (!settings.dateEndIsRecent)
-            if (const auto end = dateFromLabel(settings.dateEnd)) host.to = *end;
-    }
+    // The displayed range of vorqview.
+    const cli::DateRange range = cli::configuredRange(calendar, settings);
+    host.from = range.from;
+    host.to = range.to;
     if (a.has(QStringLiteral("from"))) host.from = cli::parseDate(a.value(QStringLiteral("from")));
     if (a.has(QStringLiteral("to"))) host.to = cli::parseDate(a.value(QStringLiteral("to")));
     if (host.from.isValid() && host.to.isValid()) host.rebuild();

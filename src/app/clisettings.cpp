@@ -1,6 +1,7 @@
 #include "clisettings.h"
 
 #include "appenv.h"
+#include "chartstore.h"
 #include "doubleini.h"
 #include "optionkeys.h"
 
@@ -39,6 +40,19 @@ ViewerSettings readViewerSettings() {
     s.dateStart = ini.ReadString("Display", "DateStart", QByteArray());
     s.dateEnd = ini.ReadString("Display", "DateEnd", QByteArray());
     return s;
+}
+
+DateRange configuredRange(const QList<QDate> &calendar, const ViewerSettings &settings) {
+    DateRange r;
+    if (calendar.isEmpty()) return r;
+    QList<QByteArray> labels;
+    labels.reserve(calendar.size());
+    for (const QDate &d : calendar) labels.append(dateLabel(d));
+    r.from = calendar.at(options::storedDateIndex(labels, settings.dateStart, options::DateRole::Start));
+    r.to = settings.dateEndIsRecent
+               ? calendar.last()
+               : calendar.at(options::storedDateIndex(labels, settings.dateEnd, options::DateRole::End));
+    return r;
 }
 
 }  // namespace vorq::cli

@@ -2,6 +2,8 @@
 // The defaults vorq takes from the user's vorqview settings: read through the
 // same layered store, base name and location key as vorqview, never written.
 #include <QByteArray>
+#include <QDate>
+#include <QList>
 
 namespace vorq::cli {
 
@@ -24,5 +26,14 @@ struct ViewerSettings {
 // What vorqview would load at start, for the keys vorq uses (restricted
 // write modes give the values vorqview shows then).
 ViewerSettings readViewerSettings();
+
+// The range vorqview would display over these calendar dates: DateStart, and
+// DateEnd unless the range runs to the newest date; a stored date no longer
+// listed selects the nearest, as the options dialog does. Invalid dates for
+// an empty calendar.
+struct DateRange {
+    QDate from, to;
+};
+DateRange configuredRange(const QList<QDate> &calendar, const ViewerSettings &settings);
 
 }  // namespace vorq::cli

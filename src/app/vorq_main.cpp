@@ -15,8 +15,8 @@ struct Command {
 
 const Command kCommands[] = {
     {"dates", cmdDates,
-     "dates --data DIR [--from D] [--to D] [--hide-no-data] [--today YYYY-MM-DD] [--sjis]"},
-    {"load", cmdLoad, "load --data DIR [--from D] [--to D] [--today YYYY-MM-DD] [--sjis]"},
+     "dates [--data DIR] [--from D] [--to D] [--hide-no-data] [--today YYYY-MM-DD] [--sjis]"},
+    {"load", cmdLoad, "load [--data DIR] [--from D] [--to D] [--today YYYY-MM-DD] [--sjis]"},
     {"detect", cmdDetect, "detect [FILE]"},
     {"convert", cmdConvert, "convert [--to sjis|euc|jis] [FILE]"},
     {"parse", cmdParse, "parse [--skip TEXT] [--no-edit] [--sjis] [FILE]"},

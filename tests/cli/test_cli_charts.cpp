@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -12,8 +14,20 @@ struct VorqRun {
     QByteArray out, err;
 };
 
+// vorq reads the user's vorqview settings: run it in a scratch home so the
+// developer's own settings never leak into the tests.
+QString scratchHome() {
+    static QTemporaryDir home;
+    return home.path();
+}
+
 VorqRun runVorq(const QStringList &args) {
     QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("HOME"), scratchHome());
+    env.insert(QStringLiteral("XDG_DATA_HOME"), scratchHome() + QStringLiteral("/share"));
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), scratchHome() + QStringLiteral("/config"));
+    p.setProcessEnvironment(env);
     p.start(QStringLiteral(VORQ_BINARY_DIR "/src/app/vorq"), args);
     VorqRun r;
     if (!p.waitForFinished(60000)) return r;
@@ -76,8 +90,22 @@ TEST_F(CliCharts, BadLinePrintsWhatLoadedBeforeAndFails) {
         << r.err.constData();
 }
 
+TEST_F(CliCharts, DefaultsComeFromTheViewerSettings) {
+    // The locator file is the first settings layer vorqview reads.
+    const QString folder = scratchHome() + QStringLiteral("/share/Brelon/vorqview");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    vorq::sjis::saveFile(folder + QStringLiteral("/vorqview.ini"),
+                         sj("[ImportData]\r\nDataFolder=") + QFile::encodeName(data) +
+                             sj("\r\n[Display]\r\nDateStart=1995年04月15日\r\nDateEndIsRecent=1\r\n"));
+    const VorqRun r =
+        runVorq({QStringLiteral("dates"), QStringLiteral("--today"), QStringLiteral("1995-05-07")});
+    QFile::remove(folder + QStringLiteral("/vorqview.ini"));
+    EXPECT_EQ(r.status, 0) << r.err.constData();
+    EXPECT_EQ(QString::fromUtf8(r.out), u8("1995年04月15日\n1995年04月29日\n1995年05月06日\n"));
+}
+
 TEST_F(CliCharts, UsageAndFolderErrors) {
-    EXPECT_EQ(runVorq({QStringLiteral("load")}).status, 2);
+    EXPECT_EQ(runVorq({QStringLiteral("load"), QStringLiteral("--data")}).status, 2);
     EXPECT_EQ(runVorq({QStringLiteral("dates"), QStringLiteral("--data"), data, QStringLiteral("--from"),
                        QStringLiteral("yesterday")})
                   .status,
