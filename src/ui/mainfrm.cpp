@@ -151,6 +151,9 @@ void TDateList::keyPressEvent(QKeyEvent *e) {
     if (currentRow() != before && currentRow() >= 0) emit userClicked();
 }
 
+// Owned by the main window, so it goes with it.
+DateEntryDelegate::DateEntryDelegate(TForm1 *form) : QStyledItemDelegate(form), m_form(form) {}
+
 void DateEntryDelegate::paint(QPainter *p, const QStyleOptionViewItem &option,
                               const QModelIndex &index) const {
     // Right and bottom are exclusive, as the tab outline is laid out.

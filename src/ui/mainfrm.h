@@ -64,7 +64,7 @@ private:
 // Draws a date-list entry as a tab; dates without data look engraved.
 class DateEntryDelegate : public QStyledItemDelegate {
 public:
-    explicit DateEntryDelegate(TForm1 *form) : QStyledItemDelegate(nullptr), m_form(form) {}
+    explicit DateEntryDelegate(TForm1 *form);
     void paint(QPainter *p, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
 
