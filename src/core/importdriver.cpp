@@ -59,7 +59,8 @@ QByteArray formatDatePattern(const QByteArray &pattern, const QDate &date) {
             while (i + run < n && char(pattern.at(i + run) | 0x20) == lower) ++run;
             bool handled = true;
             if (lower == 'y') {
-                out += run >= 4 ? padded(date.year(), 4) : padded(date.year() % 100, 2);
+                // More than two y letters are the full year, as in "yyy".
+                out += run > 2 ? padded(date.year(), 4) : padded(date.year() % 100, 2);
             } else if (run <= 2) {
                 const int v = lower == 'm' ? date.month() : date.day();
                 out += run == 2 ? padded(v, 2) : QByteArray::number(v);
