@@ -41,50 +41,17 @@ double childCpuSeconds() {
 }
 
 // A headless host over a date list and a data folder, as vorq import has.
-class BenchHost : public ImportHost {
+class BenchHost : public HeadlessImportHost {
 public:
-    ImportOptions opts;
-    QByteArray folder;
-    QList<QByteArray> dates;
-    QList<std::pair<int, QByteArray>> tabs;
-    int selected = -1;
     int imported = 0;
 
-    ImportOptions options() override { return opts; }
-    QByteArray dataFolder() override { return folder; }
     QByteArray programFolder() override { return {}; }
-    int dateCount() override { return int(dates.size()); }
-    QByteArray dateLabelAt(int i) override { return dates.at(i); }
-    int selectedDate() override { return selected; }
-    void selectDate(int i) override { selected = i; }
-    void buildDateList() override {}
-    void syncDateListSelection() override {}
-    int tabCount() override { return int(tabs.size()); }
-    int tabTag(int i) override { return tabs.at(i).first; }
-    QByteArray tabCaption(int i) override { return tabs.at(i).second; }
-    void activateTab(int) override {}
-    void addChartTable(const QString &name, const QList<QByteArray> &) override {
-        const int tag = name.left(8).toInt();
-        tabs.append({tag, dateLabelFromTag(tag)});
+    void addChartTable(const QString &name, const QList<QByteArray> &lines) override {
+        HeadlessImportHost::addChartTable(name, lines);
         ++imported;
     }
-    void loadChartFile(const QString &) override {}
     QByteArray fetch(const QByteArray &url, const QByteArray &, int) override { return net::GetUrl(url); }
     qint64 receivedBytes() override { return net::receivedByteCount(); }
-    void setBusy(bool) override {}
-    bool askRecordNotFound() override { return false; }
-    void tellNotPublishedYet() override {}
-    void tellAllImported() override {}
-    bool confirmGrid(ResultGrid &) override { return false; }
-    QString chooseHtmlFile(const QString &) override { return {}; }
-    QString chooseTextFile(const QString &) override { return {}; }
-    void bulkBegin() override {}
-    void bulkShow() override {}
-    void bulkStartDate(const QString &, const QString &, qint64) override {}
-    void bulkFinishDate() override {}
-    bool bulkCancelled() override { return false; }
-    void bulkEnd() override {}
-    void updateAssociationsAfterImport() override {}
 };
 
 void BM_BulkImportSince1995(benchmark::State &state) {

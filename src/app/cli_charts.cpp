@@ -22,13 +22,7 @@ struct RangeOptions {
 
 RangeOptions prepare(const cli::Args &a) {
     RangeOptions r;
-    if (a.has(QStringLiteral("today"))) {
-        const QDate today = QDate::fromString(a.value(QStringLiteral("today")), QStringLiteral("yyyy-MM-dd"));
-        if (!today.isValid())
-            throw cli::UsageError(
-                QStringLiteral("--today needs YYYY-MM-DD: %1").arg(a.value(QStringLiteral("today"))));
-        env::setToday(today);
-    }
+    cli::applyToday(a);
     // What is not given comes from the user's vorqview settings.
     const cli::ViewerSettings settings = cli::readViewerSettings();
     QString dir =

@@ -4,20 +4,29 @@
 
 namespace {
 
-// "HOST:PORT" (or "HOST", meaning port 80) for SetProxy.
-void setProxyFromOption(const QString &value) {
-    const qsizetype colon = value.lastIndexOf(QLatin1Char(':'));
-    const QString host = colon < 0 ? value : value.left(colon);
+struct ProxyOption {
+    QByteArray host;
     int port = 0;
-    if (colon >= 0) {
-        bool ok = false;
-        port = value.mid(colon + 1).toInt(&ok);
-        if (!ok || port < 0 || port > 65535)
-            throw vorq::cli::UsageError(QStringLiteral("--proxy needs HOST:PORT, got %1").arg(value));
-    }
-    if (host.isEmpty())
+};
+
+// --proxy HOST:PORT, as both commands take it.
+ProxyOption proxyOption(const QString &value) {
+    const qsizetype colon = value.lastIndexOf(QLatin1Char(':'));
+    bool ok = colon > 0;
+    const int port = ok ? value.mid(colon + 1).toInt(&ok) : 0;
+    if (!ok || port < 0 || port > 65535)
         throw vorq::cli::UsageError(QStringLiteral("--proxy needs HOST:PORT, got %1").arg(value));
-    vorq::net::SetProxy(vorq::sjis::fromUnicode(host), port);
+    return {vorq::sjis::fromUnicode(value.left(colon)), port};
+}
+
+// The client's messages go to stderr; they use CR LF between their lines,
+// a terminal wants LF.
+void reportNetErrorsToStderr() {
+    vorq::net::setErrorReporter([](const QString &message) {
+        QString text = message;
+        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        vorq::cli::printError(QStringLiteral("vorq: ") + text);
+    });
 }
 
 }  // namespace
@@ -26,13 +35,11 @@ int cmdFetch(const QStringList &args) {
     const vorq::cli::Args a = vorq::cli::parseArgs(args, {QStringLiteral("proxy")}, {});
     if (a.positional.size() != 1) throw vorq::cli::UsageError(QStringLiteral("fetch needs one URL"));
     const QByteArray url = vorq::sjis::fromUnicode(a.positional.first());
-    if (a.has(QStringLiteral("proxy"))) setProxyFromOption(a.value(QStringLiteral("proxy")));
-    // The client's messages use CR LF between their lines; a terminal wants LF.
-    vorq::net::setErrorReporter([](const QString &message) {
-        QString text = message;
-        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        vorq::cli::printError(QStringLiteral("vorq: ") + text);
-    });
+    if (a.has(QStringLiteral("proxy"))) {
+        const ProxyOption proxy = proxyOption(a.value(QStringLiteral("proxy")));
+        vorq::net::SetProxy(proxy.host, proxy.port);
+    }
+    reportNetErrorsToStderr();
     const QByteArray body = vorq::net::GetUrl(url);
     if (!vorq::net::lastErrorMessage().isEmpty()) return 1;
     vorq::cli::writeRaw(body);
@@ -72,14 +79,9 @@ const char *outcomeText(ImportHost::Outcome o) {
 
 // The headless host: the date list of the range, the chart files present
 // in the data folder standing for the loaded tabs, no prompts.
-class CliImportHost : public ImportHost {
+class CliImportHost : public HeadlessImportHost {
 public:
-    ImportOptions opts;
-    QByteArray folder;
     QDate from, to;
-    QList<QByteArray> dates;
-    QList<std::pair<int, QByteArray>> tabs;  // tag, caption
-    int selected = -1;
     QString fetchFailure;
 
     void rebuild() {
@@ -87,24 +89,7 @@ public:
         dates = vorq::buildDateList(from, to, QSet<QByteArray>(nf.begin(), nf.end()), false, {});
     }
 
-    ImportOptions options() override { return opts; }
-    QByteArray dataFolder() override { return folder; }
-    QByteArray programFolder() override { return env::programFolder(); }
-    int dateCount() override { return int(dates.size()); }
-    QByteArray dateLabelAt(int i) override { return dates.at(i); }
-    int selectedDate() override { return selected; }
-    void selectDate(int i) override { selected = i; }
     void buildDateList() override { rebuild(); }
-    void syncDateListSelection() override {}
-    int tabCount() override { return int(tabs.size()); }
-    int tabTag(int i) override { return tabs.at(i).first; }
-    QByteArray tabCaption(int i) override { return tabs.at(i).second; }
-    void activateTab(int) override {}
-    void addChartTable(const QString &name, const QList<QByteArray> &) override {
-        const int tag = name.left(8).toInt();
-        tabs.append({tag, dateLabelFromTag(tag)});
-    }
-    void loadChartFile(const QString &) override {}
     QByteArray fetch(const QByteArray &url, const QByteArray &proxyHost, int proxyPort) override {
         if (!proxyHost.isEmpty()) net::SetProxy(proxyHost, proxyPort);
         const QByteArray page = net::GetUrl(url);
@@ -112,22 +97,7 @@ public:
         return page;
     }
     qint64 receivedBytes() override { return net::receivedByteCount(); }
-    void setBusy(bool) override {}
-    // Nobody to ask: a missing page is recorded only when IgnoreError and
-    // AutoAddNotFound say so.
-    bool askRecordNotFound() override { return false; }
-    void tellNotPublishedYet() override {}
     void tellAllImported() override { cli::printError(QStringLiteral("すべて取得されています。")); }
-    bool confirmGrid(ResultGrid &) override { return false; }
-    QString chooseHtmlFile(const QString &) override { return {}; }
-    QString chooseTextFile(const QString &) override { return {}; }
-    void bulkBegin() override {}
-    void bulkShow() override {}
-    void bulkStartDate(const QString &, const QString &, qint64) override {}
-    void bulkFinishDate() override {}
-    bool bulkCancelled() override { return false; }
-    void bulkEnd() override {}
-    void updateAssociationsAfterImport() override {}
     void dateDone(const QByteArray &label, qint64 bytes, Outcome outcome) override {
         const auto date = dateFromLabel(label);
         const QString day = date ? date->toString(QStringLiteral("yyyy-MM-dd")) : sjis::toUnicode(label);
@@ -154,13 +124,7 @@ int cmdImport(const QStringList &args) {
                        {});
     if (!a.positional.isEmpty())
         throw cli::UsageError(QStringLiteral("unexpected argument %1").arg(a.positional.first()));
-    if (a.has(QStringLiteral("today"))) {
-        const QDate today = QDate::fromString(a.value(QStringLiteral("today")), QStringLiteral("yyyy-MM-dd"));
-        if (!today.isValid())
-            throw cli::UsageError(
-                QStringLiteral("--today needs YYYY-MM-DD: %1").arg(a.value(QStringLiteral("today"))));
-        env::setToday(today);
-    }
+    cli::applyToday(a);
 
     // Everything not given comes from the user's vorqview settings.
     const cli::ViewerSettings settings = cli::readViewerSettings();
@@ -190,22 +154,12 @@ int cmdImport(const QStringList &args) {
     if (a.has(QStringLiteral("url-template")))
         o.urlTemplate = sjis::fromUnicode(a.value(QStringLiteral("url-template")));
     if (a.has(QStringLiteral("proxy"))) {
-        const QString proxy = a.value(QStringLiteral("proxy"));
-        const qsizetype colon = proxy.lastIndexOf(QLatin1Char(':'));
-        bool ok = colon > 0;
-        const int port = ok ? proxy.mid(colon + 1).toInt(&ok) : 0;
-        if (!ok || port < 0 || port > 65535)
-            throw cli::UsageError(QStringLiteral("--proxy needs HOST:PORT: %1").arg(proxy));
+        const ProxyOption proxy = proxyOption(a.value(QStringLiteral("proxy")));
         o.useProxy = true;
-        o.proxyAddr = sjis::fromUnicode(proxy.left(colon));
-        o.proxyPort = QByteArray::number(port);
+        o.proxyAddr = proxy.host;
+        o.proxyPort = QByteArray::number(proxy.port);
     }
-    // The client's messages use CR LF between their lines; a terminal wants LF.
-    net::setErrorReporter([](const QString &message) {
-        QString text = message;
-        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        cli::printError(QStringLiteral("vorq: ") + text);
-    });
+    reportNetErrorsToStderr();
 
     const QList<QByteArray> nf = readNotFoundList(host.folder, env::programFolder());
     const QList<QDate> calendar = broadcastCalendar(env::today(), QSet<QByteArray>(nf.begin(), nf.end()));

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <cstdio>
 
+#include "appenv.h"
 #include "chartstore.h"
 #include "sjistext.h"
 
@@ -49,6 +50,14 @@ QDate parseDate(const QString &text) {
         if (auto fromLabel = dateFromLabel(bytes)) return *fromLabel;
     }
     throw UsageError(QStringLiteral("not a date (YYYY-MM-DD or a date label): %1").arg(text));
+}
+
+void applyToday(const Args &args) {
+    if (!args.has(QStringLiteral("today"))) return;
+    const QString text = args.value(QStringLiteral("today"));
+    const QDate today = QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
+    if (!today.isValid()) throw UsageError(QStringLiteral("--today needs YYYY-MM-DD: %1").arg(text));
+    env::setToday(today);
 }
 
 void writeRaw(const QByteArray &bytes) {

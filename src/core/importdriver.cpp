@@ -3,9 +3,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QSet>
 #include <algorithm>
-#include <functional>
 
 #include "appenv.h"
 #include "chartstore.h"
@@ -15,20 +15,6 @@
 namespace vorq {
 
 namespace {
-
-// Runs a clean-up on every path out of a scope.
-class Finally {
-public:
-    explicit Finally(std::function<void()> f) : m_f(std::move(f)) {}
-    ~Finally() {
-        if (m_f) m_f();
-    }
-    Finally(const Finally &) = delete;
-    Finally &operator=(const Finally &) = delete;
-
-private:
-    std::function<void()> m_f;
-};
 
 QByteArray padded(int value, int width) { return QByteArray::number(value).rightJustified(width, '0'); }
 
@@ -73,7 +59,8 @@ QByteArray formatDatePattern(const QByteArray &pattern, const QDate &date) {
             while (i + run < n && char(pattern.at(i + run) | 0x20) == lower) ++run;
             bool handled = true;
             if (lower == 'y') {
-                out += run >= 4 ? padded(date.year(), 4) : padded(date.year() % 100, 2);
+                // More than two y letters are the full year, as in "yyy".
+                out += run > 2 ? padded(date.year(), 4) : padded(date.year() % 100, 2);
             } else if (run <= 2) {
                 const int v = lower == 'm' ? date.month() : date.day();
                 out += run == 2 ? padded(v, 2) : QByteArray::number(v);
@@ -177,6 +164,13 @@ ResultGrid parsePageToGrid(const QByteArray &page, const ImportOptions &options)
     return grid;
 }
 
+QByteArray HeadlessImportHost::programFolder() { return env::programFolder(); }
+
+void HeadlessImportHost::addChartTable(const QString &name, const QList<QByteArray> &) {
+    const int tag = name.left(8).toInt();
+    tabs.append({tag, dateLabelFromTag(tag)});
+}
+
 // ---- engine ----------------------------------------------------------------
 
 QList<int> ImportEngine::missingDates() {
@@ -207,7 +201,7 @@ void ImportEngine::importDateList(const QList<int> &indexes) {
 
     m_host.bulkBegin();
     m_bulk = true;
-    Finally end([this] {
+    const auto end = qScopeGuard([this] {
         m_bulk = false;
         m_dateClock.invalidate();
         m_host.bulkEnd();
@@ -244,7 +238,7 @@ void ImportEngine::importDateList(const QList<int> &indexes) {
 
 void ImportEngine::importOneDate() {
     // Last step on every path: the date list follows the active tab.
-    Finally sync([this] { m_host.syncDateListSelection(); });
+    const auto sync = qScopeGuard([this] { m_host.syncDateListSelection(); });
     const int index = m_host.selectedDate();
     if (index < 0 || index >= m_host.dateCount()) return;
     const ImportOptions options = m_host.options();
@@ -271,7 +265,7 @@ void ImportEngine::importOneDate() {
             QByteArray page;
             {
                 m_host.setBusy(true);
-                Finally idle([this] { m_host.setBusy(false); });
+                const auto idle = qScopeGuard([this] { m_host.setBusy(false); });
                 QByteArray proxyHost;
                 int proxyPort = 0;
                 if (options.useProxy) {

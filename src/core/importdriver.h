@@ -9,6 +9,7 @@
 #include <QElapsedTimer>
 #include <QList>
 #include <QString>
+#include <utility>
 
 #include "chartpage.h"
 
@@ -167,6 +168,50 @@ public:
     // AlsoAssociatedFile: the automatic association update, without its
     // question.
     virtual void updateAssociationsAfterImport() = 0;
+};
+
+// A host without a screen (vorq import, benchmarks): a date list and the
+// loaded dates as plain lists, nobody to ask and nothing to show. What it
+// must still provide is the fetch.
+class HeadlessImportHost : public ImportHost {
+public:
+    ImportOptions opts;
+    QByteArray folder;
+    QList<QByteArray> dates;
+    QList<std::pair<int, QByteArray>> tabs;  // tag, caption
+    int selected = -1;
+
+    ImportOptions options() override { return opts; }
+    QByteArray dataFolder() override { return folder; }
+    QByteArray programFolder() override;
+    int dateCount() override { return int(dates.size()); }
+    QByteArray dateLabelAt(int index) override { return dates.at(index); }
+    int selectedDate() override { return selected; }
+    void selectDate(int index) override { selected = index; }
+    void buildDateList() override {}
+    void syncDateListSelection() override {}
+    int tabCount() override { return int(tabs.size()); }
+    int tabTag(int index) override { return tabs.at(index).first; }
+    QByteArray tabCaption(int index) override { return tabs.at(index).second; }
+    void activateTab(int) override {}
+    void addChartTable(const QString &name, const QList<QByteArray> &lines) override;
+    void loadChartFile(const QString &) override {}
+    void setBusy(bool) override {}
+    // Nobody to ask: a missing page is recorded only when IgnoreError and
+    // AutoAddNotFound say so.
+    bool askRecordNotFound() override { return false; }
+    void tellNotPublishedYet() override {}
+    void tellAllImported() override {}
+    bool confirmGrid(ResultGrid &) override { return false; }
+    QString chooseHtmlFile(const QString &) override { return {}; }
+    QString chooseTextFile(const QString &) override { return {}; }
+    void bulkBegin() override {}
+    void bulkShow() override {}
+    void bulkStartDate(const QString &, const QString &, qint64) override {}
+    void bulkFinishDate() override {}
+    bool bulkCancelled() override { return false; }
+    void bulkEnd() override {}
+    void updateAssociationsAfterImport() override {}
 };
 
 class ImportEngine {

@@ -12,49 +12,51 @@
 
 namespace {
 
+// A transparent picture of the given size drawn by paint, antialiased.
+template <typename Paint>
+QPixmap drawnPixmap(int width, int height, Paint paint) {
+    QPixmap pm(width, height);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    paint(p);
+    return pm;
+}
+
 // The pictures are drawn here rather than stored: a page leaving a globe
 // (Image1) for a folder (Image2), and a dot travelling along the arc.
 QPixmap globePixmap() {
-    QPixmap pm(32, 32);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(QColor(0, 70, 140), 1.5));
-    p.setBrush(QColor(120, 180, 240));
-    p.drawEllipse(QRectF(2, 2, 28, 28));
-    p.drawEllipse(QRectF(10, 2, 12, 28));
-    p.drawLine(QPointF(2, 16), QPointF(30, 16));
-    return pm;
+    return drawnPixmap(32, 32, [](QPainter &p) {
+        p.setPen(QPen(QColor(0, 70, 140), 1.5));
+        p.setBrush(QColor(120, 180, 240));
+        p.drawEllipse(QRectF(2, 2, 28, 28));
+        p.drawEllipse(QRectF(10, 2, 12, 28));
+        p.drawLine(QPointF(2, 16), QPointF(30, 16));
+    });
 }
 
 QPixmap folderPixmap() {
-    QPixmap pm(32, 32);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(QColor(140, 100, 0), 1.5));
-    p.setBrush(QColor(250, 210, 90));
-    QPainterPath path;
-    path.moveTo(2, 8);
-    path.lineTo(12, 8);
-    path.lineTo(15, 11);
-    path.lineTo(30, 11);
-    path.lineTo(30, 28);
-    path.lineTo(2, 28);
-    path.closeSubpath();
-    p.drawPath(path);
-    return pm;
+    return drawnPixmap(32, 32, [](QPainter &p) {
+        p.setPen(QPen(QColor(140, 100, 0), 1.5));
+        p.setBrush(QColor(250, 210, 90));
+        QPainterPath path;
+        path.moveTo(2, 8);
+        path.lineTo(12, 8);
+        path.lineTo(15, 11);
+        path.lineTo(30, 11);
+        path.lineTo(30, 28);
+        path.lineTo(2, 28);
+        path.closeSubpath();
+        p.drawPath(path);
+    });
 }
 
 QPixmap dotPixmap() {
-    QPixmap pm(10, 10);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(30, 120, 30));
-    p.drawEllipse(QRectF(1, 1, 8, 8));
-    return pm;
+    return drawnPixmap(10, 10, [](QPainter &p) {
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(30, 120, 30));
+        p.drawEllipse(QRectF(1, 1, 8, 8));
+    });
 }
 
 QLabel *makeLabel(QWidget *parent, const char *name, const QString &text, const QRect &geometry) {

@@ -216,15 +216,15 @@ public:
 
     bool askRecordNotFound() override {
         return prompter().message(promptParent(), QMessageBox::Question, QStringLiteral("Not Found"),
-                                  QStringLiteral("その日付のデータは見つかりませんでした。\n"
-                                                 "その日は放送がなかったのかも知れません。\n"
+                                  QStringLiteral("その日付のデータは見つかりませんでした。\r\n"
+                                                 "その日は放送がなかったのかも知れません。\r\n"
                                                  "今後その日付を表示しないようにしますか?"),
                                   QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) == QMessageBox::Yes;
     }
     void tellNotPublishedYet() override {
         prompter().message(promptParent(), QMessageBox::NoIcon, QStringLiteral("Not Found"),
-                           QStringLiteral("今週は放送がなかったのか、\n"
-                                          "まだ掲載されていないようです。\n"
+                           QStringLiteral("今週は放送がなかったのか、\r\n"
+                                          "まだ掲載されていないようです。\r\n"
                                           "もうしばらく待ってみてください。"),
                            QMessageBox::Ok, QMessageBox::Ok);
     }

@@ -81,8 +81,11 @@ TEST(CliFetch, ErrorsGoToStderrWithStatusOne) {
 
 TEST(CliFetch, UsageErrors) {
     EXPECT_EQ(runVorq({QStringLiteral("fetch")}).status, 2);
-    EXPECT_EQ(runVorq({QStringLiteral("fetch"), QStringLiteral("--proxy"), QStringLiteral("h:x"),
-                       QStringLiteral("http://h/")})
-                  .status,
-              2);
+    // --proxy is HOST:PORT with a port from 0 to 65535, as for vorq import.
+    for (const char *proxy : {"h:x", "h", ":80", "h:65536"})
+        EXPECT_EQ(runVorq({QStringLiteral("fetch"), QStringLiteral("--proxy"), QString::fromLatin1(proxy),
+                           QStringLiteral("http://h/")})
+                      .status,
+                  2)
+            << proxy;
 }

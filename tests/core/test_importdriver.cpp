@@ -141,6 +141,7 @@ TEST(ImportTexts, UrlTemplateFormatsTheDate) {
     EXPECT_EQ(formatDatePattern(defaultUrlTemplate(), d).left(7), "http://");
     EXPECT_EQ(formatDatePattern("'a/'yy'-'m'-'d", d), "a/01-4-7");
     EXPECT_EQ(formatDatePattern("\"dm\"YYYYMMDD", d), "dm20010407");
+    EXPECT_EQ(formatDatePattern("yyy-yyyyy", d), "2001-2001");
     // Letters outside quotes in longer runs stay, other text stays too.
     EXPECT_EQ(formatDatePattern("x-dddd.mmm", d), "x-dddd.mmm");
     // An unterminated quote runs to the end.

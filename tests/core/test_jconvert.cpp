@@ -6,16 +6,11 @@
 
 #include "jconvert.h"
 #include "sjistext.h"
+#include "sjtest.h"
 
 using namespace vorq;
 
 namespace {
-
-QByteArray bytes(std::initializer_list<int> list) {
-    QByteArray out;
-    for (int c : list) out += char(c);
-    return out;
-}
 
 QByteArray b(const char *s, qsizetype n = -1) { return n < 0 ? QByteArray(s) : QByteArray(s, n); }
 const QByteArray kEscB("\x1b$B");

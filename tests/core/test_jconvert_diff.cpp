@@ -14,16 +14,11 @@
 #include <QString>
 
 #include "jconvert.h"
+#include "sjtest.h"
 
 using namespace vorq;
 
 namespace {
-
-QByteArray bytes(std::initializer_list<int> list) {
-    QByteArray out;
-    for (int c : list) out += char(c);
-    return out;
-}
 
 QByteArray run(const QString &program, const QStringList &args, const QByteArray &input) {
     QProcess p;

@@ -1,9 +1,5 @@
 #include "chartsite.h"
 
-#include <QPointer>
-#include <QTcpSocket>
-#include <QTimer>
-
 #include "jconvert.h"
 #include "sjistext.h"
 
@@ -78,15 +74,18 @@ QByteArray notFoundBody(const QByteArray &path) {
            path + " was not found on this server.<P>\n</BODY></HTML>\n";
 }
 
-ChartSite::ChartSite(Options options, QObject *parent) : QTcpServer(parent), m_options(std::move(options)) {
-    connect(this, &QTcpServer::newConnection, this, [this] {
-        while (QTcpSocket *s = nextPendingConnection()) serve(s);
+ChartSite::ChartSite(Options options) : m_options(std::move(options)) {
+    m_server.setHandler([this](const HttpRequest &request) {
+        ScriptedReply reply;
+        reply.data = response(request.path);
+        reply.delayMs = m_options.delayMs;
+        return reply;
     });
 }
 
-bool ChartSite::start(quint16 port) { return listen(QHostAddress::LocalHost, port); }
+bool ChartSite::start(quint16 port) { return m_server.listen(port); }
 
-QByteArray ChartSite::baseUrl() const { return "http://127.0.0.1:" + QByteArray::number(serverPort()); }
+QByteArray ChartSite::baseUrl() const { return m_server.url(QByteArray()); }
 
 QByteArray ChartSite::urlTemplate() const {
     return "\"" + baseUrl() + "/vorq/cddb/countdown\"yyyymmdd\"-j.html\"";
@@ -108,49 +107,10 @@ QByteArray ChartSite::response(const QByteArray &path) const {
     QDate date;
     if (path.startsWith(prefix) && path.endsWith(suffix) && path.size() == prefix.size() + 8 + suffix.size())
         date = QDate::fromString(QString::fromLatin1(path.mid(prefix.size(), 8)), QStringLiteral("yyyyMMdd"));
-    QByteArray status = "200 OK", body;
-    if (hasChart(date)) {
-        body = ConvertJapanese(chartPageSjis(date, m_options.songs), weekEncoding(date));
-    } else {
-        status = "404 Not Found";
-        body = notFoundBody(path);
-    }
-    return "HTTP/1.0 " + status +
-           "\r\nServer: vorq-chartsite\r\nContent-Type: text/html\r\nContent-Length: " +
-           QByteArray::number(body.size()) + "\r\n\r\n" + body;
-}
-
-void ChartSite::serve(QTcpSocket *socket) {
-    auto buffer = std::make_shared<QByteArray>();
-    connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-    connect(socket, &QTcpSocket::readyRead, socket, [this, socket, buffer] {
-        buffer->append(socket->readAll());
-        if (buffer->size() > 64 * 1024) {
-            socket->abort();
-            return;
-        }
-        if (!buffer->contains("\r\n\r\n") && !buffer->contains("\n\n")) return;
-        const QList<QByteArray> requestLine = buffer->left(buffer->indexOf('\n')).trimmed().split(' ');
-        buffer->clear();
-        QByteArray path = requestLine.size() >= 2 ? requestLine.at(1) : QByteArray("/");
-        // A proxy request carries the absolute form.
-        if (path.startsWith("http://")) {
-            const qsizetype slash = path.indexOf('/', 7);
-            path = slash < 0 ? QByteArray("/") : path.mid(slash);
-        }
-        ++m_requests;
-        const QByteArray reply = response(path);
-        QPointer<QTcpSocket> guard(socket);
-        auto send = [guard, reply] {
-            if (!guard) return;
-            guard->write(reply);
-            guard->disconnectFromHost();
-        };
-        if (m_options.delayMs > 0)
-            QTimer::singleShot(m_options.delayMs, socket, send);
-        else
-            send();
-    });
+    if (hasChart(date))
+        return httpResponse(200, "OK",
+                            ConvertJapanese(chartPageSjis(date, m_options.songs), weekEncoding(date)));
+    return httpResponse(404, "Not Found", notFoundBody(path));
 }
 
 }  // namespace vorq::test

@@ -6,7 +6,8 @@
 #include <QByteArray>
 #include <QDate>
 #include <QSet>
-#include <QTcpServer>
+
+#include "testserver.h"
 
 namespace vorq::test {
 
@@ -20,8 +21,8 @@ int weekEncoding(const QDate &date);
 // The 404 body for a path.
 QByteArray notFoundBody(const QByteArray &path);
 
-class ChartSite : public QTcpServer {
-    Q_OBJECT
+// The pages are served by the scripted TestServer.
+class ChartSite {
 public:
     struct Options {
         QDate first = QDate(1995, 4, 8);
@@ -31,23 +32,25 @@ public:
         int delayMs = 0;       // wait before answering each request
         int songs = 100;
     };
-    explicit ChartSite(Options options, QObject *parent = nullptr);
+    explicit ChartSite(Options options);
 
     // Listens on 127.0.0.1 (port 0: any free port). False on failure.
     bool start(quint16 port = 0);
+    quint16 serverPort() const { return m_server.port(); }
+    // Stops listening: later connections are refused.
+    void close() { m_server.close(); }
     QByteArray baseUrl() const;  // "http://127.0.0.1:PORT"
     // The URL template for the import driver pointing at this site.
     QByteArray urlTemplate() const;
     bool hasChart(const QDate &date) const;
-    int requests() const { return m_requests; }
+    int requests() const { return int(m_server.requests().size()); }
 
     // The response (header and body) for a request path.
     QByteArray response(const QByteArray &path) const;
 
 private:
-    void serve(class QTcpSocket *socket);
     Options m_options;
-    int m_requests = 0;
+    TestServer m_server;
 };
 
 }  // namespace vorq::test

@@ -179,6 +179,7 @@ TestServer::TestServer(QObject *parent) : QObject(parent), m_server(new QTcpServ
 TestServer::~TestServer() = default;
 
 bool TestServer::listen(quint16 port) { return m_server->listen(QHostAddress::LocalHost, port); }
+void TestServer::close() { m_server->close(); }
 quint16 TestServer::port() const { return m_server->serverPort(); }
 QByteArray TestServer::url(const QByteArray &path) const {
     return "http://127.0.0.1:" + QByteArray::number(port()) + path;

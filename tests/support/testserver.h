@@ -74,6 +74,8 @@ public:
 
     // Listens on 127.0.0.1 at port (0: any free port).
     bool listen(quint16 port = 0);
+    // Stops listening; connections already made go on.
+    void close();
     quint16 port() const;
     // "http://127.0.0.1:PORT" + path
     QByteArray url(const QByteArray &path) const;

@@ -143,8 +143,10 @@ TEST_F(ImportWindowTest, MissingPageAskedAndRecordedRemovesTheDate) {
     click(rowOf("1995年04月22日"));
     ASSERT_EQ(fakes.prompter.asked.size(), 1);
     EXPECT_EQ(fakes.prompter.asked[0].caption, QStringLiteral("Not Found"));
-    EXPECT_TRUE(
-        fakes.prompter.asked[0].text.startsWith(QStringLiteral("その日付のデータは見つかりませんでした。")));
+    EXPECT_EQ(fakes.prompter.asked[0].buttons, QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(fakes.prompter.asked[0].text, QStringLiteral("その日付のデータは見つかりませんでした。\r\n"
+                                                           "その日は放送がなかったのかも知れません。\r\n"
+                                                           "今後その日付を表示しないようにしますか?"));
     EXPECT_EQ(sjis::readLines(data + QStringLiteral("notfound.txt")),
               QList<QByteArray>{sj("1995年04月22日")});
     EXPECT_EQ(rowOf("1995年04月22日"), -1);
@@ -160,7 +162,10 @@ TEST_F(ImportWindowTest, MissingPageOfThisWeekOnlyTellsTheUser) {
     click(rowOf("1995年05月13日"));  // two days before today
     ASSERT_EQ(fakes.prompter.asked.size(), 1);
     EXPECT_EQ(fakes.prompter.asked[0].buttons, QMessageBox::Ok);
-    EXPECT_TRUE(fakes.prompter.asked[0].text.startsWith(QStringLiteral("今週は放送がなかったのか、")));
+    EXPECT_EQ(fakes.prompter.asked[0].caption, QStringLiteral("Not Found"));
+    EXPECT_EQ(fakes.prompter.asked[0].text, QStringLiteral("今週は放送がなかったのか、\r\n"
+                                                           "まだ掲載されていないようです。\r\n"
+                                                           "もうしばらく待ってみてください。"));
     EXPECT_FALSE(fileExists("notfound.txt"));
     EXPECT_NE(rowOf("1995年05月13日"), -1);
 }
