@@ -2,6 +2,7 @@
 // rules, the command-line switches, Show options with OK, Cancel and Apply.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -426,4 +427,23 @@ TEST_F(OptionsDialogTest, SavingToAnUnwritableFolderFailsQuietly) {
     form->LoadSettings({});
     form->SaveSettings();  // nothing can be written; no exception escapes
     EXPECT_TRUE(form->CheckBox2->isChecked());
+}
+
+TEST_F(OptionsDialogTest, EveryPageFitsTheDesignedSizeWithoutCuttingACaption) {
+    form->LoadSettings({});
+    for (QCheckBox *b : {form->CheckBox1, form->CheckBox10, form->CheckBox23}) b->setChecked(!b->isChecked());
+    form->show();
+    EXPECT_EQ(form->size(), QSize(512, 290));
+    for (int page = 0; page < form->PageControl1->count(); ++page) {
+        form->PageControl1->setCurrentIndex(page);
+        QApplication::processEvents();
+        for (QWidget *w : form->PageControl1->widget(page)->findChildren<QWidget *>()) {
+            const auto *label = qobject_cast<QLabel *>(w);
+            if (!w->isVisible() || (label && label->wordWrap())) continue;
+            if (!label && !qobject_cast<QAbstractButton *>(w)) continue;
+            EXPECT_GE(w->width(), w->sizeHint().width())
+                << w->objectName().toStdString() << " on page " << page;
+        }
+    }
+    form->hide();
 }
