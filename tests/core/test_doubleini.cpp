@@ -6,21 +6,17 @@
 #include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <memory>
 
 #include "appenv.h"
 #include "doubleini.h"
+#include "settingsenv.h"
 #include "sjistext.h"
 
 using namespace vorq;
+using vorq::test::writeBytes;
 
 namespace {
-
-void writeBytes(const QByteArray &path, const QByteArray &data) {
-    QDir().mkpath(QFileInfo(sjis::path(path)).path());
-    QFile f(sjis::path(path));
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(data);
-}
 
 class DoubleIniTest : public ::testing::Test {
 protected:
@@ -29,17 +25,10 @@ protected:
 
     void SetUp() override {
         root = sjis::fromUnicode(dir.path()) + '/';
-        env::setLocalDataFolder(root + "local/");
-        env::setProgramBaseName("vorqview");
-        setProgram("prog/");
-        env::setMountLookup([](const QByteArray &) { return MountInfo{"/", "", false}; });
+        settingsEnv = std::make_unique<test::ScopedSettingsEnv>(root, "vorqview");
     }
-    void TearDown() override {
-        env::setLocalDataFolder(QByteArray());
-        env::setProgramBaseName(QByteArray());
-        env::setProgramFolder(QByteArray());
-        env::setMountLookup(nullptr);
-    }
+    void TearDown() override { settingsEnv.reset(); }
+    std::unique_ptr<test::ScopedSettingsEnv> settingsEnv;
     void setProgram(const QByteArray &rel) {
         QDir().mkpath(sjis::path(root + rel));
         env::setProgramFolder(root + rel);

@@ -25,10 +25,12 @@
 #include "fakeshell.h"
 #include "optiofrm.h"
 #include "plistfrm.h"
+#include "settingsenv.h"
 #include "sjistext.h"
 #include "sjtest.h"
 
 using namespace vorq;
+using vorq::test::writeBytes;
 
 namespace {
 
@@ -49,13 +51,6 @@ public:
     void restoreFromCdr() override { calls << QStringLiteral("restore"); }
     void setAssociationEditingVisible(bool visible) override { associationEditingVisible = visible; }
 };
-
-void writeBytes(const QByteArray &path, const QByteArray &data) {
-    QDir().mkpath(QFileInfo(sjis::path(path)).path());
-    QFile f(sjis::path(path));
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(data);
-}
 
 // Every control's value, enabled and explicit hidden state, and the pages.
 QMap<QString, QString> stateOf(TForm2 &f) {
@@ -87,23 +82,17 @@ protected:
 
     void SetUp() override {
         root = sjis::fromUnicode(dir.path()) + '/';
-        env::setLocalDataFolder(root + "local/");
-        env::setProgramBaseName("vorqview");
-        env::setProgramFolder(root + "prog/");
-        QDir().mkpath(sjis::path(root + "prog"));
-        env::setMountLookup([](const QByteArray &) { return MountInfo{"/", "", false}; });
+        settingsEnv = std::make_unique<test::ScopedSettingsEnv>(root, "vorqview");
         env::setToday(QDate(2001, 5, 1));  // last broadcast date 2001-04-28
         recreate();
     }
     void TearDown() override {
         form.reset();
         playlist.reset();
-        env::setLocalDataFolder(QByteArray());
-        env::setProgramBaseName(QByteArray());
-        env::setProgramFolder(QByteArray());
-        env::setMountLookup(nullptr);
+        settingsEnv.reset();
         env::setToday(QDate());
     }
+    std::unique_ptr<test::ScopedSettingsEnv> settingsEnv;
     // A fresh program start.
     void recreate() {
         form.reset();
