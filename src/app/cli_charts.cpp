@@ -22,13 +22,9 @@ struct RangeOptions {
 
 RangeOptions prepare(const cli::Args &a) {
     RangeOptions r;
-    if (a.has(QStringLiteral("today"))) {
-        const QDate today = QDate::fromString(a.value(QStringLiteral("today")), QStringLiteral("yyyy-MM-dd"));
-        if (!today.isValid())
-            throw cli::UsageError(
-                QStringLiteral("--today needs YYYY-MM-DD: %1").arg(a.value(QStringLiteral("today"))));
-        env::setToday(today);
-    }
+    if (!a.positional.isEmpty())
+        throw cli::UsageError(QStringLiteral("unexpected argument %1").arg(a.positional.first()));
+    cli::applyTodayOption(a);
     // What is not given comes from the user's vorqview settings.
     const cli::ViewerSettings settings = cli::readViewerSettings();
     QString dir =

@@ -154,13 +154,7 @@ int cmdImport(const QStringList &args) {
                        {});
     if (!a.positional.isEmpty())
         throw cli::UsageError(QStringLiteral("unexpected argument %1").arg(a.positional.first()));
-    if (a.has(QStringLiteral("today"))) {
-        const QDate today = QDate::fromString(a.value(QStringLiteral("today")), QStringLiteral("yyyy-MM-dd"));
-        if (!today.isValid())
-            throw cli::UsageError(
-                QStringLiteral("--today needs YYYY-MM-DD: %1").arg(a.value(QStringLiteral("today"))));
-        env::setToday(today);
-    }
+    cli::applyTodayOption(a);
 
     // Everything not given comes from the user's vorqview settings.
     const cli::ViewerSettings settings = cli::readViewerSettings();

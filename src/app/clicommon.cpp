@@ -4,6 +4,7 @@
 #include <QFile>
 #include <cstdio>
 
+#include "appenv.h"
 #include "chartstore.h"
 #include "sjistext.h"
 
@@ -49,6 +50,15 @@ QDate parseDate(const QString &text) {
         if (auto fromLabel = dateFromLabel(bytes)) return *fromLabel;
     }
     throw UsageError(QStringLiteral("not a date (YYYY-MM-DD or a date label): %1").arg(text));
+}
+
+void applyTodayOption(const Args &a) {
+    if (!a.has(QStringLiteral("today"))) return;
+    const QDate today = QDate::fromString(a.value(QStringLiteral("today")), QStringLiteral("yyyy-MM-dd"));
+    if (!today.isValid())
+        throw UsageError(
+            QStringLiteral("--today needs YYYY-MM-DD: %1").arg(a.value(QStringLiteral("today"))));
+    env::setToday(today);
 }
 
 void writeRaw(const QByteArray &bytes) {

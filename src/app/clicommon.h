@@ -35,6 +35,10 @@ Args parseArgs(const QStringList &args, const QSet<QString> &valueOptions, const
 // A date given as a date label or as YYYY-MM-DD. Throws UsageError.
 QDate parseDate(const QString &text);
 
+// --today YYYY-MM-DD, when given, becomes the clock's date of the calendar.
+// Throws UsageError for another form.
+void applyTodayOption(const Args &a);
+
 // Writes Shift-JIS text to stdout: converted to UTF-8 unless sjis is set.
 void writeText(const QByteArray &sjisText, bool sjis);
 // Raw bytes to stdout.

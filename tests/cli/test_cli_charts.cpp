@@ -120,6 +120,10 @@ TEST_F(CliCharts, DefaultsComeFromTheViewerSettings) {
 
 TEST_F(CliCharts, UsageAndFolderErrors) {
     EXPECT_EQ(runVorq({QStringLiteral("load"), QStringLiteral("--data")}).status, 2);
+    // A stray word (a folder without --data, say) is not silently ignored.
+    EXPECT_EQ(runVorq({QStringLiteral("dates"), data}).status, 2);
+    EXPECT_EQ(
+        runVorq({QStringLiteral("load"), QStringLiteral("--today"), QStringLiteral("07/05/1995")}).status, 2);
     EXPECT_EQ(runVorq({QStringLiteral("dates"), QStringLiteral("--data"), data, QStringLiteral("--from"),
                        QStringLiteral("yesterday")})
                   .status,
