@@ -262,6 +262,13 @@ void TDoubleIniFile::WriteString(const QByteArray &section, const QByteArray &ke
         // Read again first, so another running copy's bookkeeping (or its
         // other installations' sections) is not overwritten.
         reload();
+        // The bookkeeping is rewritten on every start and before every
+        // settings write; a rewrite that changes nothing would only cost a
+        // synchronised write of the file (seconds on a busy disk at exit).
+        // (A line break can never be stored, so as the default it marks a
+        // key that is absent.)
+        const QByteArray absent("\n");
+        if (value != absent && TMemIniFile::ReadString(section, key, absent) == value) return;
         TMyMemIniFile::WriteString(section, key, value);
         return;
     }

@@ -2,6 +2,8 @@
 // location keys.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
@@ -64,6 +66,35 @@ TEST_F(DoubleIniTest, ModeZeroWritesBesideTheProgramAndTheNextStartReadsIt) {
     EXPECT_EQ(again.writeablePath(), beside());
     EXPECT_TRUE(again.ReadBool("Web", "UseProxy", false));
     EXPECT_EQ(TMemIniFile(locator()).ReadString(env::programFolder(), "WriteMode", ""), "0");
+}
+
+TEST_F(DoubleIniTest, BookkeepingThatChangesNothingLeavesTheLocatorFileAlone) {
+    // Every write replaces the file (a new inode), so an unchanged inode
+    // means the file was not written again.
+    auto id = [this] {
+        struct stat st {};
+        return ::stat(QFile::encodeName(sjis::path(locator())).constData(), &st) == 0 ? st.st_ino : 0;
+    };
+    { TDoubleIniFile first; }
+    const auto before = id();
+    ASSERT_NE(before, 0u);
+    {
+        TDoubleIniFile second;  // records the same paths again
+        EXPECT_EQ(id(), before);
+        second.SetWriteMode(0);  // a new key: written
+        EXPECT_NE(id(), before);
+        const auto afterMode = id();
+        second.WriteString("Web", "URL_Home", "http://x/");  // records the writeable path: new
+        second.WriteString("Web", "URL_Data", "t");          // nothing new in the locator
+        const auto afterWrites = id();
+        EXPECT_NE(afterWrites, afterMode);
+        second.WriteString("Web", "UseProxy", "1");
+        EXPECT_EQ(id(), afterWrites);
+    }
+    TMemIniFile onDisk(locator());
+    EXPECT_EQ(onDisk.ReadString(env::programFolder(), "WriteMode", ""), "0");
+    EXPECT_EQ(onDisk.ReadString(env::programFolder(), "IniPathWriteable", ""), beside());
+    EXPECT_EQ(TMemIniFile(beside()).ReadString("Web", "UseProxy", ""), "1");
 }
 
 TEST_F(DoubleIniTest, ModeZeroWithAnUnwritableProgramFolderKeepsSettingsInTheUserFolder) {
