@@ -22,6 +22,8 @@ struct RangeOptions {
 
 RangeOptions prepare(const cli::Args &a) {
     RangeOptions r;
+    if (!a.positional.isEmpty())
+        throw cli::UsageError(QStringLiteral("unexpected argument %1").arg(a.positional.first()));
     cli::applyToday(a);
     // What is not given comes from the user's vorqview settings.
     const cli::ViewerSettings settings = cli::readViewerSettings();

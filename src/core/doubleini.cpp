@@ -262,66 +262,60 @@ void TDoubleIniFile::WriteString(const QByteArray &section, const QByteArray &ke
         // Read again first, so another running copy's bookkeeping (or its
         // other installations' sections) is not overwritten.
         reload();
+        // The bookkeeping is rewritten on every start and before every
+        // settings write; a rewrite that changes nothing would only cost a
+        // synchronised write of the file (seconds on a busy disk at exit).
+        // (A line break can never be stored, so as the default it marks a
+        // key that is absent.)
+        const QByteArray absent("\n");
+        if (value != absent && TMemIniFile::ReadString(section, key, absent) == value) return;
         TMyMemIniFile::WriteString(section, key, value);
         return;
     }
+    writeable().WriteString(section, key, value);
+}
+
+TMyMemIniFile &TDoubleIniFile::writeable() {
     if (m_access == Access::ReadOnly) throw EIniWriteError();
+    // Read again from disk: another copy may have written since.
     SetIniPathWriteable(FWriteablePath);
     if (!FWriteableIni) throw EIniWriteError();
-    FWriteableIni->WriteString(section, key, value);
+    return *FWriteableIni;
+}
+
+void TDoubleIniFile::readLayers(
+    QList<QByteArray> &list,
+    const std::function<void(const TMemIniFile &, QList<QByteArray> &)> &read) const {
+    read(static_cast<const TMemIniFile &>(*this), list);
+    QList<QByteArray> more;
+    // The writeable file before the read-only one (unlike ReadString).
+    for (const TMyMemIniFile *layer : {FWriteableIni.get(), FReadOnlyIni.get()}) {
+        if (!layer) continue;
+        read(*layer, more);
+        list += more;
+    }
 }
 
 void TDoubleIniFile::ReadSection(const QByteArray &section, QList<QByteArray> &list) const {
-    TMyMemIniFile::ReadSection(section, list);
-    QList<QByteArray> more;
-    if (FWriteableIni) {
-        FWriteableIni->ReadSection(section, more);
-        list += more;
-    }
-    if (FReadOnlyIni) {
-        FReadOnlyIni->ReadSection(section, more);
-        list += more;
-    }
+    readLayers(list, [&](const TMemIniFile &f, QList<QByteArray> &out) {
+        f.TMemIniFile::ReadSection(section, out);
+    });
 }
 
 void TDoubleIniFile::ReadSections(QList<QByteArray> &list) const {
-    TMyMemIniFile::ReadSections(list);
-    QList<QByteArray> more;
-    if (FWriteableIni) {
-        FWriteableIni->ReadSections(more);
-        list += more;
-    }
-    if (FReadOnlyIni) {
-        FReadOnlyIni->ReadSections(more);
-        list += more;
-    }
+    readLayers(list, [](const TMemIniFile &f, QList<QByteArray> &out) { f.TMemIniFile::ReadSections(out); });
 }
 
 void TDoubleIniFile::ReadSectionValues(const QByteArray &section, QList<QByteArray> &list) const {
-    TMyMemIniFile::ReadSectionValues(section, list);
-    QList<QByteArray> more;
-    if (FWriteableIni) {
-        FWriteableIni->ReadSectionValues(section, more);
-        list += more;
-    }
-    if (FReadOnlyIni) {
-        FReadOnlyIni->ReadSectionValues(section, more);
-        list += more;
-    }
+    readLayers(list, [&](const TMemIniFile &f, QList<QByteArray> &out) {
+        f.TMemIniFile::ReadSectionValues(section, out);
+    });
 }
 
-void TDoubleIniFile::EraseSection(const QByteArray &section) {
-    if (m_access == Access::ReadOnly) throw EIniWriteError();
-    SetIniPathWriteable(FWriteablePath);
-    if (!FWriteableIni) throw EIniWriteError();
-    FWriteableIni->EraseSection(section);
-}
+void TDoubleIniFile::EraseSection(const QByteArray &section) { writeable().EraseSection(section); }
 
 void TDoubleIniFile::DeleteKey(const QByteArray &section, const QByteArray &key) {
-    if (m_access == Access::ReadOnly) throw EIniWriteError();
-    SetIniPathWriteable(FWriteablePath);
-    if (!FWriteableIni) throw EIniWriteError();
-    FWriteableIni->DeleteKey(section, key);
+    writeable().DeleteKey(section, key);
 }
 
 }  // namespace vorq

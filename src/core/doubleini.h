@@ -95,6 +95,13 @@ private:
     void OpenReadOnly();
     void OpenWriteable();
     void locatorWrite(const QByteArray &key, const QByteArray &value);
+    // The writeable file, re-read from disk; throws EIniWriteError when
+    // there is none (or in read-only access).
+    TMyMemIniFile &writeable();
+    // Replaces list by the locator's result of read, then appends the
+    // writeable file's and the read-only file's.
+    void readLayers(QList<QByteArray> &list,
+                    const std::function<void(const TMemIniFile &, QList<QByteArray> &)> &read) const;
     QByteArray besideProgram() const;
 
     QByteArray FLocatorPath;

@@ -4,6 +4,7 @@
 #include <QStandardPaths>
 
 #include "chartstore.h"
+#include "importdriver.h"
 #include "sjistext.h"
 
 namespace vorq::options {
@@ -18,7 +19,8 @@ QByteArray folderText(const QString &path) {
 }  // namespace
 
 QByteArray defaultUrlHome() { return "http://www.vorq.example/vorq/"; }
-QByteArray defaultUrlData() { return "\"http://www.vorq.example/vorq/cddb/countdown\"yyyymmdd\"-j.html\""; }
+// One template for the dialog, vorq and the import driver.
+QByteArray defaultUrlData() { return defaultUrlTemplate(); }
 QByteArray defaultSkipString() { return "<!-- / NO1 -->"; }
 QByteArray defaultFileNamePattern() { return "%a-%t.mp3"; }
 

@@ -26,6 +26,7 @@
 
 #include "appenv.h"
 #include "errors.h"
+#include "importdriver.h"
 #include "shellparts.h"
 #include "sjistext.h"
 #include "verfrm.h"
@@ -39,11 +40,6 @@ const QColor kBtnFace(240, 240, 240);
 const QColor kGray(128, 128, 128);
 
 QString dirtyText() { return QStringLiteral("更新"); }
-
-bool isWebText(const QString &s) {
-    return s.startsWith(QLatin1String("http")) || s.startsWith(QLatin1String("ftp")) ||
-           s.startsWith(QLatin1String("mailto"));
-}
 
 QFont mainFont() {
     QFont f;
@@ -814,41 +810,11 @@ void TForm1::ListBox1MouseDown(const QPoint &pos) {
 }
 
 QString TForm1::dateUrl(const QDate &date) const {
-    // A date pattern: quoted parts are literal, yyyy/yy, mm/m and dd/d are
-    // the date's digits, anything else stands for itself.
-    const QString pattern = m_options ? m_options->Edit5->text() : QString();
-    QString out;
-    for (qsizetype i = 0; i < pattern.size();) {
-        const QChar c = pattern.at(i);
-        if (c == QLatin1Char('"') || c == QLatin1Char('\'')) {
-            const qsizetype close = pattern.indexOf(c, i + 1);
-            const qsizetype stop = close < 0 ? pattern.size() : close;
-            out += pattern.mid(i + 1, stop - i - 1);
-            i = stop + 1;
-            continue;
-        }
-        auto run = [&](QChar letter) {
-            qsizetype n = 0;
-            while (i + n < pattern.size() && pattern.at(i + n).toLower() == letter) ++n;
-            return n;
-        };
-        const QChar lower = c.toLower();
-        if (lower == QLatin1Char('y')) {
-            const qsizetype n = run(QLatin1Char('y'));
-            out += n <= 2 ? QStringLiteral("%1").arg(date.year() % 100, 2, 10, QLatin1Char('0'))
-                          : QStringLiteral("%1").arg(date.year(), 4, 10, QLatin1Char('0'));
-            i += n;
-        } else if (lower == QLatin1Char('m') || lower == QLatin1Char('d')) {
-            const qsizetype n = run(lower);
-            const int v = lower == QLatin1Char('m') ? date.month() : date.day();
-            out += n >= 2 ? QStringLiteral("%1").arg(v, 2, 10, QLatin1Char('0')) : QString::number(v);
-            i += n;
-        } else {
-            out += c;
-            ++i;
-        }
-    }
-    return out;
+    // The import driver forms its addresses with the same rule, so the page
+    // opened here is the page an import of the date fetches.
+    QByteArray pattern;
+    if (!m_options || !sjis::tryFromUnicode(m_options->Edit5->text(), &pattern)) return {};
+    return sjis::toUnicode(formatDatePattern(pattern, date));
 }
 
 void TForm1::N1Click() {
@@ -888,7 +854,7 @@ QString TForm1::currentFile() const {
     const ChartEntry *e = selectedEntry();
     if (!e || e->file.isEmpty()) return {};
     const QString file = sjis::toUnicode(e->file);
-    return isWebText(file) ? file : QDir::cleanPath(QDir::current().absoluteFilePath(file));
+    return isWebTarget(e->file) ? file : QDir::cleanPath(QDir::current().absoluteFilePath(file));
 }
 
 QString TForm1::currentMethod() const {

@@ -121,6 +121,9 @@ void TForm2::buildPages() {
         w->setObjectName(QStringLiteral("TabSheet%1").arg(PageControl1->count() + 1));
         PageControl1->addTab(w, title);
         auto *l = new QVBoxLayout(w);
+        // Tight enough that the fullest page fits the designed dialog size.
+        l->setContentsMargins(8, 6, 8, 6);
+        l->setSpacing(3);
         return l;
     };
     auto row = [](std::initializer_list<QWidget *> ws, bool stretch = true) {
@@ -143,7 +146,14 @@ void TForm2::buildPages() {
         RadioButton3->setToolTip(QStringLiteral("変換したテキストファイルを読み込みます"));
         RadioButton4->setText(QStringLiteral("取り込みを行わない"));
         RadioButton4->setToolTip(QStringLiteral("何もしません"));
-        l->addLayout(row({RadioButton1, RadioButton2, RadioButton3, RadioButton4}));
+        // Two by two: the four captions do not fit in one row of the page.
+        auto *radios = new QGridLayout;
+        radios->addWidget(RadioButton1, 0, 0);
+        radios->addWidget(RadioButton2, 0, 1);
+        radios->addWidget(RadioButton3, 1, 0);
+        radios->addWidget(RadioButton4, 1, 1);
+        radios->setColumnStretch(2, 1);
+        l->addLayout(radios);
         CheckBox12->setText(QStringLiteral("取り込んだデータを自動保存する"));
         CheckBox12->setToolTip(QStringLiteral("取り込まれたデータをテキストファイルとして保存します"));
         CheckBox13->setText(QStringLiteral("取り込み時にデータを確認する"));

@@ -21,6 +21,20 @@ QString scratchHome() {
     return home.path();
 }
 
+// Settings are also kept beside the program (vorqview.ini in the build's
+// program folder after a `make run`): run a copy from a scratch program
+// folder so those cannot change the defaults either.
+QString vorqCopy() {
+    static const QString copy = [] {
+        const QString prog = scratchHome() + QStringLiteral("/prog");
+        QDir().mkpath(prog);
+        const QString to = prog + QStringLiteral("/vorq");
+        QFile::copy(QStringLiteral(VORQ_BINARY_DIR "/src/app/vorq"), to);
+        return to;
+    }();
+    return copy;
+}
+
 VorqRun runVorq(const QStringList &args) {
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -28,7 +42,7 @@ VorqRun runVorq(const QStringList &args) {
     env.insert(QStringLiteral("XDG_DATA_HOME"), scratchHome() + QStringLiteral("/share"));
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), scratchHome() + QStringLiteral("/config"));
     p.setProcessEnvironment(env);
-    p.start(QStringLiteral(VORQ_BINARY_DIR "/src/app/vorq"), args);
+    p.start(vorqCopy(), args);
     VorqRun r;
     if (!p.waitForFinished(60000)) return r;
     r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
@@ -106,6 +120,10 @@ TEST_F(CliCharts, DefaultsComeFromTheViewerSettings) {
 
 TEST_F(CliCharts, UsageAndFolderErrors) {
     EXPECT_EQ(runVorq({QStringLiteral("load"), QStringLiteral("--data")}).status, 2);
+    // A stray word (a folder without --data, say) is not silently ignored.
+    EXPECT_EQ(runVorq({QStringLiteral("dates"), data}).status, 2);
+    EXPECT_EQ(
+        runVorq({QStringLiteral("load"), QStringLiteral("--today"), QStringLiteral("07/05/1995")}).status, 2);
     EXPECT_EQ(runVorq({QStringLiteral("dates"), QStringLiteral("--data"), data, QStringLiteral("--from"),
                        QStringLiteral("yesterday")})
                   .status,

@@ -5,22 +5,18 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <memory>
 
 #include "appenv.h"
 #include "clisettings.h"
 #include "doubleini.h"
+#include "settingsenv.h"
 #include "sjistext.h"
 
 using namespace vorq;
+using vorq::test::writeBytes;
 
 namespace {
-
-void writeBytes(const QByteArray &path, const QByteArray &data) {
-    QDir().mkpath(QFileInfo(sjis::path(path)).path());
-    QFile f(sjis::path(path));
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(data);
-}
 
 class ViewerSettingsTest : public ::testing::Test {
 protected:
@@ -28,17 +24,11 @@ protected:
     QByteArray root;
     void SetUp() override {
         root = sjis::fromUnicode(dir.path()) + '/';
-        env::setLocalDataFolder(root + "local/");
-        env::setProgramBaseName("vorq");  // the tool's own name must not matter
-        env::setProgramFolder(root + "prog/");
-        env::setMountLookup([](const QByteArray &) { return MountInfo{"/", "", false}; });
+        // The tool's own name must not matter.
+        settingsEnv = std::make_unique<test::ScopedSettingsEnv>(root, "vorq");
     }
-    void TearDown() override {
-        env::setLocalDataFolder(QByteArray());
-        env::setProgramBaseName(QByteArray());
-        env::setProgramFolder(QByteArray());
-        env::setMountLookup(nullptr);
-    }
+    void TearDown() override { settingsEnv.reset(); }
+    std::unique_ptr<test::ScopedSettingsEnv> settingsEnv;
 };
 
 }  // namespace

@@ -2,25 +2,23 @@
 // location keys.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <memory>
 
 #include "appenv.h"
 #include "doubleini.h"
+#include "settingsenv.h"
 #include "sjistext.h"
 
 using namespace vorq;
+using vorq::test::writeBytes;
 
 namespace {
-
-void writeBytes(const QByteArray &path, const QByteArray &data) {
-    QDir().mkpath(QFileInfo(sjis::path(path)).path());
-    QFile f(sjis::path(path));
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(data);
-}
 
 class DoubleIniTest : public ::testing::Test {
 protected:
@@ -29,17 +27,10 @@ protected:
 
     void SetUp() override {
         root = sjis::fromUnicode(dir.path()) + '/';
-        env::setLocalDataFolder(root + "local/");
-        env::setProgramBaseName("vorqview");
-        setProgram("prog/");
-        env::setMountLookup([](const QByteArray &) { return MountInfo{"/", "", false}; });
+        settingsEnv = std::make_unique<test::ScopedSettingsEnv>(root, "vorqview");
     }
-    void TearDown() override {
-        env::setLocalDataFolder(QByteArray());
-        env::setProgramBaseName(QByteArray());
-        env::setProgramFolder(QByteArray());
-        env::setMountLookup(nullptr);
-    }
+    void TearDown() override { settingsEnv.reset(); }
+    std::unique_ptr<test::ScopedSettingsEnv> settingsEnv;
     void setProgram(const QByteArray &rel) {
         QDir().mkpath(sjis::path(root + rel));
         env::setProgramFolder(root + rel);
@@ -75,6 +66,35 @@ TEST_F(DoubleIniTest, ModeZeroWritesBesideTheProgramAndTheNextStartReadsIt) {
     EXPECT_EQ(again.writeablePath(), beside());
     EXPECT_TRUE(again.ReadBool("Web", "UseProxy", false));
     EXPECT_EQ(TMemIniFile(locator()).ReadString(env::programFolder(), "WriteMode", ""), "0");
+}
+
+TEST_F(DoubleIniTest, BookkeepingThatChangesNothingLeavesTheLocatorFileAlone) {
+    // Every write replaces the file (a new inode), so an unchanged inode
+    // means the file was not written again.
+    auto id = [this] {
+        struct stat st {};
+        return ::stat(QFile::encodeName(sjis::path(locator())).constData(), &st) == 0 ? st.st_ino : 0;
+    };
+    { TDoubleIniFile first; }
+    const auto before = id();
+    ASSERT_NE(before, 0u);
+    {
+        TDoubleIniFile second;  // records the same paths again
+        EXPECT_EQ(id(), before);
+        second.SetWriteMode(0);  // a new key: written
+        EXPECT_NE(id(), before);
+        const auto afterMode = id();
+        second.WriteString("Web", "URL_Home", "http://x/");  // records the writeable path: new
+        second.WriteString("Web", "URL_Data", "t");          // nothing new in the locator
+        const auto afterWrites = id();
+        EXPECT_NE(afterWrites, afterMode);
+        second.WriteString("Web", "UseProxy", "1");
+        EXPECT_EQ(id(), afterWrites);
+    }
+    TMemIniFile onDisk(locator());
+    EXPECT_EQ(onDisk.ReadString(env::programFolder(), "WriteMode", ""), "0");
+    EXPECT_EQ(onDisk.ReadString(env::programFolder(), "IniPathWriteable", ""), beside());
+    EXPECT_EQ(TMemIniFile(beside()).ReadString("Web", "UseProxy", ""), "1");
 }
 
 TEST_F(DoubleIniTest, ModeZeroWithAnUnwritableProgramFolderKeepsSettingsInTheUserFolder) {

@@ -21,6 +21,7 @@
 #include <memory>
 
 #include "appenv.h"
+#include "doubleini.h"
 #include "errors.h"
 #include "fakeshell.h"
 #include "mainfrm.h"
@@ -519,6 +520,38 @@ TEST_F(MainWindowTest, LayoutCaptionsAndHints) {
     form->setAssociationEditingVisible(false);
     EXPECT_TRUE(form->BitBtn4->isHidden());
     EXPECT_TRUE(form->Button1->isHidden());
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(MainWindowTest, OptionsOkWithANewRangeReloadsAndTheExitSavesIt) {
+    prepareFolder();
+    write(QStringLiteral("19950513.txt"), chartLines(2, "C"));
+    start();
+    ASSERT_EQ(form->tabCount(), 3);
+
+    // The user picks 1995-04-15 as the first date and presses OK.
+    QTimer::singleShot(0, options, [this] {
+        options->ComboBox1->setCurrentIndex(1);
+        EXPECT_TRUE(options->Button5->isEnabled());
+        options->Button4->click();
+    });
+    form->BitBtn2->click();
+    ASSERT_EQ(form->tabCount(), 2);
+    EXPECT_EQ(form->tabSheet(0)->tag(), 19950513);
+    EXPECT_EQ(form->tabSheet(1)->tag(), 19950415);
+    EXPECT_EQ(listLabel(0), u8("1995年04月15日"));
+    EXPECT_EQ(form->ListBox1->currentRow(), 0);
+
+    // Nothing reached the disk yet; closing the window saves the range.
+    const QString settings = sjis::path(env::programFolder() + env::programBaseName() + ".ini");
+    EXPECT_FALSE(QFile::exists(settings));
+    form->BitBtn3->click();
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_TRUE(readBytes(settings).contains(QByteArray("DateStart=" + sj("1995年04月15日") + "\r\n")));
+    EXPECT_EQ(form->tabCount(), 0);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // rules, the command-line switches, Show options with OK, Cancel and Apply.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -24,10 +25,12 @@
 #include "fakeshell.h"
 #include "optiofrm.h"
 #include "plistfrm.h"
+#include "settingsenv.h"
 #include "sjistext.h"
 #include "sjtest.h"
 
 using namespace vorq;
+using vorq::test::writeBytes;
 
 namespace {
 
@@ -48,13 +51,6 @@ public:
     void restoreFromCdr() override { calls << QStringLiteral("restore"); }
     void setAssociationEditingVisible(bool visible) override { associationEditingVisible = visible; }
 };
-
-void writeBytes(const QByteArray &path, const QByteArray &data) {
-    QDir().mkpath(QFileInfo(sjis::path(path)).path());
-    QFile f(sjis::path(path));
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(data);
-}
 
 // Every control's value, enabled and explicit hidden state, and the pages.
 QMap<QString, QString> stateOf(TForm2 &f) {
@@ -86,23 +82,17 @@ protected:
 
     void SetUp() override {
         root = sjis::fromUnicode(dir.path()) + '/';
-        env::setLocalDataFolder(root + "local/");
-        env::setProgramBaseName("vorqview");
-        env::setProgramFolder(root + "prog/");
-        QDir().mkpath(sjis::path(root + "prog"));
-        env::setMountLookup([](const QByteArray &) { return MountInfo{"/", "", false}; });
+        settingsEnv = std::make_unique<test::ScopedSettingsEnv>(root, "vorqview");
         env::setToday(QDate(2001, 5, 1));  // last broadcast date 2001-04-28
         recreate();
     }
     void TearDown() override {
         form.reset();
         playlist.reset();
-        env::setLocalDataFolder(QByteArray());
-        env::setProgramBaseName(QByteArray());
-        env::setProgramFolder(QByteArray());
-        env::setMountLookup(nullptr);
+        settingsEnv.reset();
         env::setToday(QDate());
     }
+    std::unique_ptr<test::ScopedSettingsEnv> settingsEnv;
     // A fresh program start.
     void recreate() {
         form.reset();
@@ -426,4 +416,23 @@ TEST_F(OptionsDialogTest, SavingToAnUnwritableFolderFailsQuietly) {
     form->LoadSettings({});
     form->SaveSettings();  // nothing can be written; no exception escapes
     EXPECT_TRUE(form->CheckBox2->isChecked());
+}
+
+TEST_F(OptionsDialogTest, EveryPageFitsTheDesignedSizeWithoutCuttingACaption) {
+    form->LoadSettings({});
+    for (QCheckBox *b : {form->CheckBox1, form->CheckBox10, form->CheckBox23}) b->setChecked(!b->isChecked());
+    form->show();
+    EXPECT_EQ(form->size(), QSize(512, 290));
+    for (int page = 0; page < form->PageControl1->count(); ++page) {
+        form->PageControl1->setCurrentIndex(page);
+        QApplication::processEvents();
+        for (QWidget *w : form->PageControl1->widget(page)->findChildren<QWidget *>()) {
+            const auto *label = qobject_cast<QLabel *>(w);
+            if (!w->isVisible() || (label && label->wordWrap())) continue;
+            if (!label && !qobject_cast<QAbstractButton *>(w)) continue;
+            EXPECT_GE(w->width(), w->sizeHint().width())
+                << w->objectName().toStdString() << " on page " << page;
+        }
+    }
+    form->hide();
 }
