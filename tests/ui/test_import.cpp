@@ -26,6 +26,7 @@
 #include "doubleini.h"
 #include "fakeshell.h"
 #include "mainfrm.h"
+#include "mainwindow.h"
 #include "optiofrm.h"
 #include "sjistext.h"
 #include "sjtest.h"
@@ -63,13 +64,8 @@ protected:
         ASSERT_TRUE(site->start());
     }
     void start() {
-        form = std::make_unique<TForm1>();
-        options = new TForm2(form.get());
-        form->setOptions(options);
-        form->show();
-        form->activateWindow();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return form->startupGuard() == 1; }, 5000));
-        QApplication::processEvents();
+        startMainWindow(form, options);
+        if (HasFatalFailure()) return;
         data = sjis::toUnicode(form->store().dataFolder);
         if (site) options->Edit5->setText(QString::fromLatin1(site->urlTemplate()));
     }

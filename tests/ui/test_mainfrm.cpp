@@ -25,6 +25,7 @@
 #include "errors.h"
 #include "fakeshell.h"
 #include "mainfrm.h"
+#include "mainwindow.h"
 #include "optiofrm.h"
 #include "sjistext.h"
 #include "sjtest.h"
@@ -90,13 +91,8 @@ protected:
     }
 
     void start() {
-        form = std::make_unique<TForm1>();
-        options = new TForm2(form.get());
-        form->setOptions(options);
-        form->show();
-        form->activateWindow();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return form->startupGuard() == 1; }, 5000));
-        QApplication::processEvents();
+        startMainWindow(form, options);
+        if (HasFatalFailure()) return;
     }
 
     QString listLabel(int row) { return form->ListBox1->item(row)->text(); }
