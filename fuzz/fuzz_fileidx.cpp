@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "associndex.h"
+#include "associationindex.h"
 #include "chartstore.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {

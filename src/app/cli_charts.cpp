@@ -6,8 +6,8 @@
 #include "appenv.h"
 #include "chartstore.h"
 #include "clicommon.h"
-#include "clisettings.h"
 #include "sjistext.h"
+#include "viewersettings.h"
 
 using namespace vorq;
 

@@ -56,10 +56,10 @@ int cmdFetch(const QStringList &args) {
 
 #include "appenv.h"
 #include "chartstore.h"
-#include "clisettings.h"
 #include "httpclient.h"
 #include "importdriver.h"
 #include "sjistext.h"
+#include "viewersettings.h"
 
 namespace {
 

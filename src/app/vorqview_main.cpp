@@ -4,9 +4,9 @@
 #include <QTimer>
 
 #include "errors.h"
-#include "mainfrm.h"
-#include "optiofrm.h"
-#include "plistfrm.h"
+#include "mainwindow.h"
+#include "optionsdialog.h"
+#include "playlistmakerdialog.h"
 #include "sjistext.h"
 
 int main(int argc, char **argv) {
@@ -21,17 +21,17 @@ int main(int argc, char **argv) {
         return 1;
     }
 
-    TForm1 form1;
-    auto *form2 = new TForm2(&form1);
+    MainWindow form1;
+    auto *form2 = new OptionsDialog(&form1);
     form2->setWindowTitle(QStringLiteral("Option"));
     form1.setOptions(form2);
     // The playlist maker's controls hold the "Playlist" settings.
-    form2->setPlaylistForm(new TForm4(&form1));
+    form2->setPlaylistForm(new PlaylistMakerDialog(&form1));
 
     // For start-up measurements: leave as soon as the window has finished
     // starting and the event queue has run dry.
     if (qEnvironmentVariableIsSet("VORQVIEW_QUIT_WHEN_IDLE")) {
-        QObject::connect(&form1, &TForm1::startupFinished, &app,
+        QObject::connect(&form1, &MainWindow::startupFinished, &app,
                          [] { QTimer::singleShot(0, qApp, &QCoreApplication::quit); });
     }
     form1.showMaximized();

@@ -10,7 +10,7 @@
 #include <QString>
 #include <optional>
 
-#include "associndex.h"
+#include "associationindex.h"
 
 namespace vorq {
 

@@ -129,7 +129,7 @@ public:
     virtual ResultGrid parsePage(const QByteArray &page, const ImportOptions &options) {
         return parsePageToGrid(page, options);
     }
-    // Busy state around a fetch (date list disabled, Timer1 on, hourglass).
+    // Busy state around a fetch (date list disabled, connectionTimer on, hourglass).
     virtual void setBusy(bool busy) = 0;
 
     // Prompts.
@@ -229,7 +229,7 @@ public:
     bool acceptResultGrid(ResultGrid grid, const QString &name, const ImportOptions &options);
 
     // Whether a bulk run is current, and milliseconds since its current date
-    // started (what Timer1 hands the bulk dialog).
+    // started (what connectionTimer hands the bulk dialog).
     bool bulkRunning() const { return m_bulk; }
     qint64 currentDateElapsed() const { return m_dateClock.isValid() ? m_dateClock.elapsed() : 0; }
 

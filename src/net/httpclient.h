@@ -2,7 +2,7 @@
 // The HTTP/1.0 client that fetches chart pages: one fixed GET request, direct
 // or through a proxy, over an event-driven socket. GetUrl is synchronous for
 // its caller but keeps the event loop running (in a sleeping nested loop), so
-// the window stays live and Timer1 can show the connection state.
+// the window stays live and connectionTimer can show the connection state.
 //
 // Errors and timeouts are never thrown across the event loop: the handler
 // records the message, the wait ends, and GetUrl hands the message to the
@@ -32,7 +32,7 @@ public:
 int clientState();
 // Bytes received in the current (or last) fetch, header block included.
 qint64 receivedByteCount();
-// The text Timer1 shows for a client state ("接続していません", ...).
+// The text connectionTimer shows for a client state ("接続していません", ...).
 QString connectionStateText(int state);
 
 // Records a proxy for the next GetUrl only; port 0 means 80.

@@ -19,15 +19,15 @@
 #include <functional>
 #include <memory>
 
-#include "alldlfrm.h"
-#include "anlizfrm.h"
 #include "appenv.h"
+#include "bulkdownloaddialog.h"
 #include "chartsite.h"
 #include "doubleini.h"
 #include "fakeshell.h"
-#include "mainfrm.h"
+#include "importresultdialog.h"
 #include "mainwindow.h"
-#include "optiofrm.h"
+#include "mainwindowfixture.h"
+#include "optionsdialog.h"
 #include "sjistext.h"
 #include "sjtest.h"
 
@@ -42,8 +42,8 @@ protected:
     QTemporaryDir home, prog;
     ScopedFakes fakes;
     std::unique_ptr<ChartSite> site;
-    std::unique_ptr<TForm1> form;
-    TForm2 *options = nullptr;
+    std::unique_ptr<MainWindow> form;
+    OptionsDialog *options = nullptr;
     QString data;
 
     void SetUp() override {
@@ -67,22 +67,22 @@ protected:
         startMainWindow(form, options);
         if (HasFatalFailure()) return;
         data = sjis::toUnicode(form->store().dataFolder);
-        if (site) options->Edit5->setText(QString::fromLatin1(site->urlTemplate()));
+        if (site) options->dataUrlEdit->setText(QString::fromLatin1(site->urlTemplate()));
     }
     int rowOf(const char *utf8Label) {
-        for (int i = 0; i < form->ListBox1->count(); ++i)
-            if (form->ListBox1->item(i)->text() == QString::fromUtf8(utf8Label)) return i;
+        for (int i = 0; i < form->dateList->count(); ++i)
+            if (form->dateList->item(i)->text() == QString::fromUtf8(utf8Label)) return i;
         return -1;
     }
     void click(int row) {
-        form->ListBox1->setCurrentRow(row);
-        form->ListBox1Click();
+        form->dateList->setCurrentRow(row);
+        form->onDateListClicked();
     }
     // Runs f on the import result dialog once it is shown modally.
-    void whenForm6(std::function<void(TForm6 *)> f) {
+    void whenForm6(std::function<void(ImportResultDialog *)> f) {
         auto *poll = new QTimer;
         QObject::connect(poll, &QTimer::timeout, [poll, f] {
-            if (auto *dlg = qobject_cast<TForm6 *>(QApplication::activeModalWidget())) {
+            if (auto *dlg = qobject_cast<ImportResultDialog *>(QApplication::activeModalWidget())) {
                 poll->stop();
                 poll->deleteLater();
                 f(dlg);
@@ -98,14 +98,14 @@ protected:
 TEST_F(ImportWindowTest, WebClickImportsTheDateThroughTheBulkDialog) {
     startSite();
     start();
-    ASSERT_EQ(form->ListBox1->count(), 6);
+    ASSERT_EQ(form->dateList->count(), 6);
     ASSERT_EQ(form->tabCount(), 0);
     bool sawDialog = false, busy = false;
     QTimer probe;
     QObject::connect(&probe, &QTimer::timeout, [&] {
-        if (TfrmAllDownload *d = currentBulkDialog(form.get())) {
+        if (BulkDownloadDialog *d = currentBulkDialog(form.get())) {
             sawDialog = sawDialog || d->isVisible();
-            busy = busy || !form->ListBox1->isEnabled();
+            busy = busy || !form->dateList->isEnabled();
         }
     });
     probe.start(1);
@@ -117,9 +117,9 @@ TEST_F(ImportWindowTest, WebClickImportsTheDateThroughTheBulkDialog) {
     EXPECT_EQ(form->tabSheet(0)->tag(), 19950415);
     EXPECT_EQ(form->store().tabs[0].rows.size(), 100);
     EXPECT_TRUE(fileExists("19950415.txt"));
-    EXPECT_EQ(form->ListBox1->currentItem()->text(), QStringLiteral("1995年04月15日"));
-    EXPECT_TRUE(form->ListBox1->isEnabled());
-    EXPECT_FALSE(form->Timer1->isActive());
+    EXPECT_EQ(form->dateList->currentItem()->text(), QStringLiteral("1995年04月15日"));
+    EXPECT_TRUE(form->dateList->isEnabled());
+    EXPECT_FALSE(form->connectionTimer->isActive());
     EXPECT_TRUE(fakes.prompter.asked.isEmpty());
 
     // A second click on the loaded date only shows it: nothing is fetched.
@@ -134,7 +134,7 @@ TEST_F(ImportWindowTest, MissingPageAskedAndRecordedRemovesTheDate) {
     o.missing = {QDate(1995, 4, 22)};
     startSite(o);
     start();
-    options->CheckBox21->setChecked(false);  // IgnoreError off: ask
+    options->ignoreErrorBox->setChecked(false);  // IgnoreError off: ask
     fakes.prompter.answers.push_back(QMessageBox::Yes);
     click(rowOf("1995年04月22日"));
     ASSERT_EQ(fakes.prompter.asked.size(), 1);
@@ -154,7 +154,7 @@ TEST_F(ImportWindowTest, MissingPageOfThisWeekOnlyTellsTheUser) {
     o.last = QDate(1995, 5, 6);
     startSite(o);
     start();
-    options->CheckBox21->setChecked(false);
+    options->ignoreErrorBox->setChecked(false);
     click(rowOf("1995年05月13日"));  // two days before today
     ASSERT_EQ(fakes.prompter.asked.size(), 1);
     EXPECT_EQ(fakes.prompter.asked[0].buttons, QMessageBox::Ok);
@@ -171,18 +171,18 @@ TEST_F(ImportWindowTest, CancelDuringAFetchEndsTheRun) {
     o.delayMs = 400;
     startSite(o);
     start();
-    // Cancel as soon as the dialog shows; Timer1 closes the socket on its
+    // Cancel as soon as the dialog shows; connectionTimer closes the socket on its
     // next tick and no further date is fetched.
     QTimer probe;
     QObject::connect(&probe, &QTimer::timeout, [&] {
-        TfrmAllDownload *d = currentBulkDialog(form.get());
-        if (d && d->isVisible() && !d->cancelled()) QTest::mouseClick(d->CancelBtn, Qt::LeftButton);
+        BulkDownloadDialog *d = currentBulkDialog(form.get());
+        if (d && d->isVisible() && !d->cancelled()) QTest::mouseClick(d->cancelButton, Qt::LeftButton);
     });
-    // Read right after each Timer1 tick (connected after the window's own
+    // Read right after each connectionTimer tick (connected after the window's own
     // handler, so it runs after it).
     QString stateText;
-    QObject::connect(form->Timer1, &QTimer::timeout, &probe, [&] {
-        if (stateText.isEmpty()) stateText = form->StatusBar1->panelText(3);
+    QObject::connect(form->connectionTimer, &QTimer::timeout, &probe, [&] {
+        if (stateText.isEmpty()) stateText = form->statusPanels->panelText(3);
     });
     probe.start(5);
     QElapsedTimer clock;
@@ -190,23 +190,23 @@ TEST_F(ImportWindowTest, CancelDuringAFetchEndsTheRun) {
     importMissingDates(form.get());
     probe.stop();
     EXPECT_LT(clock.elapsed(), 400);
-    // Timer1 showed the connection state in the fourth panel.
+    // connectionTimer showed the connection state in the fourth panel.
     const QStringList states{QStringLiteral("接続中です"), QStringLiteral("接続しました"),
                              QStringLiteral("ホストを探しています"), QStringLiteral("読み込み中です")};
     EXPECT_TRUE(states.contains(stateText)) << stateText.toStdString();
     EXPECT_EQ(site->requests(), 1);
     EXPECT_EQ(form->tabCount(), 0);
     EXPECT_TRUE(fakes.prompter.errors().isEmpty());
-    EXPECT_TRUE(form->ListBox1->isEnabled());
+    EXPECT_TRUE(form->dateList->isEnabled());
 }
 
 TEST_F(ImportWindowTest, FailedFetchesAreShownAndTheRunGoesOn) {
     startSite();
     start();
-    site->close();                          // refused from now on
-    options->CheckBox23->setChecked(true);  // through a "proxy": the closed site
-    options->Edit7->setText(QStringLiteral("127.0.0.1"));
-    options->Edit8->setText(QString::number(site->serverPort()));
+    site->close();                           // refused from now on
+    options->useProxyBox->setChecked(true);  // through a "proxy": the closed site
+    options->proxyAddressEdit->setText(QStringLiteral("127.0.0.1"));
+    options->proxyPortEdit->setText(QString::number(site->serverPort()));
     importDateList(form.get(),
                    {QString::number(rowOf("1995年04月15日")), QString::number(rowOf("1995年04月08日"))});
     const auto errors = fakes.prompter.errors();
@@ -214,37 +214,37 @@ TEST_F(ImportWindowTest, FailedFetchesAreShownAndTheRunGoesOn) {
     EXPECT_TRUE(errors[0].text.contains(QStringLiteral("サーバーに接続できませんでした。")));
     EXPECT_EQ(form->tabCount(), 0);
     EXPECT_EQ(currentBulkDialog(form.get()), nullptr);
-    EXPECT_TRUE(form->ListBox1->isEnabled());
+    EXPECT_TRUE(form->dateList->isEnabled());
 
     // A proxy port that is not a number ends the run with the error shown.
-    options->Edit8->setText(QStringLiteral("80x"));
+    options->proxyPortEdit->setText(QStringLiteral("80x"));
     importDateList(form.get(), {QString::number(rowOf("1995年04月15日"))});
     EXPECT_EQ(fakes.prompter.errors().size(), 3);
-    EXPECT_TRUE(form->ListBox1->isEnabled());
-    EXPECT_FALSE(form->Timer1->isActive());
+    EXPECT_TRUE(form->dateList->isEnabled());
+    EXPECT_FALSE(form->connectionTimer->isActive());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
 TEST_F(ImportWindowTest, ConfirmationDialogEditsAreStored) {
     startSite();
     start();
-    options->CheckBox13->setChecked(true);  // ConfirmData
-    whenForm6([&](TForm6 *dlg) {
+    options->confirmDataBox->setChecked(true);  // ConfirmData
+    whenForm6([&](ImportResultDialog *dlg) {
         EXPECT_EQ(dlg->windowTitle(),
                   QStringLiteral("取り込み結果---これでよければ「取り込み」ボタンを押してください"));
-        EXPECT_EQ(dlg->StringGrid1->columnCount(), 3);
-        EXPECT_EQ(dlg->StringGrid1->rowCount(), 100);
-        EXPECT_EQ(dlg->StringGrid1->horizontalHeaderItem(1)->text(), QStringLiteral("曲名"));
-        dlg->StringGrid1->item(0, 1)->setText(QStringLiteral("直した曲名"));
+        EXPECT_EQ(dlg->gridTable->columnCount(), 3);
+        EXPECT_EQ(dlg->gridTable->rowCount(), 100);
+        EXPECT_EQ(dlg->gridTable->horizontalHeaderItem(1)->text(), QStringLiteral("曲名"));
+        dlg->gridTable->item(0, 1)->setText(QStringLiteral("直した曲名"));
         // 保存... writes every row, the header included, and stays open.
         const QString saved = home.filePath(QStringLiteral("grid.txt"));
         fakes.prompter.files.push_back(saved);
-        QTest::mouseClick(dlg->Button3, Qt::LeftButton);
+        QTest::mouseClick(dlg->saveButton, Qt::LeftButton);
         const QList<QByteArray> lines = sjis::readLines(saved);
         EXPECT_EQ(lines.size(), 101);
         EXPECT_EQ(lines.value(0), sj("順位\t曲名\tアーティスト"));
         EXPECT_TRUE(dlg->isVisible());
-        QTest::mouseClick(dlg->Button1, Qt::LeftButton);
+        QTest::mouseClick(dlg->importButton, Qt::LeftButton);
     });
     click(rowOf("1995年04月08日"));
     ASSERT_EQ(form->tabCount(), 1);
@@ -253,7 +253,7 @@ TEST_F(ImportWindowTest, ConfirmationDialogEditsAreStored) {
     EXPECT_EQ(lines[0].split('\t').value(1), sj("直した曲名"));
 
     // "中止" drops the chart.
-    whenForm6([](TForm6 *dlg) { QTest::mouseClick(dlg->Button2, Qt::LeftButton); });
+    whenForm6([](ImportResultDialog *dlg) { QTest::mouseClick(dlg->cancelButton, Qt::LeftButton); });
     click(rowOf("1995年04月15日"));
     EXPECT_EQ(form->tabCount(), 1);
     EXPECT_FALSE(fileExists("19950415.txt"));
@@ -261,7 +261,7 @@ TEST_F(ImportWindowTest, ConfirmationDialogEditsAreStored) {
 
 TEST_F(ImportWindowTest, TextModeTakesTheDateFromTheChosenFile) {
     start();
-    options->RadioButton3->setChecked(true);
+    options->importFromTextRadio->setChecked(true);
     const QString chosen = home.filePath(QStringLiteral("19950506.txt"));
     sjis::saveLines(chosen, {"1\tSong\tArtist", "2\tOther\tSomeone"});
     fakes.prompter.files.push_back(chosen);
@@ -270,10 +270,10 @@ TEST_F(ImportWindowTest, TextModeTakesTheDateFromTheChosenFile) {
     EXPECT_EQ(fakes.prompter.asked[0].text, QStringLiteral("1995年04月08日.txt"));  // proposed name
     ASSERT_EQ(form->tabCount(), 1);
     EXPECT_EQ(form->tabSheet(0)->tag(), 19950506);
-    EXPECT_EQ(form->ListBox1->currentItem()->text(), QStringLiteral("1995年05月06日"));
+    EXPECT_EQ(form->dateList->currentItem()->text(), QStringLiteral("1995年05月06日"));
 
     // None mode changes nothing but the selection.
-    options->RadioButton4->setChecked(true);
+    options->noImportRadio->setChecked(true);
     click(rowOf("1995年04月15日"));
     EXPECT_EQ(form->tabCount(), 1);
     EXPECT_EQ(fakes.prompter.asked.size(), 1);
@@ -284,12 +284,12 @@ TEST_F(ImportWindowTest, OptionsBulkButtonImportsEveryMissingDate) {
     o.missing = {QDate(1995, 4, 29)};
     startSite(o);
     start();
-    QTest::mouseClick(options->Button1, Qt::LeftButton);
+    QTest::mouseClick(options->importAllButton, Qt::LeftButton);
     EXPECT_EQ(form->tabCount(), 5);
     EXPECT_EQ(rowOf("1995年04月29日"), -1);  // recorded silently (IgnoreError)
     EXPECT_EQ(site->requests(), 6);
     // Nothing left: the message says so.
-    QTest::mouseClick(options->Button1, Qt::LeftButton);
+    QTest::mouseClick(options->importAllButton, Qt::LeftButton);
     ASSERT_EQ(fakes.prompter.asked.size(), 1);
     EXPECT_EQ(fakes.prompter.asked[0].caption, QStringLiteral("一括で取得"));
     EXPECT_EQ(fakes.prompter.asked[0].text, QStringLiteral("すべて取得されています。"));
@@ -304,7 +304,7 @@ TEST_F(ImportWindowTest, AutomaticImportAtFirstActivation) {
     sjis::saveLines(sjis::path(folder + env::programBaseName() + ".ini"),
                     {"[AutoRun]", "ImportData=1", "[Web]", "URL_Data=" + site->urlTemplate()});
     start();
-    EXPECT_TRUE(options->CheckBox17->isChecked());
+    EXPECT_TRUE(options->autoRunImportBox->isChecked());
     ASSERT_EQ(form->tabCount(), 6);
     EXPECT_EQ(form->tabSheet(0)->tag(), 19950513);
     EXPECT_EQ(form->tabSheet(5)->tag(), 19950408);
@@ -315,27 +315,27 @@ TEST(BulkDialog, FiguresFramesAndPlacement) {
     QWidget owner;
     owner.setGeometry(100, 100, 800, 600);
     owner.show();
-    TfrmAllDownload dlg(&owner);
+    BulkDownloadDialog dlg(&owner);
     EXPECT_EQ(dlg.windowTitle(), QStringLiteral("ダウンロードしています..."));
     EXPECT_TRUE(dlg.windowFlags() & Qt::WindowStaysOnTopHint);
     dlg.show();
     EXPECT_EQ(dlg.x(), owner.frameGeometry().left() + (800 - 434) / 2);
-    dlg.StartDate(QStringLiteral("'u' から "), QStringLiteral("'t' へ"), 120000);
-    EXPECT_EQ(dlg.filenamelabel->text(), QStringLiteral("'u' から "));
-    dlg.Update(5000, 1000);
-    EXPECT_EQ(dlg.ProgressBar->value(), 4);
-    EXPECT_EQ(dlg.TimeLeftLbl->text(), QStringLiteral("00:00:23"));
-    EXPECT_EQ(dlg.TransferRateLbl->text(), QStringLiteral("4.8 K/sec"));
-    for (int i = 0; i < 9; ++i) dlg.Update(5000, 1000);
+    dlg.startDate(QStringLiteral("'u' から "), QStringLiteral("'t' へ"), 120000);
+    EXPECT_EQ(dlg.sourceLabel->text(), QStringLiteral("'u' から "));
+    dlg.reportTransfer(5000, 1000);
+    EXPECT_EQ(dlg.progressBar->value(), 4);
+    EXPECT_EQ(dlg.timeLeftLabel->text(), QStringLiteral("00:00:23"));
+    EXPECT_EQ(dlg.rateLabel->text(), QStringLiteral("4.8 K/sec"));
+    for (int i = 0; i < 9; ++i) dlg.reportTransfer(5000, 1000);
     EXPECT_TRUE(dlg.frame(30)->isVisibleTo(&dlg));
-    dlg.Update(200000, 1000);  // more than expected: a full bar
-    EXPECT_EQ(dlg.ProgressBar->value(), 100);
+    dlg.reportTransfer(200000, 1000);  // more than expected: a full bar
+    EXPECT_EQ(dlg.progressBar->value(), 100);
     // Above a disabled modal dialog (the options dialog's bulk button) the
     // cancel button still works.
     QDialog modal(&owner);
     modal.setEnabled(false);
-    TfrmAllDownload above(&owner, &modal);
-    EXPECT_TRUE(above.CancelBtn->isEnabled());
+    BulkDownloadDialog above(&owner, &modal);
+    EXPECT_TRUE(above.cancelButton->isEnabled());
     // Escape and the close box only set the cancel flag.
     QTest::keyClick(&dlg, Qt::Key_Escape);
     EXPECT_TRUE(dlg.cancelled());

@@ -10,11 +10,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "aboutbox.h"
 #include "errors.h"
 #include "fakeshell.h"
 #include "shellparts.h"
-#include "verfrm.h"
-#include "waitfrm.h"
+#include "waitdialog.h"
 
 using namespace vorq;
 using vorq::test::ScopedFakes;
@@ -126,31 +126,31 @@ TEST(WaitForm, StopButtonOnlyRaisesTheFlag) {
     WaitGuard wait(&owner, QStringLiteral("読み込み中 : x"));
     EXPECT_TRUE(wait->isVisible());
     EXPECT_EQ(wait->windowTitle(), QString::fromUtf8("しばらくお待ちください..."));
-    EXPECT_EQ(wait->Button1->text(), QString::fromUtf8("中止"));
+    EXPECT_EQ(wait->stopButton->text(), QString::fromUtf8("中止"));
     EXPECT_FALSE(wait->stopRequested());
     wait->setProgress(140);
-    EXPECT_EQ(wait->ProgressBar1->value(), 100);
+    EXPECT_EQ(wait->progressBar->value(), 100);
     wait->close();  // only the button acts
     EXPECT_TRUE(wait->isVisible());
-    wait->Button1->click();
+    wait->stopButton->click();
     EXPECT_TRUE(wait->stopRequested());
     EXPECT_TRUE(wait->isVisible());
 }
 
 TEST(AboutBox, ShowsTheVersionAndOpensItsLinks) {
     ScopedFakes fakes;
-    TForm7 about;
+    AboutBox about;
     EXPECT_EQ(about.windowTitle(), QString::fromUtf8("VORQ Viewerのバージョン情報"));
-    EXPECT_EQ(about.Label5->text(), QStringLiteral("Ver. ") + QStringLiteral(VORQ_VERSION));
-    about.Label3->setText(QStringLiteral("http://www.vorq.example/vorq/"));
+    EXPECT_EQ(about.versionLabel->text(), QStringLiteral("Ver. ") + QStringLiteral(VORQ_VERSION));
+    about.homePageLink->setText(QStringLiteral("http://www.vorq.example/vorq/"));
     about.show();
-    QTest::mouseClick(about.Label3, Qt::LeftButton);
-    QTest::mouseClick(about.Label6, Qt::LeftButton);
+    QTest::mouseClick(about.homePageLink, Qt::LeftButton);
+    QTest::mouseClick(about.supportMailLink, Qt::LeftButton);
     ASSERT_EQ(fakes.shell.calls.size(), 2);
     EXPECT_EQ(fakes.shell.calls.at(0).verb, QStringLiteral("open"));
     EXPECT_EQ(fakes.shell.calls.at(0).targets.value(0), QStringLiteral("http://www.vorq.example/vorq/"));
     EXPECT_TRUE(fakes.shell.calls.at(1).targets.value(0).startsWith(QStringLiteral("mailto:")));
-    about.OKButton->click();
+    about.okButton->click();
     EXPECT_EQ(about.result(), QDialog::Accepted);
 }
 

@@ -8,10 +8,10 @@
 #include <memory>
 
 #include "appenv.h"
-#include "clisettings.h"
 #include "doubleini.h"
 #include "settingsenv.h"
 #include "sjistext.h"
+#include "viewersettings.h"
 
 using namespace vorq;
 using vorq::test::writeBytes;

@@ -1,4 +1,4 @@
-#include "anlizfrm.h"
+#include "importresultdialog.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -12,45 +12,46 @@
 
 using namespace vorq;
 
-TForm6::TForm6(QWidget *parent)
+ImportResultDialog::ImportResultDialog(QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
     setObjectName(QStringLiteral("Form6"));
     setWindowTitle(QStringLiteral("取り込み結果---これでよければ「取り込み」ボタンを押してください"));
     resize(503, 403);
-    StringGrid1 = new QTableWidget(1, 1, this);
-    StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
-    StringGrid1->verticalHeader()->hide();  // no fixed column
-    StringGrid1->setEditTriggers(QAbstractItemView::AllEditTriggers);
-    Button1 = new QPushButton(QStringLiteral("取り込み"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setDefault(true);
-    Button2 = new QPushButton(QStringLiteral("中止"), this);
-    Button2->setObjectName(QStringLiteral("Button2"));
-    Button3 = new QPushButton(QStringLiteral("保存..."), this);
-    Button3->setObjectName(QStringLiteral("Button3"));
-    connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
-    connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
-    connect(Button3, &QPushButton::clicked, this, [this] { runGuarded(this, [this] { Button3Click(); }); });
+    gridTable = new QTableWidget(1, 1, this);
+    gridTable->setObjectName(QStringLiteral("StringGrid1"));
+    gridTable->verticalHeader()->hide();  // no fixed column
+    gridTable->setEditTriggers(QAbstractItemView::AllEditTriggers);
+    importButton = new QPushButton(QStringLiteral("取り込み"), this);
+    importButton->setObjectName(QStringLiteral("Button1"));
+    importButton->setDefault(true);
+    cancelButton = new QPushButton(QStringLiteral("中止"), this);
+    cancelButton->setObjectName(QStringLiteral("Button2"));
+    saveButton = new QPushButton(QStringLiteral("保存..."), this);
+    saveButton->setObjectName(QStringLiteral("Button3"));
+    connect(importButton, &QPushButton::clicked, this, &QDialog::accept);
+    connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    connect(saveButton, &QPushButton::clicked, this,
+            [this] { runGuarded(this, [this] { onSaveClicked(); }); });
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
-    buttons->addWidget(Button1);
-    buttons->addWidget(Button2);
-    buttons->addWidget(Button3);
+    buttons->addWidget(importButton);
+    buttons->addWidget(cancelButton);
+    buttons->addWidget(saveButton);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 4);
-    layout->addWidget(StringGrid1);
+    layout->addWidget(gridTable);
     layout->addLayout(buttons);
     setGrid(ResultGrid());
 }
 
-TForm6::~TForm6() = default;
+ImportResultDialog::~ImportResultDialog() = default;
 
-void TForm6::setGrid(const ResultGrid &grid) {
+void ImportResultDialog::setGrid(const ResultGrid &grid) {
     m_columns = grid.columnCount();
-    StringGrid1->clear();
-    StringGrid1->setColumnCount(m_columns);
-    StringGrid1->setRowCount(std::max(0, grid.rowCount() - 1));
-    const QFontMetrics fm(StringGrid1->font());
+    gridTable->clear();
+    gridTable->setColumnCount(m_columns);
+    gridTable->setRowCount(std::max(0, grid.rowCount() - 1));
+    const QFontMetrics fm(gridTable->font());
     QList<int> widths(m_columns, 0);
     for (int r = 0; r < grid.rowCount(); ++r) {
         for (int c = 0; c < m_columns; ++c) {
@@ -58,29 +59,29 @@ void TForm6::setGrid(const ResultGrid &grid) {
             widths[c] = std::max(widths[c], fm.horizontalAdvance(text));
             auto *item = new QTableWidgetItem(text);
             if (r == 0)
-                StringGrid1->setHorizontalHeaderItem(c, item);
+                gridTable->setHorizontalHeaderItem(c, item);
             else
-                StringGrid1->setItem(r - 1, c, item);
+                gridTable->setItem(r - 1, c, item);
         }
     }
     // Each column as wide as its widest text plus 10 pixels.
-    for (int c = 0; c < m_columns; ++c) StringGrid1->setColumnWidth(c, widths[c] + 10);
+    for (int c = 0; c < m_columns; ++c) gridTable->setColumnWidth(c, widths[c] + 10);
 }
 
-ResultGrid TForm6::grid() const {
+ResultGrid ImportResultDialog::grid() const {
     ResultGrid out;
-    out.resize(m_columns, StringGrid1->rowCount() + 1);
+    out.resize(m_columns, gridTable->rowCount() + 1);
     for (int c = 0; c < m_columns; ++c) {
-        if (const QTableWidgetItem *h = StringGrid1->horizontalHeaderItem(c))
+        if (const QTableWidgetItem *h = gridTable->horizontalHeaderItem(c))
             out.setCell(c, 0, sjis::fromUnicode(h->text()));
-        for (int r = 0; r < StringGrid1->rowCount(); ++r)
-            if (const QTableWidgetItem *item = StringGrid1->item(r, c))
+        for (int r = 0; r < gridTable->rowCount(); ++r)
+            if (const QTableWidgetItem *item = gridTable->item(r, c))
                 out.setCell(c, r + 1, sjis::fromUnicode(item->text()));
     }
     return out;
 }
 
-void TForm6::Button3Click() {
+void ImportResultDialog::onSaveClicked() {
     const QString file = prompter().saveFile(this, QString(), QString(), QStringLiteral("Text file (*.txt)"),
                                              QStringLiteral("txt"));
     if (file.isEmpty()) return;
@@ -96,24 +97,24 @@ void TForm6::Button3Click() {
 #include <QRadioButton>
 #include <QTimer>
 
-#include "alldlfrm.h"
 #include "appenv.h"
+#include "bulkdownloaddialog.h"
 #include "httpclient.h"
-#include "mainfrm.h"
-#include "optiofrm.h"
+#include "mainwindow.h"
+#include "optionsdialog.h"
 
 namespace vorq {
 
 class MainImportDriver : public QObject, public ImportHost {
 public:
-    explicit MainImportDriver(TForm1 *form) : QObject(form), m_form(form), m_engine(*this) {
+    explicit MainImportDriver(MainWindow *form) : QObject(form), m_form(form), m_engine(*this) {
         setObjectName(QStringLiteral("MainImportDriver"));
     }
     ~MainImportDriver() override { delete m_dialog.data(); }
 
     ImportEngine &engine() { return m_engine; }
     bool running() const { return m_running; }
-    TfrmAllDownload *dialog() const { return m_dialog; }
+    BulkDownloadDialog *dialog() const { return m_dialog; }
 
     // One run at a time: the fetch lets events run, and a second run would
     // share the client and the dialog.
@@ -125,37 +126,37 @@ public:
         f();
     }
 
-    void Timer1Timer() {
-        m_form->StatusBar1->setPanelText(3, net::connectionStateText(net::clientState()));
+    void onConnectionTimerTick() {
+        m_form->statusPanels->setPanelText(3, net::connectionStateText(net::clientState()));
         if (!m_dialog) return;
         if (m_dialog->cancelled())
             net::abortCurrentFetch();
         else
-            m_dialog->Update(net::receivedByteCount(), m_engine.currentDateElapsed());
+            m_dialog->reportTransfer(net::receivedByteCount(), m_engine.currentDateElapsed());
     }
 
     // ---- ImportHost --------------------------------------------------------
     ImportOptions options() override {
-        TForm2 *o = m_form->options();
+        OptionsDialog *o = m_form->options();
         ImportOptions opts;
         if (!o) return opts;
         // No import button checked imports nothing, as None does.
-        opts.mode = o->RadioButton1->isChecked()   ? ImportMode::Web
-                    : o->RadioButton2->isChecked() ? ImportMode::Html
-                    : o->RadioButton3->isChecked() ? ImportMode::Text
-                                                   : ImportMode::None;
-        opts.autoSave = o->CheckBox12->isChecked();
-        opts.confirmData = o->CheckBox13->isChecked();
-        opts.editData = o->CheckBox14->isChecked();
-        opts.alsoAssociatedFile = o->CheckBox16->isChecked();
-        opts.ignoreError = o->CheckBox21->isChecked();
-        opts.autoAddNotFound = o->CheckBox22->isChecked();
-        opts.useProxy = o->CheckBox23->isChecked();
-        opts.proxyAddr = sjis::fromUnicode(o->Edit7->text());
-        opts.proxyPort = sjis::fromUnicode(o->Edit8->text());
-        opts.urlTemplate = sjis::fromUnicode(o->Edit5->text());
-        opts.dataFolderField = sjis::fromUnicode(o->Edit4->text());
-        opts.skipString = sjis::fromUnicode(o->Edit6->text());
+        opts.mode = o->importFromWebRadio->isChecked()    ? ImportMode::Web
+                    : o->importFromHtmlRadio->isChecked() ? ImportMode::Html
+                    : o->importFromTextRadio->isChecked() ? ImportMode::Text
+                                                          : ImportMode::None;
+        opts.autoSave = o->autoSaveBox->isChecked();
+        opts.confirmData = o->confirmDataBox->isChecked();
+        opts.editData = o->editDataBox->isChecked();
+        opts.alsoAssociatedFile = o->alsoAssociateBox->isChecked();
+        opts.ignoreError = o->ignoreErrorBox->isChecked();
+        opts.autoAddNotFound = o->autoAddNotFoundBox->isChecked();
+        opts.useProxy = o->useProxyBox->isChecked();
+        opts.proxyAddr = sjis::fromUnicode(o->proxyAddressEdit->text());
+        opts.proxyPort = sjis::fromUnicode(o->proxyPortEdit->text());
+        opts.urlTemplate = sjis::fromUnicode(o->dataUrlEdit->text());
+        opts.dataFolderField = sjis::fromUnicode(o->dataFolderEdit->text());
+        opts.skipString = sjis::fromUnicode(o->skipStringEdit->text());
         return opts;
     }
     QByteArray dataFolder() override { return m_form->store().dataFolder; }
@@ -163,13 +164,13 @@ public:
         const QByteArray p = m_form->store().programFolder;
         return p.isEmpty() ? env::programFolder() : p;
     }
-    int dateCount() override { return m_form->ListBox1->count(); }
+    int dateCount() override { return m_form->dateList->count(); }
     QByteArray dateLabelAt(int index) override { return m_form->dateLabelAt(index); }
     int selectedDate() override {
-        const int row = m_form->ListBox1->currentRow();
-        return row >= 0 && m_form->ListBox1->item(row)->isSelected() ? row : -1;
+        const int row = m_form->dateList->currentRow();
+        return row >= 0 && m_form->dateList->item(row)->isSelected() ? row : -1;
     }
-    void selectDate(int index) override { m_form->ListBox1->setCurrentRow(index); }
+    void selectDate(int index) override { m_form->dateList->setCurrentRow(index); }
     void buildDateList() override { m_form->buildDateList(); }
     void syncDateListSelection() override { m_form->syncDateListSelection(); }
     int tabCount() override { return m_form->tabCount(); }
@@ -186,7 +187,7 @@ public:
     QByteArray fetch(const QByteArray &url, const QByteArray &proxyHost, int proxyPort) override {
         m_fetchedThisDate = true;
         // The client's failures go to the top-level error box.
-        QPointer<TForm1> form(m_form);
+        QPointer<MainWindow> form(m_form);
         const net::ErrorReporter previous =
             net::setErrorReporter([form](const QString &message) { prompter().error(form, message); });
         ScopeExit restore([previous] { net::setErrorReporter(previous); });
@@ -197,13 +198,13 @@ public:
 
     void setBusy(bool busy) override {
         if (busy) {
-            m_form->ListBox1->setEnabled(false);
+            m_form->dateList->setEnabled(false);
             QApplication::setOverrideCursor(Qt::WaitCursor);
-            m_form->Timer1->start();
+            m_form->connectionTimer->start();
         } else {
-            m_form->Timer1->stop();
+            m_form->connectionTimer->stop();
             QApplication::restoreOverrideCursor();
-            m_form->ListBox1->setEnabled(true);
+            m_form->dateList->setEnabled(true);
         }
     }
 
@@ -233,7 +234,7 @@ public:
                            QStringLiteral("すべて取得されています。"), QMessageBox::Ok, QMessageBox::Ok);
     }
     bool confirmGrid(ResultGrid &grid) override {
-        TForm6 form6(promptParent());
+        ImportResultDialog form6(promptParent());
         form6.setGrid(grid);
         if (form6.exec() != QDialog::Accepted) return false;
         grid = form6.grid();
@@ -249,7 +250,7 @@ public:
     void bulkBegin() override {
         delete m_dialog.data();
         QWidget *modal = QApplication::activeModalWidget();
-        m_dialog = new TfrmAllDownload(m_form, modal && modal != m_form ? modal : nullptr);
+        m_dialog = new BulkDownloadDialog(m_form, modal && modal != m_form ? modal : nullptr);
         m_dialog->setProgress(0);
         m_dialog->clearCancel();
     }
@@ -260,14 +261,15 @@ public:
     }
     void bulkStartDate(const QString &source, const QString &destination, qint64 expected) override {
         m_fetchedThisDate = false;
-        if (m_dialog) m_dialog->StartDate(source, destination, expected);
+        if (m_dialog) m_dialog->startDate(source, destination, expected);
     }
     void bulkFinishDate() override {
         if (!m_dialog) return;
-        // A fetch quicker than one Timer1 tick would leave the totals short:
+        // A fetch quicker than one connectionTimer tick would leave the totals short:
         // show the date's final figures before adding them up.
-        if (m_fetchedThisDate) m_dialog->Update(net::receivedByteCount(), m_engine.currentDateElapsed());
-        m_dialog->FinishDate();
+        if (m_fetchedThisDate)
+            m_dialog->reportTransfer(net::receivedByteCount(), m_engine.currentDateElapsed());
+        m_dialog->finishDate();
     }
     bool bulkCancelled() override { return m_dialog && m_dialog->cancelled(); }
     void bulkEnd() override {
@@ -277,20 +279,20 @@ public:
     void updateAssociationsAfterImport() override { vorq::updateAssociationsAfterImport(m_form); }
 
 private:
-    TForm1 *m_form;
+    MainWindow *m_form;
     ImportEngine m_engine;
-    QPointer<TfrmAllDownload> m_dialog;  // a child of the form as well
+    QPointer<BulkDownloadDialog> m_dialog;  // a child of the form as well
     bool m_running = false;
     bool m_fetchedThisDate = false;
 };
 
-MainImportDriver &importDriverOf(TForm1 *form) {
+MainImportDriver &importDriverOf(MainWindow *form) {
     auto *driver =
         form->findChild<MainImportDriver *>(QStringLiteral("MainImportDriver"), Qt::FindDirectChildrenOnly);
     return driver ? *driver : *new MainImportDriver(form);
 }
 
-void importDateList(TForm1 *form, const QStringList &indices) {
+void importDateList(MainWindow *form, const QStringList &indices) {
     MainImportDriver &driver = importDriverOf(form);
     runGuarded(form, [&] {
         driver.run([&] {
@@ -301,15 +303,15 @@ void importDateList(TForm1 *form, const QStringList &indices) {
     });
 }
 
-void importMissingDates(TForm1 *form) {
+void importMissingDates(MainWindow *form) {
     MainImportDriver &driver = importDriverOf(form);
     runGuarded(form, [&] { driver.run([&] { driver.engine().importMissingDates(); }); });
 }
 
-void importTimerTick(TForm1 *form) { importDriverOf(form).Timer1Timer(); }
+void importTimerTick(MainWindow *form) { importDriverOf(form).onConnectionTimerTick(); }
 
-void updateAssociationsAfterImport(TForm1 *form) { form->autoUpdateAssociations(); }
+void updateAssociationsAfterImport(MainWindow *form) { form->autoUpdateAssociations(); }
 
-TfrmAllDownload *currentBulkDialog(TForm1 *form) { return importDriverOf(form).dialog(); }
+BulkDownloadDialog *currentBulkDialog(MainWindow *form) { return importDriverOf(form).dialog(); }
 
 }  // namespace vorq

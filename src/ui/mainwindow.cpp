@@ -1,6 +1,6 @@
-#include "mainfrm.h"
+#include "mainwindow.h"
 
-#include "anlizfrm.h"
+#include "importresultdialog.h"
 
 #include <QAction>
 #include <QApplication>
@@ -24,13 +24,13 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "aboutbox.h"
 #include "appenv.h"
 #include "errors.h"
 #include "importdriver.h"
 #include "shellparts.h"
 #include "sjistext.h"
-#include "verfrm.h"
-#include "waitfrm.h"
+#include "waitdialog.h"
 
 using namespace vorq;
 
@@ -64,7 +64,7 @@ QPixmap smallMark(const QColor &c) {
 // for the stop button, rarely enough not to repaint per file.
 class LoadWatcher : public LoadObserver {
 public:
-    LoadWatcher(TWaitForm *wait, std::function<void()> pagesChanged)
+    LoadWatcher(WaitDialog *wait, std::function<void()> pagesChanged)
         : m_wait(wait), m_pagesChanged(std::move(pagesChanged)) {
         m_clock.start();
     }
@@ -85,7 +85,7 @@ public:
     bool stopRequested() override { return m_wait->stopRequested(); }
 
 private:
-    TWaitForm *m_wait;
+    WaitDialog *m_wait;
     std::function<void()> m_pagesChanged;
     QElapsedTimer m_clock;
     int m_percent = 0;
@@ -95,7 +95,7 @@ private:
 
 // ---- status bar -------------------------------------------------------------
 
-TStatusBar::TStatusBar(QWidget *parent) : QStatusBar(parent) {
+PanelStatusBar::PanelStatusBar(QWidget *parent) : QStatusBar(parent) {
     setObjectName(QStringLiteral("StatusBar1"));
     setSizeGripEnabled(false);
     const int widths[4] = {80, 50, 500, 50};
@@ -111,17 +111,17 @@ TStatusBar::TStatusBar(QWidget *parent) : QStatusBar(parent) {
     }
 }
 
-QString TStatusBar::panelText(int i) const { return m_panels[i]->text(); }
-void TStatusBar::setPanelText(int i, const QString &text) { m_panels[i]->setText(text); }
+QString PanelStatusBar::panelText(int i) const { return m_panels[i]->text(); }
+void PanelStatusBar::setPanelText(int i, const QString &text) { m_panels[i]->setText(text); }
 
-void TStatusBar::mouseDoubleClickEvent(QMouseEvent *e) {
+void PanelStatusBar::mouseDoubleClickEvent(QMouseEvent *e) {
     QStatusBar::mouseDoubleClickEvent(e);
     emit doubleClicked();
 }
 
 // ---- date list --------------------------------------------------------------
 
-void TDateList::mousePressEvent(QMouseEvent *e) {
+void DateListWidget::mousePressEvent(QMouseEvent *e) {
     if (e->button() == Qt::RightButton) {
         // Only a plain right press opens the date menu; it never moves the
         // selection.
@@ -133,7 +133,7 @@ void TDateList::mousePressEvent(QMouseEvent *e) {
     QListWidget::mousePressEvent(e);
 }
 
-void TDateList::mouseReleaseEvent(QMouseEvent *e) {
+void DateListWidget::mouseReleaseEvent(QMouseEvent *e) {
     QListWidget::mouseReleaseEvent(e);
     if (e->button() == Qt::LeftButton && m_pressedOnItem && itemAt(e->position().toPoint()) &&
         currentRow() >= 0)
@@ -141,14 +141,14 @@ void TDateList::mouseReleaseEvent(QMouseEvent *e) {
     m_pressedOnItem = false;
 }
 
-void TDateList::keyPressEvent(QKeyEvent *e) {
+void DateListWidget::keyPressEvent(QKeyEvent *e) {
     const int before = currentRow();
     QListWidget::keyPressEvent(e);
     if (currentRow() != before && currentRow() >= 0) emit userClicked();
 }
 
 // Owned by the main window, so it goes with it.
-DateEntryDelegate::DateEntryDelegate(TForm1 *form) : QStyledItemDelegate(form), m_form(form) {}
+DateEntryDelegate::DateEntryDelegate(MainWindow *form) : QStyledItemDelegate(form), m_form(form) {}
 
 void DateEntryDelegate::paint(QPainter *p, const QStyleOptionViewItem &option,
                               const QModelIndex &index) const {
@@ -281,10 +281,10 @@ void ChartRowDelegate::paint(QPainter *p, const QStyleOptionViewItem &option,
     p->restore();
 }
 
-TTabSheet::TTabSheet(int tag, const QString &caption, QWidget *parent)
+DatePage::DatePage(int tag, const QString &caption, QWidget *parent)
     : QWidget(parent), m_tag(tag), m_caption(caption) {}
 
-void TTabSheet::setListView(QTableView *view) {
+void DatePage::setListView(QTableView *view) {
     m_view = view;
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -293,7 +293,7 @@ void TTabSheet::setListView(QTableView *view) {
 
 // ---- main window ----------------------------------------------------------------
 
-TForm1::TForm1(QWidget *parent) : QMainWindow(parent) {
+MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("VORQ data viewer"));
     setFont(mainFont());
@@ -303,14 +303,14 @@ TForm1::TForm1(QWidget *parent) : QMainWindow(parent) {
     resize(1024, 700);
 }
 
-TForm1::~TForm1() = default;
+MainWindow::~MainWindow() = default;
 
-void TForm1::setOptions(TForm2 *options) {
+void MainWindow::setOptions(OptionsDialog *options) {
     m_options = options;
     if (m_options) m_options->setHost(this);
 }
 
-void TForm1::buildLayout() {
+void MainWindow::buildLayout() {
     auto *central = new QWidget(this);
     auto *outer = new QVBoxLayout(central);
     outer->setContentsMargins(0, 0, 0, 0);
@@ -318,76 +318,80 @@ void TForm1::buildLayout() {
     auto *top = new QHBoxLayout;
     top->setSpacing(0);
 
-    ListBox1 = new TDateList(central);
-    ListBox1->setObjectName(QStringLiteral("ListBox1"));
-    ListBox1->setFixedWidth(153);
-    ListBox1->setFrameShape(QFrame::NoFrame);
-    ListBox1->setUniformItemSizes(true);
-    ListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
-    ListBox1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    ListBox1->setItemDelegate(new DateEntryDelegate(this));
-    ListBox1->setAutoFillBackground(true);
-    QPalette lp = ListBox1->palette();
+    dateList = new DateListWidget(central);
+    dateList->setObjectName(QStringLiteral("ListBox1"));
+    dateList->setFixedWidth(153);
+    dateList->setFrameShape(QFrame::NoFrame);
+    dateList->setUniformItemSizes(true);
+    dateList->setSelectionMode(QAbstractItemView::SingleSelection);
+    dateList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    dateList->setItemDelegate(new DateEntryDelegate(this));
+    dateList->setAutoFillBackground(true);
+    QPalette lp = dateList->palette();
     lp.setColor(QPalette::Base, kBtnFace);
-    ListBox1->setPalette(lp);
-    connect(ListBox1, &TDateList::userClicked, this, [this] { ListBox1Click(); });
-    connect(ListBox1, &TDateList::rightPressed, this, [this](const QPoint &pos) { ListBox1MouseDown(pos); });
-    top->addWidget(ListBox1);
+    dateList->setPalette(lp);
+    connect(dateList, &DateListWidget::userClicked, this, [this] { onDateListClicked(); });
+    connect(dateList, &DateListWidget::rightPressed, this,
+            [this](const QPoint &pos) { onDateListRightPressed(pos); });
+    top->addWidget(dateList);
 
-    PageControl1 = new QStackedWidget(central);
-    PageControl1->setObjectName(QStringLiteral("PageControl1"));
-    connect(PageControl1, &QStackedWidget::currentChanged, this, [this] { activeTabChanged(); });
-    top->addWidget(PageControl1, 1);
+    pageStack = new QStackedWidget(central);
+    pageStack->setObjectName(QStringLiteral("PageControl1"));
+    connect(pageStack, &QStackedWidget::currentChanged, this, [this] { activeTabChanged(); });
+    top->addWidget(pageStack, 1);
     outer->addLayout(top, 1);
 
     // Bottom panel: the command buttons in groups, as the user reads them.
-    Panel1 = new QWidget(central);
-    Panel1->setObjectName(QStringLiteral("Panel1"));
-    Panel1->setFixedHeight(84);
+    commandPanel = new QWidget(central);
+    commandPanel->setObjectName(QStringLiteral("Panel1"));
+    commandPanel->setFixedHeight(84);
     auto button = [this](QPushButton *&b, const char *name, const QString &caption, const QString &hint) {
-        b = new QPushButton(caption, Panel1);
+        b = new QPushButton(caption, commandPanel);
         b->setObjectName(QString::fromLatin1(name));
         if (!hint.isEmpty()) b->setToolTip(hint);
         b->setMinimumWidth(72);
     };
     auto image = [this](QLabel *&l, const char *name, const QColor &c) {
-        l = new QLabel(Panel1);
+        l = new QLabel(commandPanel);
         l->setObjectName(QString::fromLatin1(name));
         l->setFixedSize(16, 10);
         l->setPixmap(smallMark(c));
     };
-    button(BitBtn6, "BitBtn6", QStringLiteral("リスト作成"), QStringLiteral("プレイリストを作成します"));
-    button(Button6, "Button6", QStringLiteral("印刷"), {});
-    button(Button7, "Button7", QStringLiteral("保存"), {});
-    button(BitBtn5, "BitBtn5", QStringLiteral("検索"), {});
-    button(BitBtn1, "BitBtn1", QStringLiteral("開く"), QStringLiteral("関連付けられたファイルを起動します"));
-    button(BitBtn4, "BitBtn4", QStringLiteral("消去"),
+    button(makePlaylistButton, "BitBtn6", QStringLiteral("リスト作成"),
+           QStringLiteral("プレイリストを作成します"));
+    button(printButton, "Button6", QStringLiteral("印刷"), {});
+    button(saveListButton, "Button7", QStringLiteral("保存"), {});
+    button(searchButton, "BitBtn5", QStringLiteral("検索"), {});
+    button(openButton, "BitBtn1", QStringLiteral("開く"),
+           QStringLiteral("関連付けられたファイルを起動します"));
+    button(clearButton, "BitBtn4", QStringLiteral("消去"),
            QStringLiteral("ファイルの関連付けの設定を消去します"));
-    button(Button1, "Button1", QStringLiteral("自動更新"), QStringLiteral("関連付けを自動更新します"));
-    button(BitBtn2, "BitBtn2", QStringLiteral("Option"), QStringLiteral("諸設定"));
-    button(BitBtn3, "BitBtn3", QStringLiteral("終了"), QStringLiteral("終了します"));
-    BitBtn1->setDefault(true);
-    BitBtn1->setEnabled(false);
-    BitBtn4->setEnabled(false);
-    BitBtn1->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
-    BitBtn2->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
-    BitBtn3->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
-    BitBtn4->setIcon(style()->standardIcon(QStyle::SP_DialogDiscardButton));
-    BitBtn5->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
-    BitBtn6->setIcon(style()->standardIcon(QStyle::SP_FileDialogListView));
-    SpeedButton1 = new QToolButton(Panel1);
-    SpeedButton1->setObjectName(QStringLiteral("SpeedButton1"));
-    SpeedButton1->setIcon(style()->standardIcon(QStyle::SP_MessageBoxInformation));
-    SpeedButton1->setAutoRaise(true);
-    SpeedButton1->setAccessibleName(QStringLiteral("バージョン情報"));
-    Label1 = new QLabel(QStringLiteral("曲目リスト"), Panel1);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label2 = new QLabel(QStringLiteral("関連付けファイル"), Panel1);
-    Label2->setObjectName(QStringLiteral("Label2"));
-    image(Image1, "Image1", QColor(0, 96, 192));
-    image(Image2, "Image2", QColor(0, 96, 192));
-    image(Image3, "Image3", QColor(192, 64, 0));
-    image(Image4, "Image4", QColor(192, 64, 0));
+    button(autoUpdateButton, "Button1", QStringLiteral("自動更新"),
+           QStringLiteral("関連付けを自動更新します"));
+    button(optionsButton, "BitBtn2", QStringLiteral("Option"), QStringLiteral("諸設定"));
+    button(quitButton, "BitBtn3", QStringLiteral("終了"), QStringLiteral("終了します"));
+    openButton->setDefault(true);
+    openButton->setEnabled(false);
+    clearButton->setEnabled(false);
+    openButton->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
+    optionsButton->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
+    quitButton->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
+    clearButton->setIcon(style()->standardIcon(QStyle::SP_DialogDiscardButton));
+    searchButton->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
+    makePlaylistButton->setIcon(style()->standardIcon(QStyle::SP_FileDialogListView));
+    aboutButton = new QToolButton(commandPanel);
+    aboutButton->setObjectName(QStringLiteral("SpeedButton1"));
+    aboutButton->setIcon(style()->standardIcon(QStyle::SP_MessageBoxInformation));
+    aboutButton->setAutoRaise(true);
+    aboutButton->setAccessibleName(QStringLiteral("バージョン情報"));
+    songListLabel = new QLabel(QStringLiteral("曲目リスト"), commandPanel);
+    songListLabel->setObjectName(QStringLiteral("Label1"));
+    associationLabel = new QLabel(QStringLiteral("関連付けファイル"), commandPanel);
+    associationLabel->setObjectName(QStringLiteral("Label2"));
+    image(songListMarkLeft, "Image1", QColor(0, 96, 192));
+    image(songListMarkRight, "Image2", QColor(0, 96, 192));
+    image(associationMarkLeft, "Image3", QColor(192, 64, 0));
+    image(associationMarkRight, "Image4", QColor(192, 64, 0));
 
     auto group = [this](QLabel *imgL, QLabel *label, QLabel *imgR, std::initializer_list<QWidget *> ws) {
         auto *box = new QVBoxLayout;
@@ -403,79 +407,81 @@ void TForm1::buildLayout() {
         box->addLayout(row);
         return box;
     };
-    auto *bottom = new QHBoxLayout(Panel1);
+    auto *bottom = new QHBoxLayout(commandPanel);
     bottom->setContentsMargins(8, 6, 8, 6);
     bottom->setSpacing(16);
     auto *listMaker = new QVBoxLayout;
     listMaker->addStretch();
-    listMaker->addWidget(BitBtn6);
-    BitBtn6->setMinimumWidth(96);
+    listMaker->addWidget(makePlaylistButton);
+    makePlaylistButton->setMinimumWidth(96);
     bottom->addLayout(listMaker);
-    bottom->addLayout(group(Image1, Label1, Image2, {Button6, Button7, BitBtn5}));
-    bottom->addLayout(group(Image3, Label2, Image4, {BitBtn1, BitBtn4, Button1}));
+    bottom->addLayout(group(songListMarkLeft, songListLabel, songListMarkRight,
+                            {printButton, saveListButton, searchButton}));
+    bottom->addLayout(group(associationMarkLeft, associationLabel, associationMarkRight,
+                            {openButton, clearButton, autoUpdateButton}));
     bottom->addStretch(1);
     auto *right = new QVBoxLayout;
     right->addStretch();
     auto *rightRow = new QHBoxLayout;
-    rightRow->addWidget(BitBtn2);
-    rightRow->addWidget(BitBtn3);
-    rightRow->addWidget(SpeedButton1);
+    rightRow->addWidget(optionsButton);
+    rightRow->addWidget(quitButton);
+    rightRow->addWidget(aboutButton);
     right->addLayout(rightRow);
     bottom->addLayout(right);
-    outer->addWidget(Panel1);
+    outer->addWidget(commandPanel);
     setCentralWidget(central);
 
-    StatusBar1 = new TStatusBar(this);
-    setStatusBar(StatusBar1);
-    connect(StatusBar1, &TStatusBar::doubleClicked, this, [this] { Panel3DblClick(); });
+    statusPanels = new PanelStatusBar(this);
+    setStatusBar(statusPanels);
+    connect(statusPanels, &PanelStatusBar::doubleClicked, this, [this] { onStatusBarDoubleClicked(); });
 
-    PopupMenu1 = new QMenu(this);
-    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
-    N1 = PopupMenu1->addAction(QStringLiteral("オンラインで開く"));
-    N1->setObjectName(QStringLiteral("N1"));
-    Save1 = PopupMenu1->addAction(QStringLiteral("取り込み"));
-    Save1->setObjectName(QStringLiteral("Save1"));
-    connect(N1, &QAction::triggered, this, [this] { N1Click(); });
-    connect(Save1, &QAction::triggered, this, [this] { Save1Click(); });
+    dateMenu = new QMenu(this);
+    dateMenu->setObjectName(QStringLiteral("PopupMenu1"));
+    openOnlineAction = dateMenu->addAction(QStringLiteral("オンラインで開く"));
+    openOnlineAction->setObjectName(QStringLiteral("N1"));
+    importAction = dateMenu->addAction(QStringLiteral("取り込み"));
+    importAction->setObjectName(QStringLiteral("Save1"));
+    connect(openOnlineAction, &QAction::triggered, this, [this] { onOpenOnlineTriggered(); });
+    connect(importAction, &QAction::triggered, this, [this] { onImportTriggered(); });
 
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(100);
-    connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
+    connectionTimer = new QTimer(this);
+    connectionTimer->setObjectName(QStringLiteral("Timer1"));
+    connectionTimer->setInterval(100);
+    connect(connectionTimer, &QTimer::timeout, this, [this] { onConnectionTimerTick(); });
 
-    connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
-    connect(BitBtn2, &QPushButton::clicked, this, [this] { BitBtn2Click(); });
-    connect(BitBtn3, &QPushButton::clicked, this, [this] { BitBtn3Click(); });
-    connect(BitBtn4, &QPushButton::clicked, this, [this] { BitBtn4Click(); });
-    connect(BitBtn5, &QPushButton::clicked, this, [this] { BitBtn5Click(); });
-    connect(BitBtn6, &QPushButton::clicked, this, [this] { BitBtn6Click(); });
-    connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
-    connect(Button6, &QPushButton::clicked, this, [this] { Button6Click(); });
-    connect(Button7, &QPushButton::clicked, this, [this] { Button7Click(); });
-    connect(SpeedButton1, &QToolButton::clicked, this, [this] { SpeedButton1Click(); });
+    connect(openButton, &QPushButton::clicked, this, [this] { onOpenClicked(); });
+    connect(optionsButton, &QPushButton::clicked, this, [this] { onOptionsClicked(); });
+    connect(quitButton, &QPushButton::clicked, this, [this] { onQuitClicked(); });
+    connect(clearButton, &QPushButton::clicked, this, [this] { onClearClicked(); });
+    connect(searchButton, &QPushButton::clicked, this, [this] { onSearchClicked(); });
+    connect(makePlaylistButton, &QPushButton::clicked, this, [this] { onMakePlaylistClicked(); });
+    connect(autoUpdateButton, &QPushButton::clicked, this, [this] { onAutoUpdateClicked(); });
+    connect(printButton, &QPushButton::clicked, this, [this] { onPrintClicked(); });
+    connect(saveListButton, &QPushButton::clicked, this, [this] { onSaveListClicked(); });
+    connect(aboutButton, &QToolButton::clicked, this, [this] { onAboutClicked(); });
 }
 
 // ---- start and end ------------------------------------------------------------------
 
-void TForm1::showEvent(QShowEvent *e) {
+void MainWindow::showEvent(QShowEvent *e) {
     QMainWindow::showEvent(e);
-    if (m_startupGuard == 0 && !m_shown) FormShow();
+    if (m_startupGuard == 0 && !m_shown) onFirstShow();
 }
 
-bool TForm1::event(QEvent *e) {
-    if (e->type() == QEvent::WindowActivate) FormActivate();
+bool MainWindow::event(QEvent *e) {
+    if (e->type() == QEvent::WindowActivate) onActivated();
     return QMainWindow::event(e);
 }
 
-void TForm1::changeEvent(QEvent *e) { QMainWindow::changeEvent(e); }
+void MainWindow::changeEvent(QEvent *e) { QMainWindow::changeEvent(e); }
 
-void TForm1::FormShow() {
+void MainWindow::onFirstShow() {
     m_shown = true;
     // Each step is its own command: a chart file with a bad line ends the
     // load with the error shown, and the date list is still built so the
     // tabs that did load can be reached.
     runGuarded(this, [this] {
-        if (m_options) m_options->LoadSettings(QCoreApplication::arguments().mid(1));
+        if (m_options) m_options->loadSettings(QCoreApplication::arguments().mid(1));
     });
     runGuarded(this, [this] { fullLoad(); });
     runGuarded(this, [this] { buildDateList(); });
@@ -484,11 +490,11 @@ void TForm1::FormShow() {
         m_activationDue = false;
         // After the show has finished, as an activation would arrive.
         QMetaObject::invokeMethod(
-            this, [this] { FormActivate(); }, Qt::QueuedConnection);
+            this, [this] { onActivated(); }, Qt::QueuedConnection);
     }
 }
 
-void TForm1::FormActivate() {
+void MainWindow::onActivated() {
     if (m_startupGuard != 0) return;
     if (!m_loaded) {
         m_activationDue = true;
@@ -498,23 +504,24 @@ void TForm1::FormActivate() {
     // second activation meanwhile must not start it again.
     m_startupGuard = 1;
     if (m_options) {
-        if (m_options->CheckBox17->isChecked()) runGuarded(this, [this] { importMissingDates(); });
-        if (m_options->CheckBox9->isChecked()) runGuarded(this, [this] { autoUpdateAssociations(); });
-        if (m_options->CheckBox19->isChecked())
+        if (m_options->autoRunImportBox->isChecked()) runGuarded(this, [this] { importMissingDates(); });
+        if (m_options->autoRunAssociateBox->isChecked())
+            runGuarded(this, [this] { autoUpdateAssociations(); });
+        if (m_options->autoQuitBox->isChecked())
             QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
     }
     emit startupFinished();
 }
 
-void TForm1::closeEvent(QCloseEvent *e) {
+void MainWindow::closeEvent(QCloseEvent *e) {
     if (m_closing) return e->accept();
-    if (!FormCloseQuery()) return e->ignore();
+    if (!confirmClose()) return e->ignore();
     m_closing = true;
-    FormClose();
+    onClosing();
     e->accept();
 }
 
-bool TForm1::FormCloseQuery() {
+bool MainWindow::confirmClose() {
     if (!associationsDirty()) return true;
     const auto answer =
         prompter().message(this, QMessageBox::Question, QStringLiteral("保存の確認"),
@@ -524,23 +531,23 @@ bool TForm1::FormCloseQuery() {
     return answer == QMessageBox::No;
 }
 
-void TForm1::FormClose() {
+void MainWindow::onClosing() {
     runGuarded(this, [this] {
-        if (m_options) m_options->SaveSettings();
+        if (m_options) m_options->saveSettings();
     });
     runGuarded(this, [this] { disposeAllTabs(); });
 }
 
 // ---- chart store on the window -----------------------------------------------------
 
-void TForm1::fullLoad() {
-    QString folder = m_options ? m_options->Edit4->text() : QString();
+void MainWindow::fullLoad() {
+    QString folder = m_options ? m_options->dataFolderEdit->text() : QString();
     if (!folder.isEmpty() && !folder.endsWith(QLatin1Char('/'))) folder += QLatin1Char('/');
     m_store.dataFolder = sjis::fromUnicode(folder);
     m_store.programFolder = env::programFolder();
     const QByteArray start =
-        m_options ? sjis::fromUnicode(m_options->ComboBox1->currentText()) : QByteArray();
-    const QByteArray end = m_options ? sjis::fromUnicode(m_options->ComboBox2->currentText()) : QByteArray();
+        m_options ? sjis::fromUnicode(m_options->dateStartBox->currentText()) : QByteArray();
+    const QByteArray end = m_options ? sjis::fromUnicode(m_options->dateEndBox->currentText()) : QByteArray();
 
     CursorGuard cursor;
     repaint();
@@ -564,22 +571,22 @@ void TForm1::fullLoad() {
 
 // Brings the pages in line with the store's tables: a page per table, the
 // last one added active.
-void TForm1::syncPages() {
+void MainWindow::syncPages() {
     const int tables = static_cast<int>(m_store.tabs.size());
-    int count = PageControl1->count();
+    int count = pageStack->count();
     if (count == tables) return;
     while (count > tables) {
-        QWidget *w = PageControl1->widget(--count);
-        if (auto *sheet = qobject_cast<TTabSheet *>(w)) noteCaption(sjis::fromUnicode(sheet->caption()), -1);
-        PageControl1->removeWidget(w);
+        QWidget *w = pageStack->widget(--count);
+        if (auto *sheet = qobject_cast<DatePage *>(w)) noteCaption(sjis::fromUnicode(sheet->caption()), -1);
+        pageStack->removeWidget(w);
         delete w;
     }
     while (m_models.size() > count) m_models.removeLast();
     for (int k = count; k < tables; ++k) {
         const ChartTab &t = m_store.tabs.at(k);
-        auto *sheet = new TTabSheet(t.tag, sjis::toUnicode(t.caption), PageControl1);
+        auto *sheet = new DatePage(t.tag, sjis::toUnicode(t.caption), pageStack);
         sheet->setObjectName(QStringLiteral("TabSheet%1").arg(k + 1));
-        PageControl1->addWidget(sheet);
+        pageStack->addWidget(sheet);
         m_models.append(nullptr);
         noteCaption(t.caption, +1);
     }
@@ -591,17 +598,17 @@ void TForm1::syncPages() {
     }
 }
 
-int TForm1::addChartTable(const QString &fileName, int index, const QList<QByteArray> &lines) {
+int MainWindow::addChartTable(const QString &fileName, int index, const QList<QByteArray> &lines) {
     ScopeExit pages([this] { syncPages(); });
     return m_store.addChartTable(fileName, index, lines);
 }
 
-int TForm1::loadChartFile(int index, const QString &path) {
+int MainWindow::loadChartFile(int index, const QString &path) {
     ScopeExit pages([this] { syncPages(); });
     return m_store.loadChartFile(index, path);
 }
 
-void TForm1::disposeAllTabs() {
+void MainWindow::disposeAllTabs() {
     CursorGuard cursor;
     repaint();
     WaitGuard wait(this, QStringLiteral("終了処理中です..."), false);
@@ -610,19 +617,19 @@ void TForm1::disposeAllTabs() {
     ScopeExit done([this] {
         m_loading = false;
         selectionFeedback();
-        ListBox1->viewport()->update();
+        dateList->viewport()->update();
     });
-    const int count = PageControl1->count();
+    const int count = pageStack->count();
     QList<QWidget *> pages;
-    for (int i = 0; i < count; ++i) pages << PageControl1->widget(i);
+    for (int i = 0; i < count; ++i) pages << pageStack->widget(i);
     int shown = 0;
     for (int i = 0; i < count; ++i) {
-        auto *sheet = qobject_cast<TTabSheet *>(pages.at(i));
+        auto *sheet = qobject_cast<DatePage *>(pages.at(i));
         if (sheet) {
             noteCaption(sjis::fromUnicode(sheet->caption()), -1);
             delete sheet->listView();
         }
-        PageControl1->removeWidget(pages.at(i));
+        pageStack->removeWidget(pages.at(i));
         delete pages.at(i);
         const int percent = static_cast<int>(static_cast<qint64>(i) * 100 / count);
         if (percent != shown) {
@@ -636,10 +643,10 @@ void TForm1::disposeAllTabs() {
     m_store.clear();
 }
 
-void TForm1::buildDateList() {
+void MainWindow::buildDateList() {
     QByteArray folder = m_store.dataFolder;
     if (folder.isEmpty() && m_options) {
-        QString f = m_options->Edit4->text();
+        QString f = m_options->dataFolderEdit->text();
         if (!f.isEmpty() && !f.endsWith(QLatin1Char('/'))) f += QLatin1Char('/');
         folder = sjis::fromUnicode(f);
     }
@@ -647,17 +654,17 @@ void TForm1::buildDateList() {
     const QSet<QByteArray> nf(notFound.begin(), notFound.end());
     QList<QByteArray> labels;
     if (m_options) {
-        const auto start = dateFromLabel(sjis::fromUnicode(m_options->ComboBox1->currentText()));
-        const auto end = dateFromLabel(sjis::fromUnicode(m_options->ComboBox2->currentText()));
+        const auto start = dateFromLabel(sjis::fromUnicode(m_options->dateStartBox->currentText()));
+        const auto end = dateFromLabel(sjis::fromUnicode(m_options->dateEndBox->currentText()));
         if (start && end) {
             QSet<QByteArray> captions;
             for (auto it = m_captions.cbegin(); it != m_captions.cend(); ++it) captions.insert(it.key());
-            labels = vorq::buildDateList(*start, *end, nf, m_options->CheckBox15->isChecked(), captions);
+            labels = vorq::buildDateList(*start, *end, nf, m_options->hideNoDataBox->isChecked(), captions);
         }
     }
     m_syncing = true;
     ScopeExit syncing([this] { m_syncing = false; });
-    ListBox1->clear();
+    dateList->clear();
     m_dateLabels = labels;
     m_dateIndex.clear();
     QStringList texts;
@@ -666,28 +673,28 @@ void TForm1::buildDateList() {
         m_dateIndex.insert(labels.at(i), i);
         texts << sjis::toUnicode(labels.at(i));
     }
-    ListBox1->addItems(texts);
+    dateList->addItems(texts);
     syncDateListSelection();
 }
 
-void TForm1::syncDateListSelection() {
-    if (PageControl1->count() == 0) return;
-    const TTabSheet *sheet = tabSheet(activeTab());
+void MainWindow::syncDateListSelection() {
+    if (pageStack->count() == 0) return;
+    const DatePage *sheet = tabSheet(activeTab());
     if (!sheet) return;
     const int row = m_dateIndex.value(dateLabelFromTag(sheet->tag()), -1);
     const bool was = m_syncing;
     m_syncing = true;
     if (row >= 0) {
-        ListBox1->setCurrentRow(row);
+        dateList->setCurrentRow(row);
     } else {
-        ListBox1->setCurrentRow(-1);
-        ListBox1->clearSelection();
+        dateList->setCurrentRow(-1);
+        dateList->clearSelection();
     }
     m_syncing = was;
-    ListBox1->viewport()->update();
+    dateList->viewport()->update();
 }
 
-void TForm1::noteCaption(const QByteArray &caption, int delta) {
+void MainWindow::noteCaption(const QByteArray &caption, int delta) {
     const int n = m_captions.value(caption) + delta;
     if (n > 0)
         m_captions.insert(caption, n);
@@ -697,17 +704,15 @@ void TForm1::noteCaption(const QByteArray &caption, int delta) {
 
 // ---- pages --------------------------------------------------------------------------
 
-int TForm1::tabCount() const { return PageControl1->count(); }
-int TForm1::activeTab() const { return PageControl1->currentIndex(); }
+int MainWindow::tabCount() const { return pageStack->count(); }
+int MainWindow::activeTab() const { return pageStack->currentIndex(); }
 
-void TForm1::setActiveTab(int index) { PageControl1->setCurrentIndex(index); }
+void MainWindow::setActiveTab(int index) { pageStack->setCurrentIndex(index); }
 
-TTabSheet *TForm1::tabSheet(int index) const {
-    return qobject_cast<TTabSheet *>(PageControl1->widget(index));
-}
+DatePage *MainWindow::tabSheet(int index) const { return qobject_cast<DatePage *>(pageStack->widget(index)); }
 
-QTableView *TForm1::listView(int index) {
-    TTabSheet *sheet = tabSheet(index);
+QTableView *MainWindow::listView(int index) {
+    DatePage *sheet = tabSheet(index);
     if (!sheet) return nullptr;
     if (sheet->listView()) return sheet->listView();
 
@@ -743,16 +748,16 @@ QTableView *TForm1::listView(int index) {
     connect(view->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this, view] {
         if (tabSheet(activeTab()) && tabSheet(activeTab())->listView() == view) selectionFeedback();
     });
-    connect(view, &QAbstractItemView::doubleClicked, this, [this] { BitBtn1Click(); });
+    connect(view, &QAbstractItemView::doubleClicked, this, [this] { onOpenClicked(); });
     sheet->setListView(view);
     return view;
 }
 
-void TForm1::refreshTable(int index) {
+void MainWindow::refreshTable(int index) {
     if (index >= 0 && index < m_models.size() && m_models.at(index)) m_models.at(index)->rowsChanged();
 }
 
-void TForm1::activeTabChanged() {
+void MainWindow::activeTabChanged() {
     if (m_loading || m_viewPending) return;
     // Views are made for the page that stays on view, not for every page
     // a load passes through.
@@ -761,7 +766,7 @@ void TForm1::activeTabChanged() {
         this, [this] { ensureCurrentView(); }, Qt::QueuedConnection);
 }
 
-void TForm1::ensureCurrentView() {
+void MainWindow::ensureCurrentView() {
     m_viewPending = false;
     if (activeTab() >= 0) listView(activeTab());
     // The buttons and status bar follow the page on view.
@@ -770,29 +775,29 @@ void TForm1::ensureCurrentView() {
 
 // ---- date list ------------------------------------------------------------------------
 
-QByteArray TForm1::dateLabelAt(int row) const {
+QByteArray MainWindow::dateLabelAt(int row) const {
     return row >= 0 && row < m_dateLabels.size() ? m_dateLabels.at(row) : QByteArray();
 }
 
-bool TForm1::dateHasData(int row) const { return m_captions.contains(dateLabelAt(row)); }
+bool MainWindow::dateHasData(int row) const { return m_captions.contains(dateLabelAt(row)); }
 
-void TForm1::ListBox1Click() {
+void MainWindow::onDateListClicked() {
     if (m_syncing) return;
-    const int row = ListBox1->currentRow();
-    if (row < 0 || !ListBox1->item(row)->isSelected()) return;
+    const int row = dateList->currentRow();
+    if (row < 0 || !dateList->item(row)->isSelected()) return;
     importDateList({QString::number(row)});
 }
 
-void TForm1::importDateList(const QStringList &indices) { vorq::importDateList(this, indices); }
+void MainWindow::importDateList(const QStringList &indices) { vorq::importDateList(this, indices); }
 
-void TForm1::importMissingDates() { vorq::importMissingDates(this); }
+void MainWindow::importMissingDates() { vorq::importMissingDates(this); }
 
-void TForm1::autoUpdateAssociations() {}
+void MainWindow::autoUpdateAssociations() {}
 
-void TForm1::ListBox1MouseDown(const QPoint &pos) {
-    QListWidgetItem *item = ListBox1->itemAt(pos);
+void MainWindow::onDateListRightPressed(const QPoint &pos) {
+    QListWidgetItem *item = dateList->itemAt(pos);
     if (!item) return;
-    const int row = ListBox1->row(item);
+    const int row = dateList->row(item);
     bool found = false;
     if (const auto date = dateFromLabel(dateLabelAt(row))) {
         const int tag = dateTag(*date);
@@ -803,21 +808,21 @@ void TForm1::ListBox1MouseDown(const QPoint &pos) {
             found = true;
         }
     }
-    if (m_options && !m_options->RadioButton1->isChecked()) found = true;
-    Save1->setVisible(!found);
+    if (m_options && !m_options->importFromWebRadio->isChecked()) found = true;
+    importAction->setVisible(!found);
     m_rightClicked = row;
-    PopupMenu1->popup(ListBox1->viewport()->mapToGlobal(pos));
+    dateMenu->popup(dateList->viewport()->mapToGlobal(pos));
 }
 
-QString TForm1::dateUrl(const QDate &date) const {
+QString MainWindow::dateUrl(const QDate &date) const {
     // The import driver forms its addresses with the same rule, so the page
     // opened here is the page an import of the date fetches.
     QByteArray pattern;
-    if (!m_options || !sjis::tryFromUnicode(m_options->Edit5->text(), &pattern)) return {};
+    if (!m_options || !sjis::tryFromUnicode(m_options->dataUrlEdit->text(), &pattern)) return {};
     return sjis::toUnicode(formatDatePattern(pattern, date));
 }
 
-void TForm1::N1Click() {
+void MainWindow::onOpenOnlineTriggered() {
     const auto date = dateFromLabel(dateLabelAt(m_rightClicked));
     if (!date) return;
     runGuarded(this, [&] {
@@ -827,22 +832,22 @@ void TForm1::N1Click() {
     });
 }
 
-void TForm1::Save1Click() {
-    if (m_rightClicked < 0 || m_rightClicked >= ListBox1->count()) return;
+void MainWindow::onImportTriggered() {
+    if (m_rightClicked < 0 || m_rightClicked >= dateList->count()) return;
     {
         const bool was = m_syncing;
         m_syncing = true;
-        ListBox1->setCurrentRow(m_rightClicked);
+        dateList->setCurrentRow(m_rightClicked);
         m_syncing = was;
     }
-    ListBox1Click();
+    onDateListClicked();
 }
 
 // ---- selection and associations --------------------------------------------------
 
-const ChartEntry *TForm1::selectedEntry() const {
+const ChartEntry *MainWindow::selectedEntry() const {
     const int tab = activeTab();
-    const TTabSheet *sheet = tabSheet(tab);
+    const DatePage *sheet = tabSheet(tab);
     if (!sheet || !sheet->listView() || tab >= m_store.tabs.size()) return nullptr;
     const QModelIndexList rows = sheet->listView()->selectionModel()->selectedRows();
     const ChartTable &table = m_store.tabs.at(tab).rows;
@@ -850,44 +855,44 @@ const ChartEntry *TForm1::selectedEntry() const {
     return &table.at(rows.first().row());
 }
 
-QString TForm1::currentFile() const {
+QString MainWindow::currentFile() const {
     const ChartEntry *e = selectedEntry();
     if (!e || e->file.isEmpty()) return {};
     const QString file = sjis::toUnicode(e->file);
     return isWebTarget(e->file) ? file : QDir::cleanPath(QDir::current().absoluteFilePath(file));
 }
 
-QString TForm1::currentMethod() const {
+QString MainWindow::currentMethod() const {
     const ChartEntry *e = selectedEntry();
     if (!e) return {};
     return e->method.isEmpty() ? QStringLiteral("open") : sjis::toUnicode(e->method);
 }
 
-void TForm1::selectionFeedback() {
+void MainWindow::selectionFeedback() {
     const QString file = currentFile();
     const QString method = currentMethod();
-    BitBtn1->setEnabled(!file.isEmpty());
-    if (!m_options || !m_options->CheckBox1->isChecked()) BitBtn4->setEnabled(!file.isEmpty());
-    StatusBar1->setPanelText(2, file);
-    StatusBar1->setPanelText(1, file.isEmpty() ? QString() : method);
-    StatusBar1->setPanelText(3, QString());
+    openButton->setEnabled(!file.isEmpty());
+    if (!m_options || !m_options->lockAssociationsBox->isChecked()) clearButton->setEnabled(!file.isEmpty());
+    statusPanels->setPanelText(2, file);
+    statusPanels->setPanelText(1, file.isEmpty() ? QString() : method);
+    statusPanels->setPanelText(3, QString());
 }
 
-void TForm1::markChanged() { StatusBar1->setPanelText(0, dirtyText()); }
+void MainWindow::markChanged() { statusPanels->setPanelText(0, dirtyText()); }
 
-bool TForm1::associationsDirty() const { return StatusBar1->panelText(0) == dirtyText(); }
+bool MainWindow::associationsDirty() const { return statusPanels->panelText(0) == dirtyText(); }
 
-void TForm1::saveAssociationIndex() {
+void MainWindow::saveAssociationIndex() {
     if (!associationsDirty()) return;
     saveIndex(m_store);  // throws with the marker still set
-    StatusBar1->setPanelText(0, QString());
+    statusPanels->setPanelText(0, QString());
 }
 
-void TForm1::Panel3DblClick() {
+void MainWindow::onStatusBarDoubleClicked() {
     runGuarded(this, [this] { saveAssociationIndex(); });
 }
 
-void TForm1::BitBtn1Click() {
+void MainWindow::onOpenClicked() {
     const QString file = currentFile();
     if (file.isEmpty()) return;
     runGuarded(this, [&] {
@@ -896,48 +901,48 @@ void TForm1::BitBtn1Click() {
     });
 }
 
-void TForm1::BitBtn2Click() {
-    if (m_options) m_options->ShowOptions();
+void MainWindow::onOptionsClicked() {
+    if (m_options) m_options->showOptions();
 }
 
-void TForm1::BitBtn3Click() { close(); }
+void MainWindow::onQuitClicked() { close(); }
 
-void TForm1::SpeedButton1Click() {
-    TForm7 about(this);
-    if (m_options) about.Label3->setText(m_options->Edit3->text());
+void MainWindow::onAboutClicked() {
+    AboutBox about(this);
+    if (m_options) about.homePageLink->setText(m_options->homeUrlEdit->text());
     about.exec();
 }
 
 // Commands of features still to come: list output, search, playlists,
 // clearing and updating associations, the import timer, dropped files.
-void TForm1::BitBtn4Click() {}
-void TForm1::BitBtn5Click() {}
-void TForm1::BitBtn6Click() {}
-void TForm1::Button1Click() {}
-void TForm1::Button6Click() {}
-void TForm1::Button7Click() {}
-void TForm1::Timer1Timer() { vorq::importTimerTick(this); }
-void TForm1::FormDropFiles(const QStringList &files, const QPoint &globalPos) {
+void MainWindow::onClearClicked() {}
+void MainWindow::onSearchClicked() {}
+void MainWindow::onMakePlaylistClicked() {}
+void MainWindow::onAutoUpdateClicked() {}
+void MainWindow::onPrintClicked() {}
+void MainWindow::onSaveListClicked() {}
+void MainWindow::onConnectionTimerTick() { vorq::importTimerTick(this); }
+void MainWindow::onFilesDropped(const QStringList &files, const QPoint &globalPos) {
     Q_UNUSED(files);
     Q_UNUSED(globalPos);
 }
-void TForm1::startCdrWizard() {}
-void TForm1::restoreFromCdr() {}
+void MainWindow::startCdrWizard() {}
+void MainWindow::restoreFromCdr() {}
 
-void TForm1::setAssociationEditingVisible(bool visible) {
-    BitBtn4->setVisible(visible);
-    Button1->setVisible(visible);
+void MainWindow::setAssociationEditingVisible(bool visible) {
+    clearButton->setVisible(visible);
+    autoUpdateButton->setVisible(visible);
 }
 
-void TForm1::dragEnterEvent(QDragEnterEvent *e) {
+void MainWindow::dragEnterEvent(QDragEnterEvent *e) {
     if (e->mimeData()->hasUrls()) e->acceptProposedAction();
 }
 
-void TForm1::dropEvent(QDropEvent *e) {
+void MainWindow::dropEvent(QDropEvent *e) {
     QStringList files;
     for (const QUrl &url : e->mimeData()->urls())
         if (url.isLocalFile()) files << url.toLocalFile();
     if (files.isEmpty()) return;
     e->acceptProposedAction();
-    FormDropFiles(files, mapToGlobal(e->position().toPoint()));
+    onFilesDropped(files, mapToGlobal(e->position().toPoint()));
 }

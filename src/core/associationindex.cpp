@@ -1,4 +1,4 @@
-#include "associndex.h"
+#include "associationindex.h"
 
 #include <QSet>
 #include <limits>

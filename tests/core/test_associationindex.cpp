@@ -3,7 +3,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "associndex.h"
+#include "associationindex.h"
 #include "chartstore.h"
 #include "errors.h"
 #include "sjtest.h"

@@ -23,8 +23,8 @@
 #include "chartstore.h"
 #include "doubleini.h"
 #include "fakeshell.h"
-#include "optiofrm.h"
-#include "plistfrm.h"
+#include "optionsdialog.h"
+#include "playlistmakerdialog.h"
 #include "settingsenv.h"
 #include "sjistext.h"
 #include "sjtest.h"
@@ -53,7 +53,7 @@ public:
 };
 
 // Every control's value, enabled and explicit hidden state, and the pages.
-QMap<QString, QString> stateOf(TForm2 &f) {
+QMap<QString, QString> stateOf(OptionsDialog &f) {
     QMap<QString, QString> out;
     for (QWidget *w : f.findChildren<QWidget *>()) {
         static const QRegularExpression control(
@@ -66,8 +66,8 @@ QMap<QString, QString> stateOf(TForm2 &f) {
         if (auto *c = qobject_cast<QComboBox *>(w)) s += QStringLiteral(" idx=%1").arg(c->currentIndex());
         out.insert(w->objectName(), s);
     }
-    for (int i = 0; i < f.PageControl1->count(); ++i)
-        out.insert(QStringLiteral("page%1").arg(i), QString::number(f.PageControl1->isTabVisible(i)));
+    for (int i = 0; i < f.pageTabs->count(); ++i)
+        out.insert(QStringLiteral("page%1").arg(i), QString::number(f.pageTabs->isTabVisible(i)));
     return out;
 }
 
@@ -77,8 +77,8 @@ protected:
     QByteArray root;
     test::ScopedFakes fakes;
     FakeHost host;
-    std::unique_ptr<TForm4> playlist;
-    std::unique_ptr<TForm2> form;
+    std::unique_ptr<PlaylistMakerDialog> playlist;
+    std::unique_ptr<OptionsDialog> form;
 
     void SetUp() override {
         root = sjis::fromUnicode(dir.path()) + '/';
@@ -96,8 +96,8 @@ protected:
     // A fresh program start.
     void recreate() {
         form.reset();
-        playlist = std::make_unique<TForm4>();
-        form = std::make_unique<TForm2>(nullptr, playlist.get());
+        playlist = std::make_unique<PlaylistMakerDialog>();
+        form = std::make_unique<OptionsDialog>(nullptr, playlist.get());
         form->setHost(&host);
         host.dialog = form.get();
     }
@@ -109,24 +109,24 @@ protected:
     // Runs the options dialog, doing what the user does inside it.
     void showOptions(const std::function<void()> &inside) {
         QTimer::singleShot(0, form.get(), inside);
-        form->ShowOptions();
+        form->showOptions();
     }
 };
 
 }  // namespace
 
 TEST_F(OptionsDialogTest, FirstStartThenExitWritesTheLocatorAndEveryKey) {
-    form->LoadSettings({});
-    EXPECT_TRUE(form->RadioButton1->isChecked());
-    EXPECT_TRUE(form->CheckBox2->isChecked() && enabled(form->CheckBox2));
-    EXPECT_EQ(form->Edit4->text(), sjis::toUnicode(userFolder()));
-    EXPECT_EQ(form->ComboBox1->currentText(), u8("1995年04月08日"));
-    EXPECT_EQ(form->ComboBox2->currentText(), u8("2001年04月28日"));
-    EXPECT_FALSE(enabled(form->ComboBox2));  // DateEndIsRecent defaults on
-    EXPECT_FALSE(enabled(form->Button8));
-    EXPECT_EQ(form->PageControl1->currentIndex(), 0);
+    form->loadSettings({});
+    EXPECT_TRUE(form->importFromWebRadio->isChecked());
+    EXPECT_TRUE(form->saveSettingsBox->isChecked() && enabled(form->saveSettingsBox));
+    EXPECT_EQ(form->dataFolderEdit->text(), sjis::toUnicode(userFolder()));
+    EXPECT_EQ(form->dateStartBox->currentText(), u8("1995年04月08日"));
+    EXPECT_EQ(form->dateEndBox->currentText(), u8("2001年04月28日"));
+    EXPECT_FALSE(enabled(form->dateEndBox));  // DateEndIsRecent defaults on
+    EXPECT_FALSE(enabled(form->restoreButton));
+    EXPECT_EQ(form->pageTabs->currentIndex(), 0);
 
-    form->SaveSettings();
+    form->saveSettings();
     TMemIniFile locatorFile(locator());
     EXPECT_EQ(locatorFile.ReadString(root + "prog/", "WriteMode", ""), "0");
     EXPECT_EQ(locatorFile.ReadString(root + "prog/", "IniPathWriteable", ""), beside());
@@ -159,54 +159,54 @@ TEST_F(OptionsDialogTest, LoadsAPreparedFileInNormalMode) {
                    sj("2000年01月01日") + "\r\nDateEnd=" + sj("2000年12月30日") +
                    "\r\n[Web]\r\nUseProxy=1\r\nProxyAddr=proxy\r\nProxyPort=8080\r\nIgnoreError=0\r\n"
                    "[Playlist]\r\nOrder=3\r\nSorted=0\r\nRandomizeRate=150\r\nNotAssociateFile=1\r\n");
-    form->LoadSettings({});
-    EXPECT_TRUE(form->RadioButton3->isChecked());  // the last true one
-    EXPECT_FALSE(form->PageControl1->isTabVisible(5));
-    EXPECT_FALSE(form->CheckBox12->isChecked());
-    EXPECT_FALSE(enabled(form->CheckBox14));     // AutoSave off disables it...
-    EXPECT_TRUE(form->CheckBox14->isChecked());  // ...and the later EditData read checks it again
-    EXPECT_EQ(form->Edit4->text(), QStringLiteral("/data/"));
-    EXPECT_EQ(form->Edit2->text(), QStringLiteral("/m/"));
+    form->loadSettings({});
+    EXPECT_TRUE(form->importFromTextRadio->isChecked());  // the last true one
+    EXPECT_FALSE(form->pageTabs->isTabVisible(5));
+    EXPECT_FALSE(form->autoSaveBox->isChecked());
+    EXPECT_FALSE(enabled(form->editDataBox));     // AutoSave off disables it...
+    EXPECT_TRUE(form->editDataBox->isChecked());  // ...and the later EditData read checks it again
+    EXPECT_EQ(form->dataFolderEdit->text(), QStringLiteral("/data/"));
+    EXPECT_EQ(form->musicFolderEdit->text(), QStringLiteral("/m/"));
     EXPECT_TRUE(host.associationEditingVisible);  // unchanged box: no rule ran
-    EXPECT_TRUE(enabled(form->Edit1) && enabled(form->CheckBox9));
-    EXPECT_TRUE(enabled(form->ComboBox2));
-    EXPECT_EQ(form->ComboBox1->currentText(), u8("2000年01月01日"));
-    EXPECT_EQ(form->ComboBox2->currentText(), u8("2000年12月30日"));
-    EXPECT_TRUE(enabled(form->Edit7));
-    EXPECT_EQ(form->Edit8->text(), QStringLiteral("8080"));
-    EXPECT_FALSE(form->CheckBox21->isChecked());
-    EXPECT_EQ(playlist->TrackBar1->value(), 3);
-    EXPECT_EQ(playlist->RadioGroup2->itemIndex(), 0);
-    EXPECT_EQ(playlist->SpinEdit1->value(), 100);
-    EXPECT_TRUE(playlist->CheckBox2->isChecked());
+    EXPECT_TRUE(enabled(form->fileNamePatternEdit) && enabled(form->autoRunAssociateBox));
+    EXPECT_TRUE(enabled(form->dateEndBox));
+    EXPECT_EQ(form->dateStartBox->currentText(), u8("2000年01月01日"));
+    EXPECT_EQ(form->dateEndBox->currentText(), u8("2000年12月30日"));
+    EXPECT_TRUE(enabled(form->proxyAddressEdit));
+    EXPECT_EQ(form->proxyPortEdit->text(), QStringLiteral("8080"));
+    EXPECT_FALSE(form->ignoreErrorBox->isChecked());
+    EXPECT_EQ(playlist->priorityBar->value(), 3);
+    EXPECT_EQ(playlist->sortDirectionGroup->itemIndex(), 0);
+    EXPECT_EQ(playlist->sortRateSpin->value(), 100);
+    EXPECT_TRUE(playlist->takeUnassociatedBox->isChecked());
 
     writeBytes(beside(), "[ImportData]\r\nWeb=0\r\n");
     recreate();
-    form->LoadSettings({});
-    for (QRadioButton *r : {form->RadioButton1, form->RadioButton2, form->RadioButton3, form->RadioButton4})
+    form->loadSettings({});
+    for (QRadioButton *r : {form->importFromWebRadio, form->importFromHtmlRadio, form->importFromTextRadio,
+                            form->noImportRadio})
         EXPECT_FALSE(r->isChecked()) << r->objectName().toStdString();
 }
 
 TEST_F(OptionsDialogTest, RestrictedCopyShowsThreePagesAndSavesOnlyItsKeys) {
     writeBytes(beside(),
                "[Restrictions]\r\nWriteMode=1\r\n[Web]\r\nURL_Home=ignored\r\n[OutputList]\r\nDate=0\r\n");
-    form->LoadSettings({});
-    EXPECT_TRUE(form->CheckBox2->isChecked());
-    EXPECT_FALSE(enabled(form->CheckBox2));
-    EXPECT_TRUE(form->RadioButton4->isChecked());
-    EXPECT_TRUE(form->CheckBox15->isChecked());
-    for (int p = 0; p < 7; ++p)
-        EXPECT_EQ(form->PageControl1->isTabVisible(p), p == 1 || p == 3 || p == 6) << p;
-    EXPECT_EQ(form->PageControl1->currentIndex(), 1);
-    EXPECT_FALSE(enabled(form->Button6));
-    EXPECT_FALSE(enabled(form->Label17));
-    EXPECT_TRUE(enabled(form->Button8));
-    EXPECT_EQ(form->Edit4->text(), sjis::toUnicode(root + "prog/"));
-    EXPECT_FALSE(form->CheckBox18->isChecked());
-    EXPECT_EQ(form->Edit3->text(), QStringLiteral("http://www.vorq.example/vorq/"));
-    EXPECT_FALSE(form->CheckBox11->isChecked());
+    form->loadSettings({});
+    EXPECT_TRUE(form->saveSettingsBox->isChecked());
+    EXPECT_FALSE(enabled(form->saveSettingsBox));
+    EXPECT_TRUE(form->noImportRadio->isChecked());
+    EXPECT_TRUE(form->hideNoDataBox->isChecked());
+    for (int p = 0; p < 7; ++p) EXPECT_EQ(form->pageTabs->isTabVisible(p), p == 1 || p == 3 || p == 6) << p;
+    EXPECT_EQ(form->pageTabs->currentIndex(), 1);
+    EXPECT_FALSE(enabled(form->cdrWizardButton));
+    EXPECT_FALSE(enabled(form->cdrNoteLabel));
+    EXPECT_TRUE(enabled(form->restoreButton));
+    EXPECT_EQ(form->dataFolderEdit->text(), sjis::toUnicode(root + "prog/"));
+    EXPECT_FALSE(form->dateEndIsRecentBox->isChecked());
+    EXPECT_EQ(form->homeUrlEdit->text(), QStringLiteral("http://www.vorq.example/vorq/"));
+    EXPECT_FALSE(form->listDateBox->isChecked());
 
-    form->SaveSettings();
+    form->saveSettings();
     TDoubleIniFile ini;
     ASSERT_TRUE(ini.writeablePath().startsWith(userFolder()));
     QList<QByteArray> sections;
@@ -215,85 +215,86 @@ TEST_F(OptionsDialogTest, RestrictedCopyShowsThreePagesAndSavesOnlyItsKeys) {
 }
 
 TEST_F(OptionsDialogTest, UncheckingSaveStoresModeTwoAndTheNextStartIsRestricted) {
-    form->LoadSettings({});
-    form->CheckBox2->click();
-    form->SaveSettings();
+    form->loadSettings({});
+    form->saveSettingsBox->click();
+    form->saveSettings();
     EXPECT_FALSE(QFile::exists(sjis::path(beside())));
     EXPECT_EQ(TMemIniFile(locator()).ReadString(root + "prog/", "WriteMode", ""), "2");
     recreate();
-    form->LoadSettings({});
-    EXPECT_FALSE(form->CheckBox2->isChecked());
-    EXPECT_TRUE(enabled(form->CheckBox2));
-    EXPECT_FALSE(form->PageControl1->isTabVisible(0));
-    EXPECT_TRUE(form->RadioButton4->isChecked());
+    form->loadSettings({});
+    EXPECT_FALSE(form->saveSettingsBox->isChecked());
+    EXPECT_TRUE(enabled(form->saveSettingsBox));
+    EXPECT_FALSE(form->pageTabs->isTabVisible(0));
+    EXPECT_TRUE(form->noImportRadio->isChecked());
 
     // An unknown mode reads the common keys only and keeps the designed rest.
     writeBytes(beside(),
                "[Restrictions]\r\nWriteMode=7\r\n[Web]\r\nURL_Home=x\r\n[OutputList]\r\nOpenMethod=1\r\n");
     recreate();
-    form->LoadSettings({});
-    EXPECT_TRUE(form->RadioButton1->isChecked());
-    EXPECT_TRUE(form->PageControl1->isTabVisible(0));
-    EXPECT_EQ(form->Edit3->text(), QStringLiteral("http://www.vorq.example/vorq/"));
-    EXPECT_TRUE(form->CheckBox8->isChecked());
+    form->loadSettings({});
+    EXPECT_TRUE(form->importFromWebRadio->isChecked());
+    EXPECT_TRUE(form->pageTabs->isTabVisible(0));
+    EXPECT_EQ(form->homeUrlEdit->text(), QStringLiteral("http://www.vorq.example/vorq/"));
+    EXPECT_TRUE(form->listMethodBox->isChecked());
 }
 
 TEST_F(OptionsDialogTest, EnablingRulesFollowClicks) {
-    form->LoadSettings({});
-    form->RadioButton4->click();
-    EXPECT_TRUE(form->CheckBox15->isChecked() && enabled(form->CheckBox15));
-    EXPECT_FALSE(form->CheckBox12->isChecked() || enabled(form->CheckBox12));
-    EXPECT_FALSE(form->CheckBox14->isChecked() || enabled(form->CheckBox14));
-    EXPECT_FALSE(enabled(form->CheckBox13));
-    EXPECT_FALSE(form->PageControl1->isTabVisible(5));
-    EXPECT_FALSE(enabled(form->CheckBox17) || enabled(form->Button1));
-    form->RadioButton1->click();
-    EXPECT_FALSE(form->CheckBox15->isChecked() || enabled(form->CheckBox15));
-    EXPECT_TRUE(form->CheckBox12->isChecked() && form->CheckBox14->isChecked() && enabled(form->Label3));
-    EXPECT_TRUE(form->PageControl1->isTabVisible(5) && enabled(form->CheckBox17));
+    form->loadSettings({});
+    form->noImportRadio->click();
+    EXPECT_TRUE(form->hideNoDataBox->isChecked() && enabled(form->hideNoDataBox));
+    EXPECT_FALSE(form->autoSaveBox->isChecked() || enabled(form->autoSaveBox));
+    EXPECT_FALSE(form->editDataBox->isChecked() || enabled(form->editDataBox));
+    EXPECT_FALSE(enabled(form->confirmDataBox));
+    EXPECT_FALSE(form->pageTabs->isTabVisible(5));
+    EXPECT_FALSE(enabled(form->autoRunImportBox) || enabled(form->importAllButton));
+    form->importFromWebRadio->click();
+    EXPECT_FALSE(form->hideNoDataBox->isChecked() || enabled(form->hideNoDataBox));
+    EXPECT_TRUE(form->autoSaveBox->isChecked() && form->editDataBox->isChecked() &&
+                enabled(form->editDataNoteLabel));
+    EXPECT_TRUE(form->pageTabs->isTabVisible(5) && enabled(form->autoRunImportBox));
 
-    form->CheckBox1->click();  // association changes allowed
+    form->lockAssociationsBox->click();  // association changes allowed
     EXPECT_TRUE(host.associationEditingVisible);
-    EXPECT_TRUE(enabled(form->CheckBox10) && enabled(form->CheckBox16));
-    EXPECT_FALSE(enabled(form->Edit1) || enabled(form->CheckBox9));
-    form->CheckBox10->click();
-    EXPECT_TRUE(enabled(form->Edit1) && enabled(form->Button3));
-    form->CheckBox1->click();
+    EXPECT_TRUE(enabled(form->fileNamePatternBox) && enabled(form->alsoAssociateBox));
+    EXPECT_FALSE(enabled(form->fileNamePatternEdit) || enabled(form->autoRunAssociateBox));
+    form->fileNamePatternBox->click();
+    EXPECT_TRUE(enabled(form->fileNamePatternEdit) && enabled(form->browseMusicFolderButton));
+    form->lockAssociationsBox->click();
     EXPECT_FALSE(host.associationEditingVisible);
-    EXPECT_FALSE(enabled(form->Edit2));
+    EXPECT_FALSE(enabled(form->musicFolderEdit));
 
-    form->CheckBox17->click();
-    EXPECT_TRUE(enabled(form->CheckBox19));
-    form->CheckBox19->click();
-    form->CheckBox17->click();
-    EXPECT_FALSE(enabled(form->CheckBox19) || form->CheckBox19->isChecked());
+    form->autoRunImportBox->click();
+    EXPECT_TRUE(enabled(form->autoQuitBox));
+    form->autoQuitBox->click();
+    form->autoRunImportBox->click();
+    EXPECT_FALSE(enabled(form->autoQuitBox) || form->autoQuitBox->isChecked());
 
-    form->CheckBox18->click();
-    EXPECT_TRUE(enabled(form->ComboBox2));
-    form->CheckBox20->click();
-    EXPECT_EQ(form->Edit4->text(), sjis::toUnicode(root + "prog/"));
-    EXPECT_FALSE(enabled(form->Edit4) || enabled(form->Button2));
-    form->CheckBox23->click();
-    EXPECT_TRUE(enabled(form->Edit7) && enabled(form->Edit8));
+    form->dateEndIsRecentBox->click();
+    EXPECT_TRUE(enabled(form->dateEndBox));
+    form->dataFolderIsAppPathBox->click();
+    EXPECT_EQ(form->dataFolderEdit->text(), sjis::toUnicode(root + "prog/"));
+    EXPECT_FALSE(enabled(form->dataFolderEdit) || enabled(form->browseDataFolderButton));
+    form->useProxyBox->click();
+    EXPECT_TRUE(enabled(form->proxyAddressEdit) && enabled(form->proxyPortEdit));
 }
 
 TEST_F(OptionsDialogTest, CancelAfterManyChangesRestoresEveryControl) {
-    form->LoadSettings({});
+    form->loadSettings({});
     QMap<QString, QString> before = stateOf(*form);
     before.remove(QStringLiteral("Button5"));  // disabled on opening, before the snapshot
     showOptions([this] {
-        form->RadioButton4->click();
-        form->CheckBox1->click();
-        form->CheckBox10->click();
-        form->CheckBox20->click();
-        form->CheckBox23->click();
-        form->CheckBox18->click();
-        form->ComboBox1->setCurrentIndex(5);
-        form->ComboBox2->setCurrentIndex(7);
-        form->Edit3->setText(QStringLiteral("changed"));
-        form->CheckBox2->click();
-        form->PageControl1->setCurrentIndex(3);
-        form->Button7->click();
+        form->noImportRadio->click();
+        form->lockAssociationsBox->click();
+        form->fileNamePatternBox->click();
+        form->dataFolderIsAppPathBox->click();
+        form->useProxyBox->click();
+        form->dateEndIsRecentBox->click();
+        form->dateStartBox->setCurrentIndex(5);
+        form->dateEndBox->setCurrentIndex(7);
+        form->homeUrlEdit->setText(QStringLiteral("changed"));
+        form->saveSettingsBox->click();
+        form->pageTabs->setCurrentIndex(3);
+        form->cancelButton->click();
     });
     QMap<QString, QString> after = stateOf(*form);
     after.remove(QStringLiteral("Button5"));
@@ -306,48 +307,48 @@ TEST_F(OptionsDialogTest, CancelAfterManyChangesRestoresEveryControl) {
 }
 
 TEST_F(OptionsDialogTest, OkReloadsOnlyWhenTheRangeOrFolderChanged) {
-    form->LoadSettings({});
-    showOptions([this] { form->Button4->click(); });
+    form->loadSettings({});
+    showOptions([this] { form->okButton->click(); });
     EXPECT_EQ(host.calls, QStringList({QStringLiteral("dates")}));
     host.calls.clear();
     showOptions([this] {
-        form->ComboBox1->setCurrentIndex(3);
-        EXPECT_TRUE(enabled(form->Button5));
-        form->Button4->click();
+        form->dateStartBox->setCurrentIndex(3);
+        EXPECT_TRUE(enabled(form->applyButton));
+        form->okButton->click();
     });
     EXPECT_EQ(host.calls,
               QStringList({QStringLiteral("dispose"), QStringLiteral("load"), QStringLiteral("dates")}));
 }
 
 TEST_F(OptionsDialogTest, ApplyReloadsAndALaterCancelReturnsToTheAppliedState) {
-    form->LoadSettings({});
+    form->loadSettings({});
     showOptions([this] {
-        EXPECT_FALSE(enabled(form->Button5));
-        form->Edit4->setText(QStringLiteral("/other/"));
-        form->Button5->click();
-        EXPECT_FALSE(enabled(form->Button5));
-        form->CheckBox8->click();
-        form->Button7->click();
+        EXPECT_FALSE(enabled(form->applyButton));
+        form->dataFolderEdit->setText(QStringLiteral("/other/"));
+        form->applyButton->click();
+        EXPECT_FALSE(enabled(form->applyButton));
+        form->listMethodBox->click();
+        form->cancelButton->click();
     });
     EXPECT_EQ(host.calls,
               QStringList({QStringLiteral("dispose"), QStringLiteral("load"), QStringLiteral("dates")}));
-    EXPECT_EQ(form->Edit4->text(), QStringLiteral("/other/"));
-    EXPECT_FALSE(form->CheckBox8->isChecked());
+    EXPECT_EQ(form->dataFolderEdit->text(), QStringLiteral("/other/"));
+    EXPECT_FALSE(form->listMethodBox->isChecked());
 }
 
 TEST_F(OptionsDialogTest, CommandLineSwitchesUseTheFirstArgumentOnly) {
-    form->LoadSettings({QStringLiteral("/AutoUpdate")});
-    EXPECT_TRUE(form->CheckBox17->isChecked());
+    form->loadSettings({QStringLiteral("/AutoUpdate")});
+    EXPECT_TRUE(form->autoRunImportBox->isChecked());
     recreate();
-    form->LoadSettings({QStringLiteral("x"), QStringLiteral("/autoupdate")});
-    EXPECT_FALSE(form->CheckBox17->isChecked());
+    form->loadSettings({QStringLiteral("x"), QStringLiteral("/autoupdate")});
+    EXPECT_FALSE(form->autoRunImportBox->isChecked());
 
     writeBytes(beside(), "[AutoRun]\r\nImportData=1\r\nAssociateFile=1\r\nAutoQuit=1\r\n");
     recreate();
-    form->LoadSettings({QStringLiteral("/CLEAR")});
-    EXPECT_FALSE(form->CheckBox17->isChecked() || form->CheckBox9->isChecked() ||
-                 form->CheckBox19->isChecked());
-    form->SaveSettings();
+    form->loadSettings({QStringLiteral("/CLEAR")});
+    EXPECT_FALSE(form->autoRunImportBox->isChecked() || form->autoRunAssociateBox->isChecked() ||
+                 form->autoQuitBox->isChecked());
+    form->saveSettings();
     TMemIniFile settings(beside());
     for (const char *key : {"ImportData", "AssociateFile", "AutoQuit"})
         EXPECT_EQ(settings.ReadString("AutoRun", key, ""), "0") << key;
@@ -359,49 +360,49 @@ TEST_F(OptionsDialogTest, DateListsLeaveOutNotFoundDatesAndStoredDatesFallToTheN
     writeBytes(beside(),
                "[ImportData]\r\nDataFolder=" + root + "data/\r\n[Display]\r\nDateEndIsRecent=0\r\n" +
                    "DateStart=" + sj("2001年04月14日") + "\r\nDateEnd=" + sj("2001年04月14日") + "\r\n");
-    form->LoadSettings({});
-    EXPECT_EQ(form->ComboBox1->findText(label(2001, 4, 14)), -1);
-    EXPECT_EQ(form->ComboBox2->findText(label(2001, 3, 31)), -1);
-    EXPECT_EQ(form->ComboBox1->currentText(), label(2001, 4, 21));
-    EXPECT_EQ(form->ComboBox2->currentText(), label(2001, 4, 7));
+    form->loadSettings({});
+    EXPECT_EQ(form->dateStartBox->findText(label(2001, 4, 14)), -1);
+    EXPECT_EQ(form->dateEndBox->findText(label(2001, 3, 31)), -1);
+    EXPECT_EQ(form->dateStartBox->currentText(), label(2001, 4, 21));
+    EXPECT_EQ(form->dateEndBox->currentText(), label(2001, 4, 7));
 }
 
 TEST_F(OptionsDialogTest, ProgramFolderAsDataFolderOverridesTheStoredFolder) {
     writeBytes(beside(), "[ImportData]\r\nDataFolder=/elsewhere/\r\nDataFolderIsAppPath=1\r\n");
-    form->LoadSettings({});
-    EXPECT_EQ(form->Edit4->text(), sjis::toUnicode(root + "prog/"));
-    EXPECT_FALSE(enabled(form->Edit4));
-    form->SaveSettings();
+    form->loadSettings({});
+    EXPECT_EQ(form->dataFolderEdit->text(), sjis::toUnicode(root + "prog/"));
+    EXPECT_FALSE(enabled(form->dataFolderEdit));
+    form->saveSettings();
     EXPECT_EQ(TMemIniFile(beside()).ReadString("ImportData", "DataFolder", ""), root + "prog/");
 }
 
 TEST_F(OptionsDialogTest, BrowseButtonsAndCommandButtons) {
-    form->LoadSettings({});
+    form->loadSettings({});
     fakes.prompter.files = {QStringLiteral("/chosen"), QString()};
-    const QString start = form->Edit4->text();
-    form->Button2->click();
+    const QString start = form->dataFolderEdit->text();
+    form->browseDataFolderButton->click();
     ASSERT_FALSE(fakes.prompter.asked.isEmpty());
     EXPECT_EQ(fakes.prompter.asked.first().kind, QStringLiteral("folder"));
     EXPECT_EQ(fakes.prompter.asked.first().text, start);
-    EXPECT_EQ(form->Edit4->text(), QStringLiteral("/chosen/"));
-    form->Button2->click();  // cancelled
-    EXPECT_EQ(form->Edit4->text(), QStringLiteral("/chosen/"));
+    EXPECT_EQ(form->dataFolderEdit->text(), QStringLiteral("/chosen/"));
+    form->browseDataFolderButton->click();  // cancelled
+    EXPECT_EQ(form->dataFolderEdit->text(), QStringLiteral("/chosen/"));
 
-    form->Button1->click();
+    form->importAllButton->click();
     EXPECT_EQ(host.calls, QStringList({QStringLiteral("import")}));
     EXPECT_FALSE(host.dialogEnabledDuringImport);
     EXPECT_TRUE(form->isEnabled());
-    form->Button6->click();
+    form->cdrWizardButton->click();
     EXPECT_EQ(host.calls.last(), QStringLiteral("cdr"));
 }
 
 TEST_F(OptionsDialogTest, PlaylistControlsAreSaved) {
-    form->LoadSettings({});
-    playlist->TrackBar1->setValue(5);
-    playlist->RadioGroup2->setItemIndex(0);
-    playlist->SpinEdit1->setValue(42);
-    playlist->CheckBox1->setChecked(false);
-    form->SaveSettings();
+    form->loadSettings({});
+    playlist->priorityBar->setValue(5);
+    playlist->sortDirectionGroup->setItemIndex(0);
+    playlist->sortRateSpin->setValue(42);
+    playlist->takeAssociatedBox->setChecked(false);
+    form->saveSettings();
     TMemIniFile settings(beside());
     EXPECT_EQ(settings.ReadString("Playlist", "Order", ""), "5");
     EXPECT_EQ(settings.ReadString("Playlist", "Sorted", ""), "0");
@@ -413,20 +414,21 @@ TEST_F(OptionsDialogTest, SavingToAnUnwritableFolderFailsQuietly) {
     writeBytes(root + "blocked", "file");
     env::setLocalDataFolder(root + "blocked/");
     env::setProgramFolder(root + "blocked/bin/");
-    form->LoadSettings({});
-    form->SaveSettings();  // nothing can be written; no exception escapes
-    EXPECT_TRUE(form->CheckBox2->isChecked());
+    form->loadSettings({});
+    form->saveSettings();  // nothing can be written; no exception escapes
+    EXPECT_TRUE(form->saveSettingsBox->isChecked());
 }
 
 TEST_F(OptionsDialogTest, EveryPageFitsTheDesignedSizeWithoutCuttingACaption) {
-    form->LoadSettings({});
-    for (QCheckBox *b : {form->CheckBox1, form->CheckBox10, form->CheckBox23}) b->setChecked(!b->isChecked());
+    form->loadSettings({});
+    for (QCheckBox *b : {form->lockAssociationsBox, form->fileNamePatternBox, form->useProxyBox})
+        b->setChecked(!b->isChecked());
     form->show();
     EXPECT_EQ(form->size(), QSize(512, 290));
-    for (int page = 0; page < form->PageControl1->count(); ++page) {
-        form->PageControl1->setCurrentIndex(page);
+    for (int page = 0; page < form->pageTabs->count(); ++page) {
+        form->pageTabs->setCurrentIndex(page);
         QApplication::processEvents();
-        for (QWidget *w : form->PageControl1->widget(page)->findChildren<QWidget *>()) {
+        for (QWidget *w : form->pageTabs->widget(page)->findChildren<QWidget *>()) {
             const auto *label = qobject_cast<QLabel *>(w);
             if (!w->isVisible() || (label && label->wordWrap())) continue;
             if (!label && !qobject_cast<QAbstractButton *>(w)) continue;

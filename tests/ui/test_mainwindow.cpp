@@ -24,9 +24,9 @@
 #include "doubleini.h"
 #include "errors.h"
 #include "fakeshell.h"
-#include "mainfrm.h"
 #include "mainwindow.h"
-#include "optiofrm.h"
+#include "mainwindowfixture.h"
+#include "optionsdialog.h"
 #include "sjistext.h"
 #include "sjtest.h"
 
@@ -53,8 +53,8 @@ class MainWindowTest : public ::testing::Test {
 protected:
     QTemporaryDir home, prog;
     ScopedFakes fakes;
-    std::unique_ptr<TForm1> form;
-    TForm2 *options = nullptr;
+    std::unique_ptr<MainWindow> form;
+    OptionsDialog *options = nullptr;
     QString data;  // the data folder the settings give, with "/"
 
     void SetUp() override {
@@ -63,9 +63,9 @@ protected:
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(QStringLiteral("config"))));
         env::setToday(QDate(1995, 5, 20));  // calendar: 04-08 ... 05-13, six dates
         env::setProgramFolder(sjis::fromUnicode(prog.path() + QLatin1Char('/')));
-        TForm2 probe;
-        probe.LoadSettings({});
-        data = probe.Edit4->text();
+        OptionsDialog probe;
+        probe.loadSettings({});
+        data = probe.dataFolderEdit->text();
         if (!data.endsWith(QLatin1Char('/'))) data += QLatin1Char('/');
         ASSERT_TRUE(data.startsWith(home.path())) << data.toStdString();
         QDir().mkpath(data);
@@ -95,10 +95,10 @@ protected:
         if (HasFatalFailure()) return;
     }
 
-    QString listLabel(int row) { return form->ListBox1->item(row)->text(); }
+    QString listLabel(int row) { return form->dateList->item(row)->text(); }
     QStringList listLabels() {
         QStringList out;
-        for (int i = 0; i < form->ListBox1->count(); ++i) out << listLabel(i);
+        for (int i = 0; i < form->dateList->count(); ++i) out << listLabel(i);
         return out;
     }
     void selectRow(int tab, int row) {
@@ -123,8 +123,8 @@ TEST_F(MainWindowTest, StartupLoadsTheRangeNewestFirstAndSelectsTheOldestDate) {
     // Dates in the not-found lists of both folders are left out.
     EXPECT_EQ(listLabels(), QStringList({u8("1995年04月08日"), u8("1995年04月15日"), u8("1995年04月29日"),
                                          u8("1995年05月13日")}));
-    EXPECT_EQ(form->ListBox1->currentRow(), 0);
-    EXPECT_TRUE(form->ListBox1->item(0)->isSelected());
+    EXPECT_EQ(form->dateList->currentRow(), 0);
+    EXPECT_TRUE(form->dateList->item(0)->isSelected());
     EXPECT_TRUE(form->dateHasData(0));
     EXPECT_TRUE(form->dateHasData(1));
     EXPECT_FALSE(form->dateHasData(2));
@@ -198,7 +198,7 @@ TEST_F(MainWindowTest, AssociatedRowsAreDrawnRedSelectedOrNot) {
     EXPECT_GT(pixelsInRow(v, 0, highlight), 0);
     EXPECT_EQ(pixelsInRow(v, 0, red), 0);
     // Selection stays visible without focus.
-    form->ListBox1->setFocus();
+    form->dateList->setFocus();
     EXPECT_GT(pixelsInRow(v, 0, highlight), 0);
 }
 
@@ -207,35 +207,35 @@ TEST_F(MainWindowTest, SelectionFeedbackFillsTheStatusBarAndOpenButton) {
     start();
     form->setActiveTab(1);  // 1995-04-08: rank 3 opens with "print"
     selectRow(1, 2);
-    EXPECT_TRUE(form->BitBtn1->isEnabled());
-    EXPECT_EQ(form->StatusBar1->panelText(2), QStringLiteral("/music/a3.mp3"));
-    EXPECT_EQ(form->StatusBar1->panelText(1), QStringLiteral("print"));
+    EXPECT_TRUE(form->openButton->isEnabled());
+    EXPECT_EQ(form->statusPanels->panelText(2), QStringLiteral("/music/a3.mp3"));
+    EXPECT_EQ(form->statusPanels->panelText(1), QStringLiteral("print"));
 
-    form->BitBtn1->click();
+    form->openButton->click();
     ASSERT_EQ(fakes.shell.calls.size(), 1);
     EXPECT_EQ(fakes.shell.calls.at(0).verb, QStringLiteral("print"));
     EXPECT_EQ(fakes.shell.calls.at(0).targets, QStringList{QStringLiteral("/music/a3.mp3")});
 
     selectRow(1, 0);
-    EXPECT_FALSE(form->BitBtn1->isEnabled());
-    EXPECT_EQ(form->StatusBar1->panelText(2), QString());
-    EXPECT_EQ(form->StatusBar1->panelText(1), QString());
+    EXPECT_FALSE(form->openButton->isEnabled());
+    EXPECT_EQ(form->statusPanels->panelText(2), QString());
+    EXPECT_EQ(form->statusPanels->panelText(1), QString());
 
     // An empty method opens with "open".
     form->setActiveTab(0);
     selectRow(0, 1);
-    EXPECT_EQ(form->StatusBar1->panelText(1), QStringLiteral("open"));
+    EXPECT_EQ(form->statusPanels->panelText(1), QStringLiteral("open"));
 
     // The buttons follow the page on view: the other page has no selection.
     form->setActiveTab(1);
     QApplication::processEvents();
     form->listView(1)->clearSelection();
     QApplication::processEvents();
-    EXPECT_FALSE(form->BitBtn1->isEnabled());
+    EXPECT_FALSE(form->openButton->isEnabled());
     EXPECT_EQ(form->currentFile(), QString());
     form->setActiveTab(0);
     QApplication::processEvents();
-    EXPECT_TRUE(form->BitBtn1->isEnabled());
+    EXPECT_TRUE(form->openButton->isEnabled());
     EXPECT_EQ(form->currentFile(), QStringLiteral("/music/b2.mp3"));
 }
 
@@ -258,7 +258,7 @@ int labelPixels(QListWidget *lb, int row, Shade shade) {
 TEST_F(MainWindowTest, DatesWithoutDataAreEngraved) {
     prepareFolder();
     start();
-    QListWidget *lb = form->ListBox1;
+    QListWidget *lb = form->dateList;
     lb->resize(153, 400);
     // Row 1 has data, row 2 (1995-04-29) has none.
     EXPECT_GT(labelPixels(lb, 1, Shade::Black), 0);
@@ -272,7 +272,7 @@ TEST_F(MainWindowTest, ClickingALoadedDateShowsItsTab) {
     prepareFolder();
     start();
     ASSERT_EQ(form->activeTab(), 1);
-    QListWidget *lb = form->ListBox1;
+    QListWidget *lb = form->dateList;
     const QRect r = lb->visualItemRect(lb->item(1));  // 1995-04-15
     QTest::mouseClick(lb->viewport(), Qt::LeftButton, {}, r.center());
     EXPECT_EQ(form->activeTab(), 0);
@@ -287,30 +287,30 @@ TEST_F(MainWindowTest, ClickingALoadedDateShowsItsTab) {
 TEST_F(MainWindowTest, DateMenuActivatesLoadedDatesAndOffersImportOtherwise) {
     prepareFolder();
     start();
-    options->Edit5->setText(
+    options->dataUrlEdit->setText(
         QStringLiteral("\"http://www.vorq.example/vorq/cddb/countdown\"yyyymmdd\"-j.html\""));
-    QListWidget *lb = form->ListBox1;
+    QListWidget *lb = form->dateList;
     auto rightPress = [&](int row) {
         QTest::mousePress(lb->viewport(), Qt::RightButton, {}, lb->visualItemRect(lb->item(row)).center());
-        form->PopupMenu1->hide();
+        form->dateMenu->hide();
     };
 
     rightPress(1);  // loaded
     EXPECT_EQ(form->activeTab(), 0);
     EXPECT_EQ(lb->currentRow(), 1);
-    EXPECT_FALSE(form->Save1->isVisible());
+    EXPECT_FALSE(form->importAction->isVisible());
     EXPECT_EQ(form->rightClickedIndex(), 1);
 
-    options->RadioButton1->setChecked(true);
+    options->importFromWebRadio->setChecked(true);
     rightPress(2);  // not loaded, Web mode
-    EXPECT_TRUE(form->Save1->isVisible());
+    EXPECT_TRUE(form->importAction->isVisible());
     EXPECT_EQ(lb->currentRow(), 1);  // a right press does not move the selection
 
-    options->RadioButton4->setChecked(true);
+    options->noImportRadio->setChecked(true);
     rightPress(2);
-    EXPECT_FALSE(form->Save1->isVisible());
+    EXPECT_FALSE(form->importAction->isVisible());
 
-    form->N1->trigger();
+    form->openOnlineAction->trigger();
     ASSERT_EQ(fakes.shell.calls.size(), 1);
     EXPECT_EQ(fakes.shell.calls.at(0).verb, QStringLiteral("open"));
     EXPECT_EQ(fakes.shell.calls.at(0).targets.value(0),
@@ -318,7 +318,7 @@ TEST_F(MainWindowTest, DateMenuActivatesLoadedDatesAndOffersImportOtherwise) {
 
     // "取り込み" selects the item and runs the click: the loaded tab shows.
     rightPress(0);
-    form->Save1->trigger();
+    form->importAction->trigger();
     EXPECT_EQ(form->activeTab(), 1);
     EXPECT_EQ(lb->currentRow(), 0);
 }
@@ -331,8 +331,8 @@ TEST_F(MainWindowTest, AnAddedChartBecomesTheActivePageAndIsSelected) {
     ASSERT_EQ(form->tabCount(), 3);
     EXPECT_EQ(form->activeTab(), 2);
     EXPECT_EQ(form->tabSheet(2)->objectName(), QStringLiteral("TabSheet3"));
-    EXPECT_EQ(listLabel(form->ListBox1->currentRow()), u8("1995年05月13日"));
-    EXPECT_TRUE(form->dateHasData(form->ListBox1->currentRow()));
+    EXPECT_EQ(listLabel(form->dateList->currentRow()), u8("1995年05月13日"));
+    EXPECT_TRUE(form->dateHasData(form->dateList->currentRow()));
 
     // A bad line adds no page and leaves the active one alone.
     EXPECT_THROW(form->addChartTable(QStringLiteral("19950506.txt"), form->tabCount(), {"x\tbad\tbad"}),
@@ -344,10 +344,10 @@ TEST_F(MainWindowTest, AnAddedChartBecomesTheActivePageAndIsSelected) {
 TEST_F(MainWindowTest, HideNoDataKeepsOnlyLoadedDates) {
     prepareFolder();
     start();
-    options->CheckBox15->setChecked(true);
+    options->hideNoDataBox->setChecked(true);
     form->buildDateList();
     EXPECT_EQ(listLabels(), QStringList({u8("1995年04月08日"), u8("1995年04月15日")}));
-    EXPECT_EQ(form->ListBox1->currentRow(), 0);
+    EXPECT_EQ(form->dateList->currentRow(), 0);
 }
 
 TEST_F(MainWindowTest, CloseQuestionCancelNoAndYes) {
@@ -400,14 +400,15 @@ TEST_F(MainWindowTest, StatusBarDoubleClickSavesAndClearsTheMarker) {
     start();
     form->store().tabs[0].rows[4].file = "/music/b5.mp3";
     form->markChanged();
-    QTest::mouseDClick(form->StatusBar1, Qt::LeftButton, {}, form->StatusBar1->panel(2)->geometry().center());
+    QTest::mouseDClick(form->statusPanels, Qt::LeftButton, {},
+                       form->statusPanels->panel(2)->geometry().center());
     EXPECT_FALSE(form->associationsDirty());
     EXPECT_TRUE(sjis::splitLines(readBytes(data + QStringLiteral("file.idx")))
                     .contains(QByteArray("19950415005\t/music/b5.mp3\t")));
 
     // Without changes a double click writes nothing.
     QFile::remove(data + QStringLiteral("file.idx"));
-    QTest::mouseDClick(form->StatusBar1, Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseDClick(form->statusPanels, Qt::LeftButton, {}, QPoint(5, 5));
     EXPECT_FALSE(QFile::exists(data + QStringLiteral("file.idx")));
 }
 
@@ -420,7 +421,7 @@ TEST_F(MainWindowTest, AFailedSaveShowsTheErrorAndKeepsTheMarker) {
     ASSERT_TRUE(QDir().mkpath(idx + QStringLiteral("/keep")));
     form->store().tabs[0].rows[4].file = "/music/b5.mp3";
     form->markChanged();
-    form->Panel3DblClick();
+    form->onStatusBarDoubleClicked();
     EXPECT_EQ(fakes.prompter.errors().size(), 1);
     EXPECT_TRUE(form->associationsDirty());
     EXPECT_TRUE(QFileInfo(idx + QStringLiteral("/keep")).isDir());
@@ -440,8 +441,8 @@ TEST_F(MainWindowTest, ABadChartLineStopsTheLoadButKeepsEarlierTabsAndTheDateLis
     EXPECT_EQ(fakes.prompter.errors().size(), 1);
     EXPECT_EQ(form->tabCount(), 1);
     EXPECT_EQ(form->tabSheet(0)->tag(), 19950415);
-    EXPECT_EQ(form->ListBox1->count(), 6);
-    EXPECT_EQ(form->ListBox1->currentRow(), 1);
+    EXPECT_EQ(form->dateList->count(), 6);
+    EXPECT_EQ(form->dateList->currentRow(), 1);
     EXPECT_FALSE(QApplication::overrideCursor());
     EXPECT_TRUE(form->updatesEnabled());
 }
@@ -453,14 +454,14 @@ TEST_F(MainWindowTest, DisposeAllTabsAndReloadAWiderRange) {
     ASSERT_EQ(form->tabCount(), 3);
     form->disposeAllTabs();
     EXPECT_EQ(form->tabCount(), 0);
-    EXPECT_TRUE(form->findChildren<TTabSheet *>().isEmpty());
+    EXPECT_TRUE(form->findChildren<DatePage *>().isEmpty());
     EXPECT_TRUE(form->findChildren<QTableView *>().isEmpty());
     EXPECT_TRUE(form->store().tabs.isEmpty());
     EXPECT_FALSE(form->dateHasData(0));
 
     // The range of the options dialog decides what loads.
-    options->ComboBox1->setCurrentIndex(1);  // from 1995-04-15
-    options->ComboBox2->setCurrentIndex(1);
+    options->dateStartBox->setCurrentIndex(1);  // from 1995-04-15
+    options->dateEndBox->setCurrentIndex(1);
     form->fullLoad();
     form->buildDateList();
     ASSERT_EQ(form->tabCount(), 1);
@@ -470,13 +471,13 @@ TEST_F(MainWindowTest, DisposeAllTabsAndReloadAWiderRange) {
 
 TEST_F(MainWindowTest, AutoQuitStillAsksToSaveChangedAssociations) {
     prepareFolder();
-    form = std::make_unique<TForm1>();
-    options = new TForm2(form.get());
+    form = std::make_unique<MainWindow>();
+    options = new OptionsDialog(form.get());
     form->setOptions(options);
-    QObject::connect(form.get(), &TForm1::startupFinished, form.get(), [] {});
+    QObject::connect(form.get(), &MainWindow::startupFinished, form.get(), [] {});
     form->show();
     // The automation reads the boxes at the first activation, after show.
-    options->CheckBox19->setChecked(true);
+    options->autoQuitBox->setChecked(true);
     form->markChanged();
     fakes.prompter.answers = {QMessageBox::No};
     form->activateWindow();
@@ -488,7 +489,7 @@ TEST_F(MainWindowTest, AutoQuitStillAsksToSaveChangedAssociations) {
 TEST_F(MainWindowTest, ImportMissingDatesWithNothingMissingSaysSo) {
     write(QStringLiteral("19950408.txt"), chartLines(1, "A"));
     start();
-    options->CheckBox15->setChecked(true);
+    options->hideNoDataBox->setChecked(true);
     form->buildDateList();
     form->importMissingDates();
     ASSERT_EQ(fakes.prompter.asked.size(), 1);
@@ -499,23 +500,23 @@ TEST_F(MainWindowTest, ImportMissingDatesWithNothingMissingSaysSo) {
 TEST_F(MainWindowTest, LayoutCaptionsAndHints) {
     start();
     EXPECT_EQ(form->windowTitle(), QStringLiteral("VORQ data viewer"));
-    EXPECT_EQ(form->ListBox1->width(), 153);
-    EXPECT_EQ(form->Panel1->height(), 84);
-    EXPECT_EQ(form->BitBtn1->text(), u8("開く"));
-    EXPECT_EQ(form->BitBtn1->toolTip(), u8("関連付けられたファイルを起動します"));
-    EXPECT_FALSE(form->BitBtn1->isEnabled());
-    EXPECT_FALSE(form->BitBtn4->isEnabled());
-    EXPECT_EQ(form->BitBtn2->toolTip(), u8("諸設定"));
-    EXPECT_EQ(form->BitBtn6->toolTip(), u8("プレイリストを作成します"));
-    EXPECT_EQ(form->Button1->toolTip(), u8("関連付けを自動更新します"));
-    EXPECT_EQ(form->StatusBar1->panel(2)->width(), 500);
-    EXPECT_EQ(form->N1->text(), u8("オンラインで開く"));
-    EXPECT_EQ(form->Save1->text(), u8("取り込み"));
-    EXPECT_EQ(form->Timer1->interval(), 100);
-    EXPECT_FALSE(form->Timer1->isActive());
+    EXPECT_EQ(form->dateList->width(), 153);
+    EXPECT_EQ(form->commandPanel->height(), 84);
+    EXPECT_EQ(form->openButton->text(), u8("開く"));
+    EXPECT_EQ(form->openButton->toolTip(), u8("関連付けられたファイルを起動します"));
+    EXPECT_FALSE(form->openButton->isEnabled());
+    EXPECT_FALSE(form->clearButton->isEnabled());
+    EXPECT_EQ(form->optionsButton->toolTip(), u8("諸設定"));
+    EXPECT_EQ(form->makePlaylistButton->toolTip(), u8("プレイリストを作成します"));
+    EXPECT_EQ(form->autoUpdateButton->toolTip(), u8("関連付けを自動更新します"));
+    EXPECT_EQ(form->statusPanels->panel(2)->width(), 500);
+    EXPECT_EQ(form->openOnlineAction->text(), u8("オンラインで開く"));
+    EXPECT_EQ(form->importAction->text(), u8("取り込み"));
+    EXPECT_EQ(form->connectionTimer->interval(), 100);
+    EXPECT_FALSE(form->connectionTimer->isActive());
     form->setAssociationEditingVisible(false);
-    EXPECT_TRUE(form->BitBtn4->isHidden());
-    EXPECT_TRUE(form->Button1->isHidden());
+    EXPECT_TRUE(form->clearButton->isHidden());
+    EXPECT_TRUE(form->autoUpdateButton->isHidden());
 }
 
 }  // namespace
@@ -530,21 +531,21 @@ TEST_F(MainWindowTest, OptionsOkWithANewRangeReloadsAndTheExitSavesIt) {
 
     // The user picks 1995-04-15 as the first date and presses OK.
     QTimer::singleShot(0, options, [this] {
-        options->ComboBox1->setCurrentIndex(1);
-        EXPECT_TRUE(options->Button5->isEnabled());
-        options->Button4->click();
+        options->dateStartBox->setCurrentIndex(1);
+        EXPECT_TRUE(options->applyButton->isEnabled());
+        options->okButton->click();
     });
-    form->BitBtn2->click();
+    form->optionsButton->click();
     ASSERT_EQ(form->tabCount(), 2);
     EXPECT_EQ(form->tabSheet(0)->tag(), 19950513);
     EXPECT_EQ(form->tabSheet(1)->tag(), 19950415);
     EXPECT_EQ(listLabel(0), u8("1995年04月15日"));
-    EXPECT_EQ(form->ListBox1->currentRow(), 0);
+    EXPECT_EQ(form->dateList->currentRow(), 0);
 
     // Nothing reached the disk yet; closing the window saves the range.
     const QString settings = sjis::path(env::programFolder() + env::programBaseName() + ".ini");
     EXPECT_FALSE(QFile::exists(settings));
-    form->BitBtn3->click();
+    form->quitButton->click();
     EXPECT_FALSE(form->isVisible());
     EXPECT_TRUE(readBytes(settings).contains(QByteArray("DateStart=" + sj("1995年04月15日") + "\r\n")));
     EXPECT_EQ(form->tabCount(), 0);

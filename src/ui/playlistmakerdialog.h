@@ -11,10 +11,10 @@ class QSlider;
 class QSpinBox;
 
 // A group of exclusive radio buttons addressed by item index (-1: none).
-class TRadioGroup : public QGroupBox {
+class IndexedRadioGroup : public QGroupBox {
     Q_OBJECT
 public:
-    explicit TRadioGroup(const QString &caption, QWidget *parent = nullptr);
+    explicit IndexedRadioGroup(const QString &caption, QWidget *parent = nullptr);
     void addItem(const QString &text);
     int count() const { return int(m_buttons.size()); }
     int itemIndex() const;
@@ -26,14 +26,14 @@ private:
     QList<QRadioButton *> m_buttons;
 };
 
-class TForm4 : public QDialog {
+class PlaylistMakerDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit TForm4(QWidget *parent = nullptr);
+    explicit PlaylistMakerDialog(QWidget *parent = nullptr);
 
-    QSlider *TrackBar1 = nullptr;        // priority setting 0..5
-    TRadioGroup *RadioGroup2 = nullptr;  // sort direction
-    QSpinBox *SpinEdit1 = nullptr;       // sort rate 0..100 %
-    QCheckBox *CheckBox1 = nullptr;      // take associated songs
-    QCheckBox *CheckBox2 = nullptr;      // take songs without association
+    QSlider *priorityBar = nullptr;                   // priority setting 0..5
+    IndexedRadioGroup *sortDirectionGroup = nullptr;  // sort direction
+    QSpinBox *sortRateSpin = nullptr;                 // sort rate 0..100 %
+    QCheckBox *takeAssociatedBox = nullptr;           // take associated songs
+    QCheckBox *takeUnassociatedBox = nullptr;         // take songs without association
 };

@@ -12,7 +12,7 @@
 #include <QTableView>
 
 #include "chartstore.h"
-#include "optiofrm.h"
+#include "optionsdialog.h"
 
 class QMenu;
 class QAction;
@@ -20,15 +20,15 @@ class QPushButton;
 class QStackedWidget;
 class QTimer;
 class QToolButton;
-class TForm1;
-class TWaitForm;
+class MainWindow;
+class WaitDialog;
 
 // The status bar with four fixed-width panels; a double click anywhere on
 // it is reported.
-class TStatusBar : public QStatusBar {
+class PanelStatusBar : public QStatusBar {
     Q_OBJECT
 public:
-    explicit TStatusBar(QWidget *parent = nullptr);
+    explicit PanelStatusBar(QWidget *parent = nullptr);
     QString panelText(int i) const;
     void setPanelText(int i, const QString &text);
     QLabel *panel(int i) const { return m_panels[i]; }
@@ -44,7 +44,7 @@ private:
 
 // The date list: reports user clicks (mouse or keyboard) and right-button
 // presses without letting the press move the selection.
-class TDateList : public QListWidget {
+class DateListWidget : public QListWidget {
     Q_OBJECT
 public:
     using QListWidget::QListWidget;
@@ -64,12 +64,12 @@ private:
 // Draws a date-list entry as a tab; dates without data look engraved.
 class DateEntryDelegate : public QStyledItemDelegate {
 public:
-    explicit DateEntryDelegate(TForm1 *form);
+    explicit DateEntryDelegate(MainWindow *form);
     void paint(QPainter *p, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
 
 private:
-    TForm1 *m_form;
+    MainWindow *m_form;
 };
 
 // The rows of one chart table, read on demand from the store.
@@ -100,11 +100,11 @@ public:
     void paint(QPainter *p, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
 };
 
-// One page of PageControl1: light until first shown, then holds its view.
-class TTabSheet : public QWidget {
+// One page of pageStack: light until first shown, then holds its view.
+class DatePage : public QWidget {
     Q_OBJECT
 public:
-    TTabSheet(int tag, const QString &caption, QWidget *parent);
+    DatePage(int tag, const QString &caption, QWidget *parent);
     int tag() const { return m_tag; }
     QString caption() const { return m_caption; }
     QTableView *listView() const { return m_view; }
@@ -116,16 +116,16 @@ private:
     QTableView *m_view = nullptr;
 };
 
-class TForm1 : public QMainWindow, public vorq::OptionsHost {
+class MainWindow : public QMainWindow, public vorq::OptionsHost {
     Q_OBJECT
 public:
-    explicit TForm1(QWidget *parent = nullptr);
-    ~TForm1() override;
+    explicit MainWindow(QWidget *parent = nullptr);
+    ~MainWindow() override;
 
     // The options dialog holding the configuration (not owned); set before
     // the window is first shown.
-    void setOptions(TForm2 *options);
-    TForm2 *options() const { return m_options; }
+    void setOptions(OptionsDialog *options);
+    OptionsDialog *options() const { return m_options; }
     vorq::ChartStore &store() { return m_store; }
     const vorq::ChartStore &store() const { return m_store; }
 
@@ -143,7 +143,7 @@ public:
     int tabCount() const;
     int activeTab() const;  // -1 without pages
     void setActiveTab(int index);
-    TTabSheet *tabSheet(int index) const;
+    DatePage *tabSheet(int index) const;
     // "ListView" + (index + 1), created now if its page was never shown.
     QTableView *listView(int index);
     // Repaints the rows of a table after its entries changed.
@@ -179,55 +179,55 @@ public:
     void setAssociationEditingVisible(bool visible) override;
 
     // ---- event handlers, named as the form binds them -----------------------
-    void ListBox1Click();
-    void ListBox1MouseDown(const QPoint &pos);
-    void N1Click();
-    void Save1Click();
-    void BitBtn1Click();
-    void BitBtn2Click();
-    void BitBtn3Click();
-    void BitBtn4Click();
-    void BitBtn5Click();
-    void BitBtn6Click();
-    void Button1Click();
-    void Button6Click();
-    void Button7Click();
-    void SpeedButton1Click();
-    void Panel3DblClick();
-    void Timer1Timer();
+    void onDateListClicked();
+    void onDateListRightPressed(const QPoint &pos);
+    void onOpenOnlineTriggered();
+    void onImportTriggered();
+    void onOpenClicked();
+    void onOptionsClicked();
+    void onQuitClicked();
+    void onClearClicked();
+    void onSearchClicked();
+    void onMakePlaylistClicked();
+    void onAutoUpdateClicked();
+    void onPrintClicked();
+    void onSaveListClicked();
+    void onAboutClicked();
+    void onStatusBarDoubleClicked();
+    void onConnectionTimerTick();
     // Files dropped from the desktop on the window.
-    void FormDropFiles(const QStringList &files, const QPoint &globalPos);
+    void onFilesDropped(const QStringList &files, const QPoint &globalPos);
 
     // The URL of a date from the options dialog's template.
     QString dateUrl(const QDate &date) const;
 
     // ---- controls -------------------------------------------------------
-    TDateList *ListBox1 = nullptr;
-    QStackedWidget *PageControl1 = nullptr;
-    QWidget *Panel1 = nullptr;  // bottom panel
-    QPushButton *BitBtn1 = nullptr;
-    QPushButton *BitBtn2 = nullptr;
-    QPushButton *BitBtn3 = nullptr;
-    QPushButton *BitBtn4 = nullptr;
-    QPushButton *BitBtn5 = nullptr;
-    QPushButton *BitBtn6 = nullptr;
-    QPushButton *Button1 = nullptr;
-    QPushButton *Button6 = nullptr;
-    QPushButton *Button7 = nullptr;
-    QToolButton *SpeedButton1 = nullptr;
-    QLabel *Label1 = nullptr;  // "曲目リスト"
-    QLabel *Label2 = nullptr;  // "関連付けファイル"
-    QLabel *Image1 = nullptr;
-    QLabel *Image2 = nullptr;
-    QLabel *Image3 = nullptr;
-    QLabel *Image4 = nullptr;
-    TStatusBar *StatusBar1 = nullptr;
-    QMenu *PopupMenu1 = nullptr;
-    QAction *N1 = nullptr;     // "オンラインで開く"
-    QAction *Save1 = nullptr;  // "取り込み"
-    QTimer *Timer1 = nullptr;
+    DateListWidget *dateList = nullptr;
+    QStackedWidget *pageStack = nullptr;
+    QWidget *commandPanel = nullptr;  // bottom panel
+    QPushButton *openButton = nullptr;
+    QPushButton *optionsButton = nullptr;
+    QPushButton *quitButton = nullptr;
+    QPushButton *clearButton = nullptr;
+    QPushButton *searchButton = nullptr;
+    QPushButton *makePlaylistButton = nullptr;
+    QPushButton *autoUpdateButton = nullptr;
+    QPushButton *printButton = nullptr;
+    QPushButton *saveListButton = nullptr;
+    QToolButton *aboutButton = nullptr;
+    QLabel *songListLabel = nullptr;     // "曲目リスト"
+    QLabel *associationLabel = nullptr;  // "関連付けファイル"
+    QLabel *songListMarkLeft = nullptr;
+    QLabel *songListMarkRight = nullptr;
+    QLabel *associationMarkLeft = nullptr;
+    QLabel *associationMarkRight = nullptr;
+    PanelStatusBar *statusPanels = nullptr;
+    QMenu *dateMenu = nullptr;
+    QAction *openOnlineAction = nullptr;  // "オンラインで開く"
+    QAction *importAction = nullptr;      // "取り込み"
+    QTimer *connectionTimer = nullptr;
 
-    // The ListBox1 index on which the date menu was opened.
+    // The dateList index on which the date menu was opened.
     int rightClickedIndex() const { return m_rightClicked; }
     // 0 until the start-up sequence has run, then 1.
     int startupGuard() const { return m_startupGuard; }
@@ -246,20 +246,20 @@ protected:
 
 private:
     void buildLayout();
-    void FormShow();
-    void FormActivate();
-    bool FormCloseQuery();
-    void FormClose();
+    void onFirstShow();
+    void onActivated();
+    bool confirmClose();
+    void onClosing();
     void syncPages();
     void ensureCurrentView();
     void activeTabChanged();
     void noteCaption(const QByteArray &caption, int delta);
 
-    TForm2 *m_options = nullptr;
+    OptionsDialog *m_options = nullptr;
     vorq::ChartStore m_store;
     QHash<QByteArray, int> m_captions;   // caption -> number of tabs with it
-    QList<QByteArray> m_dateLabels;      // ListBox1 items as Shift-JIS
-    QHash<QByteArray, int> m_dateIndex;  // label -> first ListBox1 row
+    QList<QByteArray> m_dateLabels;      // dateList items as Shift-JIS
+    QHash<QByteArray, int> m_dateIndex;  // label -> first dateList row
     QList<ChartTableModel *> m_models;   // per table, created with its view
     const vorq::ChartEntry *selectedEntry() const;
     int m_startupGuard = 0;

@@ -1,4 +1,4 @@
-#include "clisettings.h"
+#include "viewersettings.h"
 
 #include "appenv.h"
 #include "chartstore.h"

@@ -8,11 +8,11 @@ class QLabel;
 class QProgressBar;
 class QPushButton;
 
-class TWaitForm : public QDialog {
+class WaitDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit TWaitForm(QWidget *parent = nullptr);
-    ~TWaitForm() override;
+    explicit WaitDialog(QWidget *parent = nullptr);
+    ~WaitDialog() override;
 
     void setLabel(const QString &text);
     void setProgress(int percent);
@@ -22,9 +22,9 @@ public:
     // events run for a while.
     void showNow();
 
-    QLabel *Label1 = nullptr;
-    QProgressBar *ProgressBar1 = nullptr;
-    QPushButton *Button1 = nullptr;  // "中止"
+    QLabel *messageLabel = nullptr;
+    QProgressBar *progressBar = nullptr;
+    QPushButton *stopButton = nullptr;  // "中止"
 
 protected:
     void closeEvent(QCloseEvent *e) override;
@@ -44,11 +44,11 @@ public:
     ~WaitGuard();
     WaitGuard(const WaitGuard &) = delete;
     WaitGuard &operator=(const WaitGuard &) = delete;
-    TWaitForm *operator->() const { return m_form.get(); }
-    TWaitForm *get() const { return m_form.get(); }
+    WaitDialog *operator->() const { return m_dialog.get(); }
+    WaitDialog *get() const { return m_dialog.get(); }
 
 private:
-    std::unique_ptr<TWaitForm> m_form;
+    std::unique_ptr<WaitDialog> m_dialog;
 };
 
 }  // namespace vorq

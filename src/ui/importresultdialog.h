@@ -1,5 +1,5 @@
 #pragma once
-// The import result dialog TForm6 (the parsed grid, for confirmation) and
+// The import result dialog ImportResultDialog (the parsed grid, for confirmation) and
 // the main window's side of the import driver.
 #include <QDialog>
 
@@ -8,11 +8,11 @@
 class QPushButton;
 class QTableWidget;
 
-class TForm6 : public QDialog {
+class ImportResultDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit TForm6(QWidget *parent = nullptr);
-    ~TForm6() override;
+    explicit ImportResultDialog(QWidget *parent = nullptr);
+    ~ImportResultDialog() override;
 
     // Shows a grid: row 0 as the fixed header row, the rest editable.
     void setGrid(const vorq::ResultGrid &grid);
@@ -21,19 +21,19 @@ public:
     vorq::ResultGrid grid() const;
 
     // "保存...": every row, the header included, TAB-separated.
-    void Button3Click();
+    void onSaveClicked();
 
-    QTableWidget *StringGrid1 = nullptr;
-    QPushButton *Button1 = nullptr;  // 取り込み
-    QPushButton *Button2 = nullptr;  // 中止
-    QPushButton *Button3 = nullptr;  // 保存...
+    QTableWidget *gridTable = nullptr;
+    QPushButton *importButton = nullptr;  // 取り込み
+    QPushButton *cancelButton = nullptr;  // 中止
+    QPushButton *saveButton = nullptr;    // 保存...
 
 private:
     int m_columns = 1;
 };
 
-class TForm1;
-class TfrmAllDownload;
+class MainWindow;
+class BulkDownloadDialog;
 
 namespace vorq {
 
@@ -42,21 +42,21 @@ namespace vorq {
 // dialog for the shared ImportEngine. One per main window, created on first
 // use as its child (importDriverOf).
 class MainImportDriver;
-MainImportDriver &importDriverOf(TForm1 *form);
+MainImportDriver &importDriverOf(MainWindow *form);
 
 // Import a date list (date-list indexes as decimal texts), import missing
-// dates and the main window's Timer1 tick, for TForm1 to call. Errors end the
+// dates and the main window's connectionTimer tick, for MainWindow to call. Errors end the
 // command with the error box.
-void importDateList(TForm1 *form, const QStringList &indices);
-void importMissingDates(TForm1 *form);
-void importTimerTick(TForm1 *form);
+void importDateList(MainWindow *form, const QStringList &indices);
+void importMissingDates(MainWindow *form);
+void importTimerTick(MainWindow *form);
 
 // After an import with AlsoAssociatedFile on: the automatic association
 // update proper, without its question. Does nothing until the association
 // commands provide that update.
-void updateAssociationsAfterImport(TForm1 *form);
+void updateAssociationsAfterImport(MainWindow *form);
 
 // The bulk download dialog of the running date list, if any (for tests).
-TfrmAllDownload *currentBulkDialog(TForm1 *form);
+BulkDownloadDialog *currentBulkDialog(MainWindow *form);
 
 }  // namespace vorq

@@ -7,12 +7,12 @@
 #include <QTest>
 #include <memory>
 
-#include "mainfrm.h"
-#include "optiofrm.h"
+#include "mainwindow.h"
+#include "optionsdialog.h"
 
-inline void startMainWindow(std::unique_ptr<TForm1> &form, TForm2 *&options) {
-    form = std::make_unique<TForm1>();
-    options = new TForm2(form.get());
+inline void startMainWindow(std::unique_ptr<MainWindow> &form, OptionsDialog *&options) {
+    form = std::make_unique<MainWindow>();
+    options = new OptionsDialog(form.get());
     form->setOptions(options);
     form->show();
     form->activateWindow();

@@ -1,4 +1,4 @@
-#include "alldlfrm.h"
+#include "bulkdownloaddialog.h"
 
 #include <QCloseEvent>
 #include <QGroupBox>
@@ -24,7 +24,7 @@ QPixmap drawnPixmap(int width, int height, Paint paint) {
 }
 
 // The pictures are drawn here rather than stored: a page leaving a globe
-// (Image1) for a folder (Image2), and a dot travelling along the arc.
+// (sourceImage) for a folder (destinationImage), and a dot travelling along the arc.
 QPixmap globePixmap() {
     return drawnPixmap(32, 32, [](QPainter &p) {
         p.setPen(QPen(QColor(0, 70, 140), 1.5));
@@ -68,7 +68,7 @@ QLabel *makeLabel(QWidget *parent, const char *name, const QString &text, const 
 
 }  // namespace
 
-TfrmAllDownload::TfrmAllDownload(QWidget *owner, QWidget *parent)
+BulkDownloadDialog::BulkDownloadDialog(QWidget *owner, QWidget *parent)
     : QDialog(parent ? parent : owner,
               Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint),
       m_owner(owner) {
@@ -83,13 +83,13 @@ TfrmAllDownload::TfrmAllDownload(QWidget *owner, QWidget *parent)
     font.setPixelSize(12);
     setFont(font);
 
-    PaintBox1 = new QWidget(this);
-    PaintBox1->setObjectName(QStringLiteral("PaintBox1"));
-    PaintBox1->setGeometry(8, 4, 418, 44);
-    Image1 = makeLabel(this, "Image1", QString(), QRect(16, 10, 32, 32));
-    Image1->setPixmap(globePixmap());
-    Image2 = makeLabel(this, "Image2", QString(), QRect(386, 10, 32, 32));
-    Image2->setPixmap(folderPixmap());
+    animationArea = new QWidget(this);
+    animationArea->setObjectName(QStringLiteral("PaintBox1"));
+    animationArea->setGeometry(8, 4, 418, 44);
+    sourceImage = makeLabel(this, "Image1", QString(), QRect(16, 10, 32, 32));
+    sourceImage->setPixmap(globePixmap());
+    destinationImage = makeLabel(this, "Image2", QString(), QRect(386, 10, 32, 32));
+    destinationImage->setPixmap(folderPixmap());
     // Sixteen frames on an arc from right (Image15) to left (Image30): the
     // visible one steps from Image30 down, so the dot moves left to right.
     const QPixmap dot = dotPixmap();
@@ -103,45 +103,44 @@ TfrmAllDownload::TfrmAllDownload(QWidget *owner, QWidget *parent)
         frames[i]->hide();
     }
 
-    filenamelabel = makeLabel(this, "filenamelabel", QString(), QRect(8, 50, 418, 14));
-    dirlabel = makeLabel(this, "dirlabel", QString(), QRect(8, 66, 418, 14));
-    ProgressBar = new QProgressBar(this);
-    ProgressBar->setObjectName(QStringLiteral("ProgressBar"));
-    ProgressBar->setRange(0, 100);
-    ProgressBar->setValue(0);
-    ProgressBar->setTextVisible(false);
-    ProgressBar->setGeometry(8, 84, 418, 14);
+    sourceLabel = makeLabel(this, "filenamelabel", QString(), QRect(8, 50, 418, 14));
+    destinationLabel = makeLabel(this, "dirlabel", QString(), QRect(8, 66, 418, 14));
+    progressBar = new QProgressBar(this);
+    progressBar->setObjectName(QStringLiteral("ProgressBar"));
+    progressBar->setRange(0, 100);
+    progressBar->setValue(0);
+    progressBar->setTextVisible(false);
+    progressBar->setGeometry(8, 84, 418, 14);
 
     currentGroup = new QGroupBox(QStringLiteral("現在のファイル"), this);
     currentGroup->setGeometry(8, 102, 206, 62);
     makeLabel(currentGroup, nullptr, QStringLiteral("転送バイト数"), QRect(8, 14, 96, 14));
     makeLabel(currentGroup, nullptr, QStringLiteral("経過時間"), QRect(8, 29, 96, 14));
     makeLabel(currentGroup, nullptr, QStringLiteral("転送レート"), QRect(8, 44, 96, 14));
-    TransferLbl = makeLabel(currentGroup, "TransferLbl", QStringLiteral("0"), QRect(100, 14, 100, 14));
-    TimeLbl = makeLabel(currentGroup, "TimeLbl", QStringLiteral("00:00:00"), QRect(100, 29, 100, 14));
-    TransferRateLbl =
-        makeLabel(currentGroup, "TransferRateLbl", QStringLiteral("???"), QRect(100, 44, 100, 14));
+    transferLabel = makeLabel(currentGroup, "TransferLbl", QStringLiteral("0"), QRect(100, 14, 100, 14));
+    timeLabel = makeLabel(currentGroup, "TimeLbl", QStringLiteral("00:00:00"), QRect(100, 29, 100, 14));
+    rateLabel = makeLabel(currentGroup, "TransferRateLbl", QStringLiteral("???"), QRect(100, 44, 100, 14));
 
     allGroup = new QGroupBox(QStringLiteral("全ファイル"), this);
     allGroup->setGeometry(220, 102, 206, 62);
     makeLabel(allGroup, nullptr, QStringLiteral("転送バイト数"), QRect(8, 14, 96, 14));
     makeLabel(allGroup, nullptr, QStringLiteral("経過時間"), QRect(8, 29, 96, 14));
     makeLabel(allGroup, nullptr, QStringLiteral("予想残り時間"), QRect(8, 44, 96, 14));
-    TotTransferLbl = makeLabel(allGroup, "TotTransferLbl", QStringLiteral("0"), QRect(100, 14, 100, 14));
-    TotTimeLbl = makeLabel(allGroup, "TotTimeLbl", QStringLiteral("00:00:00"), QRect(100, 29, 100, 14));
-    TimeLeftLbl = makeLabel(allGroup, "TimeLeftLbl", QStringLiteral("???"), QRect(100, 44, 100, 14));
+    totalTransferLabel = makeLabel(allGroup, "TotTransferLbl", QStringLiteral("0"), QRect(100, 14, 100, 14));
+    totalTimeLabel = makeLabel(allGroup, "TotTimeLbl", QStringLiteral("00:00:00"), QRect(100, 29, 100, 14));
+    timeLeftLabel = makeLabel(allGroup, "TimeLeftLbl", QStringLiteral("???"), QRect(100, 44, 100, 14));
 
-    CancelBtn = new QPushButton(QStringLiteral("キャンセル"), this);
-    CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
-    CancelBtn->setGeometry(172, 166, 90, 22);
-    CancelBtn->setDefault(true);
-    CancelBtn->setFocusPolicy(Qt::ClickFocus);  // not a tab stop
-    connect(CancelBtn, &QPushButton::clicked, this, [this] { CancelBtnClick(); });
+    cancelButton = new QPushButton(QStringLiteral("キャンセル"), this);
+    cancelButton->setObjectName(QStringLiteral("CancelBtn"));
+    cancelButton->setGeometry(172, 166, 90, 22);
+    cancelButton->setDefault(true);
+    cancelButton->setFocusPolicy(Qt::ClickFocus);  // not a tab stop
+    connect(cancelButton, &QPushButton::clicked, this, [this] { onCancelClicked(); });
 }
 
-TfrmAllDownload::~TfrmAllDownload() = default;
+BulkDownloadDialog::~BulkDownloadDialog() = default;
 
-void TfrmAllDownload::showEvent(QShowEvent *event) {
+void BulkDownloadDialog::showEvent(QShowEvent *event) {
     QDialog::showEvent(event);
     if (m_shownOnce) return;
     m_shownOnce = true;
@@ -151,43 +150,43 @@ void TfrmAllDownload::showEvent(QShowEvent *event) {
         const QRect frame = owner->frameGeometry();
         move(frame.left() + (owner->width() - width()) / 2, frame.top() + (owner->height() - height()) / 2);
     }
-    CancelBtn->setFocus();
-    ProgressBar->setValue(0);
+    cancelButton->setFocus();
+    progressBar->setValue(0);
 }
 
-void TfrmAllDownload::StartDate(const QString &source, const QString &destination, qint64 expectedTotal) {
+void BulkDownloadDialog::startDate(const QString &source, const QString &destination, qint64 expectedTotal) {
     m_progress.startDate(expectedTotal);
-    filenamelabel->setText(source);
-    dirlabel->setText(destination);
+    sourceLabel->setText(source);
+    destinationLabel->setText(destination);
 }
 
-void TfrmAllDownload::setProgress(int percent) {
+void BulkDownloadDialog::setProgress(int percent) {
     // An estimate smaller than what arrived shows as a full bar.
-    ProgressBar->setValue(qBound(0, percent, 100));
+    progressBar->setValue(qBound(0, percent, 100));
 }
 
-void TfrmAllDownload::Update(qint64 bytes, qint64 elapsedMs) {
+void BulkDownloadDialog::reportTransfer(qint64 bytes, qint64 elapsedMs) {
     const vorq::BulkProgress::Figures f = m_progress.update(bytes, elapsedMs);
     setProgress(f.progress);
-    TransferLbl->setText(f.transfer);
-    TimeLbl->setText(f.time);
-    TimeLeftLbl->setText(f.timeLeft);
-    TotTransferLbl->setText(f.totTransfer);
-    TotTimeLbl->setText(f.totTime);
-    TransferRateLbl->setText(f.rate);
+    transferLabel->setText(f.transfer);
+    timeLabel->setText(f.time);
+    timeLeftLabel->setText(f.timeLeft);
+    totalTransferLabel->setText(f.totTransfer);
+    totalTimeLabel->setText(f.totTime);
+    rateLabel->setText(f.rate);
     if (f.showFrame >= 0) {
         frame(f.showFrame)->show();
         frame(f.hideFrame)->hide();
     }
 }
 
-void TfrmAllDownload::FinishDate() { m_progress.finishDate(); }
+void BulkDownloadDialog::finishDate() { m_progress.finishDate(); }
 
-void TfrmAllDownload::CancelBtnClick() { m_cancel = true; }
+void BulkDownloadDialog::onCancelClicked() { m_cancel = true; }
 
-void TfrmAllDownload::reject() { CancelBtnClick(); }
+void BulkDownloadDialog::reject() { onCancelClicked(); }
 
-void TfrmAllDownload::closeEvent(QCloseEvent *event) {
-    CancelBtnClick();
+void BulkDownloadDialog::closeEvent(QCloseEvent *event) {
+    onCancelClicked();
     event->ignore();
 }

@@ -1,4 +1,4 @@
-#include "verfrm.h"
+#include "aboutbox.h"
 
 #include <QApplication>
 #include <QGridLayout>
@@ -16,29 +16,29 @@ const char *const kSupportPage = "http://www.vorq.example/vorqview/support/";
 const char *const kSupportMail = "mailto:support@vorq.example";
 }  // namespace
 
-TForm7::TForm7(QWidget *parent) : QDialog(parent) {
+AboutBox::AboutBox(QWidget *parent) : QDialog(parent) {
     setObjectName(QStringLiteral("Form7"));
     setWindowTitle(QStringLiteral("VORQ Viewerのバージョン情報"));
     auto label = [this](QLabel *&w, const char *name, const QString &text) {
         w = new QLabel(text, this);
         w->setObjectName(QString::fromLatin1(name));
     };
-    label(Image1, "Image1", QString());
+    label(iconImage, "Image1", QString());
     QIcon icon = QApplication::windowIcon();
     if (icon.isNull()) icon = style()->standardIcon(QStyle::SP_ComputerIcon);
-    Image1->setPixmap(icon.pixmap(32, 32));
-    label(Label1, "Label1", QStringLiteral("VORQ Viewer"));
-    QFont big = Label1->font();
+    iconImage->setPixmap(icon.pixmap(32, 32));
+    label(nameLabel, "Label1", QStringLiteral("VORQ Viewer"));
+    QFont big = nameLabel->font();
     big.setBold(true);
     big.setPixelSize(16);
-    Label1->setFont(big);
-    label(Label5, "Label5", versionText());
-    label(Label2, "Label2", QStringLiteral("VORQ Web Page is ..."));
-    label(Label3, "Label3", QString());
-    label(Label7, "Label7", QStringLiteral("Support Web Page and e-mail address are ..."));
-    label(Label4, "Label4", QString::fromLatin1(kSupportPage));
-    label(Label6, "Label6", QString::fromLatin1(kSupportMail));
-    for (QLabel *link : {Label3, Label4, Label6}) {
+    nameLabel->setFont(big);
+    label(versionLabel, "Label5", versionText());
+    label(webPageNoteLabel, "Label2", QStringLiteral("VORQ Web Page is ..."));
+    label(homePageLink, "Label3", QString());
+    label(supportNoteLabel, "Label7", QStringLiteral("Support Web Page and e-mail address are ..."));
+    label(supportPageLink, "Label4", QString::fromLatin1(kSupportPage));
+    label(supportMailLink, "Label6", QString::fromLatin1(kSupportMail));
+    for (QLabel *link : {homePageLink, supportPageLink, supportMailLink}) {
         QPalette p = link->palette();
         p.setColor(QPalette::WindowText, Qt::blue);
         link->setPalette(p);
@@ -48,36 +48,36 @@ TForm7::TForm7(QWidget *parent) : QDialog(parent) {
         link->setCursor(Qt::PointingHandCursor);
         link->installEventFilter(this);
     }
-    OKButton = new QPushButton(QStringLiteral("OK"), this);
-    OKButton->setObjectName(QStringLiteral("OKButton"));
-    OKButton->setDefault(true);
-    connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
+    okButton = new QPushButton(QStringLiteral("OK"), this);
+    okButton->setObjectName(QStringLiteral("OKButton"));
+    okButton->setDefault(true);
+    connect(okButton, &QPushButton::clicked, this, &QDialog::accept);
 
     auto *layout = new QVBoxLayout(this);
     auto *head = new QHBoxLayout;
-    head->addWidget(Image1);
+    head->addWidget(iconImage);
     auto *names = new QVBoxLayout;
-    names->addWidget(Label1);
-    names->addWidget(Label5);
+    names->addWidget(nameLabel);
+    names->addWidget(versionLabel);
     head->addLayout(names, 1);
     layout->addLayout(head);
     layout->addSpacing(8);
-    layout->addWidget(Label2);
-    layout->addWidget(Label3);
+    layout->addWidget(webPageNoteLabel);
+    layout->addWidget(homePageLink);
     layout->addSpacing(8);
-    layout->addWidget(Label7);
-    layout->addWidget(Label4);
-    layout->addWidget(Label6);
+    layout->addWidget(supportNoteLabel);
+    layout->addWidget(supportPageLink);
+    layout->addWidget(supportMailLink);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
-    buttons->addWidget(OKButton);
+    buttons->addWidget(okButton);
     buttons->addStretch();
     layout->addLayout(buttons);
 }
 
-QString TForm7::versionText() { return QStringLiteral("Ver. ") + QStringLiteral(VORQ_VERSION); }
+QString AboutBox::versionText() { return QStringLiteral("Ver. ") + QStringLiteral(VORQ_VERSION); }
 
-void TForm7::linkClicked(QLabel *link) {
+void AboutBox::linkClicked(QLabel *link) {
     const QString target = link->text();
     vorq::runGuarded(this, [&] {
         QString error;
@@ -86,7 +86,7 @@ void TForm7::linkClicked(QLabel *link) {
     });
 }
 
-bool TForm7::eventFilter(QObject *watched, QEvent *event) {
+bool AboutBox::eventFilter(QObject *watched, QEvent *event) {
     if (event->type() == QEvent::MouseButtonRelease) {
         auto *me = static_cast<QMouseEvent *>(event);
         if (me->button() == Qt::LeftButton)
