@@ -1,6 +1,5 @@
 #pragma once
-// The import result dialog ImportResultDialog (the parsed grid, for confirmation) and
-// the main window's side of the import driver.
+// The import result dialog: the parsed grid, shown for confirmation.
 #include <QDialog>
 
 #include "chartpage.h"
@@ -31,32 +30,3 @@ public:
 private:
     int m_columns = 1;
 };
-
-class MainWindow;
-class BulkDownloadDialog;
-
-namespace vorq {
-
-// The main window's side of the import driver: reads the options dialog's
-// controls, drives the date list, tabs, prompts and the bulk download
-// dialog for the shared ImportEngine. One per main window, created on first
-// use as its child (importDriverOf).
-class MainImportDriver;
-MainImportDriver &importDriverOf(MainWindow *form);
-
-// Import a date list (date-list indexes as decimal texts), import missing
-// dates and the main window's connectionTimer tick, for MainWindow to call. Errors end the
-// command with the error box.
-void importDateList(MainWindow *form, const QStringList &indices);
-void importMissingDates(MainWindow *form);
-void importTimerTick(MainWindow *form);
-
-// After an import with AlsoAssociatedFile on: the automatic association
-// update proper, without its question. Does nothing until the association
-// commands provide that update.
-void updateAssociationsAfterImport(MainWindow *form);
-
-// The bulk download dialog of the running date list, if any (for tests).
-BulkDownloadDialog *currentBulkDialog(MainWindow *form);
-
-}  // namespace vorq

@@ -24,6 +24,7 @@
 #include "chartsite.h"
 #include "doubleini.h"
 #include "fakeshell.h"
+#include "importhost.h"
 #include "importresultdialog.h"
 #include "mainwindow.h"
 #include "mainwindowfixture.h"
