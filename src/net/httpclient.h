@@ -3,6 +3,8 @@
 // or through a proxy, over an event-driven socket. GetUrl is synchronous for
 // its caller but keeps the event loop running (in a sleeping nested loop), so
 // the window stays live and connectionTimer can show the connection state.
+// TInternalInetpas is one such fetch with its socket and timer;
+// EInetpasError is the client's error, a Japanese message.
 //
 // Errors and timeouts are never thrown across the event loop: the handler
 // records the message, the wait ends, and GetUrl hands the message to the

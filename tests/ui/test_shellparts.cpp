@@ -121,7 +121,7 @@ TEST(DesktopShell, CopyOfAMissingSourceReportsAndFails) {
     EXPECT_EQ(fakes.prompter.errors().size(), 1);
 }
 
-TEST(WaitForm, StopButtonOnlyRaisesTheFlag) {
+TEST(WaitDialog, StopButtonOnlyRaisesTheFlag) {
     QWidget owner;
     WaitGuard wait(&owner, QStringLiteral("読み込み中 : x"));
     EXPECT_TRUE(wait->isVisible());
