@@ -6,21 +6,15 @@
 #include "appenv.h"
 #include "chartstore.h"
 #include "clicommon.h"
+#include "clirange.h"
 #include "sjistext.h"
 #include "viewersettings.h"
 
 using namespace vorq;
 
-namespace {
+namespace vorq::cli {
 
-struct RangeOptions {
-    ChartStore store;
-    QSet<QByteArray> notFound;
-    QDate from, to;  // invalid when the calendar is empty and none was given
-    bool sjis = false;
-};
-
-RangeOptions prepare(const cli::Args &a) {
+RangeOptions prepareRange(const cli::Args &a) {
     RangeOptions r;
     if (!a.positional.isEmpty())
         throw cli::UsageError(QStringLiteral("unexpected argument %1").arg(a.positional.first()));
@@ -58,20 +52,22 @@ std::optional<QString> loadRange(RangeOptions &r) {
     return std::nullopt;
 }
 
-int finish(const std::optional<QString> &error) {
+int finishRange(const std::optional<QString> &error) {
     std::fflush(stdout);
     if (!error) return 0;
     cli::printError(QStringLiteral("vorq: ") + *error);
     return 1;
 }
 
-}  // namespace
+}  // namespace vorq::cli
+
+using namespace vorq::cli;
 
 int cmdDates(const QStringList &args) {
     const cli::Args a = cli::parseArgs(
         args, {QStringLiteral("data"), QStringLiteral("from"), QStringLiteral("to"), QStringLiteral("today")},
         {QStringLiteral("hide-no-data"), QStringLiteral("sjis")});
-    RangeOptions r = prepare(a);
+    RangeOptions r = prepareRange(a);
     const bool hide = a.flags.contains(QStringLiteral("hide-no-data"));
     std::optional<QString> error;
     if (hide) error = loadRange(r);
@@ -79,14 +75,14 @@ int cmdDates(const QStringList &args) {
     QByteArray out;
     for (const QByteArray &l : labels) out += l + '\n';
     cli::writeText(out, r.sjis);
-    return finish(error);
+    return finishRange(error);
 }
 
 int cmdLoad(const QStringList &args) {
     const cli::Args a = cli::parseArgs(
         args, {QStringLiteral("data"), QStringLiteral("from"), QStringLiteral("to"), QStringLiteral("today")},
         {QStringLiteral("sjis")});
-    RangeOptions r = prepare(a);
+    RangeOptions r = prepareRange(a);
     const std::optional<QString> error = loadRange(r);
     QByteArray out;
     for (const ChartTab &tab : r.store.tabs) {
@@ -98,5 +94,5 @@ int cmdLoad(const QStringList &args) {
         cli::writeText(out, r.sjis);
         out.clear();
     }
-    return finish(error);
+    return finishRange(error);
 }

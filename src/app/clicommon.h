@@ -62,3 +62,5 @@ int cmdConvert(const QStringList &args);
 int cmdParse(const QStringList &args);
 int cmdFetch(const QStringList &args);
 int cmdImport(const QStringList &args);
+int cmdHistory(const QStringList &args);
+int cmdTop(const QStringList &args);

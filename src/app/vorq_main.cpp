@@ -23,6 +23,11 @@ const Command kCommands[] = {
     {"fetch", cmdFetch, "fetch [--proxy HOST:PORT] URL"},
     {"import", cmdImport,
      "import [--data DIR] [--from D] [--to D] [--today YYYY-MM-DD] [--url-template T] [--proxy HOST:PORT]"},
+    {"history", cmdHistory,
+     "history --artist A [--title T] [--data DIR] [--from D] [--to D] [--today YYYY-MM-DD] [--json] [--sjis]"},
+    {"top", cmdTop,
+     "top [--by weeks|number1|peak|artist-number1|artist-weeks] [--limit N] [--data DIR] [--from D] [--to D] "
+     "[--json] [--sjis]"},
 };
 
 void usage(FILE *to) {
