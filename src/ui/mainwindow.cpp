@@ -27,6 +27,7 @@
 #include "aboutbox.h"
 #include "appenv.h"
 #include "errors.h"
+#include "historywindow.h"
 #include "importdriver.h"
 #include "shellparts.h"
 #include "sjistext.h"
@@ -98,6 +99,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent) {
     setFont(mainFont());
     setAcceptDrops(true);
     buildLayout();
+    new HistoryCommands(this);
     // The size the window returns to when it is no longer maximised.
     resize(1024, 700);
 }

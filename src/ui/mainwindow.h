@@ -76,6 +76,8 @@ public:
     // the row has none); both empty without a selected row.
     QString currentFile() const;
     QString currentMethod() const;
+    // The selected row of the active page; null without one.
+    const vorq::ChartEntry *selectedEntry() const;
     void selectionFeedback();
     void markChanged();  // the dirty marker "更新"
     bool associationsDirty() const;
@@ -169,7 +171,6 @@ private:
     QList<QByteArray> m_dateLabels;      // dateList items as Shift-JIS
     QHash<QByteArray, int> m_dateIndex;  // label -> first dateList row
     QList<ChartTableModel *> m_models;   // per table, created with its view
-    const vorq::ChartEntry *selectedEntry() const;
     int m_startupGuard = 0;
     int m_rightClicked = -1;
     bool m_shown = false;          // start-up load started
