@@ -128,7 +128,9 @@ void ChartRunPlot::render(QPainter &p, const QRectF &area) const {
             p.setBrush(Qt::NoBrush);
             if (!legend) {
                 p.setPen(QColor(0x20, 0x20, 0x20));
-                p.drawText(peak + QPointF(6, -4), QStringLiteral("#%1").arg(f.peakRank));
+                // Below the dot when above it would leave the plot.
+                const qreal dy = peak.y() - 4 - fm.ascent() < plot.top() ? fm.ascent() + 2 : -4;
+                p.drawText(peak + QPointF(6, dy), QStringLiteral("#%1").arg(f.peakRank));
             }
         }
     }

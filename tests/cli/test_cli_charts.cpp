@@ -2,6 +2,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -132,4 +135,43 @@ TEST_F(CliCharts, UsageAndFolderErrors) {
         runVorq({QStringLiteral("load"), QStringLiteral("--data"), data + QStringLiteral("/nope")});
     EXPECT_EQ(missing.status, 1);
     EXPECT_FALSE(missing.err.isEmpty());
+}
+
+TEST_F(CliCharts, HistoryAndTopPrintTheirFormats) {
+    write("19950429.txt", sj("3\tX\tY\r\n1\t曲\tJohn Smith\r\n"));
+    const QStringList common{QStringLiteral("--data"), data, QStringLiteral("--today"),
+                             QStringLiteral("1995-05-07")};
+    const VorqRun song =
+        runVorq(QStringList{QStringLiteral("history"), QStringLiteral("--title"), QStringLiteral("X"),
+                            QStringLiteral("--artist"), QStringLiteral("Y")} +
+                common);
+    EXPECT_EQ(song.status, 0) << song.err.constData();
+    // 04-22 is not broadcast: 04-15 and 04-29 are one run.
+    EXPECT_EQ(QString::fromUtf8(song.out),
+              u8("title: X\nartist: Y\ndebut: 1995年04月15日\ndebut rank: 1\nlast week: 1995年04月29日\n"
+                 "last rank: 3\npeak rank: 1\npeak reached: 1995年04月15日\nweeks at peak: 1\n"
+                 "weeks on chart: 2\nweeks at #1: 1\nruns: 1\nre-entries: 0\n"
+                 "1995年04月15日\t1\n1995年04月29日\t3\n"));
+
+    const VorqRun artist = runVorq(QStringList{QStringLiteral("history"), QStringLiteral("--artist"),
+                                               QStringLiteral("John Smith"), QStringLiteral("--json")} +
+                                   common);
+    const QJsonObject o = QJsonDocument::fromJson(artist.out).object();
+    EXPECT_EQ(o.value(QStringLiteral("songs")).toInt(), 1);
+    EXPECT_EQ(o.value(QStringLiteral("total_weeks")).toInt(), 2);
+    // A week without the song (04-15) ends the run.
+    EXPECT_EQ(
+        o.value(QStringLiteral("song_list")).toArray().at(0).toObject().value(QStringLiteral("runs")).toInt(),
+        2);
+
+    const VorqRun top =
+        runVorq(QStringList{QStringLiteral("top"), QStringLiteral("--by"), QStringLiteral("peak"),
+                            QStringLiteral("--limit"), QStringLiteral("2")} +
+                common);
+    // A tie: the earlier debut first.
+    EXPECT_EQ(QString::fromUtf8(top.out), u8("1\t1\t2\t曲\tJohn Smith\n2\t1\t2\tX\tY\n"));
+    const VorqRun unknown =
+        runVorq(QStringList{QStringLiteral("history"), QStringLiteral("--artist"), QStringLiteral("nobody")} +
+                common);
+    EXPECT_EQ(unknown.status, 1);
 }
