@@ -23,6 +23,11 @@ const Command kCommands[] = {
     {"fetch", cmdFetch, "fetch [--proxy HOST:PORT] URL"},
     {"import", cmdImport,
      "import [--data DIR] [--from D] [--to D] [--today YYYY-MM-DD] [--url-template T] [--proxy HOST:PORT]"},
+    {"associate", cmdAssociate,
+     "associate --auto [--data DIR] [--from D] [--to D] [--today YYYY-MM-DD] [--pattern P] [--folder DIR] "
+     "[--auto-add on|off] [--sjis]\n"
+     "  vorq associate --date D --rank R (--file PATH | --clear) [--same-song all|this] [--data DIR] "
+     "[--sjis]"},
 };
 
 void usage(FILE *to) {

@@ -23,6 +23,9 @@ class QTimer;
 class QToolButton;
 class MainWindow;
 class WaitDialog;
+namespace vorq {
+class AssociationCommands;
+}
 
 class MainWindow : public QMainWindow, public vorq::OptionsHost {
     Q_OBJECT
@@ -134,6 +137,8 @@ public:
     QAction *openOnlineAction = nullptr;  // "オンラインで開く"
     QAction *importAction = nullptr;      // "取り込み"
     QTimer *connectionTimer = nullptr;
+    // Clear, drop, automatic update, drag-out and the file menu.
+    vorq::AssociationCommands *associationCommands = nullptr;
 
     // The dateList index on which the date menu was opened.
     int rightClickedIndex() const { return m_rightClicked; }
