@@ -115,7 +115,10 @@ AutoUpdateResult autoUpdate(QList<ChartTab> &tabs, const AutoUpdateOptions &opti
                 e.file.clear();
                 result.changed = true;
             }
-            songOf.push_back(int(songIds.emplace(SongKey{e.title, e.artist}, int(songIds.size())).value()));
+            SongKey key{e.title, e.artist};
+            auto it = songIds.constFind(key);
+            if (it == songIds.cend()) it = songIds.insert(std::move(key), int(songIds.size()));
+            songOf.push_back(it.value());
         }
     }
     tabStart[size_t(tabs.size())] = int(songOf.size());
