@@ -11,6 +11,8 @@
 
 #include "errors.h"
 #include "mainwindow.h"
+#include "resultlistview.h"
+#include "resultlistwindow.h"
 #include "shellparts.h"
 #include "sjistext.h"
 #include "waitdialog.h"
@@ -45,13 +47,55 @@ private:
     int m_percent = 0;
 };
 
-// Until a result list window is given: only the row itself changes.
-class ThisRowOnly : public SameSongQuestion {
+// The search's header for an exact search of one song.
+QString exactSearchHeader(const QByteArray &title, const QByteArray &artist) {
+    auto shown = [](const QByteArray &p) {
+        return p == "*" ? QStringLiteral("(指定しない)") : sjis::toUnicode(p);
+    };
+    return QStringLiteral("曲名:\"") + shown(title) + QStringLiteral("\", \r\nアーティスト名:\"") +
+           shown(artist) + QStringLiteral("\"で\r\n検索した結果は次の通りです。");
+}
+
+// The question in the result list window's same-song layout: every
+// same-song row listed (texts 6 and 7 locate it again, whatever the user's
+// column sort), the row itself selected.
+class ResultWindowQuestion : public SameSongQuestion {
 public:
-    Answer ask(QWidget *, const QList<RowRef> &, const RowRef &self, QList<RowRef> *chosen) override {
-        *chosen = {self};
-        return Answer::Selected;
+    explicit ResultWindowQuestion(MainWindow *form) : m_form(form) {}
+    Answer ask(QWidget *, const QList<RowRef> &rows, const RowRef &self, QList<RowRef> *chosen) override {
+        ResultListWindow *w = m_form->resultWindow();
+        const QList<ChartTab> &tabs = m_form->store().tabs;
+        w->clearRows();
+        w->clearSelection();
+        for (const RowRef &r : rows)
+            w->appendRow(ResultRow::fromEntry(tabs.at(r.tab).caption, tabs.at(r.tab).rows.at(r.row),
+                                              QByteArray::number(r.tab + 1), QByteArray::number(r.row)));
+        w->selectRow(int(rows.indexOf(self)));
+        w->setLayoutMode(ResultListWindow::SameSong);
+        w->setIcon(QMessageBox::Question);
+        const ChartEntry &e = tabs.at(self.tab).rows.at(self.row);
+        w->setHeaderText(exactSearchHeader(e.title, e.artist) +
+                         QStringLiteral("\r\n同名の項目が複数見つかりましたが、どのように処理しますか?"));
+        w->listView->setFocus();
+        const int answer = w->exec();
+        auto at = [w](int i) {
+            const ResultRow &row = w->rows().at(i);
+            return RowRef{row.text(ResultRow::Extra1).toInt() - 1, row.text(ResultRow::Extra2).toInt()};
+        };
+        chosen->clear();
+        if (answer == ResultListWindow::ApplyToAll) {
+            for (int i = 0; i < w->rowCount(); ++i) chosen->append(at(i));
+            return Answer::All;
+        }
+        if (answer == ResultListWindow::ApplyToSelected) {
+            for (int i : w->selectedRows()) chosen->append(at(i));
+            return Answer::Selected;
+        }
+        return Answer::Nothing;
     }
+
+private:
+    MainWindow *m_form;
 };
 
 QString fullTarget(const QByteArray &file) {
@@ -67,7 +111,7 @@ AssociationCommands::~AssociationCommands() = default;
 
 SameSongQuestion &AssociationCommands::question() {
     if (m_question) return *m_question;
-    if (!m_ownQuestion) m_ownQuestion = std::make_unique<ThisRowOnly>();
+    if (!m_ownQuestion) m_ownQuestion = std::make_unique<ResultWindowQuestion>(m_form);
     return *m_ownQuestion;
 }
 
@@ -84,8 +128,9 @@ int AssociationCommands::selectedRow(QTableView *view) const {
 // ---- set file, assign, clear, drop ------------------------------------------------------
 
 void AssociationCommands::setFile(const RowRef &at, const QByteArray &file) {
-    ChartTable &rows = m_form->store().tabs[at.tab].rows;
-    if (at.row < 0 || at.row >= rows.size()) return;
+    QList<ChartTab> &tabs = m_form->store().tabs;
+    if (at.tab < 0 || at.tab >= tabs.size() || at.row < 0 || at.row >= tabs.at(at.tab).rows.size()) return;
+    ChartTable &rows = tabs[at.tab].rows;
     rows[at.row].file = file;
     m_form->markChanged();
     m_form->refreshTable(at.tab);
@@ -102,11 +147,7 @@ void AssociationCommands::assign(const RowRef &at, const QByteArray &file) {
         return;
     }
     QList<RowRef> chosen;
-    switch (question().ask(m_form, same, at, &chosen)) {
-        case SameSongQuestion::Answer::All: chosen = same; break;
-        case SameSongQuestion::Answer::Selected: break;
-        case SameSongQuestion::Answer::Nothing: chosen.clear(); break;
-    }
+    if (question().ask(m_form, same, at, &chosen) == SameSongQuestion::Answer::Nothing) return;
     for (const RowRef &r : chosen) setFile(r, file);
 }
 

@@ -24,7 +24,8 @@ public:
     enum class Answer { All, Selected, Nothing };
     virtual ~SameSongQuestion() = default;
     // rows: every same-song row in tab order, self among them (selected when
-    // asked). Returns the answer; for Selected, *chosen holds those rows.
+    // asked). Returns the answer; *chosen holds the rows to change (all of
+    // them, the selected ones, or none).
     virtual Answer ask(QWidget *parent, const QList<RowRef> &rows, const RowRef &self,
                        QList<RowRef> *chosen) = 0;
 };

@@ -99,6 +99,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent) {
     setFont(mainFont());
     setAcceptDrops(true);
     buildLayout();
+    createListForms();
     associationCommands = new AssociationCommands(this);
     // The size the window returns to when it is no longer maximised.
     resize(1024, 700);
@@ -727,11 +728,8 @@ void MainWindow::onFilesDropped(const QStringList &files, const QPoint &globalPo
     runGuarded(this, [&] { associationCommands->drop(files, globalPos); });
 }
 
-// Commands of features still to come: list output, search, playlists.
-void MainWindow::onSearchClicked() {}
+// Commands of features still to come: playlists.
 void MainWindow::onMakePlaylistClicked() {}
-void MainWindow::onPrintClicked() {}
-void MainWindow::onSaveListClicked() {}
 void MainWindow::onConnectionTimerTick() { vorq::importTimerTick(this); }
 void MainWindow::startCdrWizard() {}
 void MainWindow::restoreFromCdr() {}

@@ -13,6 +13,7 @@
 #include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <memory>
 
 #include "appenv.h"
@@ -21,6 +22,7 @@
 #include "mainwindow.h"
 #include "mainwindowfixture.h"
 #include "optionsdialog.h"
+#include "resultlistwindow.h"
 #include "sjistext.h"
 #include "sjtest.h"
 
@@ -35,25 +37,29 @@ QByteArray readBytes(const QString &path) {
     return f.readAll();
 }
 
-// Answers the same-song question from a script and records what it saw.
-struct ScriptedQuestion : SameSongQuestion {
-    Answer answer = Answer::Nothing;
-    QList<RowRef> pick;  // for Selected
-    QList<QList<RowRef>> asked;
-    QList<RowRef> selves;
-    Answer ask(QWidget *, const QList<RowRef> &rows, const RowRef &self, QList<RowRef> *chosen) override {
-        asked.append(rows);
-        selves.append(self);
-        *chosen = pick.isEmpty() ? QList<RowRef>{self} : pick;
-        return answer;
-    }
+// Answers the result list window's same-song question once it shows:
+// records its rows, selection and header, then clicks a button.
+struct QuestionAnswer {
+    QStringList dates;
+    QList<int> selected;
+    QString header;
+    bool asked = false;
 };
+void answerWhenShown(ResultListWindow *w, QPushButton *ResultListWindow::*button, QuestionAnswer *seen) {
+    QTimer::singleShot(10, w, [=] {
+        if (!w->isVisible()) return answerWhenShown(w, button, seen);
+        seen->asked = true;
+        for (const ResultRow &r : w->rows()) seen->dates << sjis::toUnicode(r.text(ResultRow::Date));
+        seen->selected = w->selectedRows();
+        seen->header = w->headerText();
+        (w->*button)->click();
+    });
+}
 
 class AssociationCommandsTest : public ::testing::Test {
 protected:
     QTemporaryDir home, prog, music;
     ScopedFakes fakes;
-    ScriptedQuestion question;
     std::unique_ptr<MainWindow> form;
     OptionsDialog *options = nullptr;
     QString data;
@@ -84,7 +90,6 @@ protected:
     void start(bool dragDisabled = false) {
         startMainWindow(form, options);
         if (::testing::Test::HasFatalFailure()) return;
-        form->associationCommands->setQuestion(&question);
         options->lockAssociationsBox->setChecked(dragDisabled);
         form->resize(900, 600);
         form->setActiveTab(0);  // 1995-04-22
@@ -113,32 +118,44 @@ protected:
 
 TEST_F(AssociationCommandsTest, DropOnASongWithThreeRowsAsksAndEachAnswerReachesItsRows) {
     start();
+    ResultListWindow *w = form->resultWindow();
     const QString song = musicFile("hit.mp3");
-    question.answer = SameSongQuestion::Answer::Selected;
+    QuestionAnswer seen;
+    answerWhenShown(w, &ResultListWindow::applyToSelectedButton, &seen);
     drop(song, 0);
-    ASSERT_EQ(question.asked.size(), 1);
-    EXPECT_EQ(question.asked.at(0), (QList<RowRef>{{0, 0}, {1, 1}, {2, 0}}));
-    EXPECT_EQ(question.selves.at(0), (RowRef{0, 0}));
+    ASSERT_TRUE(seen.asked);
+    EXPECT_EQ(seen.dates, QStringList({u8("1995年04月22日"), u8("1995年04月15日"), u8("1995年04月08日")}));
+    EXPECT_EQ(seen.selected, QList<int>{0});  // the dropped row
+    EXPECT_EQ(seen.header,
+              u8("曲名:\"Hit\", \r\nアーティスト名:\"Star\"で\r\n検索した結果は次の通りです。\r\n"
+                 "同名の項目が複数見つかりましたが、どのように処理しますか?"));
     EXPECT_EQ(entry(0, 0).file, sjis::fromUnicode(song));
     EXPECT_TRUE(entry(1, 1).file.isEmpty());
+    EXPECT_TRUE(entry(2, 0).file.isEmpty());
     EXPECT_TRUE(form->associationsDirty());
     EXPECT_EQ(form->statusPanels->panelText(2), song);  // the dropped row is selected
 
-    question.answer = SameSongQuestion::Answer::All;
     const QString other = musicFile("other.mp3");
+    answerWhenShown(w, &ResultListWindow::applyToAllButton, &seen);
     drop(other, 0);
-    for (const RowRef &r : question.asked.at(1))
-        EXPECT_EQ(entry(r.tab, r.row).file, sjis::fromUnicode(other));
+    EXPECT_EQ(entry(0, 0).file, sjis::fromUnicode(other));
+    EXPECT_EQ(entry(1, 1).file, sjis::fromUnicode(other));
+    EXPECT_EQ(entry(2, 0).file, sjis::fromUnicode(other));
 
-    question.answer = SameSongQuestion::Answer::Nothing;
+    form->saveAssociationIndex();
+    answerWhenShown(w, &ResultListWindow::closeButton, &seen);
     drop(song, 0);
     EXPECT_EQ(entry(0, 0).file, sjis::fromUnicode(other));
-    EXPECT_EQ(question.asked.size(), 3);
+    EXPECT_FALSE(form->associationsDirty());
+    EXPECT_EQ(w->layoutMode(), ResultListWindow::SameSong);
 
     // The close question writes what the marker stands for.
+    answerWhenShown(w, &ResultListWindow::applyToSelectedButton, &seen);
+    form->clearButton->click();
     fakes.prompter.answers = {QMessageBox::Yes};
     EXPECT_TRUE(form->close());
     const QList<QByteArray> idx = sjis::splitLines(readBytes(data + QStringLiteral("file.idx")));
+    EXPECT_FALSE(idx.contains("19950422001\t" + sjis::fromUnicode(other) + '\t'));
     EXPECT_TRUE(idx.contains("19950415002\t" + sjis::fromUnicode(other) + '\t'));
 }
 
@@ -146,7 +163,7 @@ TEST_F(AssociationCommandsTest, ASongOnOneDateIsSetWithoutAskingAndClearedByTheB
     start();
     const QString song = musicFile("solo.mp3");
     drop(song, 1);
-    EXPECT_TRUE(question.asked.isEmpty());
+    EXPECT_FALSE(form->resultWindow()->isVisible());
     EXPECT_EQ(entry(0, 1).file, sjis::fromUnicode(song));
     EXPECT_TRUE(form->associationsDirty());
     ASSERT_TRUE(form->clearButton->isEnabled());
@@ -206,7 +223,7 @@ TEST_F(AssociationCommandsTest, AutoUpdateAsksFirstThenDropsDeadLinksAndFindsPat
     EXPECT_EQ(entry(2, 0).file, found);
     EXPECT_TRUE(entry(0, 1).file.isEmpty());
     EXPECT_TRUE(form->associationsDirty());
-    EXPECT_TRUE(question.asked.isEmpty());  // the update never asks
+    EXPECT_FALSE(form->resultWindow()->isVisible());  // the update never asks
     EXPECT_TRUE(form->pageStack->updatesEnabled());
 }
 
