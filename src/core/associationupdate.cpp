@@ -57,6 +57,17 @@ struct SongKey {
 };
 size_t qHash(const SongKey &k, size_t seed = 0) { return qHashMulti(seed, k.title, k.artist); }
 
+// The same texts by where they are stored: the store keeps one copy of each
+// title and artist, so most rows are found by address without hashing text.
+struct StoredKey {
+    const char *title, *artist;
+    qsizetype titleSize, artistSize;
+    friend bool operator==(const StoredKey &, const StoredKey &) = default;
+};
+size_t qHash(const StoredKey &k, size_t seed = 0) {
+    return qHashMulti(seed, quintptr(k.title), quintptr(k.artist), k.titleSize, k.artistSize);
+}
+
 }  // namespace
 
 QList<RowRef> sameSongRows(const QList<ChartTab> &tabs, const QByteArray &title, const QByteArray &artist) {
@@ -88,12 +99,18 @@ AutoUpdateResult autoUpdate(QList<ChartTab> &tabs, const AutoUpdateOptions &opti
     AutoUpdateObserver &obs = observer ? *observer : none;
     AutoUpdateResult result;
     ExistenceCache existing(exists);
-    QHash<qint64, QByteArray> oldFiles;  // flat row -> its file before the update
-    auto flatOf = [](int t, int r) { return (qint64(t) << 32) | quint32(r); };
-    // The first change of a row keeps its original file.
+    qsizetype flatRows = 0;
+    for (const ChartTab &t : tabs) flatRows += t.rows.size();
+    // Rows by their place in tab and table order; the first change of a row
+    // keeps its original file for the report.
+    std::vector<QByteArray> oldFile(static_cast<size_t>(flatRows));
+    std::vector<char> touched(static_cast<size_t>(flatRows), 0);
+    std::vector<int> tabStart(size_t(tabs.size()) + 1, 0);
     auto noteOld = [&](int t, int r, const QByteArray &file) {
-        const qint64 k = flatOf(t, r);
-        if (!oldFiles.contains(k)) oldFiles.insert(k, file);
+        const size_t k = size_t(tabStart[size_t(t)] + r);
+        if (touched[k]) return;
+        touched[k] = 1;
+        oldFile[k] = file;
     };
     auto setFile = [&](int t, int r, ChartEntry &e, const QByteArray &file) {
         noteOld(t, r, e.file);
@@ -103,8 +120,9 @@ AutoUpdateResult autoUpdate(QList<ChartTab> &tabs, const AutoUpdateOptions &opti
 
     // Dead links; and every row's song as a small number.
     QHash<SongKey, int> songIds;
+    QHash<StoredKey, int> storedIds;
     std::vector<int> songOf;  // by row in tab and table order
-    std::vector<int> tabStart(size_t(tabs.size()) + 1, 0);
+    songOf.reserve(size_t(flatRows));
     for (int t = 0; t < tabs.size(); ++t) {
         ChartTable &rows = tabs[t].rows;
         tabStart[size_t(t)] = int(songOf.size());
@@ -115,15 +133,22 @@ AutoUpdateResult autoUpdate(QList<ChartTab> &tabs, const AutoUpdateOptions &opti
                 e.file.clear();
                 result.changed = true;
             }
-            SongKey key{e.title, e.artist};
-            auto it = songIds.constFind(key);
-            if (it == songIds.cend()) it = songIds.insert(std::move(key), int(songIds.size()));
-            songOf.push_back(it.value());
+            const StoredKey stored{e.title.constData(), e.artist.constData(), e.title.size(),
+                                   e.artist.size()};
+            auto at = storedIds.constFind(stored);
+            if (at == storedIds.cend()) {
+                SongKey key{e.title, e.artist};
+                auto it = songIds.constFind(key);
+                if (it == songIds.cend()) it = songIds.insert(std::move(key), int(songIds.size()));
+                at = storedIds.insert(stored, it.value());
+            }
+            songOf.push_back(at.value());
         }
     }
     tabStart[size_t(tabs.size())] = int(songOf.size());
     const size_t songs = size_t(songIds.size());
     songIds.clear();
+    storedIds.clear();
 
     // Per song, its rows with a file in tab and table order (one compact
     // list of lists), and a cursor that only moves on, since tables come in
@@ -199,14 +224,13 @@ AutoUpdateResult autoUpdate(QList<ChartTab> &tabs, const AutoUpdateOptions &opti
         obs.progress(int(qint64(q) * 100 / tables));
     }
 
-    QList<qint64> keys = oldFiles.keys();
-    std::sort(keys.begin(), keys.end());
-    result.changes.reserve(keys.size());
-    for (qint64 k : keys) {
-        const int t = int(k >> 32), r = int(quint32(k));
-        const QByteArray &now = tabs.at(t).rows.at(r).file;
-        const QByteArray &was = oldFiles.value(k);
-        if (now != was) result.changes.append({{t, r}, was, now});
+    for (int t = 0; t < tabs.size(); ++t) {
+        const ChartTable &rows = tabs.at(t).rows;
+        for (int r = 0; r < rows.size(); ++r) {
+            const size_t k = size_t(tabStart[size_t(t)] + r);
+            if (touched[k] && oldFile[k] != rows.at(r).file)
+                result.changes.append({{t, r}, oldFile[k], rows.at(r).file});
+        }
     }
     result.existenceTests = existing.tests;
     return result;
