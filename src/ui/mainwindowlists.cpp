@@ -5,8 +5,23 @@
 #include "mainwindow.h"
 #include "resultlistwindow.h"
 
+namespace {
+// Frees a top-level form with the main window. The result window is not a
+// child of the main window, so the main window's widget tree stays the
+// date list, its pages and its controls.
+class FormKeeper : public QObject {
+public:
+    FormKeeper(QWidget *form, QObject *owner) : QObject(owner), m_form(form) {}
+    ~FormKeeper() override { delete m_form; }
+
+private:
+    QWidget *m_form;
+};
+}  // namespace
+
 void MainWindow::createListForms() {
-    m_resultWindow = new ResultListWindow(this);
+    m_resultWindow = new ResultListWindow(nullptr);
+    new FormKeeper(m_resultWindow, this);
     m_resultWindow->setOutputChoiceSource([this] { return outputChoice(); });
 }
 
