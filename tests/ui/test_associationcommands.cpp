@@ -264,3 +264,17 @@ TEST_F(AssociationCommandsTest, DragStartsAtTenPixelsAndAMissingFileIsReported) 
     mouse(QEvent::MouseButtonPress, p, Qt::RightButton, Qt::RightButton);
     EXPECT_EQ(fakes.shell.calls.size(), 2);
 }
+
+TEST_F(AssociationCommandsTest, FirstActivationUpdatesWithoutAskingWhenTheOptionsSaySo) {
+    form = std::make_unique<MainWindow>();
+    options = new OptionsDialog(form.get());
+    form->setOptions(options);
+    form->show();
+    // The automation reads the boxes at the first activation, after show.
+    options->autoRunAssociateBox->setChecked(true);
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form->startupGuard() == 1; }, 5000));
+    EXPECT_TRUE(fakes.prompter.asked.isEmpty());
+    EXPECT_TRUE(entry(2, 1).file.isEmpty());  // the dead link is gone
+    EXPECT_TRUE(form->associationsDirty());
+}
