@@ -64,3 +64,4 @@ int cmdFetch(const QStringList &args);
 int cmdImport(const QStringList &args);
 int cmdHistory(const QStringList &args);
 int cmdTop(const QStringList &args);
+int cmdAssociate(const QStringList &args);

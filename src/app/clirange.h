@@ -1,13 +1,15 @@
 #pragma once
-// The data folder, range and full load that every chart-reading vorq
-// command shares: --data, --from, --to and --today, with the defaults the
-// viewer's settings give.
+// The data folder, range and today of the commands that load charts as
+// vorqview's full load does (vorq dates, load, associate).
+#include <QByteArray>
 #include <QDate>
 #include <QSet>
+#include <QString>
 #include <optional>
 
 #include "chartstore.h"
 #include "clicommon.h"
+#include "viewersettings.h"
 
 namespace vorq::cli {
 
@@ -16,14 +18,15 @@ struct RangeOptions {
     QSet<QByteArray> notFound;
     QDate from, to;  // invalid when the calendar is empty and none was given
     bool sjis = false;
+    ViewerSettings settings;  // what was not given comes from here
 };
 
-// Reads --data, --from, --to, --today and --sjis; refuses positional
-// arguments. Throws UsageError or FileError.
+// --data, --from, --to, --today and --sjis, with vorqview's settings as the
+// defaults. Throws UsageError, FileError (no data folder).
 RangeOptions prepareRange(const Args &a);
 
 // The full load of the range; a load error is returned, not thrown, so the
-// caller can still print what was loaded before it.
+// caller can still use what was loaded before it.
 std::optional<QString> loadRange(RangeOptions &r);
 
 // Flushes stdout; prints a load error and gives the exit status.

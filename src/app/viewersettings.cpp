@@ -37,6 +37,9 @@ ViewerSettings readViewerSettings() {
     if (ini.ReadBool("ImportData", "DataFolderIsAppPath", false)) s.dataFolder = env::programFolder();
     if (!s.dataFolder.isEmpty() && !s.dataFolder.endsWith('/')) s.dataFolder += '/';
     s.skipString = ini.ReadString("AssociateFile", "skipstring", options::defaultSkipString());
+    s.fileNamePattern = ini.ReadString("AssociateFile", "FileName", options::defaultFileNamePattern());
+    s.musicFolder = ini.ReadString("AssociateFile", "Folder", options::musicFolder());
+    s.autoAddFile = ini.ReadBool("AssociateFile", "AutoAddFile", false);
     s.dateStart = ini.ReadString("Display", "DateStart", QByteArray());
     s.dateEnd = ini.ReadString("Display", "DateEnd", QByteArray());
     return s;

@@ -14,6 +14,9 @@ struct ViewerSettings {
     QByteArray dateEnd;     // ignored by vorqview while dateEndIsRecent
     bool dateEndIsRecent = true;
     QByteArray skipString;
+    QByteArray fileNamePattern;  // AssociateFile: FileName, Folder, AutoAddFile
+    QByteArray musicFolder;
+    bool autoAddFile = false;
     bool editData = true;
     bool ignoreError = true;
     bool autoAddNotFound = true;

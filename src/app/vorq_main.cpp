@@ -24,10 +24,16 @@ const Command kCommands[] = {
     {"import", cmdImport,
      "import [--data DIR] [--from D] [--to D] [--today YYYY-MM-DD] [--url-template T] [--proxy HOST:PORT]"},
     {"history", cmdHistory,
-     "history --artist A [--title T] [--data DIR] [--from D] [--to D] [--today YYYY-MM-DD] [--json] [--sjis]"},
+     "history --artist A [--title T] [--data DIR] [--from D] [--to D] [--today YYYY-MM-DD] [--json] "
+     "[--sjis]"},
     {"top", cmdTop,
      "top [--by weeks|number1|peak|artist-number1|artist-weeks] [--limit N] [--data DIR] [--from D] [--to D] "
      "[--json] [--sjis]"},
+    {"associate", cmdAssociate,
+     "associate --auto [--data DIR] [--from D] [--to D] [--today YYYY-MM-DD] [--pattern P] [--folder DIR] "
+     "[--auto-add on|off] [--sjis]\n"
+     "  vorq associate --date D --rank R (--file PATH | --clear) [--same-song all|this] [--data DIR] "
+     "[--sjis]"},
 };
 
 void usage(FILE *to) {

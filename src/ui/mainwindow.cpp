@@ -26,6 +26,7 @@
 
 #include "aboutbox.h"
 #include "appenv.h"
+#include "associationcommands.h"
 #include "errors.h"
 #include "historywindow.h"
 #include "importdriver.h"
@@ -100,6 +101,8 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent) {
     setAcceptDrops(true);
     buildLayout();
     new HistoryCommands(this);
+    createListForms();
+    associationCommands = new AssociationCommands(this);
     // The size the window returns to when it is no longer maximised.
     resize(1024, 700);
 }
@@ -550,6 +553,7 @@ QTableView *MainWindow::listView(int index) {
         if (tabSheet(activeTab()) && tabSheet(activeTab())->listView() == view) selectionFeedback();
     });
     connect(view, &QAbstractItemView::doubleClicked, this, [this] { onOpenClicked(); });
+    associationCommands->attachView(view);
     sheet->setListView(view);
     return view;
 }
@@ -593,7 +597,7 @@ void MainWindow::importDateList(const QStringList &indices) { vorq::importDateLi
 
 void MainWindow::importMissingDates() { vorq::importMissingDates(this); }
 
-void MainWindow::autoUpdateAssociations() {}
+void MainWindow::autoUpdateAssociations() { associationCommands->autoUpdate(); }
 
 void MainWindow::onDateListRightPressed(const QPoint &pos) {
     QListWidgetItem *item = dateList->itemAt(pos);
@@ -714,19 +718,21 @@ void MainWindow::onAboutClicked() {
     about.exec();
 }
 
-// Commands of features still to come: list output, search, playlists,
-// clearing and updating associations, the import timer, dropped files.
-void MainWindow::onClearClicked() {}
-void MainWindow::onSearchClicked() {}
-void MainWindow::onMakePlaylistClicked() {}
-void MainWindow::onAutoUpdateClicked() {}
-void MainWindow::onPrintClicked() {}
-void MainWindow::onSaveListClicked() {}
-void MainWindow::onConnectionTimerTick() { vorq::importTimerTick(this); }
-void MainWindow::onFilesDropped(const QStringList &files, const QPoint &globalPos) {
-    Q_UNUSED(files);
-    Q_UNUSED(globalPos);
+void MainWindow::onClearClicked() {
+    runGuarded(this, [this] { associationCommands->clear(); });
 }
+
+void MainWindow::onAutoUpdateClicked() {
+    runGuarded(this, [this] { associationCommands->confirmAndAutoUpdate(); });
+}
+
+void MainWindow::onFilesDropped(const QStringList &files, const QPoint &globalPos) {
+    runGuarded(this, [&] { associationCommands->drop(files, globalPos); });
+}
+
+// Commands of features still to come: playlists.
+void MainWindow::onMakePlaylistClicked() {}
+void MainWindow::onConnectionTimerTick() { vorq::importTimerTick(this); }
 void MainWindow::startCdrWizard() {}
 void MainWindow::restoreFromCdr() {}
 

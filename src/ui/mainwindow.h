@@ -13,6 +13,7 @@
 
 #include "chartstore.h"
 #include "chartviews.h"
+#include "listoutput.h"
 #include "optionsdialog.h"
 
 class QMenu;
@@ -22,7 +23,12 @@ class QStackedWidget;
 class QTimer;
 class QToolButton;
 class MainWindow;
+class ResultListWindow;
+class SearchDialog;
 class WaitDialog;
+namespace vorq {
+class AssociationCommands;
+}
 
 class MainWindow : public QMainWindow, public vorq::OptionsHost {
     Q_OBJECT
@@ -34,6 +40,12 @@ public:
     // the window is first shown.
     void setOptions(OptionsDialog *options);
     OptionsDialog *options() const { return m_options; }
+    // The result list window ("Form3") and the search dialog ("Form5"),
+    // created with the main window and kept for its life (mainwindowlists).
+    ResultListWindow *resultWindow() const { return m_resultWindow; }
+    SearchDialog *searchDialog() const { return m_searchDialog; }
+    // The options dialog's "OutputList" choices (defaults without it).
+    vorq::OutputChoice outputChoice() const;
     vorq::ChartStore &store() { return m_store; }
     const vorq::ChartStore &store() const { return m_store; }
 
@@ -136,6 +148,8 @@ public:
     QAction *openOnlineAction = nullptr;  // "オンラインで開く"
     QAction *importAction = nullptr;      // "取り込み"
     QTimer *connectionTimer = nullptr;
+    // Clear, drop, automatic update, drag-out and the file menu.
+    vorq::AssociationCommands *associationCommands = nullptr;
 
     // The dateList index on which the date menu was opened.
     int rightClickedIndex() const { return m_rightClicked; }
@@ -165,7 +179,11 @@ private:
     void activeTabChanged();
     void noteCaption(const QByteArray &caption, int delta);
 
+    void createListForms();
+
     OptionsDialog *m_options = nullptr;
+    ResultListWindow *m_resultWindow = nullptr;
+    SearchDialog *m_searchDialog = nullptr;
     vorq::ChartStore m_store;
     QHash<QByteArray, int> m_captions;   // caption -> number of tabs with it
     QList<QByteArray> m_dateLabels;      // dateList items as Shift-JIS

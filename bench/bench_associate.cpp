@@ -1,0 +1,172 @@
+// The automatic association update over a generated full history (every
+// broadcast date to today, 100 rows each, half of them associated): the
+// indexed update with a recorded file system, the same on the disk (a music
+// folder where a third of the pattern names exist), and the literal update
+// on growing spans for comparison.
+#include <benchmark/benchmark.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QSet>
+#include <QTemporaryDir>
+#include <cstdio>
+
+#include "appenv.h"
+#include "associationupdate.h"
+#include "associationupdate_literal.h"
+#include "chartstore.h"
+#include "historygen.h"
+#include "sjistext.h"
+
+namespace {
+
+using namespace vorq;
+
+struct History {
+    QTemporaryDir dir;
+    QTemporaryDir music;
+    ChartStore store;
+    AutoUpdateOptions options;
+    QSet<QByteArray> existing;  // what the recorded file system holds
+    int songs = 0, musicFiles = 0;
+
+    History() {
+        const QDate today = env::today();
+        bench::generateHistory(dir.path(), {.today = today});
+        store.dataFolder = sjis::fromUnicode(dir.path() + QLatin1Char('/'));
+        QDate last = firstBroadcastDate();
+        while (last.addDays(7) < today) last = last.addDays(7);
+        store.fullLoad(dateLabel(firstBroadcastDate()), dateLabel(last));
+        options = {"%a-%t.mp3", sjis::fromUnicode(music.path() + QLatin1Char('/')), true};
+        // Nine in ten associated files exist; a third of the songs have a
+        // file of the pattern's name in the music folder.
+        QSet<QByteArray> seen, names;
+        for (const ChartTab &t : store.tabs)
+            for (const ChartEntry &e : t.rows) {
+                if (!e.file.isEmpty() && !seen.contains(e.file)) {
+                    seen.insert(e.file);
+                    if (seen.size() % 10 != 0) existing.insert(e.file);
+                }
+                const QByteArray name = patternFileName(options.pattern, e.artist, e.title);
+                if (names.contains(name)) continue;
+                names.insert(name);
+                if (names.size() % 3 == 0) {
+                    existing.insert(options.folder + name);
+                    QFile f(sjis::path(options.folder + name));
+                    // Names with "/" would need folders: those stay missing.
+                    if (f.open(QIODevice::WriteOnly)) ++musicFiles;
+                }
+            }
+        songs = int(names.size());
+    }
+
+    // A private copy of the first n tables (all when n < 0).
+    QList<ChartTab> tables(qsizetype n = -1) const {
+        QList<ChartTab> out = n < 0 ? store.tabs : store.tabs.mid(0, n);
+        for (ChartTab &t : out) t.rows.detach();
+        return out;
+    }
+    PathExists recorded() const {
+        return [this](const QByteArray &p) { return existing.contains(p); };
+    }
+};
+
+History &history() {
+    static History h;
+    return h;
+}
+
+qint64 rowsOf(const QList<ChartTab> &tabs) {
+    qint64 n = 0;
+    for (const ChartTab &t : tabs) n += t.rows.size();
+    return n;
+}
+
+void BM_AutoUpdate_Indexed(benchmark::State &state) {
+    History &h = history();
+    AutoUpdateResult r;
+    const qsizetype n = state.range(0) == 0 ? -1 : state.range(0);
+    qint64 rows = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        QList<ChartTab> tabs = h.tables(n);
+        rows = rowsOf(tabs);
+        state.ResumeTiming();
+        r = autoUpdate(tabs, h.options, nullptr, h.recorded());
+        state.PauseTiming();
+        tabs.clear();
+        state.ResumeTiming();
+    }
+    state.counters["tabs"] = double(n < 0 ? h.store.tabs.size() : n);
+    state.counters["rows"] = double(rows);
+    state.counters["changed_rows"] = double(r.changes.size());
+    state.counters["existence_tests"] = double(r.existenceTests);
+}
+// 0: the full history; otherwise the newest n tables (the literal's spans).
+BENCHMARK(BM_AutoUpdate_Indexed)->Arg(0)->Arg(52)->Arg(104)->Arg(208)->Unit(benchmark::kMillisecond);
+
+void BM_AutoUpdate_Disk(benchmark::State &state) {
+    History &h = history();
+    AutoUpdateResult r;
+    for (auto _ : state) {
+        state.PauseTiming();
+        QList<ChartTab> tabs = h.tables();
+        state.ResumeTiming();
+        r = autoUpdate(tabs, h.options, nullptr, pathExistsOnDisk);
+        state.PauseTiming();
+        tabs.clear();
+        state.ResumeTiming();
+    }
+    state.counters["existence_tests"] = double(r.existenceTests);
+    state.counters["music_files"] = h.musicFiles;
+}
+BENCHMARK(BM_AutoUpdate_Disk)->Unit(benchmark::kMillisecond);
+
+void BM_AutoUpdate_Literal(benchmark::State &state) {
+    History &h = history();
+    qint64 rows = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        QList<ChartTab> tabs = h.tables(state.range(0) == 0 ? -1 : state.range(0));
+        rows = rowsOf(tabs);
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(literal::autoUpdate(tabs, h.options, h.recorded()));
+        state.PauseTiming();
+        tabs.clear();
+        state.ResumeTiming();
+    }
+    state.counters["rows"] = double(rows);
+}
+BENCHMARK(BM_AutoUpdate_Literal)->Arg(52)->Arg(104)->Arg(208)->Unit(benchmark::kMillisecond);
+// Longer spans and the full history (0) once each: seconds to minutes.
+BENCHMARK(BM_AutoUpdate_Literal)->Arg(416)->Arg(832)->Arg(0)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// Both updates give the same tables on a span small enough for the literal.
+bool sameResults() {
+    History &h = history();
+    QList<ChartTab> fast = h.tables(208), slow = h.tables(208);
+    autoUpdate(fast, h.options, nullptr, h.recorded());
+    literal::autoUpdate(slow, h.options, h.recorded());
+    for (qsizetype t = 0; t < fast.size(); ++t)
+        if (fast.at(t).rows != slow.at(t).rows) return false;
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    QCoreApplication app(argc, argv);
+    sjis::ensureCodec();
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    if (!sameResults()) {
+        std::fprintf(stderr, "bench_associate: the indexed and literal updates differ\n");
+        return 1;
+    }
+    std::fprintf(stderr, "bench_associate: %lld tables, %d songs, same results on 208 tables\n",
+                 static_cast<long long>(history().store.tabs.size()), history().songs);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

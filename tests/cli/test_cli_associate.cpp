@@ -1,0 +1,129 @@
+// vorq associate, run as the built program: the automatic update and one
+// row's file, each saving file.idx as vorqview does.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include "sjtest.h"
+
+namespace {
+
+struct VorqRun {
+    int status = -1;
+    QByteArray out, err;
+};
+
+// A scratch home and program folder: the developer's vorqview settings must
+// not change the defaults.
+VorqRun runVorq(const QStringList &args) {
+    static QTemporaryDir home;
+    static const QString copy = [] {
+        QDir().mkpath(home.filePath(QStringLiteral("prog")));
+        const QString to = home.filePath(QStringLiteral("prog/vorq"));
+        QFile::copy(QStringLiteral(VORQ_BINARY_DIR "/src/app/vorq"), to);
+        return to;
+    }();
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("HOME"), home.path());
+    env.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("share")));
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
+    p.setProcessEnvironment(env);
+    p.start(copy, args);
+    VorqRun r;
+    if (!p.waitForFinished(60000)) return r;
+    r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = p.readAllStandardOutput();
+    r.err = p.readAllStandardError();
+    return r;
+}
+
+class CliAssociate : public ::testing::Test {
+protected:
+    QTemporaryDir dir, music;
+    QString data;
+    void SetUp() override {
+        data = dir.path();
+        write("19950422.txt", "1\tHit\tStar\r\n2\tSolo\tOne\r\n");
+        write("19950415.txt", "1\tOther\tX\r\n2\tHit\tStar\r\n");
+        write("19950408.txt", "1\tHit\tStar\r\n2\tGone\tY\r\n");
+        write("file.idx", "19950408002\t/nowhere/gone.mp3\tprint\r\n19950415001\thttp://w/x\t\r\n");
+        QFile f(music.filePath(QStringLiteral("Star-Hit.mp3")));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    void write(const char *name, const QByteArray &bytes) {
+        QFile f(dir.filePath(QString::fromLatin1(name)));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+    QByteArray index() {
+        QFile f(dir.filePath(QStringLiteral("file.idx")));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    }
+    QStringList range() const {
+        return {QStringLiteral("--data"),  data,
+                QStringLiteral("--today"), QStringLiteral("1995-05-20"),
+                QStringLiteral("--from"),  QStringLiteral("1995-04-08"),
+                QStringLiteral("--to"),    QStringLiteral("1995-05-13")};
+    }
+};
+
+}  // namespace
+
+TEST_F(CliAssociate, AutoPrintsEachChangedRowAndSavesTheIndex) {
+    const QByteArray found = music.filePath(QStringLiteral("Star-Hit.mp3")).toUtf8();
+    const VorqRun r = runVorq(QStringList{QStringLiteral("associate"), QStringLiteral("--auto")} + range() +
+                              QStringList{QStringLiteral("--pattern"), QStringLiteral("%a-%t.mp3"),
+                                          QStringLiteral("--folder"), music.path(),
+                                          QStringLiteral("--auto-add"), QStringLiteral("on")});
+    ASSERT_EQ(r.status, 0) << r.err.constData();
+    EXPECT_EQ(r.out, "1995年04月22日\t1\tHit\tStar\t\t" + found + "\n" + "1995年04月15日\t2\tHit\tStar\t\t" +
+                         found + "\n" + "1995年04月08日\t1\tHit\tStar\t\t" + found + "\n" +
+                         "1995年04月08日\t2\tGone\tY\t/nowhere/gone.mp3\t\n");
+    EXPECT_EQ(index(), "19950422001\t" + found + "\t\r\n" + "19950415001\thttp://w/x\t\r\n" +
+                           "19950415002\t" + found + "\t\r\n" + "19950408001\t" + found + "\t\r\n");
+
+    // Nothing left to change: nothing printed, nothing written.
+    QFile::remove(dir.filePath(QStringLiteral("file.idx")));
+    const VorqRun again =
+        runVorq(QStringList{QStringLiteral("associate"), QStringLiteral("--auto")} + range());
+    EXPECT_EQ(again.status, 0);
+    EXPECT_EQ(again.out, QByteArray());
+    EXPECT_EQ(index(), QByteArray("<missing>"));
+}
+
+TEST_F(CliAssociate, SetFileOnOneRowOrOnEverySameSongRow) {
+    const QStringList set{QStringLiteral("associate"), QStringLiteral("--date"), QStringLiteral("1995-04-15"),
+                          QStringLiteral("--rank"),    QStringLiteral("2"),      QStringLiteral("--file"),
+                          QStringLiteral("/m/hit.mp3")};
+    VorqRun r = runVorq(set + range());
+    ASSERT_EQ(r.status, 0) << r.err.constData();
+    EXPECT_EQ(r.out, QByteArray("1995年04月15日\t2\tHit\tStar\t\t/m/hit.mp3\n"));
+    EXPECT_TRUE(index().contains("19950415002\t/m/hit.mp3\t\r\n"));
+    EXPECT_FALSE(index().contains("19950422001"));
+
+    r = runVorq(set + range() + QStringList{QStringLiteral("--same-song"), QStringLiteral("all")});
+    ASSERT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, QByteArray("1995年04月22日\t1\tHit\tStar\t\t/m/hit.mp3\n"
+                                "1995年04月08日\t1\tHit\tStar\t\t/m/hit.mp3\n"));
+
+    // An unknown date or rank changes nothing.
+    const QByteArray before = index();
+    QStringList bad = set + range();
+    bad[2] = QStringLiteral("1995-04-29");
+    r = runVorq(bad);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_FALSE(r.err.isEmpty());
+    EXPECT_EQ(index(), before);
+
+    r = runVorq(QStringList{QStringLiteral("associate"), QStringLiteral("--date"),
+                            QStringLiteral("1995-04-08"), QStringLiteral("--rank"), QStringLiteral("2"),
+                            QStringLiteral("--clear")} +
+                range());
+    ASSERT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, QByteArray("1995年04月08日\t2\tGone\tY\t/nowhere/gone.mp3\t\n"));
+    EXPECT_FALSE(index().contains("gone"));
+}
