@@ -23,6 +23,10 @@ const Command kCommands[] = {
     {"fetch", cmdFetch, "fetch [--proxy HOST:PORT] URL"},
     {"import", cmdImport,
      "import [--data DIR] [--from D] [--to D] [--today YYYY-MM-DD] [--url-template T] [--proxy HOST:PORT]"},
+    {"cdr", cmdCdr,
+     "cdr --root DIR [--program-folder REL] [--assoc-folder REL] [--from D] [--to D]\n"
+     "           [--list FILE | --filter-folder DIR] [--add FILE]... [--remove NAME]...\n"
+     "           [--program FILE] [--overwrite] [--data DIR] [--today YYYY-MM-DD]"},
 };
 
 void usage(FILE *to) {
