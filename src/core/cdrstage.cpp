@@ -6,7 +6,6 @@
 #include <QSaveFile>
 #include <algorithm>
 
-#include "associationindex.h"
 #include "chartstore.h"
 #include "errors.h"
 #include "sjistext.h"
@@ -135,10 +134,17 @@ void CdrSession::start(const StageSource &source) {
         const QList<QByteArray> lines = lineViews(text);
         m_index.reserve(lines.size());
         for (const QByteArray &line : lines) {
-            const AssociationEntry e = AssociationIndex::parseLine(line);
-            IndexLine l{QByteArray(e.key.constData(), e.key.size()),
-                        QByteArray(e.file.constData(), e.file.size()),
-                        QByteArray(e.method.constData(), e.method.size()), keyTag(e.key), -1};
+            // Key TAB file [TAB method]: the method stays empty when the
+            // line has none, as it goes on the medium.
+            IndexLine l;
+            const qsizetype t1 = line.indexOf('\t');
+            l.key = QByteArray(line.constData(), t1 < 0 ? line.size() : t1);
+            if (t1 >= 0) {
+                const qsizetype t2 = line.indexOf('\t', t1 + 1);
+                l.file = line.mid(t1 + 1, t2 < 0 ? -1 : t2 - t1 - 1);
+                if (t2 >= 0) l.method = line.mid(t2 + 1);
+            }
+            l.tag = keyTag(l.key);
             if (!l.file.isEmpty() && !isWebTarget(l.file)) l.known = knownFile(l.file);
             m_index.append(std::move(l));
         }
@@ -157,10 +163,12 @@ int CdrSession::knownFile(const QByteArray &stored) {
     const QFileInfo fi(path);
     QByteArray full;
     // A file that cannot be found has no size to count and nothing to copy.
-    if (!path.isEmpty() && fi.isFile() && sjis::tryFromUnicode(fi.absoluteFilePath(), &full)) {
+    if (!path.isEmpty() && sjis::tryFromUnicode(fi.absoluteFilePath(), &full)) {
         const qsizetype slash = full.lastIndexOf('/');
-        k.listable = true;
-        k.item = {full.mid(slash + 1), full.left(slash + 1), fi.size()};
+        k.listable = fi.isFile();
+        k.item = {full.mid(slash + 1), full.left(slash + 1), k.listable ? fi.size() : 0};
+        // Also for a file not found: its line still takes a listed file
+        // whose path differs only in letter case.
         k.upperPath = upperAscii(full);
     }
     const int index = int(m_files.size());
@@ -171,7 +179,7 @@ int CdrSession::knownFile(const QByteArray &stored) {
 
 bool CdrSession::addItem(const AssocItem &item, const QByteArray &upperPath) {
     if (m_listed.contains(upperPath)) return false;
-    m_listed.insert(upperPath);
+    m_listed.insert(upperPath, item.name);
     m_items.append(item);
     m_assocSize += item.size;
     return true;
@@ -268,9 +276,9 @@ QList<QByteArray> CdrSession::stagedIndex(const QByteArray &assocPrefix) const {
     for (const IndexLine &l : m_index) {
         if (l.tag < firstTag || l.tag > lastTag) continue;
         if (l.known >= 0) {
-            const KnownFile &k = m_files.at(l.known);
-            if (!k.listable || !m_listed.contains(k.upperPath)) continue;
-            out.append(l.key + '\t' + assocPrefix + k.item.name + '\t' + l.method);
+            const auto listed = m_listed.constFind(m_files.at(l.known).upperPath);
+            if (listed == m_listed.constEnd()) continue;
+            out.append(l.key + '\t' + assocPrefix + *listed + '\t' + l.method);
         } else if (isWebTarget(l.file)) {
             // An address works from anywhere: it goes on the medium as it is.
             out.append(l.key + '\t' + l.file + '\t' + l.method);

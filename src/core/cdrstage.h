@@ -130,7 +130,7 @@ private:
     QList<KnownFile> m_files;
     QHash<QByteArray, int> m_fileByStored;
     QList<AssocItem> m_items;
-    QSet<QByteArray> m_listed;  // upper-cased full paths of m_items
+    QHash<QByteArray, QByteArray> m_listed;  // upper-cased full path of an item -> its name
     qint64 m_programSize = 0, m_dataSize = 0, m_assocSize = 0;
     int m_first = 0, m_last = -1;
     int m_direction[3] = {1, 1, 1};
