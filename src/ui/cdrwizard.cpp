@@ -19,6 +19,7 @@
 #include <QRadioButton>
 #include <QStackedWidget>
 #include <QStorageInfo>
+#include <QStyle>
 #include <QTreeView>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -482,7 +483,9 @@ void CdrWizard::rebuildFolderTree() {
         QSignalBlocker block(box);
         box->clear();
         for (const cdr::FolderNode &node : std::as_const(m_nodes)) {
-            box->addItem(node.depth == 0 ? QStringLiteral("[CD-ROM]") : node.names.last());
+            box->addItem(
+                style()->standardIcon(node.depth == 0 ? QStyle::SP_DriveCDIcon : QStyle::SP_DirClosedIcon),
+                node.depth == 0 ? QStringLiteral("[CD-ROM]") : node.names.last());
             box->setItemData(box->count() - 1, node.depth, kFolderDepthRole);
         }
         box->setCurrentIndex(0);
