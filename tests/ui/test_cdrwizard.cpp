@@ -13,12 +13,14 @@
 #include <QRadioButton>
 #include <QStackedWidget>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QTreeView>
 
 #include "appenv.h"
 #include "cdrwizard.h"
 #include "chartstore.h"
 #include "fakeshell.h"
+#include "mainwindowfixture.h"
 #include "optionsdialog.h"
 #include "sjtest.h"
 
@@ -308,4 +310,45 @@ TEST(CdrRestore, CopiesTheProgramAndItsSideFilesOrNothingOnCancel) {
     options.restoreButton->click();
     EXPECT_EQ(options.result(), QDialog::Accepted);
     EXPECT_FALSE(options.isVisible());
+}
+
+TEST(CdrHooks, MainWindowStartsTheWizardOnItsDataFolderRangeAndProgram) {
+    QTemporaryDir home;
+    qputenv("XDG_DATA_HOME", QFile::encodeName(home.filePath(QStringLiteral("share"))));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(QStringLiteral("config"))));
+    env::setToday(QDate(1995, 5, 1));
+    const QString prog = home.filePath(QStringLiteral("prog/"));
+    QDir().mkpath(prog);
+    const QString program = prog + QFileInfo(QCoreApplication::applicationFilePath()).fileName();
+    sjis::saveFile(program, "p");
+    env::setProgramFolder(sjis::fromUnicode(prog));
+    test::ScopedFakes fakes;
+    std::unique_ptr<MainWindow> form;
+    OptionsDialog *options = nullptr;
+    startMainWindow(form, options);
+    ASSERT_FALSE(::testing::Test::HasFatalFailure());
+    sjis::saveFile(sjis::path(form->store().dataFolder) + QStringLiteral("19950415.txt"), "1\tA\tB\r\n");
+
+    cdr::StageSource seen;
+    int dates = -1;
+    QTimer::singleShot(0, [&] {
+        if (auto *w = qobject_cast<CdrWizard *>(QApplication::activeModalWidget())) {
+            seen = w->session().source();
+            dates = int(w->session().dataDates().size());
+            w->close();
+        }
+    });
+    form->startCdrWizard();
+    EXPECT_EQ(seen.dataFolder, form->store().dataFolder);
+    EXPECT_EQ(seen.programFile, program);
+    EXPECT_EQ(seen.rangeStart, sj("1995年04月08日"));
+    EXPECT_EQ(seen.rangeEnd, sj("1995年04月29日"));
+    EXPECT_EQ(dates, 1);
+
+    form->restoreFromCdr();  // the folder dialog is cancelled
+    EXPECT_EQ(fakes.prompter.asked.size(), 1);
+    EXPECT_TRUE(fakes.shell.calls.isEmpty());
+    form.reset();
+    env::setToday({});
+    env::setProgramFolder({});
 }
