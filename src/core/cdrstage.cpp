@@ -401,7 +401,7 @@ StagePlan planStage(const CdrSession &session, const StageLayout &layout) {
 }
 
 QStringList StagePlan::targets() const {
-    const auto into = [](const QString &folder, const QString &file) {
+    const auto into = [](const QString &folder, const QString &file) -> QString {
         return folder + QFileInfo(file).fileName();
     };
     QStringList t{root + QStringLiteral("autorun.inf"), root + QStringLiteral("autorun.sh")};
