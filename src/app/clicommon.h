@@ -65,3 +65,4 @@ int cmdImport(const QStringList &args);
 int cmdHistory(const QStringList &args);
 int cmdTop(const QStringList &args);
 int cmdAssociate(const QStringList &args);
+int cmdCdr(const QStringList &args);

@@ -34,6 +34,10 @@ const Command kCommands[] = {
      "[--auto-add on|off] [--sjis]\n"
      "  vorq associate --date D --rank R (--file PATH | --clear) [--same-song all|this] [--data DIR] "
      "[--sjis]"},
+    {"cdr", cmdCdr,
+     "cdr --root DIR [--program-folder REL] [--assoc-folder REL] [--from D] [--to D]\n"
+     "           [--list FILE | --filter-folder DIR] [--add FILE]... [--remove NAME]...\n"
+     "           [--program FILE] [--overwrite] [--data DIR] [--today YYYY-MM-DD]"},
 };
 
 void usage(FILE *to) {

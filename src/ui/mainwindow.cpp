@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -27,6 +28,7 @@
 #include "aboutbox.h"
 #include "appenv.h"
 #include "associationcommands.h"
+#include "cdrwizard.h"
 #include "errors.h"
 #include "historywindow.h"
 #include "importdriver.h"
@@ -733,8 +735,25 @@ void MainWindow::onFilesDropped(const QStringList &files, const QPoint &globalPo
 // Commands of features still to come: playlists.
 void MainWindow::onMakePlaylistClicked() {}
 void MainWindow::onConnectionTimerTick() { vorq::importTimerTick(this); }
-void MainWindow::startCdrWizard() {}
-void MainWindow::restoreFromCdr() {}
+
+void MainWindow::startCdrWizard() {
+    CdrWizard wizard(this);
+    cdr::StageSource source;
+    source.dataFolder = m_store.dataFolder;
+    source.programFile = runningProgramFile();
+    if (m_options) {
+        source.rangeStart = sjis::fromUnicode(m_options->dateStartBox->currentText());
+        source.rangeEnd = sjis::fromUnicode(m_options->dateEndBox->currentText());
+    }
+    wizard.start(source);
+    wizard.exec();
+}
+
+void MainWindow::restoreFromCdr() { ::restoreFromCdr(this, runningProgramFile()); }
+
+QString MainWindow::runningProgramFile() {
+    return sjis::path(env::programFolder()) + QFileInfo(QCoreApplication::applicationFilePath()).fileName();
+}
 
 void MainWindow::setAssociationEditingVisible(bool visible) {
     clearButton->setVisible(visible);

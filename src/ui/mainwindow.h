@@ -98,6 +98,8 @@ public:
     // Hooks of the options dialog for commands of later features.
     void startCdrWizard() override;
     void restoreFromCdr() override;
+    // The running program as the program folder holds it.
+    static QString runningProgramFile();
     void setAssociationEditingVisible(bool visible) override;
 
     // ---- event handlers, named as the form binds them -----------------------

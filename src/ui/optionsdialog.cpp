@@ -377,9 +377,11 @@ void OptionsDialog::connectRules() {
     connect(importAllButton, &QPushButton::clicked, this, &OptionsDialog::runImportAll);
     connect(cdrWizardButton, &QPushButton::clicked, this, [this] {
         if (m_host) runGuarded(this, [this] { m_host->startCdrWizard(); });
+        accept();  // the dialog closes with OK once the wizard has closed
     });
     connect(restoreButton, &QPushButton::clicked, this, [this] {
         if (m_host) runGuarded(this, [this] { m_host->restoreFromCdr(); });
+        accept();
     });
     connect(okButton, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
