@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -136,6 +137,31 @@ TEST(OpenSafety, AddressesOfOtherSchemesAreRefused) {
     EXPECT_FALSE(
         fakes.shell.execute(nullptr, QStringLiteral("edit"), QStringLiteral("http://h.example/a"), &error));
     EXPECT_EQ(fakes.shell.ran.size(), 4);
+}
+
+TEST(OpenSafety, EditAndPrintGoThroughRunMailcapWithAPlainName) {
+    if (QStandardPaths::findExecutable(QStringLiteral("run-mailcap")).isEmpty())
+        GTEST_SKIP() << "run-mailcap is not installed";
+    QTemporaryDir dir;
+    const QString printed = dir.filePath(QStringLiteral("printed"));
+    makeFile(dir, QStringLiteral("mailcap"),
+             "text/plain; cat %s; print=cp %s " + QFile::encodeName(printed) + "\n");
+    const QByteArray oldMailcaps = qgetenv("MAILCAPS"), oldTmp = qgetenv("TMPDIR");
+    qputenv("MAILCAPS", QFile::encodeName(dir.filePath(QStringLiteral("mailcap"))));
+    qputenv("TMPDIR", QFile::encodeName(dir.path()));  // the alias goes away with dir
+    // A name run-mailcap would put into a command line as it is.
+    const QString lyrics = makeFile(dir, QStringLiteral("it's $(x).txt"), "words\n");
+    auto shell = makeDesktopShell();
+    QString error;
+    EXPECT_TRUE(shell->execute(nullptr, QStringLiteral("Print"), lyrics, &error)) << error.toStdString();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QFile::exists(printed); }, 5000));
+    QFile f(printed);
+    EXPECT_TRUE(f.open(QIODevice::ReadOnly) && f.readAll() == "words\n");
+    // No edit rule: a message, nothing runs.
+    EXPECT_FALSE(shell->execute(nullptr, QStringLiteral("edit"), lyrics, &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("edit")));
+    qputenv("MAILCAPS", oldMailcaps);
+    qputenv("TMPDIR", oldTmp);
 }
 
 }  // namespace
