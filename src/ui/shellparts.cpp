@@ -32,13 +32,18 @@ public:
                                         const QString &text, QMessageBox::StandardButtons buttons,
                                         QMessageBox::StandardButton defaultButton) override {
         QMessageBox box(icon, caption, text, buttons, parent);
+        // Texts carry stored paths, methods and titles: as rich text a link in
+        // them would open past the Shell's checks, an <img> would read a file.
+        box.setTextFormat(Qt::PlainText);
         box.setDefaultButton(defaultButton);
         return static_cast<QMessageBox::StandardButton>(box.exec());
     }
 
     void error(QWidget *parent, const QString &text) override {
         const QString caption = QApplication::applicationDisplayName();
-        QMessageBox::critical(parent, caption, text);
+        QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok, parent);
+        box.setTextFormat(Qt::PlainText);
+        box.exec();
     }
 
     QString openFile(QWidget *parent, const QString &caption, const QString &proposed,

@@ -564,7 +564,8 @@ TEST_F(MainWindowTest, StoredMethodsAndMediumPathsOpenNothingOutsideTheTable) {
            "19950408003\t\\victim.mp3\tPlay"});
     start();
     selectRow(0, 0);
-    EXPECT_EQ(form->statusPanels->panelText(1), QStringLiteral("RM"));  // as stored
+    EXPECT_EQ(form->statusPanels->panelText(1), QStringLiteral("RM"));     // as stored
+    EXPECT_EQ(form->statusPanels->panel(2)->textFormat(), Qt::PlainText);  // stored text is never markup
     form->openButton->click();
     EXPECT_TRUE(fakes.shell.ran.isEmpty());
     ASSERT_EQ(fakes.prompter.errors().size(), 1);
