@@ -97,9 +97,6 @@ TEST(OpenSafety, ExecutablesAskFirstAndNoIsTheDefault) {
         makeFile(dir, QStringLiteral("bit.mp3"), "ID3", true),
         makeFile(dir, QStringLiteral("script.mp3"), "#!/bin/sh\nrm -rf ~\n"),
         makeFile(dir, QStringLiteral("launcher.desktop"), "[Desktop Entry]\nExec=rm\n"),
-        makeFile(dir, QStringLiteral("player.AppImage"),
-                 "\x7f"
-                 "ELF"),
     };
     for (const QString &t : targets) {
         ScopedFakes fakes;
