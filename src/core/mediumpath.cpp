@@ -52,8 +52,8 @@ QString mediumRoot(const QString &programFolder) {
 
 QString resolveUnderRoot(const QString &relative, const QString &root) {
     QStringList parts;
-    for (const QString &p :
-         relative.split(QRegularExpression(QStringLiteral("[\\\\/]")), Qt::SkipEmptyParts)) {
+    static const QRegularExpression separators(QStringLiteral("[\\\\/]"));
+    for (const QString &p : relative.split(separators, Qt::SkipEmptyParts)) {
         if (p == QLatin1String(".")) continue;
         if (p == QLatin1String("..")) {
             if (parts.isEmpty()) return {};  // above the medium root
