@@ -92,8 +92,9 @@ bool looksExecutable(const QString &fileName, const QByteArray &head, bool execu
 bool isExecutableFile(const QString &path) {
     const QFileInfo link(path);
     if (!link.exists()) return false;  // follows links: a dangling one opens nothing
-    if (link.isDir()) return false;
     const QFileInfo target(link.canonicalFilePath());
+    // Only regular files are read: opening a named pipe would wait forever.
+    if (!target.isFile()) return false;
     QByteArray head;
     QFile f(target.filePath());
     if (f.open(QIODevice::ReadOnly)) head = f.read(16);

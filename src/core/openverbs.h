@@ -48,7 +48,8 @@ QString refusedSchemeMessage(const QString &target, const QString &scheme);
 bool looksExecutable(const QString &fileName, const QByteArray &head, bool executeBit);
 
 // The same for a file on disk (symbolic links are followed; the link's own
-// name counts too). Folders and missing files are not executable.
+// name counts too). Only regular files can be: folders, devices, pipes and
+// missing files are not (and are never opened to look).
 bool isExecutableFile(const QString &path);
 
 // The Yes/No question asked before opening an executable target.

@@ -3,6 +3,7 @@
 // stored program name, the executable question and refused addresses.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
@@ -114,6 +115,16 @@ TEST(OpenSafety, ExecutablesAskFirstAndNoIsTheDefault) {
         fakes.shell.execute(nullptr, QStringLiteral("open"), t, &error);
         EXPECT_EQ(ranText(fakes.shell), QStringLiteral("open  ") + t);
     }
+}
+
+TEST(OpenSafety, ANamedPipeIsNotReadToLookForAProgram) {
+    QTemporaryDir dir;
+    const QString pipe = dir.filePath(QStringLiteral("pipe.mp3"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    ScopedFakes fakes;
+    QString error;
+    EXPECT_TRUE(fakes.shell.execute(nullptr, QStringLiteral("open"), pipe, &error));  // returns at all
+    EXPECT_EQ(ranText(fakes.shell), QStringLiteral("open  ") + pipe);
 }
 
 TEST(OpenSafety, AddressesOfOtherSchemesAreRefused) {
