@@ -65,7 +65,16 @@ void writeRaw(const QByteArray &bytes) {
 }
 
 void writeText(const QByteArray &sjisText, bool sjis) {
-    writeRaw(sjis ? sjisText : sjis::toUnicode(sjisText).toUtf8());
+    if (sjis) return writeRaw(sjisText);
+    // Stored texts come from others: control characters other than the TAB
+    // and LF of our own layout (an escape sequence would drive the terminal)
+    // show as U+FFFD. --sjis still gives the stored bytes.
+    QString text = sjis::toUnicode(sjisText);
+    for (QChar &c : text) {
+        const char16_t u = c.unicode();
+        if ((u < 0x20 && u != u'\t' && u != u'\n') || (u >= 0x7F && u <= 0x9F)) c = QChar(0xFFFD);
+    }
+    writeRaw(text.toUtf8());
 }
 
 void printError(const QString &message) {

@@ -6,7 +6,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "appenv.h"
 #include "errors.h"
+#include "mediumpath.h"
 #include "sjistext.h"
 
 namespace vorq {
@@ -127,6 +129,11 @@ bool isWebTarget(const QByteArray &target) {
 bool existenceTest(const QByteArray &target) {
     if (target.isEmpty()) return false;
     if (isWebTarget(target)) return true;
+    if (isMediumRooted(target)) {
+        // Refused when it leaves the medium: such a file does not exist for us.
+        const QString path = resolveAssociatedPath(target, sjis::path(env::programFolder()));
+        return !path.isEmpty() && QFileInfo::exists(path);
+    }
     return QFileInfo::exists(sjis::path(target));
 }
 

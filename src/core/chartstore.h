@@ -51,7 +51,8 @@ QByteArray associationKey(int tag, const QByteArray &rank);
 
 // Existence test: false for empty text; true for texts beginning with
 // "http", "ftp" or "mailto" (case-sensitive); otherwise whether the path
-// exists. The file-system test is injectable for tests.
+// exists. A medium-rooted path ("\music\a.mp3") is looked up on the medium
+// the program runs from and does not exist when it leaves it (mediumpath.h).
 bool isWebTarget(const QByteArray &target);
 bool existenceTest(const QByteArray &target);
 

@@ -22,6 +22,7 @@ AboutBox::AboutBox(QWidget *parent) : QDialog(parent) {
     auto label = [this](QLabel *&w, const char *name, const QString &text) {
         w = new QLabel(text, this);
         w->setObjectName(QString::fromLatin1(name));
+        w->setTextFormat(Qt::PlainText);  // the home page comes from the settings
     };
     label(iconImage, "Image1", QString());
     QIcon icon = QApplication::windowIcon();

@@ -62,6 +62,7 @@ QPixmap dotPixmap() {
 QLabel *makeLabel(QWidget *parent, const char *name, const QString &text, const QRect &geometry) {
     auto *l = new QLabel(text, parent);
     l->setObjectName(QString::fromLatin1(name));
+    l->setTextFormat(Qt::PlainText);  // addresses and paths from settings
     l->setGeometry(geometry);
     return l;
 }

@@ -20,6 +20,9 @@ PanelStatusBar::PanelStatusBar(QWidget *parent) : QStatusBar(parent) {
     for (int i = 0; i < 4; ++i) {
         m_panels[i] = new QLabel(this);
         m_panels[i]->setObjectName(QStringLiteral("Panel%1").arg(i));
+        // Panels show stored paths and methods: never as rich text (an
+        // "<img src=...>" would make the label read that file).
+        m_panels[i]->setTextFormat(Qt::PlainText);
         m_panels[i]->setFixedWidth(widths[i]);
         m_panels[i]->setFrameShape(QFrame::Panel);
         m_panels[i]->setFrameShadow(QFrame::Sunken);

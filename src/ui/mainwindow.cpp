@@ -32,6 +32,7 @@
 #include "errors.h"
 #include "historywindow.h"
 #include "importdriver.h"
+#include "mediumpath.h"
 #include "shellparts.h"
 #include "sjistext.h"
 #include "waitdialog.h"
@@ -665,8 +666,11 @@ const ChartEntry *MainWindow::selectedEntry() const {
 QString MainWindow::currentFile() const {
     const ChartEntry *e = selectedEntry();
     if (!e || e->file.isEmpty()) return {};
-    const QString file = sjis::toUnicode(e->file);
-    return isWebTarget(e->file) ? file : QDir::cleanPath(QDir::current().absoluteFilePath(file));
+    if (isWebTarget(e->file)) return sjis::toUnicode(e->file);
+    // A medium-rooted path that leaves the medium shows as stored; open refuses it.
+    const QString file = resolveAssociatedPath(e->file, sjis::path(env::programFolder()));
+    if (file.isEmpty()) return sjis::toUnicode(e->file);
+    return QDir::cleanPath(QDir::current().absoluteFilePath(file));
 }
 
 QString MainWindow::currentMethod() const {
@@ -702,6 +706,15 @@ void MainWindow::onStatusBarDoubleClicked() {
 void MainWindow::onOpenClicked() {
     const QString file = currentFile();
     if (file.isEmpty()) return;
+    if (const ChartEntry *e = selectedEntry();
+        isMediumRooted(e->file) &&
+        resolveAssociatedPath(e->file, sjis::path(env::programFolder())).isEmpty()) {
+        prompter().message(this, QMessageBox::Warning, QStringLiteral("ファイルが見つかりません"),
+                           file + QStringLiteral("は存在しません。\r\nファイルの場所を確認するか、"
+                                                 "ディスクを変更してもう一度実行してください"),
+                           QMessageBox::Ok, QMessageBox::Ok);
+        return;
+    }
     runGuarded(this, [&] {
         QString error;
         if (!shell().execute(this, currentMethod(), file, &error)) prompter().error(this, error);

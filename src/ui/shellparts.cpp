@@ -13,11 +13,14 @@
 #include <QPrintDialog>
 #include <QProcess>
 #include <QProgressDialog>
+#include <QRegularExpression>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QUrl>
 #include <exception>
 
 #include "errors.h"
+#include "openverbs.h"
 
 namespace vorq {
 
@@ -29,13 +32,18 @@ public:
                                         const QString &text, QMessageBox::StandardButtons buttons,
                                         QMessageBox::StandardButton defaultButton) override {
         QMessageBox box(icon, caption, text, buttons, parent);
+        // Texts carry stored paths, methods and titles: as rich text a link in
+        // them would open past the Shell's checks, an <img> would read a file.
+        box.setTextFormat(Qt::PlainText);
         box.setDefaultButton(defaultButton);
         return static_cast<QMessageBox::StandardButton>(box.exec());
     }
 
     void error(QWidget *parent, const QString &text) override {
         const QString caption = QApplication::applicationDisplayName();
-        QMessageBox::critical(parent, caption, text);
+        QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok, parent);
+        box.setTextFormat(Qt::PlainText);
+        box.exec();
     }
 
     QString openFile(QWidget *parent, const QString &caption, const QString &proposed,
@@ -69,36 +77,22 @@ public:
     }
 };
 
-QUrl targetUrl(const QString &target) {
-    // Addresses keep their scheme; anything else is a local path.
-    static const QString schemes[] = {QStringLiteral("http"), QStringLiteral("ftp"), QStringLiteral("mailto"),
-                                      QStringLiteral("file")};
-    for (const QString &s : schemes)
-        if (target.startsWith(s)) return QUrl(target, QUrl::TolerantMode);
-    return QUrl::fromLocalFile(target);
+// run-mailcap builds a shell command line from the file name; a name it does
+// not take as it is goes through a symbolic link with a plain name.
+QString mailcapAlias(const QString &path) {
+    QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/vorqview-mailcap-XXXXXX"));
+    if (!dir.isValid()) return {};
+    dir.setAutoRemove(false);  // the detached program still reads through it
+    const QString suffix = QFileInfo(path).suffix();
+    static const QRegularExpression plain(QStringLiteral("^[A-Za-z0-9]{1,10}$"));
+    const QString alias = dir.filePath(
+        QStringLiteral("file") + (plain.match(suffix).hasMatch() ? QLatin1Char('.') + suffix : QString()));
+    if (!isMailcapSafePath(alias) || !QFile::link(path, alias)) return {};
+    return alias;
 }
 
 class DesktopShell : public Shell {
 public:
-    bool execute(QWidget *parent, const QString &verb, const QString &target, QString *error) override {
-        Q_UNUSED(parent);
-        const QString v = verb.trimmed().toLower();
-        auto fail = [error](const QString &text) {
-            if (error) *error = text;
-            return false;
-        };
-        if (target.isEmpty()) return fail(QStringLiteral("開く対象がありません。"));
-        if (v.isEmpty() || v == QLatin1String("open")) {
-            if (QDesktopServices::openUrl(targetUrl(target))) return true;
-            return fail(QStringLiteral("%1 を開けませんでした。").arg(target));
-        }
-        // Other verbs: a program of that name on the PATH, given the target.
-        const QString program = QStandardPaths::findExecutable(verb.trimmed());
-        if (!program.isEmpty() && QProcess::startDetached(program, {target})) return true;
-        return fail(
-            QStringLiteral("「%1」という開き方はこのシステムにはありません (%2)。").arg(verb, target));
-    }
-
     bool exists(const QString &path) override { return !path.isEmpty() && QFileInfo::exists(path); }
 
     bool copyFiles(QWidget *parent, const QStringList &sources, const QString &targetFolder) override {
@@ -166,7 +160,10 @@ public:
         QMenu menu(parent);
         const QString first = files.constFirst();
         menu.addAction(QStringLiteral("開く"), [&] {
-            for (const QString &f : files) QDesktopServices::openUrl(targetUrl(f));
+            for (const QString &f : files) {
+                QString error;
+                if (!execute(parent, QStringLiteral("open"), f, &error)) prompter().error(parent, error);
+            }
         });
         menu.addAction(QStringLiteral("プログラムから開く..."), [&] {
             const QString program = prompter().openFile(parent, QStringLiteral("プログラムから開く"),
@@ -180,6 +177,49 @@ public:
         menu.addAction(QStringLiteral("パスをコピー"),
                        [&] { QGuiApplication::clipboard()->setText(files.join(QLatin1Char('\n'))); });
         menu.exec(globalPos);
+    }
+
+protected:
+    bool openDefault(const QUrl &url, QString *error) override {
+        if (QDesktopServices::openUrl(url)) return true;
+        if (error)
+            *error = QStringLiteral("%1 を開けませんでした。")
+                         .arg(url.isLocalFile() ? url.toLocalFile() : url.toString());
+        return false;
+    }
+
+    bool runMailcap(const QString &action, const QString &path, QString *error) override {
+        auto fail = [error](const QString &text) {
+            if (error) *error = text;
+            return false;
+        };
+        const QString program = QStandardPaths::findExecutable(QStringLiteral("run-mailcap"));
+        if (program.isEmpty())
+            return fail(QStringLiteral("開き方「%1」には run-mailcap (mailcap パッケージ) が必要ですが、"
+                                       "見つかりません。何も実行しませんでした。")
+                            .arg(action));
+        // run-mailcap would create and remove a missing file to test "edit".
+        if (!QFileInfo::exists(path)) return fail(QStringLiteral("%1 は存在しません。").arg(path));
+        const QString handed = isMailcapSafePath(path) ? path : mailcapAlias(path);
+        if (handed.isEmpty()) return fail(QStringLiteral("%1 を開けませんでした。").arg(path));
+        const QString actionArg = QStringLiteral("--action=") + action;
+        QProcess probe;
+        probe.start(program, {QStringLiteral("--norun"), actionArg, handed});
+        const bool answered = probe.waitForFinished(10000);
+        if (!answered) probe.kill();
+        if (!answered || probe.exitStatus() != QProcess::NormalExit || probe.exitCode() != 0 ||
+            probe.readAllStandardOutput().trimmed().isEmpty())
+            return fail(QStringLiteral("この種類のファイルには「%1」の設定 (mailcap) がありません。"
+                                       "何も実行しませんでした。\n%2")
+                            .arg(action, path));
+        if (QProcess::startDetached(program, {actionArg, handed})) return true;
+        return fail(QStringLiteral("run-mailcap を起動できません (%1)。").arg(path));
+    }
+
+    bool showFolder(const QString &folder, QString *error) override {
+        if (QDesktopServices::openUrl(QUrl::fromLocalFile(folder))) return true;
+        if (error) *error = QStringLiteral("フォルダ %1 を開けませんでした。").arg(folder);
+        return false;
     }
 };
 
@@ -207,6 +247,45 @@ Shell &shell() {
 
 void setPrompter(Prompter *p) { g_prompter = p; }
 void setShell(Shell *s) { g_shell = s; }
+
+bool Shell::execute(QWidget *parent, const QString &verb, const QString &target, QString *error) {
+    auto fail = [error](const QString &text) {
+        if (error) *error = text;
+        return false;
+    };
+    if (target.isEmpty()) return fail(QStringLiteral("開く対象がありません。"));
+    const OpenAction action = openActionFor(verb);
+    if (action == OpenAction::Refused) return fail(unknownMethodMessage(verb));
+    QString scheme;
+    switch (classifyTarget(target, &scheme)) {
+        case TargetKind::RefusedAddress: return fail(refusedSchemeMessage(target, scheme));
+        case TargetKind::Address: {
+            const QUrl url(target, QUrl::TolerantMode);
+            // Check what Qt understood too, so a parse quirk cannot change the scheme.
+            if (!url.isValid() || !allowedSchemes().contains(url.scheme().toLower()))
+                return fail(refusedSchemeMessage(target, scheme));
+            if (action != OpenAction::DefaultHandler)
+                return fail(
+                    QStringLiteral("開き方「%1」はアドレスには使えません。何も実行しませんでした。\n%2")
+                        .arg(verb, target));
+            return openDefault(url, error);
+        }
+        case TargetKind::LocalPath: break;
+    }
+    const QString path = QDir::cleanPath(QDir::current().absoluteFilePath(target));
+    if (isExecutableFile(path) &&
+        prompter().message(parent, QMessageBox::Warning, executableQuestionCaption(),
+                           executableQuestionText(path), QMessageBox::Yes | QMessageBox::No,
+                           QMessageBox::No) != QMessageBox::Yes)
+        return true;  // the user's choice, nothing to report
+    switch (action) {
+        case OpenAction::MailcapEdit:
+        case OpenAction::MailcapPrint: return runMailcap(mailcapActionName(action), path, error);
+        case OpenAction::ContainingFolder:
+            return showFolder(QFileInfo(path).isDir() ? path : QFileInfo(path).absolutePath(), error);
+        default: return openDefault(QUrl::fromLocalFile(path), error);
+    }
+}
 
 bool runGuarded(QWidget *parent, const std::function<void()> &command) {
     QString text;

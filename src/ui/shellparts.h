@@ -10,6 +10,7 @@
 
 class QWidget;
 class QPrinter;
+class QUrl;
 
 namespace vorq {
 
@@ -38,9 +39,14 @@ public:
 class Shell {
 public:
     virtual ~Shell() = default;
-    // Opens target with a verb ("open" or empty: the desktop's default
-    // handler). Returns false and sets *error when the verb has no meaning.
-    virtual bool execute(QWidget *parent, const QString &verb, const QString &target, QString *error) = 0;
+    // Opens target (an absolute path or an address) with a stored method
+    // through the fixed table of openverbs.h; the method never names a
+    // program. Unknown methods and addresses of other schemes than http,
+    // https, ftp and mailto run nothing; an executable target asks first
+    // (Yes/No, default No). Returns false and sets *error when the user must
+    // be told why nothing was opened; answering No is not an error.
+    // Overridable only so test doubles can record calls; they pass on here.
+    virtual bool execute(QWidget *parent, const QString &verb, const QString &target, QString *error);
     virtual bool exists(const QString &path) = 0;
     // Copies files into a folder in one operation (progress, overwrite
     // question). Returns false when anything failed or was cancelled.
@@ -49,6 +55,13 @@ public:
     virtual void dragFiles(QWidget *source, const QStringList &files) = 0;
     // Our own context menu for files at a global point.
     virtual void contextMenu(QWidget *parent, const QStringList &files, const QPoint &globalPos) = 0;
+
+protected:
+    // The actions execute() chooses; the desktop runs them, tests record them.
+    // Each returns false with *error set when it could not be done.
+    virtual bool openDefault(const QUrl &url, QString *error) = 0;  // the desktop's handler
+    virtual bool runMailcap(const QString &action, const QString &path, QString *error) = 0;
+    virtual bool showFolder(const QString &folder, QString *error) = 0;  // in the file manager
 };
 
 // The process-wide seams; tests replace them.

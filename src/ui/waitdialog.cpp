@@ -15,6 +15,7 @@ WaitDialog::WaitDialog(QWidget *parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("しばらくお待ちください..."));
     messageLabel = new QLabel(QStringLiteral("しばらくお待ちください..."), this);
     messageLabel->setObjectName(QStringLiteral("Label1"));
+    messageLabel->setTextFormat(Qt::PlainText);
     progressBar = new QProgressBar(this);
     progressBar->setObjectName(QStringLiteral("ProgressBar1"));
     progressBar->setRange(0, 100);

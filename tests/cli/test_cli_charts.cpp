@@ -97,6 +97,18 @@ TEST_F(CliCharts, LoadPrintsEveryRowInTabOrder) {
                                            "1995年04月08日\t2\t曲\tJohn Smith\t/音楽/曲.mp3\t\n"));
 }
 
+TEST_F(CliCharts, ControlCharactersOfStoredTextsDoNotReachTheTerminal) {
+    write("19950408.txt", "1\tA\x1b]0;owned\x07\tB\x1b[2J\r\n");
+    const QStringList args = {QStringLiteral("load"), QStringLiteral("--data"), data,
+                              QStringLiteral("--today"), QStringLiteral("1995-04-10")};
+    const VorqRun r = runVorq(args);
+    EXPECT_EQ(r.status, 0) << r.err.constData();
+    EXPECT_EQ(QString::fromUtf8(r.out),
+              u8("1995年04月08日\t1\tA\uFFFD]0;owned\uFFFD\tB\uFFFD[2J\thttp://e.example/\tprint\n"));
+    const VorqRun raw = runVorq(args + QStringList{QStringLiteral("--sjis")});
+    EXPECT_TRUE(raw.out.contains("A\x1b]0;owned\x07\tB\x1b[2J\t"));
+}
+
 TEST_F(CliCharts, BadLinePrintsWhatLoadedBeforeAndFails) {
     write("19950408.txt", "1\tA\tB\r\nnot a rank\tT\tA\r\n");
     const VorqRun r = runVorq({QStringLiteral("load"), QStringLiteral("--data"), data,

@@ -7,6 +7,7 @@
 #include <QList>
 #include <QPoint>
 #include <QStringList>
+#include <QUrl>
 #include <deque>
 
 #include "shellparts.h"
@@ -88,16 +89,26 @@ struct ShellCall {
     QStringList targets;
 };
 
+// What the verb table made run: op "open" (the desktop's handler, verb
+// empty), "mailcap" (verb "edit" or "print") or "folder", with the path or
+// address it was given.
+using RanAction = ShellCall;
+
 class FakeShell : public Shell {
 public:
-    bool executeResult = true;
+    bool executeResult = true;  // false: every execute fails before the table
+    bool actionResult = true;   // what the recorded actions report
     bool copyResult = true;
     QList<ShellCall> calls;
+    QList<RanAction> ran;
 
-    bool execute(QWidget *, const QString &verb, const QString &target, QString *error) override {
+    bool execute(QWidget *parent, const QString &verb, const QString &target, QString *error) override {
         calls.append({QStringLiteral("execute"), verb, {target}});
-        if (!executeResult && error) *error = QStringLiteral("cannot open ") + target;
-        return executeResult;
+        if (!executeResult) {
+            if (error) *error = QStringLiteral("cannot open ") + target;
+            return false;
+        }
+        return Shell::execute(parent, verb, target, error);  // the real table, recorded actions
     }
     bool exists(const QString &path) override { return !path.isEmpty() && QFileInfo::exists(path); }
     bool copyFiles(QWidget *, const QStringList &sources, const QString &targetFolder) override {
@@ -109,6 +120,25 @@ public:
     }
     void contextMenu(QWidget *, const QStringList &files, const QPoint &) override {
         calls.append({QStringLiteral("menu"), {}, files});
+    }
+
+protected:
+    bool openDefault(const QUrl &url, QString *error) override {
+        return record(QStringLiteral("open"), {}, url.isLocalFile() ? url.toLocalFile() : url.toString(),
+                      error);
+    }
+    bool runMailcap(const QString &action, const QString &path, QString *error) override {
+        return record(QStringLiteral("mailcap"), action, path, error);
+    }
+    bool showFolder(const QString &folder, QString *error) override {
+        return record(QStringLiteral("folder"), {}, folder, error);
+    }
+
+private:
+    bool record(const QString &op, const QString &verb, const QString &target, QString *error) {
+        ran.append({op, verb, {target}});
+        if (!actionResult && error) *error = QStringLiteral("cannot open ") + target;
+        return actionResult;
     }
 };
 

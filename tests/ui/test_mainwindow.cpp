@@ -551,4 +551,38 @@ TEST_F(MainWindowTest, OptionsOkWithANewRangeReloadsAndTheExitSavesIt) {
     EXPECT_EQ(form->tabCount(), 0);
 }
 
+TEST_F(MainWindowTest, StoredMethodsAndMediumPathsOpenNothingOutsideTheTable) {
+    // A disc: autorun.inf in the folder above the program; a file beside it.
+    QDir(prog.path()).mkpath(QStringLiteral("bin"));
+    env::setProgramFolder(sjis::fromUnicode(prog.filePath(QStringLiteral("bin/"))));
+    sjis::saveLines(prog.filePath(QStringLiteral("autorun.inf")), {"[autorun]"});
+    const QString victim = prog.filePath(QStringLiteral("victim.mp3"));
+    sjis::saveLines(victim, {"ID3"});
+    write(QStringLiteral("19950408.txt"), chartLines(3, "A"));
+    write(QStringLiteral("file.idx"),
+          {"19950408001\t" + sjis::fromUnicode(victim) + "\tRM", "19950408002\t\\..\\..\\etc\\passwd\topen",
+           "19950408003\t\\victim.mp3\tPlay"});
+    start();
+    selectRow(0, 0);
+    EXPECT_EQ(form->statusPanels->panelText(1), QStringLiteral("RM"));     // as stored
+    EXPECT_EQ(form->statusPanels->panel(2)->textFormat(), Qt::PlainText);  // stored text is never markup
+    form->openButton->click();
+    EXPECT_TRUE(fakes.shell.ran.isEmpty());
+    ASSERT_EQ(fakes.prompter.errors().size(), 1);
+    EXPECT_TRUE(fakes.prompter.errors().at(0).text.contains(QString::fromUtf8("「RM」")));
+    EXPECT_TRUE(QFile::exists(victim));
+
+    selectRow(0, 1);  // leaves the medium: refused as not existing
+    EXPECT_EQ(form->statusPanels->panelText(2), QStringLiteral("\\..\\..\\etc\\passwd"));
+    form->openButton->click();
+    EXPECT_TRUE(fakes.shell.ran.isEmpty());
+    ASSERT_FALSE(fakes.prompter.asked.isEmpty());
+    EXPECT_EQ(fakes.prompter.asked.last().caption, QString::fromUtf8("ファイルが見つかりません"));
+
+    selectRow(0, 2);  // on the medium: opens the file there
+    form->openButton->click();
+    ASSERT_EQ(fakes.shell.ran.size(), 1);
+    EXPECT_EQ(fakes.shell.ran.at(0).targets.value(0), QFileInfo(victim).canonicalFilePath());
+}
+
 }  // namespace
