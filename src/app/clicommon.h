@@ -62,3 +62,4 @@ int cmdConvert(const QStringList &args);
 int cmdParse(const QStringList &args);
 int cmdFetch(const QStringList &args);
 int cmdImport(const QStringList &args);
+int cmdPlaylist(const QStringList &args);

@@ -1,5 +1,7 @@
 #include "viewersettings.h"
 
+#include <algorithm>
+
 #include "appenv.h"
 #include "chartstore.h"
 #include "doubleini.h"
@@ -39,6 +41,11 @@ ViewerSettings readViewerSettings() {
     s.skipString = ini.ReadString("AssociateFile", "skipstring", options::defaultSkipString());
     s.dateStart = ini.ReadString("Display", "DateStart", QByteArray());
     s.dateEnd = ini.ReadString("Display", "DateEnd", QByteArray());
+    s.playlistOrder = std::clamp(ini.ReadInteger("Playlist", "Order", 1), 0, 5);
+    s.playlistSorted = std::clamp(ini.ReadInteger("Playlist", "Sorted", 1), -1, 1);
+    s.playlistRate = std::clamp(ini.ReadInteger("Playlist", "RandomizeRate", 100), 0, 100);
+    s.playlistAssociated = ini.ReadBool("Playlist", "AssociateFile", true);
+    s.playlistNotAssociated = ini.ReadBool("Playlist", "NotAssociateFile", false);
     return s;
 }
 

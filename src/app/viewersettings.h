@@ -21,6 +21,13 @@ struct ViewerSettings {
     bool useProxy = false;
     QByteArray proxyAddr;
     QByteArray proxyPort;
+    // "Playlist", as the playlist maker's controls hold them (clamped to
+    // their ranges; sorted -1 is no direction chosen).
+    int playlistOrder = 1;
+    int playlistSorted = 1;
+    int playlistRate = 100;
+    bool playlistAssociated = true;
+    bool playlistNotAssociated = false;
 };
 
 // What vorqview would load at start, for the keys vorq uses (restricted

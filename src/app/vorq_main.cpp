@@ -23,6 +23,10 @@ const Command kCommands[] = {
     {"fetch", cmdFetch, "fetch [--proxy HOST:PORT] URL"},
     {"import", cmdImport,
      "import [--data DIR] [--from D] [--to D] [--today YYYY-MM-DD] [--url-template T] [--proxy HOST:PORT]"},
+    {"playlist", cmdPlaylist,
+     "playlist [--data DIR] [--from D] [--to D] [--today YYYY-MM-DD] [--order 0-5] [--direction down|up]\n"
+     "                [--rate R] [--associated on|off] [--not-associated on|off] [--sjis]\n"
+     "                [--m3u FILE [--count N]]"},
 };
 
 void usage(FILE *to) {
