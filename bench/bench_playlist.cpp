@@ -87,7 +87,7 @@ void BM_Literal(benchmark::State &state) {
     qsizetype m = 0;
     for (auto _ : state) {
         literal::Random random;
-        const QList<vorq::PlaylistRow> rows = literal::generate(part, allTaken(order), random);
+        const vorq::ResultList rows = literal::generate(part, allTaken(order), random);
         m = rows.size();
         benchmark::DoNotOptimize(rows.data());
     }

@@ -2,8 +2,8 @@
 // a range, printed or written as a playlist file.
 #include "clicommon.h"
 #include "clirange.h"
-#include "playlistfile.h"
 #include "playlistmaker.h"
+#include "resultlist.h"
 #include "sjistext.h"
 #include "viewersettings.h"
 
@@ -68,26 +68,24 @@ int cmdPlaylist(const QStringList &args) {
 
     // The first generation of a run: the random numbers start at state 0.
     PlaylistRandom random;
-    const QList<PlaylistRow> rows = generatePlaylist(r.store.tabs, settings, random).rows;
+    const ResultList rows = generatePlaylist(r.store.tabs, settings, random).rows;
 
     if (a.has(QStringLiteral("m3u"))) {
         const qint64 count =
             intOption(a, QStringLiteral("count"), static_cast<int>(rows.size()), INT_MIN, INT_MAX);
-        QList<QByteArray> files;
-        files.reserve(rows.size());
-        for (const PlaylistRow &row : rows) files.append(row[FileText]);
-        if (distinctFiles(files).isEmpty()) {
+        if (distinctFiles(rows).isEmpty()) {
             cli::printError(QStringLiteral("vorq: 関連付けされたファイルがありません。"));
             return 1;
         }
-        savePlaylist(a.value(QStringLiteral("m3u")), files, count);
+        // The result window's "リスト保存": its lines, written atomically.
+        sjis::saveLines(a.value(QStringLiteral("m3u")), playlistLines(rows, count));
         return cli::finish(loadError);
     }
 
     QByteArray out;
-    for (const PlaylistRow &row : rows) {
+    for (const ResultRow &row : rows) {
         for (int t = 0; t < 8; ++t) {
-            out += row[t];
+            out += row.text(t);
             out += t < 7 ? '\t' : '\n';
         }
         if (out.size() >= 64 * 1024) {

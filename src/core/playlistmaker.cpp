@@ -241,10 +241,6 @@ bool passes(const ChartEntry &e, const PlaylistSettings &s) {
     return e.file.isEmpty() ? s.takeUnassociated : s.takeAssociated;
 }
 
-PlaylistRow newRow(const QByteArray &caption, const ChartEntry &e) {
-    return {caption, e.rank, e.title, e.artist, e.file, e.method, QByteArray(), QByteArray()};
-}
-
 // ln(e^a + e^b) without leaving the range.
 double logAdd(double a, double b) {
     const double hi = std::max(a, b), lo = std::min(a, b);
@@ -255,9 +251,8 @@ double logAdd(double a, double b) {
 // appearance (that order decides the result and the random draws). The
 // score is held as the value of its text; logDomain keeps ln(score)
 // instead. Returns false when a plain score leaves the range of double.
-bool scoreMerged(const QList<ChartTab> &tabs, const PlaylistSettings &s, bool logDomain,
-                 QList<PlaylistRow> &rows, QList<double> &scores, QList<qint64> &counts,
-                 const std::function<void(int)> &progress) {
+bool scoreMerged(const QList<ChartTab> &tabs, const PlaylistSettings &s, bool logDomain, ResultList &rows,
+                 QList<double> &scores, QList<qint64> &counts, const std::function<void(int)> &progress) {
     rows.clear();
     scores.clear();
     counts.clear();
@@ -291,7 +286,7 @@ bool scoreMerged(const QList<ChartTab> &tabs, const PlaylistSettings &s, bool lo
             double score = w;
             if (it == bySong.cend()) {
                 bySong.insert(key, rows.size());
-                rows.append(newRow(tab.caption, e));
+                rows.append(ResultRow::fromEntry(tab.caption, e));
                 scores.append(score = roundTrip(w));
                 counts.append(1);
             } else {
@@ -320,9 +315,9 @@ PlaylistResult scorePlaylist(const QList<ChartTab> &tabs, const PlaylistSettings
         for (qsizetype r = 0; r < tab.rows.size(); ++r) {
             const ChartEntry &e = tab.rows.at(r);
             if (!passes(e, s)) continue;
-            PlaylistRow row = newRow(tab.caption, e);
-            row[ScoreText] = QByteArray::number(-r);
-            row[CountText] = "1";
+            ResultRow row = ResultRow::fromEntry(tab.caption, e);
+            row.texts[ScoreText] = QByteArray::number(-r);
+            row.texts[CountText] = "1";
             result.rows.append(std::move(row));
         }
         return result;
@@ -342,13 +337,13 @@ PlaylistResult scorePlaylist(const QList<ChartTab> &tabs, const PlaylistSettings
                                  : v / static_cast<double>(counts.at(j));
         else if (s.order == AllEqual)
             v = random.next();
-        result.rows[j][ScoreText] = formatScore(v);
-        result.rows[j][CountText] = QByteArray::number(counts.at(j));
+        result.rows[j].texts[ScoreText] = formatScore(v);
+        result.rows[j].texts[CountText] = QByteArray::number(counts.at(j));
     }
     return result;
 }
 
-void disturbPlaylist(QList<PlaylistRow> &rows, int sortRate, PlaylistRandom &random) {
+void disturbPlaylist(ResultList &rows, int sortRate, PlaylistRandom &random) {
     const qint64 m = rows.size();
     if (m <= 1) return;
     const qint64 swaps = (100 - std::clamp(sortRate, 0, 100)) * m / 200;
@@ -356,7 +351,7 @@ void disturbPlaylist(QList<PlaylistRow> &rows, int sortRate, PlaylistRandom &ran
         const int a = random.index(static_cast<int>(m));
         int b = random.index(static_cast<int>(m));
         while (b == a) b = random.index(static_cast<int>(m));
-        std::swap(rows[a][ScoreText], rows[b][ScoreText]);
+        std::swap(rows[a].texts[ScoreText], rows[b].texts[ScoreText]);
     }
 }
 
@@ -396,17 +391,17 @@ void quickSort(QList<Keyed> &a, qsizetype lo, qsizetype hi, const Less &less) {
 
 }  // namespace
 
-void sortPlaylist(QList<PlaylistRow> &rows, bool descending) {
+void sortPlaylist(ResultList &rows, bool descending) {
     if (rows.size() < 2) return;
     QList<Keyed> keyed;
     keyed.reserve(rows.size());
     for (qsizetype j = 0; j < rows.size(); ++j)
-        keyed.append({parseNumber(rows.at(j)[ScoreText]).value_or(0), j});
+        keyed.append({parseNumber(rows.at(j).texts[ScoreText]).value_or(0), j});
     if (descending)
         quickSort(keyed, 0, keyed.size() - 1, [](double x, double y) { return x > y; });
     else
         quickSort(keyed, 0, keyed.size() - 1, [](double x, double y) { return x < y; });
-    QList<PlaylistRow> sorted;
+    ResultList sorted;
     sorted.reserve(rows.size());
     for (const Keyed &k : keyed) sorted.append(std::move(rows[k.row]));
     rows = std::move(sorted);

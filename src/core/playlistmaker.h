@@ -5,11 +5,11 @@
 // playlist layout.
 #include <QByteArray>
 #include <QList>
-#include <array>
 #include <functional>
 #include <optional>
 
 #include "chartstore.h"
+#include "resultlist.h"
 
 namespace vorq {
 
@@ -47,13 +47,13 @@ struct PlaylistSettings {
     bool takeUnassociated = false;
 };
 
-// A result row: date label, rank, title, artist, associated file, open
-// method, score text, appearance count text.
-using PlaylistRow = std::array<QByteArray, 8>;
-enum PlaylistText { DateText = 0, FileText = 4, ScoreText = 6, CountText = 7 };
+// The playlist's result rows hold the score text in text 6 and the number
+// of taken appearances in text 7.
+constexpr int ScoreText = ResultRow::Extra1;
+constexpr int CountText = ResultRow::Extra2;
 
 struct PlaylistResult {
-    QList<PlaylistRow> rows;
+    ResultList rows;
     // Setting 1 (or 2, with charts of over 709 rows) left the range of
     // double: every score is then the natural logarithm of its value.
     bool logScores = false;
@@ -65,9 +65,9 @@ struct PlaylistResult {
 PlaylistResult scorePlaylist(const QList<ChartTab> &tabs, const PlaylistSettings &settings,
                              PlaylistRandom &random, const std::function<void(int)> &progress = {});
 // Exchanges the score texts of K = (100 - rate) * M / 200 random pairs.
-void disturbPlaylist(QList<PlaylistRow> &rows, int sortRate, PlaylistRandom &random);
+void disturbPlaylist(ResultList &rows, int sortRate, PlaylistRandom &random);
 // Sorts by the parsed score; equal scores keep no defined order.
-void sortPlaylist(QList<PlaylistRow> &rows, bool descending);
+void sortPlaylist(ResultList &rows, bool descending);
 // All three.
 PlaylistResult generatePlaylist(const QList<ChartTab> &tabs, const PlaylistSettings &settings,
                                 PlaylistRandom &random, const std::function<void(int)> &progress = {});

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QBuffer>
 #include <QTemporaryDir>
 #include <charconv>
 #include <cmath>
@@ -8,7 +7,6 @@
 
 #include "errors.h"
 #include "historygen.h"
-#include "playlistfile.h"
 #include "playlistmaker.h"
 #include "sjtest.h"
 #include "test_playlistmaker_literal.h"
@@ -27,9 +25,9 @@ ChartTab tab(int tag, QList<ChartEntry> rows) {
     return {tag, dateLabelFromTag(tag), rows};
 }
 
-QList<QByteArray> column(const QList<PlaylistRow> &rows, int text) {
+QList<QByteArray> column(const ResultList &rows, int text) {
     QList<QByteArray> out;
-    for (const PlaylistRow &r : rows) out.append(r[text]);
+    for (const ResultRow &r : rows) out.append(r.text(text));
     return out;
 }
 
@@ -40,12 +38,12 @@ PlaylistSettings settings(int order, bool descending = true, int rate = 100, boo
 
 // Rows are equal as lists, except that rows of equal score may come in any
 // order.
-void expectSameList(QList<PlaylistRow> got, QList<PlaylistRow> want, const std::string &what) {
+void expectSameList(ResultList got, ResultList want, const std::string &what) {
     ASSERT_EQ(column(got, ScoreText), column(want, ScoreText)) << what;
-    const auto key = [](const PlaylistRow &r) -> QByteArray {
-        return r[6] + '\t' + r[2] + '\t' + r[3] + '\t' + r[0];
+    const auto key = [](const ResultRow &r) -> QByteArray {
+        return r.text(6) + '\t' + r.text(2) + '\t' + r.text(3) + '\t' + r.text(0);
     };
-    const auto byKey = [&key](const PlaylistRow &a, const PlaylistRow &b) { return key(a) < key(b); };
+    const auto byKey = [&key](const ResultRow &a, const ResultRow &b) { return key(a) < key(b); };
     std::sort(got.begin(), got.end(), byKey);
     std::sort(want.begin(), want.end(), byKey);
     EXPECT_EQ(got, want) << what;
@@ -108,7 +106,7 @@ TEST(PlaylistMaker, NewestOnlyListsTheNewestChartInOrderAndKeepsRepeats) {
     const PlaylistResult down = generatePlaylist(tabs, settings(NewestOnly), random);
     EXPECT_EQ(column(down.rows, 2), (QList<QByteArray>{"A", "B", "A"}));
     EXPECT_EQ(column(down.rows, ScoreText), (QList<QByteArray>{"0", "-1", "-2"}));
-    EXPECT_EQ(column(down.rows, DateText), QList<QByteArray>(3, dateLabelFromTag(19950415)));
+    EXPECT_EQ(column(down.rows, ResultRow::Date), QList<QByteArray>(3, dateLabelFromTag(19950415)));
     const PlaylistResult up = generatePlaylist(tabs, settings(NewestOnly, false), random);
     EXPECT_EQ(column(up.rows, 1), (QList<QByteArray>{"3", "2", "1"}));
     EXPECT_EQ(random.state(), 0u);  // no random draw at sort rate 100
@@ -132,31 +130,31 @@ TEST(PlaylistMaker, AssociatedOnlyCountsAssociatedAppearancesFromTheNewest) {
     const PlaylistResult count =
         generatePlaylist(tabs, settings(Appearances, true, 100, true, false), random);
     ASSERT_EQ(count.rows.size(), 2);
-    const PlaylistRow &s = count.rows[0];
-    EXPECT_EQ(s[DateText], dateLabelFromTag(19950415));
-    EXPECT_EQ(s[FileText], "/s1");
-    EXPECT_EQ(s[1], "2");
-    EXPECT_EQ(s[ScoreText], "2");
-    EXPECT_EQ(s[CountText], "2");
-    EXPECT_EQ(count.rows[1][ScoreText], "1");
+    const ResultRow &s = count.rows[0];
+    EXPECT_EQ(s.text(ResultRow::Date), dateLabelFromTag(19950415));
+    EXPECT_EQ(s.text(ResultRow::File), "/s1");
+    EXPECT_EQ(s.text(1), "2");
+    EXPECT_EQ(s.text(ScoreText), "2");
+    EXPECT_EQ(s.text(CountText), "2");
+    EXPECT_EQ(count.rows[1].text(ScoreText), "1");
 
     // Setting 1 is the mean weight: e^(N-r) * e^(P-i) over the taken ones.
     const PlaylistResult mean = generatePlaylist(tabs, settings(NewWeighted, true, 100, true, false), random);
     const double sum = std::exp(1.0) * std::exp(2.0) + std::exp(1.0) * std::exp(1.0);
     EXPECT_EQ(column(mean.rows, 2), (QList<QByteArray>{"T", "S"}));
-    EXPECT_NEAR(*parseNumber(mean.rows[1][ScoreText]), sum / 2, 1e-12);
-    EXPECT_EQ(mean.rows[0][ScoreText], formatScore(std::exp(1.0) * std::exp(3.0)));
+    EXPECT_NEAR(*parseNumber(mean.rows[1].text(ScoreText)), sum / 2, 1e-12);
+    EXPECT_EQ(mean.rows[0].text(ScoreText), formatScore(std::exp(1.0) * std::exp(3.0)));
 }
 
 TEST(PlaylistMaker, SortRateSwapsScoreTexts) {
-    QList<PlaylistRow> two = {PlaylistRow{"d", "1", "A", "x", "", "", "5", "1"},
-                              PlaylistRow{"d", "2", "B", "y", "", "", "3", "1"}};
+    ResultList two = {ResultRow{{"d", "1", "A", "x", "", "", "5", "1"}},
+                      ResultRow{{"d", "2", "B", "y", "", "", "3", "1"}}};
     PlaylistRandom random;
     disturbPlaylist(two, 0, random);  // K = 1: exactly one swap
     EXPECT_EQ(column(two, ScoreText), (QList<QByteArray>{"3", "5"}));
     PlaylistRandom fresh;
     disturbPlaylist(two, 100, fresh);
-    QList<PlaylistRow> one = {two[0]};
+    ResultList one = {two[0]};
     disturbPlaylist(one, 0, fresh);
     EXPECT_EQ(fresh.state(), 0u);  // neither rate 100 nor a single row draws
 }
@@ -204,33 +202,12 @@ TEST(PlaylistMaker, NewWeightedOnALongHistoryScoresInTheLogDomain) {
         }
     ASSERT_EQ(r.rows.size(), want.size());
     double last = INFINITY;
-    for (const PlaylistRow &row : r.rows) {
-        const auto [sum, n] = want.value(row[2]);
-        const double score = *parseNumber(row[ScoreText]);
-        EXPECT_NEAR(score, double(std::log(sum / n) + 11000.0L), 1e-9) << row[2].constData();
+    for (const ResultRow &row : r.rows) {
+        const auto [sum, n] = want.value(row.text(2));
+        const double score = *parseNumber(row.text(ScoreText));
+        EXPECT_NEAR(score, double(std::log(sum / n) + 11000.0L), 1e-9) << row.text(2).constData();
         EXPECT_LE(score, last);
         last = score;
     }
-    EXPECT_EQ(r.rows.first()[2], QByteArray::number(weeks));  // the newest number one
-}
-
-TEST(PlaylistFile, SaveWrapsRoundAndSkipsRowsWithoutFile) {
-    const QList<QByteArray> files = {"/a.mp3", "", sj("/曲.mp3"), "/a.mp3"};
-    EXPECT_EQ(distinctFiles(files), (QList<QByteArray>{"/a.mp3", sj("/曲.mp3")}));
-    const auto written = [&files](qint64 count) {
-        QBuffer buf;
-        buf.open(QIODevice::WriteOnly);
-        EXPECT_TRUE(writePlaylist(&buf, files, count));
-        return buf.data();
-    };
-    EXPECT_EQ(written(5), "/a.mp3\r\n" + sj("/曲.mp3") + "\r\n/a.mp3\r\n/a.mp3\r\n" + sj("/曲.mp3") + "\r\n");
-    EXPECT_EQ(written(2), "/a.mp3\r\n" + sj("/曲.mp3") + "\r\n");
-    EXPECT_EQ(written(0), "");
-    EXPECT_EQ(written(-3), "");
-
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("list.m3u"));
-    savePlaylist(path, files, 1);
-    EXPECT_EQ(sjis::readFile(path), "/a.mp3\r\n");
-    EXPECT_THROW(savePlaylist(dir.filePath(QStringLiteral("no/such/list.m3u")), files, 1), FileError);
+    EXPECT_EQ(r.rows.first().text(2), QByteArray::number(weeks));  // the newest number one
 }

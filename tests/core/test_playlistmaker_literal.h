@@ -13,7 +13,7 @@
 
 namespace literal {
 
-using Row = vorq::PlaylistRow;
+using Row = vorq::ResultRow;
 
 inline QByteArray text(double v) {
     char buf[64];
@@ -37,7 +37,7 @@ struct Random {
 
 inline double score(const Row &row) {
     double v = 0;
-    return number(row[6], &v) ? v : 0;
+    return number(row.texts[6], &v) ? v : 0;
 }
 
 inline void quickSort(QList<Row> &list, qsizetype l, qsizetype r, bool descending) {
@@ -71,7 +71,7 @@ inline QList<Row> generate(const QList<vorq::ChartTab> &tabs, const vorq::Playli
         return (!e.file.isEmpty() && s.takeAssociated) || (e.file.isEmpty() && s.takeUnassociated);
     };
     const auto rowOf = [](const vorq::ChartTab &t, const vorq::ChartEntry &e, const QByteArray &sc) {
-        return Row{t.caption, e.rank, e.title, e.artist, e.file, e.method, sc, "1"};
+        return Row::fromEntry(t.caption, e, sc, "1");
     };
     if (s.order == 0) {
         if (!tabs.isEmpty())
@@ -89,7 +89,7 @@ inline QList<Row> generate(const QList<vorq::ChartTab> &tabs, const vorq::Playli
                 if (s.order == 3) w = double(n - r);
                 qsizetype found = -1;
                 for (qsizetype k = 0; k < rows.size(); ++k) {
-                    if (rows[k][2] == e.title && rows[k][3] == e.artist) {
+                    if (rows[k].texts[2] == e.title && rows[k].texts[3] == e.artist) {
                         found = k;
                         break;
                     }
@@ -99,19 +99,19 @@ inline QList<Row> generate(const QList<vorq::ChartTab> &tabs, const vorq::Playli
                     rows.append(rowOf(tabs[i], e, text(w)));
                 } else {
                     double sc = 0, c = 0;
-                    if (!number(rows[found][6], &sc)) sc = 0;
-                    rows[found][6] = text(sc + w);
-                    rows[found][7] = number(rows[found][7], &c) ? text(c + 1) : QByteArray("2");
+                    if (!number(rows[found].texts[6], &sc)) sc = 0;
+                    rows[found].texts[6] = text(sc + w);
+                    rows[found].texts[7] = number(rows[found].texts[7], &c) ? text(c + 1) : QByteArray("2");
                 }
             }
         }
         for (Row &row : rows) {
             double sc = 0, c = 1;
-            if (!number(row[6], &sc)) sc = 0;
-            if (!number(row[7], &c)) c = 1;
+            if (!number(row.texts[6], &sc)) sc = 0;
+            if (!number(row.texts[7], &c)) c = 1;
             if (s.order == 1) sc = sc / c;
             if (s.order == 5) sc = rnd.next();
-            row[6] = text(sc);
+            row.texts[6] = text(sc);
         }
     }
     const qsizetype m = rows.size();
@@ -121,7 +121,7 @@ inline QList<Row> generate(const QList<vorq::ChartTab> &tabs, const vorq::Playli
         qsizetype b;
         do b = qsizetype(std::trunc(rnd.next() * double(m)));
         while (b == a);
-        std::swap(rows[a][6], rows[b][6]);
+        std::swap(rows[a].texts[6], rows[b].texts[6]);
     }
     if (m > 1) quickSort(rows, 0, m - 1, s.descending);
     return rows;
