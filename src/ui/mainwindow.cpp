@@ -716,7 +716,6 @@ void MainWindow::onAboutClicked() {
 // Commands of features still to come: list output, search, playlists,
 // clearing and updating associations, the import timer, dropped files.
 void MainWindow::onClearClicked() {}
-void MainWindow::onMakePlaylistClicked() {}
 void MainWindow::onAutoUpdateClicked() {}
 void MainWindow::onConnectionTimerTick() { vorq::importTimerTick(this); }
 void MainWindow::onFilesDropped(const QStringList &files, const QPoint &globalPos) {
