@@ -1,7 +1,7 @@
 #include "playlistmakerdialog.h"
 
 #include <QCheckBox>
-#include <QGridLayout>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
@@ -9,12 +9,74 @@
 #include <QRadioButton>
 #include <QSlider>
 #include <QSpinBox>
+#include <QStyle>
+#include <QStyleOptionSlider>
 #include <QVBoxLayout>
 #include <optional>
 
 #include "resultlistwindow.h"
 #include "shellparts.h"
 #include "waitdialog.h"
+
+namespace {
+
+// Labels under a horizontal slider, one per value, each centred on the
+// value's tick (kept inside the row at both ends).
+class TickLabels : public QWidget {
+public:
+    TickLabels(QSlider *slider, QWidget *parent) : QWidget(parent), m_slider(slider) {
+        slider->installEventFilter(this);
+    }
+    QLabel *addLabel(const QString &text) {
+        auto *l = new QLabel(text, this);
+        m_labels.append(l);
+        updateGeometry();
+        return l;
+    }
+    QSize sizeHint() const override {
+        // Ticks are evenly spaced: room for the widest label at each.
+        int w = 0, h = 0;
+        for (QLabel *l : m_labels) {
+            w = std::max(w, l->sizeHint().width() + 12);
+            h = std::max(h, l->sizeHint().height());
+        }
+        return {w * int(m_labels.size()), h};
+    }
+    QSize minimumSizeHint() const override { return sizeHint(); }
+
+protected:
+    void resizeEvent(QResizeEvent *) override { place(); }
+    bool eventFilter(QObject *o, QEvent *e) override {
+        if (o == m_slider && (e->type() == QEvent::Resize || e->type() == QEvent::Move)) place();
+        return false;
+    }
+
+private:
+    void place() {
+        QStyleOptionSlider opt;
+        opt.initFrom(m_slider);
+        opt.orientation = Qt::Horizontal;
+        opt.minimum = m_slider->minimum();
+        opt.maximum = m_slider->maximum();
+        const QRect groove =
+            m_slider->style()->subControlRect(QStyle::CC_Slider, &opt, QStyle::SC_SliderGroove, m_slider);
+        const int handle = m_slider->style()->pixelMetric(QStyle::PM_SliderLength, &opt, m_slider);
+        const int left = m_slider->mapToGlobal(QPoint(groove.left(), 0)).x() - mapToGlobal(QPoint(0, 0)).x();
+        for (int i = 0; i < m_labels.size(); ++i) {
+            QLabel *l = m_labels.at(i);
+            const int x = left + handle / 2 +
+                          QStyle::sliderPositionFromValue(opt.minimum, opt.maximum, opt.minimum + i,
+                                                          groove.width() - handle);
+            const int w = l->sizeHint().width();
+            l->setGeometry(std::clamp(x - w / 2, 0, std::max(0, width() - w)), 0, w, height());
+        }
+    }
+
+    QSlider *m_slider;
+    QList<QLabel *> m_labels;
+};
+
+}  // namespace
 
 IndexedRadioGroup::IndexedRadioGroup(const QString &caption, QWidget *parent) : QGroupBox(caption, parent) {
     new QVBoxLayout(this);
@@ -59,18 +121,13 @@ PlaylistMakerDialog::PlaylistMakerDialog(QWidget *parent) : QDialog(parent) {
     priorityBar->setValue(1);
     pl->addWidget(priorityBar);
     // The six positions' labels under the bar, each centred on its tick.
-    auto *ticks = new QGridLayout;
+    auto *ticks = new TickLabels(priorityBar, priority);
     const QString names[] = {QStringLiteral("新曲のみ"), QStringLiteral("新曲重視"),
                              QStringLiteral("←→中間"),   QStringLiteral("期間ランキング平均"),
                              QStringLiteral("登場回数"), QStringLiteral("すべて均等")};
-    for (int i = 0; i < 6; ++i) {
-        auto *l = new QLabel(names[i], priority);
-        l->setObjectName(QStringLiteral("Label%1").arg(i + 2));
-        l->setAlignment(i == 0 ? Qt::AlignLeft : (i == 5 ? Qt::AlignRight : Qt::AlignHCenter));
-        ticks->addWidget(l, 0, i);
-        ticks->setColumnStretch(i, 1);
-    }
-    pl->addLayout(ticks);
+    for (int i = 0; i < 6; ++i)
+        ticks->addLabel(names[i])->setObjectName(QStringLiteral("Label%1").arg(i + 2));
+    pl->addWidget(ticks);
     top->addWidget(priority);
 
     sortDirectionGroup = new IndexedRadioGroup(QStringLiteral("ランキングによる並べ替え"), this);
