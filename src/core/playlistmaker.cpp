@@ -229,7 +229,7 @@ quint64 mixBytes(quint64 h, QByteArrayView v) {
         h ^= h >> 29;
     }
     quint64 w = 0;
-    std::memcpy(&w, p, static_cast<size_t>(n));
+    if (n > 0) std::memcpy(&w, p, static_cast<size_t>(n));
     h = (h ^ w ^ (static_cast<quint64>(v.size()) << 56)) * kMul;
     return h ^ (h >> 32);
 }
