@@ -17,7 +17,7 @@ namespace vorq {
 
 // The "OutputList" check boxes.
 struct OutputChoice {
-    bool date = false;  // only for lists with a leading date column
+    bool date = true;  // only for lists with a leading date column
     bool number = true;
     bool title = true;
     bool artist = true;
