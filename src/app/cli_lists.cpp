@@ -44,7 +44,7 @@ QByteArray patternOption(const cli::Args &a, const QString &name) {
 
 // The PDF goes to a temporary file beside the target and replaces it only
 // when complete, so a failed print leaves no half-written file.
-int printToPdf(const QString &target, const PrintLayout &layout) {
+int printToPdf(const QString &target, const PrintLayout &layout, const ListRows &rows) {
     const QFileInfo info(target);
     QTemporaryFile tmp(info.absolutePath() + QStringLiteral("/.") + info.fileName() +
                        QStringLiteral(".XXXXXX"));
@@ -57,7 +57,7 @@ int printToPdf(const QString &target, const PrintLayout &layout) {
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setPageSize(QPageSize(QPageSize::A4));
         printer.setOutputFileName(tmp.fileName());
-        pages = printList(&printer, layout);
+        pages = printList(&printer, layout, rows);
     }
     if (QFileInfo(tmp.fileName()).size() == 0)
         throw FileError(QStringLiteral("ファイル %1 に書き込めません。").arg(target));
@@ -105,11 +105,12 @@ int cmdSearch(const QStringList &args) {
         return cli::finish(error);
     }
     if (a.has(QStringLiteral("pdf"))) {
-        const PrintLayout layout(resultCaptions(), ResultRows(rows), columnsOption(a), rows.size());
+        const ResultRows list(rows);
+        const PrintLayout layout(resultCaptions(), list, columnsOption(a), rows.size());
         if (rows.isEmpty() || layout.isEmpty())
             nothingToDo(QStringLiteral("nothing to print (no rows or no columns)"));
         else
-            printToPdf(a.value(QStringLiteral("pdf")), layout);
+            printToPdf(a.value(QStringLiteral("pdf")), layout, list);
         return cli::finish(error);
     }
     QByteArray out;
@@ -180,10 +181,11 @@ int cmdPrint(const QStringList &args) {
     cli::RangeOptions r = cli::prepare(a);
     const OutputChoice choice = columnsOption(a);
     const ChartTab &tab = loadDate(r, a);
-    const PrintLayout layout(chartCaptions(), ChartRows(tab.rows), choice, tab.rows.size());
+    const ChartRows list(tab.rows);
+    const PrintLayout layout(chartCaptions(), list, choice, tab.rows.size());
     if (tab.rows.isEmpty() || layout.isEmpty())
         nothingToDo(QStringLiteral("nothing to print (no rows or no columns)"));
     else
-        printToPdf(a.value(QStringLiteral("pdf")), layout);
+        printToPdf(a.value(QStringLiteral("pdf")), layout, list);
     return cli::finish(std::nullopt);
 }

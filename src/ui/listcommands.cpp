@@ -15,7 +15,7 @@ void printListCommand(QWidget *parent, const QList<QByteArray> &captions, const 
     const PrintLayout layout(captions, rows, choice, n);
     if (layout.isEmpty()) return;
     CursorGuard busy;
-    printList(&printer, layout);
+    printList(&printer, layout, rows);
 }
 
 QString askListFileName(QWidget *parent, const QString &proposed) {

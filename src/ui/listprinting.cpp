@@ -8,7 +8,7 @@
 
 namespace vorq {
 
-int printList(QPagedPaintDevice *device, const PrintLayout &layout) {
+int printList(QPagedPaintDevice *device, const PrintLayout &layout, const ListRows &rows) {
     TextDevice out(device);
     out.setFont(TextDevice::listFont());
     out.setColor(Qt::black);
@@ -17,8 +17,8 @@ int printList(QPagedPaintDevice *device, const PrintLayout &layout) {
     out.writeLine(sjis::toUnicode(layout.header()));
     out.setBold(false);
     for (qsizetype r = 0; r < layout.rowCount(); ++r) {
-        out.setColor(layout.isRed(r) ? Qt::red : Qt::black);
-        out.writeLine(sjis::toUnicode(layout.line(r)));
+        out.setColor(layout.isRed(rows, r) ? Qt::red : Qt::black);
+        out.writeLine(sjis::toUnicode(layout.line(rows, r)));
     }
     const int pages = out.pageCount();
     out.end();

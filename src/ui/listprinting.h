@@ -9,6 +9,6 @@ namespace vorq {
 
 // Returns the number of pages. The document is ended on every path; throws
 // FileError when the device cannot be opened.
-int printList(QPagedPaintDevice *device, const PrintLayout &layout);
+int printList(QPagedPaintDevice *device, const PrintLayout &layout, const ListRows &rows);
 
 }  // namespace vorq

@@ -106,10 +106,10 @@ TEST(ListOutput, PrintLayoutWidthsInBytesOverAllRowsAndRedByFile) {
     EXPECT_EQ(l.widths(), QList<qsizetype>({15, 5, 17, 15}));
     EXPECT_EQ(l.header(), sj("日付") + QByteArray(11, ' ') + sj("順位") + ' ' + sj("曲名") +
                               QByteArray(13, ' ') + sj("アーティスト名"));
-    EXPECT_EQ(l.line(1), sj("2001年01月13日") + " 2    T2" + QByteArray(15, ' ') + sj("歌手"));
+    EXPECT_EQ(l.line(rr, 1), sj("2001年01月13日") + " 2    T2" + QByteArray(15, ' ') + sj("歌手"));
     EXPECT_EQ(l.rowCount(), 2);  // n below the rows; the widths still count the third row
-    EXPECT_TRUE(l.isRed(0));
-    EXPECT_FALSE(l.isRed(1));
+    EXPECT_TRUE(l.isRed(rr, 0));
+    EXPECT_FALSE(l.isRed(rr, 1));
     EXPECT_EQ(PrintLayout(resultCaptions(), rr, only("title"), 0).rowCount(), 3);
     EXPECT_EQ(PrintLayout(resultCaptions(), rr, only("title"), 7).rowCount(), 3);
     EXPECT_EQ(PrintLayout(resultCaptions(), rr, only("title"), -1).rowCount(), 0);
