@@ -1,10 +1,8 @@
 // vorq playlist: one generation of the playlist maker over the full load of
 // a range, printed or written as a playlist file.
-#include <QSaveFile>
-
 #include "clicommon.h"
 #include "clirange.h"
-#include "errors.h"
+#include "listoutput.h"
 #include "playlistmaker.h"
 #include "resultlist.h"
 #include "sjistext.h"
@@ -53,23 +51,6 @@ PlaylistSettings settingsFrom(const cli::Args &a) {
     return s;
 }
 
-// The result window's "リスト保存": its playlist lines, written atomically. The
-// lines repeat with the period of the rows that have a file, so a large
-// count is written period by period and memory stays bounded by the list.
-void writePlaylistFile(const QString &path, const ResultList &rows, qint64 count) {
-    qint64 withFile = 0;
-    for (const ResultRow &row : rows) withFile += row.text(ResultRow::File).isEmpty() ? 0 : 1;
-    const QList<QByteArray> period = playlistLines(rows, withFile);
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly))
-        throw FileError(QStringLiteral("ファイル %1 を作成できません: %2").arg(path, f.errorString()));
-    bool ok = true;
-    for (qint64 done = 0; ok && done < count && !period.isEmpty(); done += period.size())
-        ok = sjis::writeLines(&f, count - done >= period.size() ? period : period.mid(0, count - done));
-    if (!ok || !f.commit())
-        throw FileError(QStringLiteral("ファイル %1 に書き込めません: %2").arg(path, f.errorString()));
-}
-
 }  // namespace
 
 int cmdPlaylist(const QStringList &args) {
@@ -83,7 +64,7 @@ int cmdPlaylist(const QStringList &args) {
     if (a.has(QStringLiteral("count")) && !a.has(QStringLiteral("m3u")))
         throw cli::UsageError(QStringLiteral("--count needs --m3u"));
     const PlaylistSettings settings = settingsFrom(a);
-    cli::RangeOptions r = cli::prepareRange(a);
+    cli::RangeOptions r = cli::prepare(a);
     const std::optional<QString> loadError = cli::loadRange(r);
 
     // The first generation of a run: the random numbers start at state 0.
@@ -97,7 +78,8 @@ int cmdPlaylist(const QStringList &args) {
             cli::printError(QStringLiteral("vorq: 関連付けされたファイルがありません。"));
             return 1;
         }
-        writePlaylistFile(a.value(QStringLiteral("m3u")), rows, count);
+        // As the result window's "リスト保存" writes it.
+        savePlaylist(a.value(QStringLiteral("m3u")), rows, count);
         return cli::finish(loadError);
     }
 

@@ -63,3 +63,6 @@ int cmdParse(const QStringList &args);
 int cmdFetch(const QStringList &args);
 int cmdImport(const QStringList &args);
 int cmdPlaylist(const QStringList &args);
+int cmdSearch(const QStringList &args);
+int cmdList(const QStringList &args);
+int cmdPrint(const QStringList &args);

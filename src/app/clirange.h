@@ -1,6 +1,6 @@
 #pragma once
-// The range options shared by the commands that load charts (--data,
-// --from, --to, --today, --sjis) and the full load of that range.
+// The data folder, range and today that the chart commands share: given on
+// the command line, else from the user's vorqview settings.
 #include <QDate>
 #include <QSet>
 #include <optional>
@@ -17,15 +17,14 @@ struct RangeOptions {
     bool sjis = false;
 };
 
-// What is not given comes from the user's vorqview settings. Throws
-// UsageError for a stray argument, FileError for a missing data folder.
-RangeOptions prepareRange(const Args &a);
+// Reads --data, --from, --to, --today and --sjis (no positional arguments).
+RangeOptions prepare(const Args &a);
 
 // The full load of the range; a load error is returned, not thrown, so the
-// caller can still use what was loaded before it.
+// caller can still print what was loaded before it.
 std::optional<QString> loadRange(RangeOptions &r);
 
-// Flushes stdout; prints the error, if any, and returns the exit status.
+// Flushes stdout; status 1 with the message on stderr after an error.
 int finish(const std::optional<QString> &error);
 
 }  // namespace vorq::cli

@@ -46,6 +46,12 @@ ViewerSettings readViewerSettings() {
     s.playlistRate = std::clamp(ini.ReadInteger("Playlist", "RandomizeRate", 100), 0, 100);
     s.playlistAssociated = ini.ReadBool("Playlist", "AssociateFile", true);
     s.playlistNotAssociated = ini.ReadBool("Playlist", "NotAssociateFile", false);
+    s.outputList.date = ini.ReadBool("OutputList", "Date", true);
+    s.outputList.number = ini.ReadBool("OutputList", "Number", true);
+    s.outputList.title = ini.ReadBool("OutputList", "Title", true);
+    s.outputList.artist = ini.ReadBool("OutputList", "Artist", true);
+    s.outputList.file = ini.ReadBool("OutputList", "AssociateFile", true);
+    s.outputList.method = ini.ReadBool("OutputList", "OpenMethod", false);
     return s;
 }
 

@@ -5,6 +5,8 @@
 #include <QDate>
 #include <QList>
 
+#include "listoutput.h"
+
 namespace vorq::cli {
 
 struct ViewerSettings {
@@ -28,6 +30,7 @@ struct ViewerSettings {
     int playlistRate = 100;
     bool playlistAssociated = true;
     bool playlistNotAssociated = false;
+    OutputChoice outputList;  // the "OutputList" check boxes
 };
 
 // What vorqview would load at start, for the keys vorq uses (restricted
