@@ -79,7 +79,12 @@ std::optional<quint64> scaledDigits(quint64 m, int e, int k) {
             return static_cast<quint64>(num << s);
         }
         if (-s >= 127) return std::nullopt;
-        return divideRounded(num, u128(1) << -s);
+        // Division by a power of two: a shift, rounded half to even.
+        const int sh = -s;
+        u128 q = num >> sh;
+        const u128 rem = num & ((u128(1) << sh) - 1), half = u128(1) << (sh - 1);
+        if (rem > half || (rem == half && (q & 1))) ++q;
+        return static_cast<quint64>(q);
     }
     if (k > kMaxPow5) return std::nullopt;
     const u128 five = kPow5.p[k];
