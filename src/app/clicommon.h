@@ -66,3 +66,7 @@ int cmdHistory(const QStringList &args);
 int cmdTop(const QStringList &args);
 int cmdAssociate(const QStringList &args);
 int cmdCdr(const QStringList &args);
+int cmdPlaylist(const QStringList &args);
+int cmdSearch(const QStringList &args);
+int cmdList(const QStringList &args);
+int cmdPrint(const QStringList &args);

@@ -1,5 +1,7 @@
 #include "viewersettings.h"
 
+#include <algorithm>
+
 #include "appenv.h"
 #include "chartstore.h"
 #include "doubleini.h"
@@ -42,6 +44,17 @@ ViewerSettings readViewerSettings() {
     s.autoAddFile = ini.ReadBool("AssociateFile", "AutoAddFile", false);
     s.dateStart = ini.ReadString("Display", "DateStart", QByteArray());
     s.dateEnd = ini.ReadString("Display", "DateEnd", QByteArray());
+    s.playlistOrder = std::clamp(ini.ReadInteger("Playlist", "Order", 1), 0, 5);
+    s.playlistSorted = std::clamp(ini.ReadInteger("Playlist", "Sorted", 1), -1, 1);
+    s.playlistRate = std::clamp(ini.ReadInteger("Playlist", "RandomizeRate", 100), 0, 100);
+    s.playlistAssociated = ini.ReadBool("Playlist", "AssociateFile", true);
+    s.playlistNotAssociated = ini.ReadBool("Playlist", "NotAssociateFile", false);
+    s.outputList.date = ini.ReadBool("OutputList", "Date", true);
+    s.outputList.number = ini.ReadBool("OutputList", "Number", true);
+    s.outputList.title = ini.ReadBool("OutputList", "Title", true);
+    s.outputList.artist = ini.ReadBool("OutputList", "Artist", true);
+    s.outputList.file = ini.ReadBool("OutputList", "AssociateFile", true);
+    s.outputList.method = ini.ReadBool("OutputList", "OpenMethod", false);
     return s;
 }
 

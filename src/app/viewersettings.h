@@ -5,6 +5,8 @@
 #include <QDate>
 #include <QList>
 
+#include "listoutput.h"
+
 namespace vorq::cli {
 
 struct ViewerSettings {
@@ -24,6 +26,14 @@ struct ViewerSettings {
     bool useProxy = false;
     QByteArray proxyAddr;
     QByteArray proxyPort;
+    // "Playlist", as the playlist maker's controls hold them (clamped to
+    // their ranges; sorted -1 is no direction chosen).
+    int playlistOrder = 1;
+    int playlistSorted = 1;
+    int playlistRate = 100;
+    bool playlistAssociated = true;
+    bool playlistNotAssociated = false;
+    OutputChoice outputList;  // the "OutputList" check boxes
 };
 
 // What vorqview would load at start, for the keys vorq uses (restricted

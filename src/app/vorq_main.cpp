@@ -1,6 +1,9 @@
 // vorq: the headless tool over the same core as vorqview, for scripts and cron.
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <cstdio>
+#include <cstring>
+#include <memory>
 
 #include "clicommon.h"
 #include "sjistext.h"
@@ -38,6 +41,17 @@ const Command kCommands[] = {
      "cdr --root DIR [--program-folder REL] [--assoc-folder REL] [--from D] [--to D]\n"
      "           [--list FILE | --filter-folder DIR] [--add FILE]... [--remove NAME]...\n"
      "           [--program FILE] [--overwrite] [--data DIR] [--today YYYY-MM-DD]"},
+    {"playlist", cmdPlaylist,
+     "playlist [--data DIR] [--from D] [--to D] [--today YYYY-MM-DD] [--order 0-5] [--direction down|up]\n"
+     "                [--rate R] [--associated on|off] [--not-associated on|off] [--sjis]\n"
+     "                [--m3u FILE [--count N]]"},
+    {"search", cmdSearch,
+     "search [--data DIR] [--from D] [--to D] [--today YYYY-MM-DD] [--artist P] [--title P] [--exact]\n"
+     "              [--header] [--sjis] | --save FILE [--count N] [--columns LIST] | --playlist FILE "
+     "[--count N]\n"
+     "              | --pdf FILE [--columns LIST]"},
+    {"list", cmdList, "list --date D [--data DIR] [--save FILE] [--columns LIST] [--sjis]"},
+    {"print", cmdPrint, "print --date D --pdf FILE [--data DIR] [--columns LIST]"},
 };
 
 void usage(FILE *to) {
@@ -47,10 +61,26 @@ void usage(FILE *to) {
                  "\nD is a date label (yyyy年mm月dd日) or YYYY-MM-DD. Text output is UTF-8 unless --sjis.\n");
 }
 
+// Printing needs fonts, so those commands run a GUI application without a
+// screen.
+bool needsFonts(int argc, char **argv) {
+    if (argc < 2) return false;
+    if (std::strcmp(argv[1], "print") == 0) return true;
+    for (int i = 2; i < argc; ++i)
+        if (std::strcmp(argv[i], "--pdf") == 0 || std::strncmp(argv[i], "--pdf=", 6) == 0) return true;
+    return false;
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
-    QCoreApplication app(argc, argv);
+    std::unique_ptr<QCoreApplication> app;
+    if (needsFonts(argc, argv)) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
     QStringList args = QCoreApplication::arguments().mid(1);
     if (args.isEmpty() || args.first() == QLatin1String("--help") || args.first() == QLatin1String("-h")) {
         usage(args.isEmpty() ? stderr : stdout);

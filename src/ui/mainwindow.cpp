@@ -745,8 +745,6 @@ void MainWindow::onFilesDropped(const QStringList &files, const QPoint &globalPo
     runGuarded(this, [&] { associationCommands->drop(files, globalPos); });
 }
 
-// Commands of features still to come: playlists.
-void MainWindow::onMakePlaylistClicked() {}
 void MainWindow::onConnectionTimerTick() { vorq::importTimerTick(this); }
 
 void MainWindow::startCdrWizard() {

@@ -41,6 +41,7 @@ public:
     void setHost(vorq::OptionsHost *host) { m_host = host; }
     // The playlist maker whose controls hold the "Playlist" keys.
     void setPlaylistForm(PlaylistMakerDialog *form) { m_playlist = form; }
+    PlaylistMakerDialog *playlistForm() const { return m_playlist; }
 
     // Loads every setting into the controls (first show of the main window),
     // fills both date lists from the broadcast calendar and applies the

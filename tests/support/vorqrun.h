@@ -1,0 +1,46 @@
+#pragma once
+// Runs the built vorq the way the CLI tests need it: a scratch home, so the
+// developer's own vorqview settings never leak into the tests, and a copy of
+// the program in a scratch program folder, so settings beside the build's
+// program (after a `make run`) cannot change the defaults either.
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+struct VorqRun {
+    int status = -1;
+    QByteArray out, err;
+};
+
+inline QString scratchHome() {
+    static QTemporaryDir home;
+    return home.path();
+}
+
+inline QString vorqCopy() {
+    static const QString copy = [] {
+        const QString prog = scratchHome() + QStringLiteral("/prog");
+        QDir().mkpath(prog);
+        const QString to = prog + QStringLiteral("/vorq");
+        QFile::copy(QStringLiteral(VORQ_BINARY_DIR "/src/app/vorq"), to);
+        return to;
+    }();
+    return copy;
+}
+
+inline VorqRun runVorq(const QStringList &args) {
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("HOME"), scratchHome());
+    env.insert(QStringLiteral("XDG_DATA_HOME"), scratchHome() + QStringLiteral("/share"));
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), scratchHome() + QStringLiteral("/config"));
+    p.setProcessEnvironment(env);
+    p.start(vorqCopy(), args);
+    VorqRun r;
+    if (!p.waitForFinished(60000)) return r;
+    r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = p.readAllStandardOutput();
+    r.err = p.readAllStandardError();
+    return r;
+}
