@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "clicommon.h"
+#include "clihelp.h"
 #include "sjistext.h"
 
 namespace {
@@ -29,7 +30,13 @@ void usage(FILE *to) {
     std::fprintf(to, "usage: vorq COMMAND [OPTIONS]\n\ncommands:\n");
     for (const Command &c : kCommands) std::fprintf(to, "  vorq %s\n", c.synopsis);
     std::fprintf(to,
-                 "\nD is a date label (yyyy年mm月dd日) or YYYY-MM-DD. Text output is UTF-8 unless --sjis.\n");
+                 "\nD is a date label (yyyy年mm月dd日) or YYYY-MM-DD. Text output is UTF-8 unless --sjis.\n"
+                 "vorq COMMAND --help describes a command; vorq --version prints the version.\n");
+}
+
+void commandUsage(const Command &c) {
+    std::printf("usage: vorq %s\n\n%s", c.synopsis,
+                vorq::cli::commandHelp(QLatin1String(c.name)).toUtf8().constData());
 }
 
 }  // namespace
@@ -41,11 +48,21 @@ int main(int argc, char **argv) {
         usage(args.isEmpty() ? stderr : stdout);
         return args.isEmpty() ? 2 : 0;
     }
+    if (args.first() == QLatin1String("--version")) {
+        std::printf("vorq %s\n", VORQ_VERSION);
+        return 0;
+    }
     try {
         vorq::sjis::ensureCodec();
         const QString name = args.takeFirst();
         for (const Command &c : kCommands)
-            if (name == QLatin1String(c.name)) return c.run(args);
+            if (name == QLatin1String(c.name)) {
+                if (vorq::cli::asksForHelp(args)) {
+                    commandUsage(c);
+                    return 0;
+                }
+                return c.run(args);
+            }
         vorq::cli::printError(QStringLiteral("vorq: unknown command %1").arg(name));
         usage(stderr);
         return 2;
