@@ -36,8 +36,8 @@ QString playlistFormatExtension(PlaylistFormat format) {
 }
 
 QString playlistFormatFilter(PlaylistFormat format) {
-    return format == PlaylistFormat::M3u8 ? QStringLiteral("M3U8 (UTF-8, extended)|*.m3u8")
-                                          : QStringLiteral("XSPF|*.xspf");
+    return format == PlaylistFormat::M3u8 ? QStringLiteral("M3U8 (UTF-8, extended) (*.m3u8)")
+                                          : QStringLiteral("XSPF (*.xspf)");
 }
 
 bool isWebAddress(const QString &path) {

@@ -39,7 +39,8 @@ struct PlaylistOptions {
 std::optional<PlaylistFormat> playlistFormatForFileName(const QString &fileName);
 // The format of a --format value: "m3u8" or "xspf"; nullopt otherwise.
 std::optional<PlaylistFormat> playlistFormatByName(const QString &name);
-// The file extension (without dot) and the save dialog filter of a format.
+// The file extension (without dot) and the save dialog filter (Qt's syntax)
+// of a format.
 QString playlistFormatExtension(PlaylistFormat format);
 QString playlistFormatFilter(PlaylistFormat format);
 

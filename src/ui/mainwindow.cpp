@@ -28,6 +28,7 @@
 #include "appenv.h"
 #include "errors.h"
 #include "importdriver.h"
+#include "mainwindowkeys.h"
 #include "shellparts.h"
 #include "sjistext.h"
 #include "waitdialog.h"
@@ -98,6 +99,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent) {
     setFont(mainFont());
     setAcceptDrops(true);
     buildLayout();
+    vorq::installMainWindowKeys(this);
     // The size the window returns to when it is no longer maximised.
     resize(1024, 700);
 }
