@@ -48,9 +48,13 @@ QFont mainFont() {
 }
 
 QPixmap smallMark(const QColor &c) {
-    QPixmap pm(16, 10);
+    // Drawn at the screen's scale so the mark stays sharp at 200 %.
+    const qreal dpr = qApp->devicePixelRatio();
+    QPixmap pm(QSize(16, 10) * dpr);
+    pm.setDevicePixelRatio(dpr);
     pm.fill(Qt::transparent);
     QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing, dpr > 1);
     p.setPen(Qt::NoPen);
     p.setBrush(c);
     p.drawPolygon(QPolygon({QPoint(2, 1), QPoint(12, 5), QPoint(2, 9)}));
