@@ -104,6 +104,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent) {
     setAcceptDrops(true);
     buildLayout();
     vorq::installMainWindowKeys(this);
+    createListForms();
     // The size the window returns to when it is no longer maximised.
     resize(1024, 700);
 }
@@ -721,11 +722,8 @@ void MainWindow::onAboutClicked() {
 // Commands of features still to come: list output, search, playlists,
 // clearing and updating associations, the import timer, dropped files.
 void MainWindow::onClearClicked() {}
-void MainWindow::onSearchClicked() {}
 void MainWindow::onMakePlaylistClicked() {}
 void MainWindow::onAutoUpdateClicked() {}
-void MainWindow::onPrintClicked() {}
-void MainWindow::onSaveListClicked() {}
 void MainWindow::onConnectionTimerTick() { vorq::importTimerTick(this); }
 void MainWindow::onFilesDropped(const QStringList &files, const QPoint &globalPos) {
     Q_UNUSED(files);

@@ -13,6 +13,7 @@
 
 #include "chartstore.h"
 #include "chartviews.h"
+#include "listoutput.h"
 #include "optionsdialog.h"
 
 class QMenu;
@@ -22,6 +23,8 @@ class QStackedWidget;
 class QTimer;
 class QToolButton;
 class MainWindow;
+class ResultListWindow;
+class SearchDialog;
 class WaitDialog;
 
 class MainWindow : public QMainWindow, public vorq::OptionsHost {
@@ -34,6 +37,12 @@ public:
     // the window is first shown.
     void setOptions(OptionsDialog *options);
     OptionsDialog *options() const { return m_options; }
+    // The result list window ("Form3") and the search dialog ("Form5"),
+    // created with the main window and kept for its life (mainwindowlists).
+    ResultListWindow *resultWindow() const { return m_resultWindow; }
+    SearchDialog *searchDialog() const { return m_searchDialog; }
+    // The options dialog's "OutputList" choices (defaults without it).
+    vorq::OutputChoice outputChoice() const;
     vorq::ChartStore &store() { return m_store; }
     const vorq::ChartStore &store() const { return m_store; }
 
@@ -163,7 +172,11 @@ private:
     void activeTabChanged();
     void noteCaption(const QByteArray &caption, int delta);
 
+    void createListForms();
+
     OptionsDialog *m_options = nullptr;
+    ResultListWindow *m_resultWindow = nullptr;
+    SearchDialog *m_searchDialog = nullptr;
     vorq::ChartStore m_store;
     QHash<QByteArray, int> m_captions;   // caption -> number of tabs with it
     QList<QByteArray> m_dateLabels;      // dateList items as Shift-JIS
