@@ -1,0 +1,30 @@
+#pragma once
+// The result list's playlist as entries of the extended formats: the same
+// songs in the same order as the designed path lists, with their titles and
+// artists.
+#include <QList>
+#include <QString>
+
+#include "playlistformats.h"
+#include "resultlist.h"
+
+namespace vorq {
+
+// Save mode: the rows of playlistLines(rows, count), as entries.
+QList<PlaylistEntry> playlistEntries(const ResultList &rows, qint64 count);
+
+// Copy mode: one entry per copied file, its path the copy's line; title and
+// artist from the first row that lists the source.
+QList<PlaylistEntry> playlistCopyEntries(const ResultList &rows, const PlaylistCopy &copy);
+
+// The playlist save dialog's filter: the designed one followed by the
+// extended formats.
+QString extendedPlaylistFilter(const QString &designedFilter);
+
+// Writes the entries when the file name asks for an extended format (by its
+// extension) and returns true; false, writing nothing, for the designed
+// playlists (.m3u, .txt and anything else). Paths are relative to the
+// playlist's folder when relative is set. Throws FileError.
+bool saveExtendedPlaylist(const QString &fileName, const QList<PlaylistEntry> &entries, bool relative);
+
+}  // namespace vorq
