@@ -86,6 +86,19 @@ QString displayText(const PlaylistEntry &e) {
     return oneLine(QFileInfo(e.path).fileName());
 }
 
+// XML 1.0 cannot hold most control characters, not even escaped; a title
+// from a hostile page must not make the whole file unreadable.
+QString xmlSafe(const QString &text) {
+    QString out;
+    out.reserve(text.size());
+    for (QChar c : text) {
+        const char16_t u = c.unicode();
+        const bool allowed = u == 0x9 || u == 0xA || u == 0xD || (u >= 0x20 && u < 0xFFFE);
+        out.append(allowed ? c : QChar(u' '));
+    }
+    return out;
+}
+
 bool writeAll(QIODevice *device, const QByteArray &bytes) { return device->write(bytes) == bytes.size(); }
 
 // A location URI: file URL for an absolute path, a relative reference for
@@ -136,8 +149,8 @@ bool writeXspf(QIODevice *device, const QList<PlaylistEntry> &entries, const Pla
         xml.writeStartElement(QStringLiteral("track"));
         xml.writeTextElement(QStringLiteral("location"),
                              QString::fromLatin1(locationOf(playlistPath(e.path, options))));
-        if (!e.title.isEmpty()) xml.writeTextElement(QStringLiteral("title"), e.title);
-        if (!e.artist.isEmpty()) xml.writeTextElement(QStringLiteral("creator"), e.artist);
+        if (!e.title.isEmpty()) xml.writeTextElement(QStringLiteral("title"), xmlSafe(e.title));
+        if (!e.artist.isEmpty()) xml.writeTextElement(QStringLiteral("creator"), xmlSafe(e.artist));
         if (e.seconds >= 0)
             xml.writeTextElement(QStringLiteral("duration"), QString::number(qint64(e.seconds) * 1000));
         xml.writeEndElement();
