@@ -6,19 +6,13 @@
 #include "appenv.h"
 #include "chartstore.h"
 #include "clicommon.h"
+#include "clirange.h"
 #include "sjistext.h"
 #include "viewersettings.h"
 
 using namespace vorq;
 
-namespace {
-
-struct RangeOptions {
-    ChartStore store;
-    QSet<QByteArray> notFound;
-    QDate from, to;  // invalid when the calendar is empty and none was given
-    bool sjis = false;
-};
+namespace vorq::cli {
 
 RangeOptions prepare(const cli::Args &a) {
     RangeOptions r;
@@ -65,7 +59,9 @@ int finish(const std::optional<QString> &error) {
     return 1;
 }
 
-}  // namespace
+}  // namespace vorq::cli
+
+using namespace vorq::cli;
 
 int cmdDates(const QStringList &args) {
     const cli::Args a = cli::parseArgs(

@@ -62,3 +62,6 @@ int cmdConvert(const QStringList &args);
 int cmdParse(const QStringList &args);
 int cmdFetch(const QStringList &args);
 int cmdImport(const QStringList &args);
+int cmdSearch(const QStringList &args);
+int cmdList(const QStringList &args);
+int cmdPrint(const QStringList &args);

@@ -39,6 +39,12 @@ ViewerSettings readViewerSettings() {
     s.skipString = ini.ReadString("AssociateFile", "skipstring", options::defaultSkipString());
     s.dateStart = ini.ReadString("Display", "DateStart", QByteArray());
     s.dateEnd = ini.ReadString("Display", "DateEnd", QByteArray());
+    s.outputList.date = ini.ReadBool("OutputList", "Date", true);
+    s.outputList.number = ini.ReadBool("OutputList", "Number", true);
+    s.outputList.title = ini.ReadBool("OutputList", "Title", true);
+    s.outputList.artist = ini.ReadBool("OutputList", "Artist", true);
+    s.outputList.file = ini.ReadBool("OutputList", "AssociateFile", true);
+    s.outputList.method = ini.ReadBool("OutputList", "OpenMethod", false);
     return s;
 }
 

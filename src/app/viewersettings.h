@@ -5,6 +5,8 @@
 #include <QDate>
 #include <QList>
 
+#include "listoutput.h"
+
 namespace vorq::cli {
 
 struct ViewerSettings {
@@ -21,6 +23,7 @@ struct ViewerSettings {
     bool useProxy = false;
     QByteArray proxyAddr;
     QByteArray proxyPort;
+    OutputChoice outputList;  // the "OutputList" check boxes
 };
 
 // What vorqview would load at start, for the keys vorq uses (restricted

@@ -1,6 +1,9 @@
 // vorq: the headless tool over the same core as vorqview, for scripts and cron.
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <cstdio>
+#include <cstring>
+#include <memory>
 
 #include "clicommon.h"
 #include "clihelp.h"
@@ -24,6 +27,13 @@ const Command kCommands[] = {
     {"fetch", cmdFetch, "fetch [--proxy HOST:PORT] URL"},
     {"import", cmdImport,
      "import [--data DIR] [--from D] [--to D] [--today YYYY-MM-DD] [--url-template T] [--proxy HOST:PORT]"},
+    {"search", cmdSearch,
+     "search [--data DIR] [--from D] [--to D] [--today YYYY-MM-DD] [--artist P] [--title P] [--exact]\n"
+     "              [--header] [--sjis] | --save FILE [--count N] [--columns LIST] | --playlist FILE "
+     "[--count N]\n"
+     "              | --pdf FILE [--columns LIST]"},
+    {"list", cmdList, "list --date D [--data DIR] [--save FILE] [--columns LIST] [--sjis]"},
+    {"print", cmdPrint, "print --date D --pdf FILE [--data DIR] [--columns LIST]"},
 };
 
 void usage(FILE *to) {
@@ -39,10 +49,26 @@ void commandUsage(const Command &c) {
                 vorq::cli::commandHelp(QLatin1String(c.name)).toUtf8().constData());
 }
 
+// Printing needs fonts, so those commands run a GUI application without a
+// screen.
+bool needsFonts(int argc, char **argv) {
+    if (argc < 2) return false;
+    if (std::strcmp(argv[1], "print") == 0) return true;
+    for (int i = 2; i < argc; ++i)
+        if (std::strcmp(argv[i], "--pdf") == 0 || std::strncmp(argv[i], "--pdf=", 6) == 0) return true;
+    return false;
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
-    QCoreApplication app(argc, argv);
+    std::unique_ptr<QCoreApplication> app;
+    if (needsFonts(argc, argv)) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
     QStringList args = QCoreApplication::arguments().mid(1);
     if (args.isEmpty() || args.first() == QLatin1String("--help") || args.first() == QLatin1String("-h")) {
         usage(args.isEmpty() ? stderr : stdout);

@@ -134,7 +134,7 @@ bool saveList(const QString &fileName, const QList<QByteArray> &captions, const 
 
 PrintLayout::PrintLayout(const QList<QByteArray> &captions, const ListRows &rows, const OutputChoice &choice,
                          qint64 n)
-    : m_rows(rows), m_columns(columnSet(captions, choice)), m_offset(dateOffset(captions)) {
+    : m_columns(columnSet(captions, choice)), m_offset(dateOffset(captions)) {
     for (const OutputColumn &c : m_columns) m_widths.append(c.header.size());
     for (qsizetype r = 0; r < rows.size(); ++r)
         for (qsizetype c = 0; c < m_columns.size(); ++c)
@@ -161,11 +161,13 @@ QByteArray PrintLayout::header() const {
     return format([this](int c) -> const QByteArray & { return m_columns.at(c).header; });
 }
 
-QByteArray PrintLayout::line(qsizetype row) const {
-    return format([&](int c) -> const QByteArray & { return m_rows.field(row, m_columns.at(c).field); });
+QByteArray PrintLayout::line(const ListRows &rows, qsizetype row) const {
+    return format([&](int c) -> const QByteArray & { return rows.field(row, m_columns.at(c).field); });
 }
 
-bool PrintLayout::isRed(qsizetype row) const { return !m_rows.field(row, m_offset + 3).isEmpty(); }
+bool PrintLayout::isRed(const ListRows &rows, qsizetype row) const {
+    return !rows.field(row, m_offset + 3).isEmpty();
+}
 
 bool writePlaylist(QIODevice *device, const ResultList &rows, qint64 count) {
     QList<qsizetype> withFile;

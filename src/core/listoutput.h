@@ -17,7 +17,7 @@ namespace vorq {
 
 // The "OutputList" check boxes.
 struct OutputChoice {
-    bool date = false;  // only for lists with a leading date column
+    bool date = true;  // only for lists with a leading date column
     bool number = true;
     bool title = true;
     bool artist = true;
@@ -88,7 +88,8 @@ bool saveList(const QString &fileName, const QList<QByteArray> &captions, const 
 // ---- print -----------------------------------------------------------------
 // Fixed-pitch print layout: widths in bytes of the stored text over the
 // whole row list (header included) plus 1; cells padded with spaces to their
-// width except the last; rows red when their file text is not empty.
+// width except the last; rows red when their file text is not empty. The
+// layout keeps no reference to the rows: pass the same rows to line().
 class PrintLayout {
 public:
     PrintLayout(const QList<QByteArray> &captions, const ListRows &rows, const OutputChoice &choice,
@@ -99,12 +100,11 @@ public:
     QByteArray header() const;
     // The printed rows: min(n, rows) rows, every row for n = 0, none for n < 0.
     qsizetype rowCount() const { return m_count; }
-    QByteArray line(qsizetype row) const;
-    bool isRed(qsizetype row) const;
+    QByteArray line(const ListRows &rows, qsizetype row) const;
+    bool isRed(const ListRows &rows, qsizetype row) const;
 
 private:
     QByteArray format(const std::function<const QByteArray &(int)> &cell) const;
-    const ListRows &m_rows;
     QList<OutputColumn> m_columns;
     QList<qsizetype> m_widths;
     int m_offset = 0;

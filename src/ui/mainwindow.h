@@ -43,6 +43,11 @@ public:
     SearchDialog *searchDialog() const { return m_searchDialog; }
     // The options dialog's "OutputList" choices (defaults without it).
     vorq::OutputChoice outputChoice() const;
+    // The search function: fills the result window with the matching rows of
+    // every loaded chart (the originating entry's row selected) and sets its
+    // header; does not show it. Returns the number of rows.
+    int search(const vorq::ChartEntry *origin, const QByteArray &artistPattern, bool exact,
+               const QByteArray &titlePattern);
     vorq::ChartStore &store() { return m_store; }
     const vorq::ChartStore &store() const { return m_store; }
 
@@ -173,6 +178,7 @@ private:
     void noteCaption(const QByteArray &caption, int delta);
 
     void createListForms();
+    void searchCommand();
 
     OptionsDialog *m_options = nullptr;
     ResultListWindow *m_resultWindow = nullptr;

@@ -1,24 +1,82 @@
 // The result list window's commands: print, save, playlist files, copy.
 #include <QDate>
+#include <QDir>
 
 #include "appenv.h"
 #include "errors.h"
+#include "listcommands.h"
 #include "resultlistview.h"
 #include "resultlistwindow.h"
 #include "shellparts.h"
 #include "sjistext.h"
 
+using namespace vorq;
+
 QStringList ResultListWindow::selectedFiles() const {
-    return vorq::selectedLocalFiles(rows(), selectedRows(),
-                                    [](const QString &p) { return vorq::shell().exists(p); });
+    return selectedLocalFiles(rows(), selectedRows(), [](const QString &p) { return shell().exists(p); });
 }
 
-void ResultListWindow::onPrintClicked() {}
+void ResultListWindow::onPrintClicked() {
+    printListCommand(this, resultCaptions(), ResultRows(rows()), outputChoice(), outputCount());
+}
 
-void ResultListWindow::onSaveClicked() {}
+void ResultListWindow::onSaveClicked() {
+    const QString proposed = QStringLiteral("曲目リスト ") +
+                             env::today().toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral(".txt");
+    const QString file = askListFileName(this, proposed);
+    if (file.isEmpty()) return;
+    CursorGuard busy;
+    saveList(file, resultCaptions(), ResultRows(rows()), outputChoice(), outputCount());
+}
 
-void ResultListWindow::onSavePlaylistClicked() {}
+void ResultListWindow::onSavePlaylistClicked() {
+    if (distinctFiles(rows()).isEmpty()) {
+        writePlaylist({}, false);  // the message
+        return;
+    }
+    const QString file =
+        prompter().saveFile(this, QString(), QString(),
+                            QStringLiteral("All (*.m3u *.txt);;WinAMP Playlist (*.m3u);;Text file (*.txt)"),
+                            QStringLiteral("m3u"));
+    if (file.isEmpty()) return;
+    writePlaylist(file, false);
+}
 
-void ResultListWindow::onCopyClicked() {}
+void ResultListWindow::onCopyClicked() {
+    if (distinctFiles(rows()).isEmpty()) {
+        writePlaylist({}, true);
+        return;
+    }
+    const QString folder =
+        prompter().folder(this, QStringLiteral("ファイルをファイルリストとともにコピーします。"), QString());
+    if (folder.isEmpty()) return;
+    QString target = QDir::fromNativeSeparators(folder);
+    if (!target.endsWith(QLatin1Char('/'))) target += QLatin1Char('/');
+    writePlaylist(target + QStringLiteral("filelist.m3u"), true);
+}
 
-void ResultListWindow::writePlaylist(const QString &, bool) {}
+void ResultListWindow::writePlaylist(const QString &path, bool copyMode) {
+    const QList<QByteArray> distinct = distinctFiles(rows());
+    if (distinct.isEmpty()) {
+        prompter().message(this, QMessageBox::Warning, QStringLiteral("保存できません"),
+                           QStringLiteral("関連付けされたファイルがありません。"), QMessageBox::Ok,
+                           QMessageBox::Ok);
+        return;
+    }
+    const qint64 n = songCount();
+    if (!copyMode) {
+        CursorGuard busy;
+        savePlaylist(path, rows(), n);
+        return;
+    }
+    const QString folder = QFileInfo(path).path();
+    const PlaylistCopy copy = playlistCopy(distinct, n, sjis::fromUnicode(folder));
+    if (!copy.sources.isEmpty()) {
+        QStringList sources;
+        for (const QByteArray &s : copy.sources)
+            sources << QDir::current().absoluteFilePath(sjis::toUnicode(s));
+        // The shell reports its own failures; the playlist is written all the same.
+        shell().copyFiles(this, sources, folder);
+    }
+    sjis::saveLines(path, copy.lines);
+}
