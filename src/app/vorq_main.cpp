@@ -31,6 +31,7 @@ const Command kCommands[] = {
      "search [--data DIR] [--from D] [--to D] [--today YYYY-MM-DD] [--artist P] [--title P] [--exact]\n"
      "              [--header] [--sjis] | --save FILE [--count N] [--columns LIST] | --playlist FILE "
      "[--count N]\n"
+     "              [--format m3u|m3u8|xspf] [--relative]\n"
      "              | --pdf FILE [--columns LIST]"},
     {"list", cmdList, "list --date D [--data DIR] [--save FILE] [--columns LIST] [--sjis]"},
     {"print", cmdPrint, "print --date D --pdf FILE [--data DIR] [--columns LIST]"},

@@ -2,6 +2,8 @@
 
 #include <QHash>
 
+#include "listoutput.h"
+
 namespace vorq {
 
 namespace {
@@ -52,6 +54,23 @@ bool saveExtendedPlaylist(const QString &fileName, const QList<PlaylistEntry> &e
     options.relativePaths = relative;
     savePlaylist(fileName, *format, entries, options);
     return true;
+}
+
+bool isPlaylistFormatName(const QString &name) {
+    return name == QLatin1String("m3u") || playlistFormatByName(name).has_value();
+}
+
+void saveResultPlaylist(const QString &fileName, const ResultList &rows, qint64 count,
+                        const QString &formatName, bool relative) {
+    const auto format =
+        formatName.isEmpty() ? playlistFormatForFileName(fileName) : playlistFormatByName(formatName);
+    if (!format) {
+        savePlaylist(fileName, rows, count);
+        return;
+    }
+    PlaylistOptions options;
+    options.relativePaths = relative;
+    savePlaylist(fileName, *format, playlistEntries(rows, count), options);
 }
 
 }  // namespace vorq

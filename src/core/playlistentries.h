@@ -27,4 +27,14 @@ QString extendedPlaylistFilter(const QString &designedFilter);
 // playlist's folder when relative is set. Throws FileError.
 bool saveExtendedPlaylist(const QString &fileName, const QList<PlaylistEntry> &entries, bool relative);
 
+// The names --format takes: "m3u" (the designed path list), "m3u8", "xspf".
+bool isPlaylistFormatName(const QString &name);
+
+// The result list's playlist (save mode) into fileName: in the named form,
+// or, without a name, by the file's extension (.m3u8, .xspf; the designed
+// path list for anything else). relative applies to the extended forms.
+// Throws FileError.
+void saveResultPlaylist(const QString &fileName, const ResultList &rows, qint64 count,
+                        const QString &formatName = {}, bool relative = false);
+
 }  // namespace vorq
