@@ -47,6 +47,18 @@ const HelpText kHelp[] = {
      "  --data DIR, --from D, --to D, --today DATE as for dates\n"
      "  --url-template T   the page address pattern (yyyy, mm, dd...)\n"
      "  --proxy HOST:PORT  go through an HTTP proxy\n"},
+    {"search",
+     "Searches the loaded charts for songs whose artist and title contain the patterns\n"
+     "(\"*\", the default, matches all; --exact compares whole texts) and prints the rows, or:\n"
+     "  --save FILE      the song list as text (--columns date,number,title,artist,file,method)\n"
+     "  --playlist FILE  a playlist of the rows' files, --count entries, repeating from the top;\n"
+     "                   by FILE's extension: .m3u8 (UTF-8, extended), .xspf, else the classic\n"
+     "                   Shift-JIS path list; --format m3u|m3u8|xspf chooses regardless of the name\n"
+     "  --relative       paths relative to the playlist's folder (M3U8 and XSPF; other media stay absolute)\n"
+     "  --pdf FILE       the printed list as PDF\n"},
+    {"list",
+     "Prints or saves (--save FILE) the chart of one date as a song list; --columns as for search.\n"},
+    {"print", "Prints the chart of one date as a song list into a PDF file; --columns as for search.\n"},
 };
 
 }  // namespace
