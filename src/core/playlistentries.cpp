@@ -47,15 +47,6 @@ QString extendedPlaylistFilter(const QString &designedFilter) {
            QStringLiteral(";;") + playlistFormatFilter(PlaylistFormat::Xspf);
 }
 
-bool saveExtendedPlaylist(const QString &fileName, const QList<PlaylistEntry> &entries, bool relative) {
-    const auto format = playlistFormatForFileName(fileName);
-    if (!format) return false;
-    PlaylistOptions options;
-    options.relativePaths = relative;
-    savePlaylist(fileName, *format, entries, options);
-    return true;
-}
-
 bool isPlaylistFormatName(const QString &name) {
     return name == QLatin1String("m3u") || playlistFormatByName(name).has_value();
 }

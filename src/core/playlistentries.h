@@ -21,12 +21,6 @@ QList<PlaylistEntry> playlistCopyEntries(const ResultList &rows, const PlaylistC
 // extended formats.
 QString extendedPlaylistFilter(const QString &designedFilter);
 
-// Writes the entries when the file name asks for an extended format (by its
-// extension) and returns true; false, writing nothing, for the designed
-// playlists (.m3u, .txt and anything else). Paths are relative to the
-// playlist's folder when relative is set. Throws FileError.
-bool saveExtendedPlaylist(const QString &fileName, const QList<PlaylistEntry> &entries, bool relative);
-
 // The names --format takes: "m3u" (the designed path list), "m3u8", "xspf".
 bool isPlaylistFormatName(const QString &name);
 

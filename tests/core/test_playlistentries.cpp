@@ -2,10 +2,6 @@
 // order as the designed lines, with their titles and artists.
 #include <gtest/gtest.h>
 
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
-
 #include "playlistentries.h"
 #include "sjtest.h"
 
@@ -48,21 +44,4 @@ TEST(PlaylistEntries, FollowTheDesignedLinesForEveryCount) {
     EXPECT_EQ(copied[0].path, u8("/コピー/a.mp3"));
     EXPECT_EQ(copied[0].title, u8("夜空"));
     EXPECT_EQ(copied[1].artist, u8("Ｂ"));
-}
-
-TEST(PlaylistEntries, OnlyExtendedNamesAreWrittenHere) {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QList<PlaylistEntry> entries = playlistEntries(kRows, 2);
-    for (const char *designed : {"list.m3u", "list.txt", "list"})
-        EXPECT_FALSE(saveExtendedPlaylist(dir.filePath(QString::fromLatin1(designed)), entries, false));
-    EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files).isEmpty());
-    ASSERT_TRUE(saveExtendedPlaylist(dir.filePath(QStringLiteral("list.M3U8")), entries, false));
-    QFile f(dir.filePath(QStringLiteral("list.M3U8")));
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(f.readAll(),
-              QByteArray("#EXTM3U\n#EXTINF:-1,歌手 - 夜空\n/曲/a.mp3\n#EXTINF:-1,Ｂ - 海\n/曲/b.mp3\n"));
-    EXPECT_TRUE(saveExtendedPlaylist(dir.filePath(QStringLiteral("list.xspf")), entries, true));
-    EXPECT_EQ(extendedPlaylistFilter(QStringLiteral("All (*.m3u *.txt)")),
-              QStringLiteral("All (*.m3u *.txt);;M3U8 (UTF-8, extended) (*.m3u8);;XSPF (*.xspf)"));
 }

@@ -151,13 +151,3 @@ TEST(PlaylistFormats, SaveIsAtomicAndRefusesWhatTheFormatCannotHold) {
     EXPECT_EQ(f.readAll(), good);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("list.m3u8")});
 }
-
-TEST(PlaylistFormats, FormatComesFromTheExtensionOrItsName) {
-    EXPECT_EQ(playlistFormatForFileName(QStringLiteral("/a/b.M3U8")), PlaylistFormat::M3u8);
-    EXPECT_EQ(playlistFormatForFileName(QStringLiteral("b.xspf")), PlaylistFormat::Xspf);
-    EXPECT_FALSE(playlistFormatForFileName(QStringLiteral("b.m3u")));
-    EXPECT_FALSE(playlistFormatForFileName(QStringLiteral("b.txt")));
-    EXPECT_EQ(playlistFormatByName(QStringLiteral("xspf")), PlaylistFormat::Xspf);
-    EXPECT_FALSE(playlistFormatByName(QStringLiteral("m3u")));
-    EXPECT_EQ(PlaylistEntry::fromSjis(sj("/曲/a.wav"), sj("夜空"), sj("歌手")).path, u8("/曲/a.wav"));
-}
