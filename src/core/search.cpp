@@ -1,5 +1,7 @@
 #include "search.h"
 
+#include <vector>
+
 #include "sjistext.h"
 
 namespace vorq {
@@ -13,19 +15,34 @@ bool fieldMatches(const QByteArray &value, const QByteArray &pattern, bool exact
 SearchResult searchCharts(const QList<ChartTab> &tabs, const ChartEntry *origin,
                           const QByteArray &artistPattern, bool exact, const QByteArray &titlePattern) {
     SearchResult out;
-    // The numbers of texts 6 and 7 are formed once per tab and row.
-    QList<QByteArray> rowNumbers;
+    // Matching is cheap next to building rows: find the places first, so
+    // the result list is allocated once at its final size.
+    struct Place {
+        int tab, row;
+    };
+    std::vector<Place> places;
     for (qsizetype t = 0; t < tabs.size(); ++t) {
-        const ChartTab &tab = tabs.at(t);
-        const QByteArray tabNumber = QByteArray::number(t + 1);
-        for (qsizetype r = 0; r < tab.rows.size(); ++r) {
-            const ChartEntry &e = tab.rows.at(r);
-            if (!fieldMatches(e.title, titlePattern, exact) || !fieldMatches(e.artist, artistPattern, exact))
-                continue;
-            while (rowNumbers.size() <= r) rowNumbers.append(QByteArray::number(rowNumbers.size()));
-            if (&e == origin) out.originRow = int(out.rows.size());
-            out.rows.append(ResultRow::fromEntry(tab.caption, e, tabNumber, rowNumbers.at(r)));
+        const ChartTable &rows = tabs.at(t).rows;
+        for (qsizetype r = 0; r < rows.size(); ++r) {
+            const ChartEntry &e = rows.at(r);
+            if (fieldMatches(e.title, titlePattern, exact) && fieldMatches(e.artist, artistPattern, exact))
+                places.push_back({int(t), int(r)});
         }
+    }
+    // The numbers of texts 6 and 7 are formed once and shared.
+    QList<QByteArray> numbers;
+    auto number = [&numbers](int n) -> const QByteArray & {
+        while (numbers.size() <= n) numbers.append(QByteArray::number(numbers.size()));
+        return numbers.at(n);
+    };
+    out.rows.reserve(qsizetype(places.size()));
+    for (const Place &p : places) {
+        const ChartTab &tab = tabs.at(p.tab);
+        const ChartEntry &e = tab.rows.at(p.row);
+        if (&e == origin) out.originRow = int(out.rows.size());
+        ResultRow &row = out.rows.emplace_back();
+        row.texts = {tab.caption, e.rank,   e.title,           e.artist,
+                     e.file,      e.method, number(p.tab + 1), number(p.row)};
     }
     out.header = searchHeader(artistPattern, exact, titlePattern);
     return out;

@@ -38,6 +38,10 @@ ResultListWindow::ResultListWindow(QWidget *parent) : QDialog(parent) {
     listView = named(new ResultListView(this), "ListView1");
     listView->setModel(m_model);
     for (int c = 0; c < 6; ++c) listView->setColumnWidth(c, kColumnWidths[c]);
+    // The designed widths assume a smaller screen font; a date label is
+    // never cut.
+    const int dateWidth = listView->fontMetrics().horizontalAdvance(QStringLiteral("0000年00月00日")) + 12;
+    listView->setColumnWidth(0, std::max(kColumnWidths[0], dateWidth));
     listView->selectedFiles = [this] { return selectedFiles(); };
     connect(listView->horizontalHeader(), &QHeaderView::sectionClicked, this,
             [this](int c) { vorq::runGuarded(this, [&] { sortByColumn(c); }); });

@@ -59,23 +59,6 @@ TEST(ResultSort, AgreesWithThePairwiseComparisonOnEveryColumnAndDirection) {
     }
 }
 
-TEST(ResultSort, RanksCompareZeroFilledThenByDate) {
-    auto row = [](const char *date, const char *rank) {
-        ResultRow r;
-        r.texts = {QByteArray(date), QByteArray(rank), {}, {}, {}, {}, {}, {}};
-        return r;
-    };
-    ResultList rows{row("d1", "2"), row("d2", "10"), row("d1", "1"), row("d2", "2")};
-    sortResultRows(rows, 1, -1);
-    QList<QByteArray> got;
-    for (const auto &r : rows) got << r.text(1) + '@' + r.text(0);
-    EXPECT_EQ(got, QList<QByteArray>({"10@d2", "2@d2", "2@d1", "1@d1"}));
-    sortResultRows(rows, 1, 1);
-    got.clear();
-    for (const auto &r : rows) got << r.text(1) + '@' + r.text(0);
-    EXPECT_EQ(got, QList<QByteArray>({"1@d1", "2@d1", "2@d2", "10@d2"}));
-}
-
 TEST(FieldMatch, RulesInOrder) {
     EXPECT_TRUE(fieldMatches("anything", "*", true));
     EXPECT_TRUE(fieldMatches("", "*", true));

@@ -2,6 +2,7 @@
 // the modal answers, the playlist commands and the drag-out rules.
 #include <gtest/gtest.h>
 
+#include <QAbstractItemModelTester>
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
@@ -77,6 +78,8 @@ TEST(ResultListWindow, LayoutsShowTheirControlsAndComeBackToSameSong) {
 
 TEST(ResultListWindow, RankHeaderSortsTenTwoOneThenOneTwoTenWithTiesByDate) {
     ResultListWindow w;
+    QAbstractItemModelTester tester(w.listView->model(),
+                                    QAbstractItemModelTester::FailureReportingMode::Fatal);
     w.setRows({row("2001年01月06日", "2", "b"), row("2001年01月13日", "10", "c"),
                row("2001年01月06日", "1", "a"), row("2001年01月13日", "2", "d")});
     w.show();
