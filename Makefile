@@ -5,8 +5,9 @@ ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
 JOBS       ?= $(shell nproc)
 FUZZ_SECONDS ?= 45
+PREFIX     ?= /usr/local
 
-.PHONY: all deps build run test asan-test fuzz format format-check bench demo clean
+.PHONY: all deps build run test asan-test fuzz format format-check bench demo install deb install-check clean
 
 all: build
 
@@ -47,6 +48,17 @@ format-check:
 # make demo : vorqview on scratch folders, importing from a local chart site
 demo: build
 	scripts/demo $(BUILD)
+
+# make install PREFIX=DIR (DESTDIR=... for staging); make deb : the Debian
+# package in $(BUILD)/; make install-check : what CI checks of both
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
+
+deb: build
+	cd $(BUILD) && cpack -G DEB
+
+install-check: build
+	scripts/check-install $(BUILD)
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

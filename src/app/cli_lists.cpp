@@ -10,9 +10,11 @@
 #include <cstring>
 
 #include "clicommon.h"
+#include "cliplaylist.h"
 #include "clirange.h"
 #include "listoutput.h"
 #include "listprinting.h"
+#include "playlistentries.h"
 #include "search.h"
 #include "sjistext.h"
 #include "viewersettings.h"
@@ -73,7 +75,9 @@ void nothingToDo(const QString &what) { cli::printError(QStringLiteral("vorq: ")
 
 }  // namespace
 
-int cmdSearch(const QStringList &args) {
+int cmdSearch(const QStringList &commandArgs) {
+    QStringList args = commandArgs;
+    const cli::PlaylistFormatOption playlistFormat = cli::takePlaylistFormatOption(args);
     const cli::Args a = cli::parseArgs(
         args,
         {QStringLiteral("data"), QStringLiteral("from"), QStringLiteral("to"), QStringLiteral("today"),
@@ -83,6 +87,8 @@ int cmdSearch(const QStringList &args) {
     const int outputs = int(a.has(QStringLiteral("save"))) + int(a.has(QStringLiteral("playlist"))) +
                         int(a.has(QStringLiteral("pdf")));
     if (outputs > 1) throw cli::UsageError(QStringLiteral("--save, --playlist and --pdf exclude each other"));
+    if (playlistFormat.given && !a.has(QStringLiteral("playlist")))
+        throw cli::UsageError(QStringLiteral("--format and --relative go with --playlist"));
     const QByteArray artist = patternOption(a, QStringLiteral("artist"));
     const QByteArray title = patternOption(a, QStringLiteral("title"));
     const bool exact = a.flags.contains(QStringLiteral("exact"));
@@ -101,7 +107,8 @@ int cmdSearch(const QStringList &args) {
     if (a.has(QStringLiteral("playlist"))) {
         if (distinctFiles(rows).isEmpty())
             throw FileError(QStringLiteral("関連付けされたファイルがありません。"));
-        savePlaylist(a.value(QStringLiteral("playlist")), rows, countOption(a, rows.size()));
+        saveResultPlaylist(a.value(QStringLiteral("playlist")), rows, countOption(a, rows.size()),
+                           playlistFormat.format, playlistFormat.relative);
         return cli::finishRange(error);
     }
     if (a.has(QStringLiteral("pdf"))) {

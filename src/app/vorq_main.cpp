@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "clicommon.h"
+#include "clihelp.h"
 #include "sjistext.h"
 
 namespace {
@@ -49,6 +50,7 @@ const Command kCommands[] = {
      "search [--data DIR] [--from D] [--to D] [--today YYYY-MM-DD] [--artist P] [--title P] [--exact]\n"
      "              [--header] [--sjis] | --save FILE [--count N] [--columns LIST] | --playlist FILE "
      "[--count N]\n"
+     "              [--format m3u|m3u8|xspf] [--relative]\n"
      "              | --pdf FILE [--columns LIST]"},
     {"list", cmdList, "list --date D [--data DIR] [--save FILE] [--columns LIST] [--sjis]"},
     {"print", cmdPrint, "print --date D --pdf FILE [--data DIR] [--columns LIST]"},
@@ -58,7 +60,13 @@ void usage(FILE *to) {
     std::fprintf(to, "usage: vorq COMMAND [OPTIONS]\n\ncommands:\n");
     for (const Command &c : kCommands) std::fprintf(to, "  vorq %s\n", c.synopsis);
     std::fprintf(to,
-                 "\nD is a date label (yyyy年mm月dd日) or YYYY-MM-DD. Text output is UTF-8 unless --sjis.\n");
+                 "\nD is a date label (yyyy年mm月dd日) or YYYY-MM-DD. Text output is UTF-8 unless --sjis.\n"
+                 "vorq COMMAND --help describes a command; vorq --version prints the version.\n");
+}
+
+void commandUsage(const Command &c) {
+    std::printf("usage: vorq %s\n\n%s", c.synopsis,
+                vorq::cli::commandHelp(QLatin1String(c.name)).toUtf8().constData());
 }
 
 // Printing needs fonts, so those commands run a GUI application without a
@@ -86,11 +94,21 @@ int main(int argc, char **argv) {
         usage(args.isEmpty() ? stderr : stdout);
         return args.isEmpty() ? 2 : 0;
     }
+    if (args.first() == QLatin1String("--version")) {
+        std::printf("vorq %s\n", VORQ_VERSION);
+        return 0;
+    }
     try {
         vorq::sjis::ensureCodec();
         const QString name = args.takeFirst();
         for (const Command &c : kCommands)
-            if (name == QLatin1String(c.name)) return c.run(args);
+            if (name == QLatin1String(c.name)) {
+                if (vorq::cli::asksForHelp(args)) {
+                    commandUsage(c);
+                    return 0;
+                }
+                return c.run(args);
+            }
         vorq::cli::printError(QStringLiteral("vorq: unknown command %1").arg(name));
         usage(stderr);
         return 2;

@@ -1,5 +1,6 @@
 // vorqview: the viewer and collector of the weekly VORQ chart.
 #include <QApplication>
+#include <QIcon>
 #include <QMessageBox>
 #include <QTimer>
 
@@ -9,10 +10,35 @@
 #include "playlistmakerdialog.h"
 #include "sjistext.h"
 
+#include <cstdio>
+#include <cstring>
+
 int main(int argc, char **argv) {
+    // Answered before any window system is needed.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("vorqview %s\n", VORQ_VERSION);
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::printf(
+                "usage: vorqview [/autoupdate] [/clear]\n\n"
+                "  /autoupdate  import every missing week at start\n"
+                "  /clear       switch the start-up actions off (stored at exit)\n"
+                "  --version    print the version\n\n"
+                "Settings: vorqview.ini beside the program, or under ~/.local/share/Brelon/vorqview/\n"
+                "when the program's folder cannot be written. See vorqview(1).\n");
+            return 0;
+        }
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("vorqview"));
     QApplication::setApplicationVersion(QStringLiteral(VORQ_VERSION));
+    QGuiApplication::setDesktopFileName(QStringLiteral("vorqview"));
+    QIcon icon;
+    icon.addFile(QStringLiteral(":/icons/vorqview-48.png"));
+    icon.addFile(QStringLiteral(":/icons/vorqview-128.png"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("vorqview"), icon));
     try {
         vorq::sjis::ensureCodec();
     } catch (const vorq::Error &e) {

@@ -93,6 +93,14 @@ bool canWriteFile(const QByteArray &file) {
     return !QFileInfo::exists(path) || ::access(QFile::encodeName(path).constData(), W_OK) == 0;
 }
 
+// A folder the package manager owns (/usr/bin of an installed package):
+// settings written there, by root, would outlive the package's removal.
+bool isSystemProgramFolder(const QByteArray &folder) {
+    for (const char *prefix : {"/usr/", "/bin/", "/sbin/"})
+        if (folder.startsWith(prefix)) return true;
+    return false;
+}
+
 QByteArray newGuidText() {
     const QUuid id = QUuid::createUuid();
     if (id.isNull()) return QByteArray();
@@ -209,7 +217,7 @@ void TDoubleIniFile::OpenWriteable() {
             // An installed program's folder is usually not writable; its
             // settings then go to a folder of their own under the user
             // settings folder instead of being lost.
-            if (canWriteFile(besideProgram())) {
+            if (!isSystemProgramFolder(m_programFolder) && canWriteFile(besideProgram())) {
                 FWriteablePath = besideProgram();
             } else {
                 const QByteArray guid = newGuidText();

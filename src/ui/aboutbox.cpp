@@ -47,11 +47,15 @@ AboutBox::AboutBox(QWidget *parent) : QDialog(parent) {
         f.setUnderline(true);
         link->setFont(f);
         link->setCursor(Qt::PointingHandCursor);
+        // Reachable with Tab and opened with Enter or Space, as with a click.
+        link->setFocusPolicy(Qt::TabFocus);
+        link->setContentsMargins(1, 1, 1, 1);  // where the focus frame goes
         link->installEventFilter(this);
     }
     okButton = new QPushButton(QStringLiteral("OK"), this);
     okButton->setObjectName(QStringLiteral("OKButton"));
     okButton->setDefault(true);
+    okButton->setFocus();
     connect(okButton, &QPushButton::clicked, this, &QDialog::accept);
 
     auto *layout = new QVBoxLayout(this);
@@ -88,10 +92,23 @@ void AboutBox::linkClicked(QLabel *link) {
 }
 
 bool AboutBox::eventFilter(QObject *watched, QEvent *event) {
+    auto *l = qobject_cast<QLabel *>(watched);
+    if (l && (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)) {
+        const bool in = event->type() == QEvent::FocusIn;
+        l->setFrameShape(in ? QFrame::Box : QFrame::NoFrame);
+        l->setContentsMargins(in ? QMargins() : QMargins(1, 1, 1, 1));
+    }
+    if (l && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) {
+            linkClicked(l);
+            return true;
+        }
+    }
     if (event->type() == QEvent::MouseButtonRelease) {
         auto *me = static_cast<QMouseEvent *>(event);
         if (me->button() == Qt::LeftButton)
-            if (auto *l = qobject_cast<QLabel *>(watched)) linkClicked(l);
+            if (l) linkClicked(l);
     }
     return QDialog::eventFilter(watched, event);
 }

@@ -32,6 +32,7 @@
 #include "errors.h"
 #include "historywindow.h"
 #include "importdriver.h"
+#include "mainwindowkeys.h"
 #include "mediumpath.h"
 #include "shellparts.h"
 #include "sjistext.h"
@@ -52,9 +53,13 @@ QFont mainFont() {
 }
 
 QPixmap smallMark(const QColor &c) {
-    QPixmap pm(16, 10);
+    // Drawn at the screen's scale so the mark stays sharp at 200 %.
+    const qreal dpr = qApp->devicePixelRatio();
+    QPixmap pm(QSize(16, 10) * dpr);
+    pm.setDevicePixelRatio(dpr);
     pm.fill(Qt::transparent);
     QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing, dpr > 1);
     p.setPen(Qt::NoPen);
     p.setBrush(c);
     p.drawPolygon(QPolygon({QPoint(2, 1), QPoint(12, 5), QPoint(2, 9)}));
@@ -104,6 +109,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent) {
     setAcceptDrops(true);
     buildLayout();
     new HistoryCommands(this);
+    vorq::installMainWindowKeys(this);
     createListForms();
     associationCommands = new AssociationCommands(this);
     // The size the window returns to when it is no longer maximised.

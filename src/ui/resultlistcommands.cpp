@@ -5,6 +5,7 @@
 #include "appenv.h"
 #include "errors.h"
 #include "listcommands.h"
+#include "playlistentries.h"
 #include "resultlistview.h"
 #include "resultlistwindow.h"
 #include "shellparts.h"
@@ -34,10 +35,11 @@ void ResultListWindow::onSavePlaylistClicked() {
         writePlaylist({}, false);  // the message
         return;
     }
-    const QString file =
-        prompter().saveFile(this, QString(), QString(),
-                            QStringLiteral("All (*.m3u *.txt);;WinAMP Playlist (*.m3u);;Text file (*.txt)"),
-                            QStringLiteral("m3u"));
+    const QString file = prompter().saveFile(
+        this, QString(), QString(),
+        extendedPlaylistFilter(
+            QStringLiteral("All (*.m3u *.txt);;WinAMP Playlist (*.m3u);;Text file (*.txt)")),
+        QStringLiteral("m3u"));
     if (file.isEmpty()) return;
     writePlaylist(file, false);
 }
@@ -66,7 +68,7 @@ void ResultListWindow::writePlaylist(const QString &path, bool copyMode) {
     const qint64 n = songCount();
     if (!copyMode) {
         CursorGuard busy;
-        savePlaylist(path, rows(), n);
+        saveResultPlaylist(path, rows(), n);  // .m3u8 and .xspf by their extension
         return;
     }
     const QString folder = QFileInfo(path).path();

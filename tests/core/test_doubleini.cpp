@@ -97,6 +97,15 @@ TEST_F(DoubleIniTest, BookkeepingThatChangesNothingLeavesTheLocatorFileAlone) {
     EXPECT_EQ(TMemIniFile(beside()).ReadString("Web", "UseProxy", ""), "1");
 }
 
+TEST_F(DoubleIniTest, ModeZeroNeverWritesBesideAProgramInstalledUnderUsr) {
+    // Writable for root, but owned by the package manager.
+    env::setProgramFolder("/usr/bin/");
+    TDoubleIniFile ini;
+    ini.SetWriteMode(0);
+    ini.WriteString("Display", "DateStart", "x");
+    EXPECT_TRUE(ini.writeablePath().startsWith(userFolder())) << ini.writeablePath().constData();
+}
+
 TEST_F(DoubleIniTest, ModeZeroWithAnUnwritableProgramFolderKeepsSettingsInTheUserFolder) {
     writeBytes(root + "ro", "a file");
     env::setProgramFolder(root + "ro/bin/");  // cannot be created, let alone written

@@ -162,9 +162,13 @@ TEST(OpenSafety, EditAndPrintGoThroughRunMailcapWithAPlainName) {
     auto shell = makeDesktopShell();
     QString error;
     EXPECT_TRUE(shell->execute(nullptr, QStringLiteral("Print"), lyrics, &error)) << error.toStdString();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return QFile::exists(printed); }, 5000));
-    QFile f(printed);
-    EXPECT_TRUE(f.open(QIODevice::ReadOnly) && f.readAll() == "words\n");
+    // cp creates the file before it writes: wait for the whole text.
+    const auto printedText = [&] {
+        QFile f(printed);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+    EXPECT_TRUE(QTest::qWaitFor([&] { return printedText() == "words\n"; }, 5000))
+        << printedText().constData();
     // No edit rule: a message, nothing runs.
     EXPECT_FALSE(shell->execute(nullptr, QStringLiteral("edit"), lyrics, &error));
     EXPECT_TRUE(error.contains(QStringLiteral("edit")));
