@@ -21,6 +21,8 @@ struct ViewerSettings {
     bool useProxy = false;
     QByteArray proxyAddr;
     QByteArray proxyPort;
+    int pageDelayMs = 1000;  // PageDelay, in seconds in the file
+    QString trustedCaFile;   // ExtraCAFile while UseExtraCA
 };
 
 // What vorqview would load at start, for the keys vorq uses (restricted

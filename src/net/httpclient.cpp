@@ -644,7 +644,9 @@ QString statusFailure(const ResponseHead &head) {
 QByteArray GetUrl(const QByteArray &url) {
     ModuleState &s = g();
     if (s.current) {
-        report(QStringLiteral("前の取得が終わっていないため、取得できませんでした。"));
+        const QString message = QStringLiteral("前の取得が終わっていないため、取得できませんでした。");
+        s.lastFetch = FetchReport{FetchKind::Failed, 0, url, false, -1, message};
+        report(message);
         return QByteArray();
     }
     s.clientState = 0;
@@ -723,6 +725,26 @@ QByteArray GetUrl(const QByteArray &url) {
 }
 
 void setTrustedCaFile(const QString &path) { g().trustedCaFile = path; }
+
+FetchResult fetchForImport(const QByteArray &url, const QByteArray &proxyHost, int proxyPort, bool quiet) {
+    ErrorReporter previous;
+    if (quiet) previous = setErrorReporter([](const QString &) {});
+    if (!proxyHost.isEmpty()) SetProxy(proxyHost, proxyPort);
+    FetchResult r;
+    r.page = GetUrl(url);
+    if (quiet) setErrorReporter(std::move(previous));
+    const FetchReport report = lastFetch();
+    switch (report.kind) {
+        case FetchKind::Page: r.kind = FetchResult::Kind::Page; break;
+        case FetchKind::NotFound: r.kind = FetchResult::Kind::NotFound; break;
+        case FetchKind::Failed: r.kind = FetchResult::Kind::Failed; break;
+        case FetchKind::Aborted: r.kind = FetchResult::Kind::Aborted; break;
+    }
+    r.failure = report.failure;
+    r.retryable = report.retryable;
+    r.retryAfterSeconds = report.retryAfterSeconds;
+    return r;
+}
 
 FetchReport lastFetch() { return g().lastFetch; }
 

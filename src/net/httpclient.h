@@ -17,6 +17,7 @@
 #include <functional>
 
 #include "errors.h"
+#include "fetchpolicy.h"
 #include "httpresponse.h"
 
 class QSslSocket;
@@ -78,6 +79,11 @@ struct FetchReport {
     QString failure;
 };
 FetchReport lastFetch();
+
+// GetUrl for the import driver: the proxy for this fetch (none when
+// proxyHost is empty), the client's failure reported as usual or, when quiet,
+// only returned, and how the fetch ended.
+FetchResult fetchForImport(const QByteArray &url, const QByteArray &proxyHost, int proxyPort, bool quiet);
 
 // Redirects followed at most, per fetch.
 inline constexpr int kMaxRedirects = 5;
