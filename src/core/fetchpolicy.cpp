@@ -1,6 +1,7 @@
 #include "fetchpolicy.h"
 
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QRandomGenerator>
 #include <QTimer>
@@ -28,6 +29,14 @@ public:
         return !(cancelled && cancelled());
     }
     double jitter() override { return QRandomGenerator::global()->generateDouble(); }
+    qint64 nowMs() override {
+        static QElapsedTimer since = [] {
+            QElapsedTimer t;
+            t.start();
+            return t;
+        }();
+        return since.elapsed();
+    }
 };
 
 }  // namespace

@@ -31,6 +31,8 @@ public:
     virtual bool sleepMs(qint64 ms, const std::function<bool()> &cancelled) = 0;
     // A number in [0, 1) for the jitter.
     virtual double jitter() = 0;
+    // Milliseconds on a monotonic clock (the pause counts from a fetch's end).
+    virtual qint64 nowMs() = 0;
 };
 Clock &eventLoopClock();
 

@@ -202,7 +202,7 @@ void ImportEngine::importDateList(const QList<int> &indexes) {
     m_host.bulkBegin();
     m_bulk = true;
     m_failures.clear();
-    m_sinceLastFetch.invalidate();
+    m_lastFetchEndMs = -1;
     const auto finish = [this] {
         m_bulk = false;
         m_dateClock.invalidate();
@@ -245,8 +245,8 @@ void ImportEngine::importDateList(const QList<int> &indexes) {
 }
 
 bool ImportEngine::pauseBetweenPages(const ImportOptions &options) {
-    if (!m_bulk || options.pageDelayMs <= 0 || !m_sinceLastFetch.isValid()) return true;
-    const qint64 left = options.pageDelayMs - m_sinceLastFetch.elapsed();
+    if (!m_bulk || options.pageDelayMs <= 0 || m_lastFetchEndMs < 0) return true;
+    const qint64 left = options.pageDelayMs - (m_clock->nowMs() - m_lastFetchEndMs);
     if (left <= 0) return true;
     const bool go = m_clock->sleepMs(left, [this] { return m_host.bulkCancelled(); });
     // The pause is not part of the page's transfer time.
@@ -259,7 +259,7 @@ FetchResult ImportEngine::fetchWithRetries(const QByteArray &url, const QByteArr
     const int retries = m_bulk ? std::max(0, options.retries) : 0;
     for (int attempt = 0;; ++attempt) {
         FetchResult r = m_host.fetchPage(url, proxyHost, proxyPort, m_bulk);
-        if (m_bulk) m_sinceLastFetch.start();
+        if (m_bulk) m_lastFetchEndMs = m_clock->nowMs();
         if (r.kind != FetchResult::Kind::Failed || !r.retryable || attempt >= retries) return r;
         if (m_host.bulkCancelled()) {
             r.kind = FetchResult::Kind::Aborted;

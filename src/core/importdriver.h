@@ -273,7 +273,7 @@ private:
     Clock *m_clock = &eventLoopClock();
     RetryPolicy m_policy;
     QList<FailedDate> m_failures;
-    QElapsedTimer m_sinceLastFetch;  // a bulk run's pause is counted from here
+    qint64 m_lastFetchEndMs = -1;  // a bulk run's pause is counted from here
     bool m_bulk = false;
     bool m_fetched = false;  // the current date made a fetch
     QElapsedTimer m_dateClock;

@@ -730,9 +730,14 @@ FetchResult fetchForImport(const QByteArray &url, const QByteArray &proxyHost, i
     ErrorReporter previous;
     if (quiet) previous = setErrorReporter([](const QString &) {});
     if (!proxyHost.isEmpty()) SetProxy(proxyHost, proxyPort);
-    FetchResult r;
-    r.page = GetUrl(url);
+    const QByteArray page = GetUrl(url);
     if (quiet) setErrorReporter(std::move(previous));
+    return resultOfLastFetch(page);
+}
+
+FetchResult resultOfLastFetch(const QByteArray &page) {
+    FetchResult r;
+    r.page = page;
     const FetchReport report = lastFetch();
     switch (report.kind) {
         case FetchKind::Page: r.kind = FetchResult::Kind::Page; break;

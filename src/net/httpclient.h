@@ -84,6 +84,8 @@ FetchReport lastFetch();
 // proxyHost is empty), the client's failure reported as usual or, when quiet,
 // only returned, and how the fetch ended.
 FetchResult fetchForImport(const QByteArray &url, const QByteArray &proxyHost, int proxyPort, bool quiet);
+// How the last fetch ended, with the page GetUrl returned.
+FetchResult resultOfLastFetch(const QByteArray &page);
 
 // Redirects followed at most, per fetch.
 inline constexpr int kMaxRedirects = 5;
