@@ -5,6 +5,8 @@ ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
 JOBS       ?= $(shell nproc)
 FUZZ_SECONDS ?= 45
+HTTPS      ?=
+FLAKY      ?=
 
 .PHONY: all deps build run test asan-test fuzz format format-check bench demo clean
 
@@ -46,7 +48,7 @@ format-check:
 
 # make demo : vorqview on scratch folders, importing from a local chart site
 demo: build
-	scripts/demo $(BUILD)
+	HTTPS=$(HTTPS) FLAKY=$(FLAKY) scripts/demo $(BUILD)
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
