@@ -212,12 +212,18 @@ TEST_F(ImportWindowTest, FailedFetchesAreShownAndTheRunGoesOn) {
     options->proxyAddressEdit->setText(QStringLiteral("127.0.0.1"));
     options->proxyPortEdit->setText(QString::number(site->serverPort()));
     test::FakeClock clock;
+    QStringList statusLines;  // the bulk dialog's status line during each wait
+    clock.duringWait = [&] { statusLines << currentBulkDialog(form.get())->statusLabel->toolTip(); };
     setImportClock(form.get(), &clock);
     importDateList(form.get(),
                    {QString::number(rowOf("1995年04月15日")), QString::number(rowOf("1995年04月08日"))});
     // Each date tried four times; no box holds the run, one summary ends it.
     EXPECT_EQ(clock.waits.size(), 3 + 3);  // the backoffs (no pause set)
     EXPECT_TRUE(fakes.prompter.errors().isEmpty());
+    ASSERT_EQ(statusLines.size(), 6);
+    EXPECT_TRUE(statusLines[2].startsWith(QStringLiteral("再試行 3/3 (")));
+    EXPECT_TRUE(statusLines[2].endsWith(
+        QStringLiteral("秒後): エラーコード : 111 サーバーに接続できませんでした。")));
     ASSERT_EQ(fakes.prompter.asked.size(), 1);
     const QString summary = fakes.prompter.asked.first().text;
     EXPECT_TRUE(summary.contains(
