@@ -65,7 +65,7 @@ QString retryStatusText(int retry, int retries, qint64 waitMs, const QString &re
 
 QString failureSummaryText(const QList<FailedDate> &failures) {
     QString text = QStringLiteral(
-                       "次の %1 件の日付は、再試行しても取得できませんでした。\r\n"
+                       "次の %1 件の日付は取得できませんでした。\r\n"
                        "次に一括で取得するときに、もう一度取得します。\r\n")
                        .arg(failures.size());
     for (const FailedDate &f : failures) {
