@@ -135,7 +135,9 @@ public:
         if (m_dialog) m_dialog->setPlannedWaitMs(ms);
     }
     void bulkSummary(const QList<FailedDate> &failures) override {
-        prompter().message(m_form, QMessageBox::Warning, QStringLiteral("一括で取得"),
+        // Above the options dialog when the run was started from there.
+        QWidget *modal = QApplication::activeModalWidget();
+        prompter().message(modal ? modal : m_form, QMessageBox::Warning, QStringLiteral("一括で取得"),
                            failureSummaryText(failures), QMessageBox::Ok, QMessageBox::Ok);
     }
 
