@@ -6,6 +6,8 @@ FUZZ_BUILD ?= build-fuzz
 JOBS       ?= $(shell nproc)
 FUZZ_SECONDS ?= 45
 PREFIX     ?= /usr/local
+HTTPS      ?=
+FLAKY      ?=
 
 .PHONY: all deps build run test asan-test fuzz format format-check bench demo install deb install-check clean
 
@@ -47,7 +49,7 @@ format-check:
 
 # make demo : vorqview on scratch folders, importing from a local chart site
 demo: build
-	scripts/demo $(BUILD)
+	HTTPS=$(HTTPS) FLAKY=$(FLAKY) scripts/demo $(BUILD)
 
 # make install PREFIX=DIR (DESTDIR=... for staging); make deb : the Debian
 # package in $(BUILD)/; make install-check : what CI checks of both

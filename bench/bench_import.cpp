@@ -1,11 +1,14 @@
 // Bulk import from the local chart site.
-// BM_BulkImportSince1995: the import driver fetches, converts, parses, checks
-// and stores every week from 1995-04-08 to the newest broadcast date (about
-// 1,650 pages in Shift-JIS, EUC-JP and JIS by turns) from an in-process chart
-// site; pages_per_s is the rate of the whole run.
-// BM_CliImportDelayed100ms: `vorq import` over 20 weeks against a
-// vorq-chartsite that delays every page by 100 ms; cpu_percent is the child's
-// CPU time over its wall time (it must sleep while it waits: under 10%).
+// BM_BulkImportSince1995/tls:0|1: the import driver fetches, converts,
+// parses, checks and stores every week from 1995-04-08 to the newest
+// broadcast date (about 1,650 pages in Shift-JIS, EUC-JP and JIS by turns)
+// from an in-process chart site, over http or https (a new TLS connection
+// per page, the test CA trusted), no pause between pages; pages_per_s is the
+// rate of the whole run.
+// BM_CliImport/tls/site_delay_ms/pause_ms: `vorq import` over 20 weeks
+// against a vorq-chartsite that delays every page, or with a pause between
+// pages; cpu_percent is the child's CPU time over its wall time (it must
+// sleep while it waits: under 10%).
 #include <benchmark/benchmark.h>
 
 #include <sys/resource.h>
@@ -54,8 +57,16 @@ public:
     qint64 receivedBytes() override { return net::receivedByteCount(); }
 };
 
+QString fixture(const char *name) { return QStringLiteral(VORQ_FIXTURES_DIR "/tls/") + QLatin1String(name); }
+
 void BM_BulkImportSince1995(benchmark::State &state) {
-    test::ChartSite site(test::ChartSite::Options{});
+    test::ChartSite::Options options;
+    if (state.range(0)) {
+        options.tlsCert = fixture("server.pem");
+        options.tlsKey = fixture("server.key");
+        net::setTrustedCaFile(fixture("ca.pem"));
+    }
+    test::ChartSite site(options);
     if (!site.start()) return state.SkipWithError("no port for the chart site");
     const QList<QDate> calendar = broadcastCalendar(env::today(), {});
     qint64 pages = 0;
@@ -76,12 +87,22 @@ void BM_BulkImportSince1995(benchmark::State &state) {
     state.counters["pages"] = double(calendar.size());
     state.counters["pages_per_s"] = benchmark::Counter(double(pages), benchmark::Counter::kIsRate);
 }
-BENCHMARK(BM_BulkImportSince1995)->Iterations(1)->UseRealTime()->Unit(benchmark::kSecond);
+BENCHMARK(BM_BulkImportSince1995)
+    ->ArgName("tls")
+    ->Arg(0)
+    ->Arg(1)
+    ->Iterations(1)
+    ->UseRealTime()
+    ->Unit(benchmark::kSecond);
 
-void BM_CliImportDelayed100ms(benchmark::State &state) {
+void BM_CliImport(benchmark::State &state) {
+    const bool tls = state.range(0) != 0;
+    QStringList siteArgs{QStringLiteral("--delay-ms"), QString::number(state.range(1))};
+    if (tls)
+        siteArgs << QStringLiteral("--tls-cert") << fixture("server.pem") << QStringLiteral("--tls-key")
+                 << fixture("server.key");
     QProcess site;
-    site.start(QStringLiteral(VORQ_BINARY_DIR "/tests/vorq-chartsite"),
-               {QStringLiteral("--delay-ms"), QStringLiteral("100")});
+    site.start(QStringLiteral(VORQ_BINARY_DIR "/tests/vorq-chartsite"), siteArgs);
     if (!site.waitForReadyRead(10000)) return state.SkipWithError("vorq-chartsite did not start");
     const QByteArray base = site.readLine().trimmed().mid(qsizetype(strlen("listening on ")));
     const QString tmpl =
@@ -96,10 +117,12 @@ void BM_CliImportDelayed100ms(benchmark::State &state) {
         p.setProcessEnvironment(env);
         p.setStandardErrorFile(QProcess::nullDevice());
         const double c0 = childCpuSeconds(), w0 = wallSeconds();
-        p.start(QStringLiteral(VORQ_BINARY_DIR "/src/app/vorq"),
-                {QStringLiteral("import"), QStringLiteral("--data"), dir.path() + QStringLiteral("/data"),
-                 QStringLiteral("--from"), QStringLiteral("2001-01-06"), QStringLiteral("--to"),
-                 QStringLiteral("2001-05-19"), QStringLiteral("--url-template"), tmpl});
+        p.start(
+            QStringLiteral(VORQ_BINARY_DIR "/src/app/vorq"),
+            {QStringLiteral("import"), QStringLiteral("--data"), dir.path() + QStringLiteral("/data"),
+             QStringLiteral("--from"), QStringLiteral("2001-01-06"), QStringLiteral("--to"),
+             QStringLiteral("2001-05-19"), QStringLiteral("--url-template"), tmpl, QStringLiteral("--delay"),
+             QString::number(double(state.range(2)) / 1000), QStringLiteral("--ca-file"), fixture("ca.pem")});
         if (!p.waitForFinished(60000) || p.exitCode() != 0) state.SkipWithError("vorq import failed");
         cpu += childCpuSeconds() - c0;
         wall += wallSeconds() - w0;
@@ -110,7 +133,14 @@ void BM_CliImportDelayed100ms(benchmark::State &state) {
     site.waitForFinished();
     state.counters["cpu_percent"] = wall > 0 ? 100.0 * cpu / wall : 0;
 }
-BENCHMARK(BM_CliImportDelayed100ms)->Iterations(3)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CliImport)
+    ->ArgNames({"tls", "site_delay_ms", "pause_ms"})
+    ->Args({0, 100, 0})
+    ->Args({1, 100, 0})
+    ->Args({0, 0, 200})
+    ->Iterations(3)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -32,13 +32,15 @@ void reportNetErrorsToStderr() {
 }  // namespace
 
 int cmdFetch(const QStringList &args) {
-    const vorq::cli::Args a = vorq::cli::parseArgs(args, {QStringLiteral("proxy")}, {});
+    const vorq::cli::Args a =
+        vorq::cli::parseArgs(args, {QStringLiteral("proxy"), QStringLiteral("ca-file")}, {});
     if (a.positional.size() != 1) throw vorq::cli::UsageError(QStringLiteral("fetch needs one URL"));
     const QByteArray url = vorq::sjis::fromUnicode(a.positional.first());
     if (a.has(QStringLiteral("proxy"))) {
         const ProxyOption proxy = proxyOption(a.value(QStringLiteral("proxy")));
         vorq::net::SetProxy(proxy.host, proxy.port);
     }
+    if (a.has(QStringLiteral("ca-file"))) vorq::net::setTrustedCaFile(a.value(QStringLiteral("ca-file")));
     reportNetErrorsToStderr();
     const QByteArray body = vorq::net::GetUrl(url);
     if (!vorq::net::lastErrorMessage().isEmpty()) return 1;
@@ -49,7 +51,10 @@ int cmdFetch(const QStringList &args) {
 // ---- vorq import -----------------------------------------------------------
 // Imports every missing date of the date list in Web mode through the same
 // driver as the main window, printing one line per date to stderr:
-// "YYYY-MM-DD<TAB>bytes<TAB>outcome".
+// "YYYY-MM-DD<TAB>bytes<TAB>outcome", the retries and their waits as they
+// happen and, at the end, the summary of the dates that still failed. Exit
+// status: 0 the run completed, 3 it completed with failed dates, 1 an error
+// ended it.
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -58,6 +63,7 @@ int cmdFetch(const QStringList &args) {
 #include "chartstore.h"
 #include "httpclient.h"
 #include "importdriver.h"
+#include "optionkeys.h"
 #include "sjistext.h"
 #include "viewersettings.h"
 
@@ -73,6 +79,7 @@ const char *outcomeText(ImportHost::Outcome o) {
         case ImportHost::Outcome::NotFound: return "not-found";
         case ImportHost::Outcome::NotYet: return "not-yet";
         case ImportHost::Outcome::AlreadyLoaded: return "loaded";
+        case ImportHost::Outcome::Failed: return "failed";
     }
     return "?";
 }
@@ -91,10 +98,22 @@ public:
 
     void buildDateList() override { rebuild(); }
     QByteArray fetch(const QByteArray &url, const QByteArray &proxyHost, int proxyPort) override {
-        if (!proxyHost.isEmpty()) net::SetProxy(proxyHost, proxyPort);
-        const QByteArray page = net::GetUrl(url);
-        fetchFailure = net::lastErrorMessage();
-        return page;
+        return fetchPage(url, proxyHost, proxyPort, false).page;
+    }
+    FetchResult fetchPage(const QByteArray &url, const QByteArray &proxyHost, int proxyPort,
+                          bool quiet) override {
+        net::setTrustedCaFile(opts.trustedCaFile);
+        const FetchResult r = net::fetchForImport(url, proxyHost, proxyPort, quiet);
+        fetchFailure = r.failure;
+        return r;
+    }
+    void bulkStatus(const QString &text) override {
+        if (!text.isEmpty()) cli::printError(QStringLiteral("vorq: ") + text);
+    }
+    void bulkSummary(const QList<FailedDate> &failures) override {
+        QString text = failureSummaryText(failures);
+        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        cli::printError(QStringLiteral("vorq: ") + text);
     }
     qint64 receivedBytes() override { return net::receivedByteCount(); }
     void tellAllImported() override { cli::printError(QStringLiteral("すべて取得されています。")); }
@@ -120,7 +139,8 @@ int cmdImport(const QStringList &args) {
     const cli::Args a =
         cli::parseArgs(args,
                        {QStringLiteral("data"), QStringLiteral("from"), QStringLiteral("to"),
-                        QStringLiteral("today"), QStringLiteral("url-template"), QStringLiteral("proxy")},
+                        QStringLiteral("today"), QStringLiteral("url-template"), QStringLiteral("proxy"),
+                        QStringLiteral("delay"), QStringLiteral("retries"), QStringLiteral("ca-file")},
                        {});
     if (!a.positional.isEmpty())
         throw cli::UsageError(QStringLiteral("unexpected argument %1").arg(a.positional.first()));
@@ -142,6 +162,8 @@ int cmdImport(const QStringList &args) {
     o.useProxy = settings.useProxy;
     o.proxyAddr = settings.proxyAddr;
     o.proxyPort = settings.proxyPort;
+    o.pageDelayMs = settings.pageDelayMs;
+    o.trustedCaFile = settings.trustedCaFile;
     host.folder = settings.dataFolder.isEmpty() ? defaultDataFolder() : settings.dataFolder;
 
     if (a.has(QStringLiteral("data"))) {
@@ -158,6 +180,24 @@ int cmdImport(const QStringList &args) {
         o.useProxy = true;
         o.proxyAddr = proxy.host;
         o.proxyPort = QByteArray::number(proxy.port);
+    }
+    if (a.has(QStringLiteral("ca-file"))) o.trustedCaFile = a.value(QStringLiteral("ca-file"));
+    if (a.has(QStringLiteral("delay"))) {
+        bool ok = false;
+        const double secs = a.value(QStringLiteral("delay")).toDouble(&ok);
+        if (!ok || secs < 0 || secs > options::kMaxPageDelaySeconds)
+            throw cli::UsageError(QStringLiteral("--delay needs seconds from 0 to %1, got %2")
+                                      .arg(options::kMaxPageDelaySeconds)
+                                      .arg(a.value(QStringLiteral("delay"))));
+        o.pageDelayMs = int(secs * 1000);
+    }
+    if (a.has(QStringLiteral("retries"))) {
+        bool ok = false;
+        const int n = a.value(QStringLiteral("retries")).toInt(&ok);
+        if (!ok || n < 0 || n > 10)
+            throw cli::UsageError(QStringLiteral("--retries needs a number from 0 to 10, got %1")
+                                      .arg(a.value(QStringLiteral("retries"))));
+        o.retries = n;
     }
     reportNetErrorsToStderr();
 
@@ -179,11 +219,12 @@ int cmdImport(const QStringList &args) {
         host.tabs.append({tag, dateLabelFromTag(tag)});
     }
 
+    ImportEngine engine(host);
     try {
-        ImportEngine(host).importMissingDates();
+        engine.importMissingDates();
     } catch (const Error &e) {
         cli::printError(QStringLiteral("vorq: ") + e.message());
         return 1;
     }
-    return 0;
+    return engine.failures().isEmpty() ? 0 : 3;
 }

@@ -31,6 +31,8 @@ ViewerSettings readViewerSettings() {
         s.proxyPort = ini.ReadString("Web", "ProxyPort", QByteArray());
         s.ignoreError = ini.ReadBool("Web", "IgnoreError", true);
         s.autoAddNotFound = ini.ReadBool("Web", "AutoAddNotFound", true);
+        s.pageDelayMs = options::pageDelayMs(ini);
+        s.trustedCaFile = options::trustedCaFile(ini);
     } else if (s.writeMode == 1 || s.writeMode == 2) {
         // Restricted: no import, so vorqview unchecks the edit option too.
         s.dateEndIsRecent = ini.ReadBool("Display", "DateEndIsRecent", false);

@@ -34,6 +34,8 @@ struct ViewerSettings {
     bool playlistAssociated = true;
     bool playlistNotAssociated = false;
     OutputChoice outputList;  // the "OutputList" check boxes
+    int pageDelayMs = 1000;   // PageDelay, in seconds in the file
+    QString trustedCaFile;    // ExtraCAFile while UseExtraCA
 };
 
 // What vorqview would load at start, for the keys vorq uses (restricted

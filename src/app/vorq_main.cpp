@@ -24,9 +24,10 @@ const Command kCommands[] = {
     {"detect", cmdDetect, "detect [FILE]"},
     {"convert", cmdConvert, "convert [--to sjis|euc|jis] [FILE]"},
     {"parse", cmdParse, "parse [--skip TEXT] [--no-edit] [--sjis] [FILE]"},
-    {"fetch", cmdFetch, "fetch [--proxy HOST:PORT] URL"},
+    {"fetch", cmdFetch, "fetch [--proxy HOST:PORT] [--ca-file PEM] URL"},
     {"import", cmdImport,
-     "import [--data DIR] [--from D] [--to D] [--today YYYY-MM-DD] [--url-template T] [--proxy HOST:PORT]"},
+     "import [--data DIR] [--from D] [--to D] [--today YYYY-MM-DD] [--url-template T] [--proxy HOST:PORT]\n"
+     "       [--delay S] [--retries N] [--ca-file PEM]"},
     {"history", cmdHistory,
      "history --artist A [--title T] [--data DIR] [--from D] [--to D] [--today YYYY-MM-DD] [--json] "
      "[--sjis]"},

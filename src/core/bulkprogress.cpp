@@ -1,5 +1,6 @@
 #include "bulkprogress.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace vorq {
@@ -22,13 +23,13 @@ QString rateText(qint64 all, qint64 secs) {
     return QStringLiteral("???");
 }
 
-QString timeLeftText(qint64 expected, qint64 all, qint64 secs, qint64 currentBytes) {
+QString timeLeftText(qint64 expected, qint64 all, qint64 secs, qint64 currentBytes, qint64 plannedWaitMs) {
     if (currentBytes == 0 || all == 0) return QStringLiteral("???");
     const double left = (double(expected) / double(all)) * double(secs) - double(secs);
     // Whole seconds; the small allowance keeps 23.0 from showing as 22
     // through rounding, and an estimate already passed shows 00:00:00.
     const qint64 whole = left <= 0 ? 0 : qint64(std::floor(left + 1e-9));
-    return formatClock(whole * 1000);
+    return formatClock(whole * 1000 + std::max<qint64>(0, plannedWaitMs));
 }
 
 int progressPercent(qint64 all, qint64 expected) {
@@ -54,7 +55,7 @@ BulkProgress::Figures BulkProgress::update(qint64 bytes, qint64 elapsedMs) {
     f.progress = progressPercent(all, m_expected);
     f.transfer = QString::number(bytes);
     f.time = formatClock(elapsedMs);
-    f.timeLeft = timeLeftText(m_expected, all, secs, bytes);
+    f.timeLeft = timeLeftText(m_expected, all, secs, bytes, m_plannedWaitMs);
     f.totTransfer = QString::number(all);
     f.totTime = formatClock(totalMs);
     f.rate = rateText(all, secs);

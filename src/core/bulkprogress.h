@@ -15,8 +15,9 @@ QString formatClock(qint64 ms);
 QString rateText(qint64 all, qint64 secs);
 
 // The estimate of the time left: (expected / all) × secs − secs seconds,
-// "???" when nothing of the current date has arrived yet.
-QString timeLeftText(qint64 expected, qint64 all, qint64 secs, qint64 currentBytes);
+// plus the pauses between pages still planned; "???" when nothing of the
+// current date has arrived yet.
+QString timeLeftText(qint64 expected, qint64 all, qint64 secs, qint64 currentBytes, qint64 plannedWaitMs = 0);
 
 // trunc(all × 100 / expected), 0 when expected is 0. May exceed 100.
 int progressPercent(qint64 all, qint64 expected);
@@ -34,6 +35,9 @@ public:
     // First show of the dialog.
     void reset();
     void startDate(qint64 expectedTotal) { m_expected = expectedTotal; }
+    // The pauses between the pages still to come (not part of the transfer
+    // times the estimate is made of).
+    void setPlannedWaitMs(qint64 ms) { m_plannedWaitMs = ms; }
     Figures update(qint64 bytes, qint64 elapsedMs);
     void finishDate();
 
@@ -44,6 +48,7 @@ public:
 
 private:
     qint64 m_expected = 0;
+    qint64 m_plannedWaitMs = 0;
     qint64 m_currentBytes = 0;
     qint64 m_currentTime = 0;
     qint64 m_completedBytes = 0;

@@ -201,11 +201,14 @@ void ImportEngine::importDateList(const QList<int> &indexes) {
 
     m_host.bulkBegin();
     m_bulk = true;
-    const auto end = qScopeGuard([this] {
+    m_failures.clear();
+    m_lastFetchEndMs = -1;
+    const auto finish = [this] {
         m_bulk = false;
         m_dateClock.invalidate();
         m_host.bulkEnd();
-    });
+    };
+    auto end = qScopeGuard(finish);
     const int n = int(indexes.size());
     qint64 expected = initialExpectation(n);
     qint64 received = 0;
@@ -226,6 +229,8 @@ void ImportEngine::importDateList(const QList<int> &indexes) {
         m_host.bulkStartDate(QLatin1Char('\'') + url + QLatin1Char('\'') + QStringLiteral(" から "),
                              QLatin1Char('\'') + target + QLatin1Char('\'') + QStringLiteral(" へ"),
                              expected);
+        m_host.bulkStatus(QString());
+        m_host.bulkPlannedWait(qint64(n - i) * options.pageDelayMs);
         m_fetched = false;
         importOneDate();
         // Only a fetch of this date counts: a date that already had a tab
@@ -233,6 +238,40 @@ void ImportEngine::importDateList(const QList<int> &indexes) {
         if (m_fetched) received += m_host.receivedBytes();
         expected = nextExpectation(n, received, i);
         m_host.bulkFinishDate();
+    }
+    end.dismiss();
+    finish();
+    if (!m_failures.isEmpty()) m_host.bulkSummary(m_failures);
+}
+
+bool ImportEngine::pauseBetweenPages(const ImportOptions &options) {
+    if (!m_bulk || options.pageDelayMs <= 0 || m_lastFetchEndMs < 0) return true;
+    const qint64 left = options.pageDelayMs - (m_clock->nowMs() - m_lastFetchEndMs);
+    if (left <= 0) return true;
+    const bool go = m_clock->sleepMs(left, [this] { return m_host.bulkCancelled(); });
+    // The pause is not part of the page's transfer time.
+    m_dateClock.start();
+    return go;
+}
+
+FetchResult ImportEngine::fetchWithRetries(const QByteArray &url, const QByteArray &proxyHost, int proxyPort,
+                                           const ImportOptions &options) {
+    const int retries = m_bulk ? std::max(0, options.retries) : 0;
+    for (int attempt = 0;; ++attempt) {
+        FetchResult r = m_host.fetchPage(url, proxyHost, proxyPort, m_bulk);
+        if (m_bulk) m_lastFetchEndMs = m_clock->nowMs();
+        if (r.kind != FetchResult::Kind::Failed || !r.retryable || attempt >= retries) return r;
+        if (m_host.bulkCancelled()) {
+            r.kind = FetchResult::Kind::Aborted;
+            return r;
+        }
+        const qint64 wait = m_policy.waitBeforeRetry(attempt + 1, r, m_clock->jitter());
+        m_host.bulkStatus(retryStatusText(attempt + 1, retries, wait, r.failure));
+        if (!m_clock->sleepMs(wait, [this] { return m_host.bulkCancelled(); })) {
+            r.kind = FetchResult::Kind::Aborted;
+            return r;
+        }
+        m_host.bulkStatus(QStringLiteral("再試行 %1/%2: 取得しています").arg(attempt + 1).arg(retries));
     }
 }
 
@@ -274,9 +313,19 @@ void ImportEngine::importOneDate() {
                     if (!ok) throw ConvertError::notInteger(sjis::toUnicode(options.proxyPort));
                     proxyHost = options.proxyAddr;
                 }
+                if (!pauseBetweenPages(options)) return;
                 m_fetched = true;
-                page = m_host.fetch(url, proxyHost, proxyPort);
-                if (isNotFoundPage(page)) {
+                const FetchResult fetched = fetchWithRetries(url, proxyHost, proxyPort, options);
+                // A cancelled run keeps nothing of the page in flight.
+                if (fetched.kind == FetchResult::Kind::Aborted || (m_bulk && m_host.bulkCancelled())) return;
+                if (fetched.kind == FetchResult::Kind::Failed) {
+                    // Reported already (an error box) or kept for the run's summary.
+                    if (m_bulk) m_failures.append({label, fetched.failure});
+                    m_host.dateDone(label, m_host.receivedBytes(), ImportHost::Outcome::Failed);
+                    return;
+                }
+                page = fetched.page;
+                if (fetched.kind == FetchResult::Kind::NotFound || isNotFoundPage(page)) {
                     const ImportHost::Outcome outcome = notFoundHandling(date, label, options);
                     m_host.dateDone(label, m_host.receivedBytes(), outcome);
                     return;  // no association update for a missing page

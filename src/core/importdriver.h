@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "chartpage.h"
+#include "fetchpolicy.h"
 
 namespace vorq {
 
@@ -33,6 +34,11 @@ struct ImportOptions {
     QByteArray urlTemplate;      // URL_Data
     QByteArray dataFolderField;  // the data folder as typed (labels only)
     QByteArray skipString = "<!-- / NO1 -->";
+    // A bulk run's pause between pages and retries of a failed fetch.
+    int pageDelayMs = 0;
+    int retries = 3;
+    // An extra CA certificate trusted for https (empty: the system's only).
+    QString trustedCaFile;
 };
 
 // ---- texts and figures -----------------------------------------------------
@@ -125,6 +131,16 @@ public:
     // (reported by the fetcher itself). proxyPort 0 means 80.
     virtual QByteArray fetch(const QByteArray &url, const QByteArray &proxyHost, int proxyPort) = 0;
     virtual qint64 receivedBytes() = 0;
+    // The fetch as the driver retries and summarises it. quiet: the failure
+    // goes into the run's summary instead of an error box of its own. Hosts
+    // that only have fetch() get its page, failures unknown.
+    virtual FetchResult fetchPage(const QByteArray &url, const QByteArray &proxyHost, int proxyPort,
+                                  bool quiet) {
+        Q_UNUSED(quiet);
+        FetchResult r;
+        r.page = fetch(url, proxyHost, proxyPort);
+        return r;
+    }
     // The chart page parser; hosts normally keep this.
     virtual ResultGrid parsePage(const QByteArray &page, const ImportOptions &options) {
         return parsePageToGrid(page, options);
@@ -149,6 +165,13 @@ public:
     virtual void bulkFinishDate() = 0;
     virtual bool bulkCancelled() = 0;
     virtual void bulkEnd() = 0;
+    // The bulk dialog's status line: retries and their waits ("" clears it).
+    virtual void bulkStatus(const QString &text) { Q_UNUSED(text); }
+    // The pauses between pages still to come, for the time-left estimate.
+    virtual void bulkPlannedWait(qint64 ms) { Q_UNUSED(ms); }
+    // After a bulk run (the dialog gone) in which dates still failed after
+    // their retries: one summary instead of one box per failure.
+    virtual void bulkSummary(const QList<FailedDate> &failures) { Q_UNUSED(failures); }
 
     // Progress of a run, for hosts that report each date (the CLI).
     enum class Outcome {
@@ -158,6 +181,7 @@ public:
         NotFound,          // a missing page, not recorded
         NotYet,            // a missing page of the last 3 days
         AlreadyLoaded,     // the date has a tab: nothing imported
+        Failed,            // the fetch failed (after its retries in a bulk run)
     };
     virtual void dateDone(const QByteArray &label, qint64 bytes, Outcome outcome) {
         Q_UNUSED(label);
@@ -231,13 +255,25 @@ public:
     // Whether a bulk run is current, and milliseconds since its current date
     // started (what connectionTimer hands the bulk dialog).
     bool bulkRunning() const { return m_bulk; }
+    // The dates of the last bulk run that still failed after their retries.
+    const QList<FailedDate> &failures() const { return m_failures; }
+    // Where the driver waits (pauses, backoff); the event-loop clock unless set.
+    void setClock(Clock *clock) { m_clock = clock ? clock : &eventLoopClock(); }
     qint64 currentDateElapsed() const { return m_dateClock.isValid() ? m_dateClock.elapsed() : 0; }
 
 private:
     ImportHost::Outcome notFoundHandling(const QDate &date, const QByteArray &label,
                                          const ImportOptions &options);
 
+    FetchResult fetchWithRetries(const QByteArray &url, const QByteArray &proxyHost, int proxyPort,
+                                 const ImportOptions &options);
+    bool pauseBetweenPages(const ImportOptions &options);
+
     ImportHost &m_host;
+    Clock *m_clock = &eventLoopClock();
+    RetryPolicy m_policy;
+    QList<FailedDate> m_failures;
+    qint64 m_lastFetchEndMs = -1;  // a bulk run's pause is counted from here
     bool m_bulk = false;
     bool m_fetched = false;  // the current date made a fetch
     QElapsedTimer m_dateClock;

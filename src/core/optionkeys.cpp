@@ -2,9 +2,11 @@
 
 #include <QDir>
 #include <QStandardPaths>
+#include <algorithm>
 
 #include "chartstore.h"
 #include "importdriver.h"
+#include "inifile.h"
 #include "sjistext.h"
 
 namespace vorq::options {
@@ -52,6 +54,16 @@ int storedDateIndex(const QList<QByteArray> &labels, const QByteArray &stored, D
         }
     }
     return best < 0 ? fallback : best;
+}
+
+int pageDelayMs(const TMemIniFile &ini) {
+    const int secs = ini.ReadInteger("Web", "PageDelay", kDefaultPageDelaySeconds);
+    return std::clamp(secs, 0, kMaxPageDelaySeconds) * 1000;
+}
+
+QString trustedCaFile(const TMemIniFile &ini) {
+    if (!ini.ReadBool("Web", "UseExtraCA", false)) return QString();
+    return sjis::path(ini.ReadString("Web", "ExtraCAFile", QByteArray()));
 }
 
 }  // namespace vorq::options

@@ -3,6 +3,11 @@
 // vorq tool, and the choice of a stored date among the date-list items.
 #include <QByteArray>
 #include <QList>
+#include <QString>
+
+namespace vorq {
+class TMemIniFile;
+}
 
 namespace vorq::options {
 
@@ -25,5 +30,14 @@ QByteArray musicFolder();
 // value selects the first (start) or last (end) item. -1 for an empty list.
 enum class DateRole { Start, End };
 int storedDateIndex(const QList<QByteArray> &labels, const QByteArray &stored, DateRole role);
+
+// The bulk download's pause between pages: "Web"/"PageDelay" in whole
+// seconds (default 1, 0 allowed, at most 600), returned in milliseconds.
+inline constexpr int kDefaultPageDelaySeconds = 1;
+inline constexpr int kMaxPageDelaySeconds = 600;
+int pageDelayMs(const TMemIniFile &ini);
+// The extra CA certificate trusted for https: "Web"/"ExtraCAFile" while
+// "Web"/"UseExtraCA" is on (default off); empty otherwise.
+QString trustedCaFile(const TMemIniFile &ini);
 
 }  // namespace vorq::options

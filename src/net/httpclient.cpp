@@ -3,9 +3,12 @@
 #include <netdb.h>
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QEventLoop>
+#include <QFile>
 #include <QNetworkProxy>
-#include <QTcpSocket>
+#include <QSslConfiguration>
+#include <QSslSocket>
 #include <QTimer>
 #include <cerrno>
 #include <cstdio>
@@ -30,6 +33,9 @@ struct ModuleState {
     TInternalInetpas *current = nullptr;
     QString lastError;
     ErrorReporter reporter;
+    QString trustedCaFile;
+    FetchReport lastFetch;
+    RedirectObserver redirectObserver;
 };
 
 ModuleState &g() {
@@ -117,6 +123,59 @@ QString timeoutMessage(int state) {
     }
 }
 
+QString truncatedMessage(qint64 received, qint64 announced) {
+    if (announced < 0)
+        return QStringLiteral(
+            "サーバーからのデータ転送が途中で切れました。\r\n"
+            "(最後のチャンクが届く前に接続が閉じられました)");
+    return QStringLiteral("サーバーからのデータ転送が途中で切れました。\r\n(%1 バイト中 %2 バイトを受信)")
+        .arg(announced)
+        .arg(received);
+}
+
+QString statusText(const ResponseHead &head) {
+    QString text = QStringLiteral("HTTP ") + QString::number(head.status);
+    if (!head.reason.isEmpty()) text += QLatin1Char(' ') + QString::fromLatin1(head.reason);
+    return text;
+}
+
+const QString kTlsPrefix = QStringLiteral("HTTPS で安全に接続できませんでした。\r\n");
+
+// One line per kind of certificate problem, in the user's words.
+QString certificateProblems(const QList<QSslError> &errors, const QByteArray &host) {
+    QStringList lines;
+    const auto add = [&lines](const QString &line) {
+        if (!lines.contains(line)) lines.append(line);
+    };
+    for (const QSslError &e : errors) {
+        switch (e.error()) {
+            case QSslError::CertificateExpired:
+                add(QStringLiteral("サーバーの証明書の有効期限が切れています。"));
+                break;
+            case QSslError::CertificateNotYetValid:
+                add(QStringLiteral("サーバーの証明書はまだ有効になっていません。"));
+                break;
+            case QSslError::HostNameMismatch:
+                add(QStringLiteral("サーバーの証明書は別のホストのものです (接続先: %1)。")
+                        .arg(QString::fromLatin1(host)));
+                break;
+            case QSslError::UnableToGetLocalIssuerCertificate:
+            case QSslError::UnableToGetIssuerCertificate:
+            case QSslError::SelfSignedCertificate:
+            case QSslError::SelfSignedCertificateInChain:
+            case QSslError::UnableToVerifyFirstCertificate:
+            case QSslError::CertificateUntrusted:
+                add(QStringLiteral("サーバーの証明書の発行元 (認証局) が信頼されていません。"));
+                break;
+            case QSslError::CertificateRevoked:
+                add(QStringLiteral("サーバーの証明書は失効しています。"));
+                break;
+            default: add(QStringLiteral("サーバーの証明書を確認できませんでした: ") + e.errorString()); break;
+        }
+    }
+    return kTlsPrefix + lines.join(QStringLiteral("\r\n"));
+}
+
 QString oversizeMessage() {
     return QStringLiteral("サーバーからの応答が上限の %1 バイトを超えたため、転送を中止しました。")
         .arg(kMaxResponseBytes);
@@ -168,7 +227,35 @@ ErrorReporter setErrorReporter(ErrorReporter reporter) {
     return previous;
 }
 
+bool isHttpsUrl(const QByteArray &url) { return url.left(8).toLower() == "https://"; }
+
 Address addressFor(const QByteArray &url, const QByteArray &proxyHost, int proxyPort) {
+    if (isHttpsUrl(url)) {
+        const QByteArray rest = url.mid(8);
+        const qsizetype slash = rest.indexOf('/');
+        const QByteArray hostPart = slash < 0 ? rest : rest.left(slash);
+        Address a;
+        a.tls = true;
+        a.requestTarget = slash < 0 ? QByteArray("/") : rest.mid(slash);
+        const qsizetype colon = hostPart.lastIndexOf(':');
+        int port = 443;
+        if (colon >= 0) {
+            bool ok = false;
+            const qint64 p = hostPart.mid(colon + 1).toLongLong(&ok);
+            port = ok && p > 0 && p <= 65535 ? int(p) : 443;
+        }
+        a.tlsHost = colon >= 0 ? hostPart.left(colon) : hostPart;
+        a.hostHeader = port == 443 ? a.tlsHost : a.tlsHost + ':' + QByteArray::number(port);
+        if (proxyHost.isEmpty()) {
+            a.connectHost = a.tlsHost;
+            a.port = port;
+        } else {
+            a.connectHost = proxyHost;
+            a.port = proxyPort == 0 ? 80 : validPortOr80(proxyPort);
+            a.tunnelTarget = a.tlsHost + ':' + QByteArray::number(port);
+        }
+        return a;
+    }
     const QByteArray s = url.startsWith("http://") ? url.mid(7) : url;
     const qsizetype slash = s.indexOf('/');
     const QByteArray hostPart = slash < 0 ? s : s.left(slash);
@@ -196,12 +283,26 @@ Address addressFor(const QByteArray &url, const QByteArray &proxyHost, int proxy
 }
 
 QByteArray requestFor(const Address &address) {
+    if (address.tls)
+        return "GET " + address.requestTarget + " HTTP/1.1\r\n" + "Host: " + address.hostHeader +
+               "\r\n"
+               "User-Agent: vorqview/" VORQ_VERSION
+               "\r\n"
+               "Accept: */*\r\n"
+               "Accept-Language: ja\r\n"
+               "Accept-Encoding: identity\r\n"
+               "Connection: close\r\n\r\n";
     return "GET " + address.requestTarget + " HTTP/1.0\r\n" +
            "Accept: image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, */*\r\n"
            "Accept-Language: ja\r\n"
            "User-Agent: Mozilla/4.73 [ja] (Windows NT 5.0; U)\r\n"
            "Host: " +
            address.hostHeader + "\r\n\r\n";
+}
+
+QByteArray connectRequestFor(const Address &address) {
+    return "CONNECT " + address.tunnelTarget + " HTTP/1.1\r\nHost: " + address.tunnelTarget +
+           "\r\nUser-Agent: vorqview/" VORQ_VERSION "\r\n\r\n";
 }
 
 void ReceiveBuffer::append(const QByteArray &chunk) {
@@ -218,6 +319,7 @@ void ReceiveBuffer::append(const QByteArray &chunk) {
         m_bytes.append(chunk);
         return;
     }
+    m_header = m_bytes.left(m_bytes.size() - held) + probe.left(at);
     m_bytes = chunk.mid(at + 4 - held);
     m_headerPhase = false;
 }
@@ -229,7 +331,7 @@ QByteArray bufferText(const QByteArray &buffer) {
 }
 
 TInternalInetpas::TInternalInetpas(const Address &address) : m_address(address) {
-    m_socket = new QTcpSocket(this);
+    m_socket = new QSslSocket(this);
     // The client does its own proxying: no system or environment proxy.
     m_socket->setProxy(QNetworkProxy::NoProxy);
     connect(m_socket, &QAbstractSocket::stateChanged, this, [this](QAbstractSocket::SocketState s) {
@@ -239,6 +341,8 @@ TInternalInetpas::TInternalInetpas(const Address &address) : m_address(address) 
             onConnecting();
     });
     connect(m_socket, &QAbstractSocket::connected, this, &TInternalInetpas::onConnected);
+    connect(m_socket, &QSslSocket::encrypted, this, &TInternalInetpas::onEncrypted);
+    connect(m_socket, &QSslSocket::sslErrors, this, &TInternalInetpas::onSslErrors);
     connect(m_socket, &QIODevice::readyRead, this, &TInternalInetpas::onReadable);
     connect(m_socket, &QAbstractSocket::disconnected, this, &TInternalInetpas::onDisconnected);
     connect(m_socket, &QAbstractSocket::errorOccurred, this,
@@ -258,6 +362,30 @@ TInternalInetpas::~TInternalInetpas() {
 QByteArray TInternalInetpas::get() {
     m_result.clear();
     m_abort = false;
+    if (m_address.tls) {
+        if (!QSslSocket::supportsSsl()) {
+            g().clientState = -1;
+            m_failure = kTlsPrefix + QStringLiteral("この環境では TLS が使えません。");
+            return m_result;
+        }
+        QSslConfiguration conf = QSslConfiguration::defaultConfiguration();
+        const QString caFile = g().trustedCaFile;
+        if (!caFile.isEmpty()) {
+            QList<QSslCertificate> extra = QSslCertificate::fromPath(caFile, QSsl::Pem);
+            if (extra.isEmpty()) extra = QSslCertificate::fromPath(caFile, QSsl::Der);
+            if (extra.isEmpty()) {
+                g().clientState = -1;
+                m_failure =
+                    kTlsPrefix + QStringLiteral("追加で信頼する CA 証明書 \"%1\" を読み込めませんでした。")
+                                     .arg(QDir::toNativeSeparators(caFile));
+                return m_result;
+            }
+            conf.addCaCertificates(extra);
+        }
+        conf.setPeerVerifyMode(QSslSocket::VerifyPeer);
+        m_socket->setSslConfiguration(conf);
+        m_socket->setPeerVerifyName(QString::fromLatin1(m_address.tlsHost));
+    }
     // Handlers may already run inside connectToHost (an address literal, a
     // refused loopback port), so the end condition is tested before waiting.
     m_socket->connectToHost(sjis::toUnicode(m_address.connectHost), static_cast<quint16>(m_address.port));
@@ -269,12 +397,44 @@ QByteArray TInternalInetpas::get() {
     const bool ended = g().clientState == 5 && !m_abort;
     m_socket->disconnect(this);
     m_socket->abort();
-    if (ended) m_result = bufferText(m_buffer.bytes());
+    if (ended) finishBody();
     return m_result;
+}
+
+void TInternalInetpas::finishBody() {
+    // No header end: the designed reading, everything is the page.
+    if (m_buffer.inHeaderPhase() || !m_headParsed) {
+        m_result = bufferText(m_buffer.bytes());
+        return;
+    }
+    const QByteArray &raw = m_buffer.bytes();
+    QByteArray body = raw;
+    if (m_head.chunked()) {
+        const ChunkedBody decoded = decodeChunked(raw);
+        if (!decoded.complete && !m_userAbort) {
+            g().clientState = -1;
+            fail(decoded.malformed ? QStringLiteral("サーバーからの応答のチャンク形式が壊れています。")
+                                   : truncatedMessage(raw.size(), -1),
+                 !decoded.malformed);
+            return;
+        }
+        body = decoded.body;
+    } else if (const qint64 length = m_head.contentLength(); length >= 0) {
+        // A connection reset looks like an orderly close: only the announced
+        // length tells a whole page from one cut off.
+        if (raw.size() < length && !m_userAbort) {
+            g().clientState = -1;
+            fail(truncatedMessage(raw.size(), length), true);
+            return;
+        }
+        body.truncate(length);
+    }
+    m_result = bufferText(body);
 }
 
 void TInternalInetpas::abortFetch() {
     if (m_abort || g().clientState == 5) return;
+    m_userAbort = true;
     m_socket->abort();
     // Closing before the connection was up emits no disconnect: end the
     // same way all the same.
@@ -300,6 +460,28 @@ void TInternalInetpas::onConnecting() {
 
 void TInternalInetpas::onConnected() {
     if (m_abort) return;
+    // The tunnel and the TLS handshake still count as connecting, under the
+    // connect timeout; the request goes once they are done.
+    if (!m_address.tunnelTarget.isEmpty()) {
+        m_inTunnelPhase = true;
+        m_socket->write(connectRequestFor(m_address));
+        return;
+    }
+    if (m_address.tls) {
+        m_inHandshake = true;
+        m_socket->startClientEncryption();
+        return;
+    }
+    sendRequest();
+}
+
+void TInternalInetpas::onEncrypted() {
+    if (m_abort) return;
+    m_inHandshake = false;
+    sendRequest();
+}
+
+void TInternalInetpas::sendRequest() {
     m_timer->stop();
     m_socket->write(requestFor(m_address));
     m_buffer.startHeaderPhase();
@@ -308,8 +490,47 @@ void TInternalInetpas::onConnected() {
     m_timer->start();
 }
 
+void TInternalInetpas::onSslErrors(const QList<QSslError> &errors) {
+    if (m_abort) return;
+    // Never ignored: the handshake fails and the socket closes after this.
+    m_timer->stop();
+    m_abort = true;
+    g().clientState = -1;
+    fail(certificateProblems(errors, m_address.tlsHost));
+}
+
+void TInternalInetpas::onTunnelReply() {
+    m_tunnelReply += m_socket->readAll();
+    const qsizetype end = m_tunnelReply.indexOf("\r\n\r\n");
+    if (end < 0) {
+        if (m_tunnelReply.size() > 64 * 1024) {
+            m_abort = true;
+            g().clientState = -1;
+            fail(QStringLiteral("プロキシの応答が読めませんでした。"));
+        }
+        return;
+    }
+    const ResponseHead head = parseResponseHead(m_tunnelReply.left(end));
+    if (!head.valid || head.status / 100 != 2) {
+        m_timer->stop();
+        m_abort = true;
+        g().clientState = -1;
+        const QString status = head.valid ? statusText(head) : QString::fromLatin1(m_tunnelReply.left(end));
+        fail(QStringLiteral("プロキシが %1 への接続 (CONNECT) を拒否しました。\r\n%2")
+                 .arg(QString::fromLatin1(m_address.tunnelTarget), status));
+        return;
+    }
+    m_inTunnelPhase = false;
+    m_inHandshake = true;
+    m_socket->startClientEncryption();
+}
+
 void TInternalInetpas::onReadable() {
     if (m_abort || g().clientState == 5) return;
+    if (m_inTunnelPhase) {
+        onTunnelReply();
+        return;
+    }
     m_timer->stop();
     const QByteArray chunk = m_socket->readAll();
     g().received += chunk.size();
@@ -322,12 +543,37 @@ void TInternalInetpas::onReadable() {
     }
     m_buffer.append(chunk);
     g().clientState = 4;
+    if (!m_buffer.inHeaderPhase()) {
+        if (!m_headParsed) {
+            m_head = parseResponseHead(m_buffer.header());
+            m_headParsed = true;
+        }
+        // A server that keeps the connection open after the whole body has
+        // come need not be waited for.
+        const QByteArray &raw = m_buffer.bytes();
+        const qint64 length = m_head.contentLength();
+        const bool whole = m_head.chunked() ? raw.endsWith("\r\n\r\n") && decodeChunked(raw).complete
+                                            : (m_head.valid && length >= 0 && raw.size() >= length);
+        if (whole) {
+            g().clientState = 5;
+            wake();
+            return;
+        }
+    }
     m_timer->start();
 }
 
 void TInternalInetpas::onDisconnected() {
     if (m_abort) return;
     m_timer->stop();
+    if ((m_inTunnelPhase || m_inHandshake) && !m_userAbort) {
+        m_abort = true;
+        g().clientState = -1;
+        fail(m_inTunnelPhase ? QStringLiteral("プロキシが接続を閉じました。")
+                             : kTlsPrefix + QStringLiteral("サーバーが暗号化の途中で接続を閉じました。"),
+             true);
+        return;
+    }
     g().clientState = 5;
     wake();
 }
@@ -349,13 +595,20 @@ void TInternalInetpas::onError(int socketError) {
         onDisconnected();
         return;
     }
+    if (error == QAbstractSocket::SslHandshakeFailedError || error == QAbstractSocket::SslInternalError ||
+        error == QAbstractSocket::SslInvalidUserDataError) {
+        m_abort = true;
+        g().clientState = -1;
+        fail(kTlsPrefix + m_socket->errorString());
+        return;
+    }
     const int type = errorTypeFor(error, g().clientState, m_socket->bytesToWrite());
     const int code = systemCodeFor(error, m_socket->errorString());
     QString message = QStringLiteral("エラーコード : ") + QString::number(code) + QStringLiteral("\r\n");
     message += errorTypeText(type);
     m_abort = true;
     g().clientState = -1;
-    fail(message);
+    fail(message, true);
 }
 
 void TInternalInetpas::onTimeout() {
@@ -365,35 +618,145 @@ void TInternalInetpas::onTimeout() {
     m_abort = true;
     m_socket->abort();
     g().clientState = -1;
-    fail(message);
+    fail(message, true);
 }
 
-void TInternalInetpas::fail(const QString &message) {
-    if (m_failure.isEmpty()) m_failure = message;
+void TInternalInetpas::fail(const QString &message, bool retryable) {
+    if (m_failure.isEmpty()) {
+        m_failure = message;
+        m_retryable = retryable;
+    }
     wake();
 }
+
+namespace {
+
+// The failure a status stands for; empty for a page or a missing page.
+QString statusFailure(const ResponseHead &head) {
+    const int s = head.status;
+    if (s == 429 || s == 503)
+        return QStringLiteral("サーバーが混み合っているため、取得できませんでした。\r\n") + statusText(head);
+    return QStringLiteral("サーバーがエラーを返しました。\r\n") + statusText(head);
+}
+
+}  // namespace
 
 QByteArray GetUrl(const QByteArray &url) {
     ModuleState &s = g();
     if (s.current) {
-        report(QStringLiteral("前の取得が終わっていないため、取得できませんでした。"));
+        const QString message = QStringLiteral("前の取得が終わっていないため、取得できませんでした。");
+        s.lastFetch = FetchReport{FetchKind::Failed, 0, url, false, -1, message};
+        report(message);
         return QByteArray();
     }
     s.clientState = 0;
     s.received = 0;
     s.lastError.clear();
+    FetchReport fetch;
+    fetch.finalUrl = url;
     QByteArray result;
-    QString failure;
     {
         FetchCleanup cleanup;
-        TInternalInetpas client(addressFor(url, s.proxyHost, s.proxyPort));
-        s.current = &client;
-        result = client.get();
-        failure = client.failure();
+        for (int hop = 0;; ++hop) {
+            TInternalInetpas client(addressFor(fetch.finalUrl, s.proxyHost, s.proxyPort));
+            s.current = &client;
+            result = client.get();
+            s.current = nullptr;
+            fetch.failure = client.failure();
+            fetch.retryable = client.retryable();
+            const ResponseHead &head = client.head();
+            fetch.status = head.valid ? head.status : 0;
+            if (client.aborted()) {
+                fetch.kind = FetchKind::Aborted;
+                fetch.failure.clear();
+                break;
+            }
+            if (!fetch.failure.isEmpty()) {
+                fetch.kind = FetchKind::Failed;
+                // A failed host lookup ends as disconnected (designed).
+                break;
+            }
+            if (!head.valid || head.status / 100 == 2) break;
+            if (head.status == 404 || head.status == 410) {
+                fetch.kind = FetchKind::NotFound;
+                break;
+            }
+            result.clear();
+            fetch.kind = FetchKind::Failed;
+            if (isRedirect(head.status)) {
+                const QByteArray next = resolveLocation(fetch.finalUrl, head.field("Location"));
+                if (next.isEmpty()) {
+                    fetch.failure = QStringLiteral("サーバーの転送先 (Location) が読めませんでした。\r\n") +
+                                    statusText(head);
+                } else if (hop >= kMaxRedirects) {
+                    fetch.failure = QStringLiteral(
+                                        "転送 (リダイレクト) が %1 "
+                                        "回を超えたため、取得を中止しました。\r\n最後の転送先: %2")
+                                        .arg(kMaxRedirects)
+                                        .arg(QString::fromLatin1(next));
+                } else if (isHttpsUrl(fetch.finalUrl) && !isHttpsUrl(next)) {
+                    fetch.failure = QStringLiteral(
+                                        "暗号化された接続 (https) から暗号化されない接続への転送は"
+                                        "行いません。\r\n転送先: %1")
+                                        .arg(QString::fromLatin1(next));
+                } else {
+                    fetch.finalUrl = next;
+                    fetch.kind = FetchKind::Page;
+                    s.clientState = 0;
+                    if (s.redirectObserver) s.redirectObserver(next);
+                    continue;
+                }
+                s.clientState = -1;
+                break;
+            }
+            fetch.retryable = head.status == 429 || head.status / 100 == 5;
+            if (head.status == 429 || head.status == 503)
+                fetch.retryAfterSeconds = retryAfterSeconds(
+                    head.field("Retry-After"), QDateTime::currentDateTimeUtc(), kMaxRetryAfterSeconds);
+            fetch.failure = statusFailure(head);
+            s.clientState = -1;
+            break;
+        }
     }
-    s.lastError = failure;
-    if (!failure.isEmpty()) report(failure);
+    s.lastError = fetch.failure;
+    s.lastFetch = fetch;
+    if (!fetch.failure.isEmpty()) report(fetch.failure);
     return result;
+}
+
+void setTrustedCaFile(const QString &path) { g().trustedCaFile = path; }
+
+FetchResult fetchForImport(const QByteArray &url, const QByteArray &proxyHost, int proxyPort, bool quiet) {
+    ErrorReporter previous;
+    if (quiet) previous = setErrorReporter([](const QString &) {});
+    if (!proxyHost.isEmpty()) SetProxy(proxyHost, proxyPort);
+    const QByteArray page = GetUrl(url);
+    if (quiet) setErrorReporter(std::move(previous));
+    return resultOfLastFetch(page);
+}
+
+FetchResult resultOfLastFetch(const QByteArray &page) {
+    FetchResult r;
+    r.page = page;
+    const FetchReport report = lastFetch();
+    switch (report.kind) {
+        case FetchKind::Page: r.kind = FetchResult::Kind::Page; break;
+        case FetchKind::NotFound: r.kind = FetchResult::Kind::NotFound; break;
+        case FetchKind::Failed: r.kind = FetchResult::Kind::Failed; break;
+        case FetchKind::Aborted: r.kind = FetchResult::Kind::Aborted; break;
+    }
+    r.failure = report.failure;
+    r.retryable = report.retryable;
+    r.retryAfterSeconds = report.retryAfterSeconds;
+    return r;
+}
+
+FetchReport lastFetch() { return g().lastFetch; }
+
+RedirectObserver setRedirectObserver(RedirectObserver observer) {
+    RedirectObserver previous = std::move(g().redirectObserver);
+    g().redirectObserver = std::move(observer);
+    return previous;
 }
 
 void abortCurrentFetch() {

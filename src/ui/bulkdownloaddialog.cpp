@@ -75,7 +75,8 @@ BulkDownloadDialog::BulkDownloadDialog(QWidget *owner, QWidget *parent)
       m_owner(owner) {
     setObjectName(QStringLiteral("frmAllDownload"));
     setWindowTitle(QStringLiteral("ダウンロードしています..."));
-    setFixedSize(434, 192);
+    // The designed 192 pixels and a status line for retries and waits.
+    setFixedSize(434, 210);
     QFont font(QStringLiteral("ＭＳ ゴシック"));
     font.setFamilies(
         {QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic"), QStringLiteral("monospace")});
@@ -137,6 +138,17 @@ BulkDownloadDialog::BulkDownloadDialog(QWidget *owner, QWidget *parent)
     cancelButton->setDefault(true);
     cancelButton->setFocusPolicy(Qt::ClickFocus);  // not a tab stop
     connect(cancelButton, &QPushButton::clicked, this, [this] { onCancelClicked(); });
+
+    statusLabel = makeLabel(this, "StatusLbl", QString(), QRect(8, 192, 418, 14));
+}
+
+void BulkDownloadDialog::setStatusText(const QString &text) {
+    statusLabel->setText(statusLabel->fontMetrics().elidedText(text, Qt::ElideRight, statusLabel->width()));
+    statusLabel->setToolTip(text);
+}
+
+void BulkDownloadDialog::showRedirect(const QString &url) {
+    sourceLabel->setText(QLatin1Char('\'') + url + QLatin1Char('\'') + QStringLiteral(" から "));
 }
 
 BulkDownloadDialog::~BulkDownloadDialog() = default;

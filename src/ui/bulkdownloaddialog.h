@@ -28,6 +28,11 @@ public:
     bool cancelled() const { return m_cancel; }
     void clearCancel() { m_cancel = false; }
     void setProgress(int percent);
+    // The status line under the figures: retries and their waits.
+    void setStatusText(const QString &text);
+    // A redirect was followed: the progress line names the final URL.
+    void showRedirect(const QString &url);
+    void setPlannedWaitMs(qint64 ms) { m_progress.setPlannedWaitMs(ms); }
 
     QWidget *animationArea = nullptr;
     QLabel *sourceImage = nullptr;
@@ -45,6 +50,7 @@ public:
     QLabel *totalTimeLabel = nullptr;
     QLabel *timeLeftLabel = nullptr;
     QPushButton *cancelButton = nullptr;
+    QLabel *statusLabel = nullptr;  // not designed: retries and waits
 
     QLabel *frame(int n) const { return n >= 15 && n <= 30 ? frames[n - 15] : nullptr; }
     const vorq::BulkProgress &figures() const { return m_progress; }

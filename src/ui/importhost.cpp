@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QTimer>
 
 #include "appenv.h"
@@ -71,6 +72,8 @@ public:
         opts.urlTemplate = sjis::fromUnicode(o->dataUrlEdit->text());
         opts.dataFolderField = sjis::fromUnicode(o->dataFolderEdit->text());
         opts.skipString = sjis::fromUnicode(o->skipStringEdit->text());
+        opts.pageDelayMs = o->pageDelaySpin->value() * 1000;
+        if (o->useExtraCaBox->isChecked()) opts.trustedCaFile = o->extraCaFileEdit->text();
         return opts;
     }
     QByteArray dataFolder() override { return m_form->store().dataFolder; }
@@ -109,6 +112,34 @@ public:
         return net::GetUrl(url);
     }
     qint64 receivedBytes() override { return net::receivedByteCount(); }
+
+    // Retries, the pause between pages and the run's summary are the
+    // engine's (fetchpolicy); here they only reach the screen. A bulk run
+    // fetches quietly: its failures go to one summary box at the end.
+    FetchResult fetchPage(const QByteArray &url, const QByteArray &proxyHost, int proxyPort,
+                          bool quiet) override {
+        net::setTrustedCaFile(options().trustedCaFile);
+        QPointer<BulkDownloadDialog> dialog(m_dialog);
+        const net::RedirectObserver previous = net::setRedirectObserver([dialog](const QByteArray &to) {
+            if (dialog) dialog->showRedirect(sjis::toUnicode(to));
+        });
+        ScopeExit restore([previous] { net::setRedirectObserver(previous); });
+        if (!quiet) return net::resultOfLastFetch(fetch(url, proxyHost, proxyPort));
+        m_fetchedThisDate = true;
+        return net::fetchForImport(url, proxyHost, proxyPort, true);
+    }
+    void bulkStatus(const QString &text) override {
+        if (m_dialog) m_dialog->setStatusText(text);
+    }
+    void bulkPlannedWait(qint64 ms) override {
+        if (m_dialog) m_dialog->setPlannedWaitMs(ms);
+    }
+    void bulkSummary(const QList<FailedDate> &failures) override {
+        // Above the options dialog when the run was started from there.
+        QWidget *modal = QApplication::activeModalWidget();
+        prompter().message(modal ? modal : m_form, QMessageBox::Warning, QStringLiteral("一括で取得"),
+                           failureSummaryText(failures), QMessageBox::Ok, QMessageBox::Ok);
+    }
 
     void setBusy(bool busy) override {
         if (busy) {
@@ -225,6 +256,8 @@ void importMissingDates(MainWindow *form) {
 void importTimerTick(MainWindow *form) { importDriverOf(form).onConnectionTimerTick(); }
 
 void updateAssociationsAfterImport(MainWindow *form) { form->autoUpdateAssociations(); }
+
+void setImportClock(MainWindow *form, Clock *clock) { importDriverOf(form).engine().setClock(clock); }
 
 BulkDownloadDialog *currentBulkDialog(MainWindow *form) { return importDriverOf(form).dialog(); }
 

@@ -9,6 +9,8 @@ class BulkDownloadDialog;
 
 namespace vorq {
 
+class Clock;
+
 // The main window's side of the import driver: reads the options dialog's
 // controls, drives the date list, tabs, prompts and the bulk download
 // dialog for the shared ImportEngine. One per main window, created on first
@@ -27,6 +29,10 @@ void importTimerTick(MainWindow *form);
 // update proper, without its question. Does nothing until the association
 // commands provide that update.
 void updateAssociationsAfterImport(MainWindow *form);
+
+// Where imports wait (pauses between pages, backoff before retries); the
+// event-loop clock unless set.
+void setImportClock(MainWindow *form, Clock *clock);
 
 // The bulk download dialog of the running date list, if any (for tests).
 BulkDownloadDialog *currentBulkDialog(MainWindow *form);

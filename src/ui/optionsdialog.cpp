@@ -309,6 +309,7 @@ void OptionsDialog::buildPages() {
         proxy->addWidget(proxyPortLabel);
         proxy->addWidget(proxyPortEdit, 1);
         l->addLayout(proxy);
+        buildWebExtras(l);
         l->addStretch();
     }
     // 6 other
@@ -529,6 +530,9 @@ QList<QWidget *> OptionsDialog::controls() const {
     for (QWidget *w : {fileNamePatternEdit, musicFolderEdit, homeUrlEdit, dataFolderEdit, dataUrlEdit,
                        skipStringEdit, proxyAddressEdit, proxyPortEdit})
         out.append(w);
+    for (QWidget *w :
+         std::initializer_list<QWidget *>{pageDelaySpin, useExtraCaBox, extraCaFileEdit, browseExtraCaButton})
+        out.append(w);
     for (QWidget *w : {importAllButton, browseDataFolderButton, browseMusicFolderButton, okButton,
                        applyButton, cdrWizardButton, cancelButton, restoreButton})
         out.append(w);
@@ -551,6 +555,7 @@ void OptionsDialog::takeSnapshot() {
         if (auto *b = qobject_cast<QAbstractButton *>(w)) s.checked = b->isChecked();
         if (auto *e = qobject_cast<QLineEdit *>(w)) s.text = e->text();
         if (auto *c = qobject_cast<QComboBox *>(w)) s.index = c->currentIndex();
+        if (auto *n = qobject_cast<QSpinBox *>(w)) s.index = n->value();
         m_snapshot.controls.append(s);
     }
     for (int i = 0; i < pageTabs->count(); ++i) m_snapshot.pageVisible.append(pageTabs->isTabVisible(i));
@@ -569,6 +574,7 @@ void OptionsDialog::restoreSnapshot() {
         if (auto *b = qobject_cast<QAbstractButton *>(w); b && b->isCheckable()) b->setChecked(s.checked);
         if (auto *e = qobject_cast<QLineEdit *>(w)) e->setText(s.text);
         if (auto *c = qobject_cast<QComboBox *>(w)) c->setCurrentIndex(s.index);
+        if (auto *n = qobject_cast<QSpinBox *>(w)) n->setValue(s.index);
     }
     for (QRadioButton *r : radios) r->setAutoExclusive(true);
     for (const ControlState &s : std::as_const(m_snapshot.controls)) {

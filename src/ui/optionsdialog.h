@@ -11,6 +11,11 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+class QSpinBox;
+class QVBoxLayout;
+namespace vorq {
+class TDoubleIniFile;
+}
 class QTabWidget;
 class PlaylistMakerDialog;
 
@@ -98,6 +103,12 @@ public:
     QLineEdit *skipStringEdit = nullptr;
     QLineEdit *proxyAddressEdit = nullptr;
     QLineEdit *proxyPortEdit = nullptr;
+    // The bulk download's manners and the private CA (optionsweb.cpp); no
+    // designed ids, named after their keys.
+    QSpinBox *pageDelaySpin = nullptr;     // "PageDelay"
+    QCheckBox *useExtraCaBox = nullptr;    // "UseExtraCA"
+    QLineEdit *extraCaFileEdit = nullptr;  // "ExtraCAFile"
+    QPushButton *browseExtraCaButton = nullptr;
     QComboBox *dateStartBox = nullptr;  // start date label
     QComboBox *dateEndBox = nullptr;    // end date label
     QPushButton *importAllButton = nullptr;
@@ -145,6 +156,9 @@ private:
 
     QList<QWidget *> controls() const;
     void buildPages();
+    void buildWebExtras(QVBoxLayout *webPage);
+    void loadWebExtras(vorq::TDoubleIniFile &ini);
+    void saveWebExtras(vorq::TDoubleIniFile &ini);
     void connectRules();
     void updateImportModeControls();
     void updateAssociationLockControls();

@@ -94,6 +94,7 @@ void OptionsDialog::loadSettings(const QStringList &arguments) {
         readText(proxyPortEdit, "Web", "ProxyPort", QByteArray());
         readBool(ignoreErrorBox, "Web", "IgnoreError", true);
         readBool(autoAddNotFoundBox, "Web", "AutoAddNotFound", true);
+        loadWebExtras(ini);
         restoreButton->setEnabled(false);
         restoreNoteLabel->setEnabled(false);
         pageTabs->setCurrentIndex(kImportPage);
@@ -219,6 +220,7 @@ void OptionsDialog::saveSettings() {
             wb("Web", "UseProxy", useProxyBox->isChecked());
             wt("Web", "ProxyAddr", proxyAddressEdit->text());
             wt("Web", "ProxyPort", proxyPortEdit->text());
+            saveWebExtras(ini);
         }
     } catch (const std::exception &) {
         // Saving is best effort at exit; keys written so far stay written and

@@ -61,6 +61,7 @@ protected:
         a << QStringLiteral("--from") << QString::fromLatin1(from);
         a << QStringLiteral("--to") << QString::fromLatin1(to);
         a << QStringLiteral("--url-template") << QString::fromLatin1(site.urlTemplate());
+        a << QStringLiteral("--delay") << QStringLiteral("0");
         return a;
     }
     QTemporaryDir dir;
@@ -150,10 +151,43 @@ TEST_F(CliImport, UnreachableSiteIsReportedPerDateAndTheRunEnds) {
     ASSERT_TRUE(site.start());
     QStringList a = args(site, "2001-05-01", "2001-03-03", "2001-03-10");
     site.close();  // refused from now on
-    const VorqRun r = runVorq(a, dir.path());
-    EXPECT_EQ(r.exitCode, 0);
+    const VorqRun r = runVorq(a << QStringLiteral("--retries") << QStringLiteral("0"), dir.path());
+    EXPECT_EQ(r.exitCode, 3);  // completed, with failed dates
     int failed = 0;
     for (const QString &l : r.lines) failed += l.endsWith(QStringLiteral("\tfailed"));
     EXPECT_EQ(failed, 2) << r.lines.join(QLatin1Char('\n')).toStdString();
     EXPECT_FALSE(QFile::exists(data + QStringLiteral("/20010303.txt")));
+    // The summary names both dates with the reason.
+    const QString all = r.lines.join(QLatin1Char('\n'));
+    EXPECT_TRUE(all.contains(QStringLiteral("2001年03月10日: エラーコード : 111"))) << all.toStdString();
+    EXPECT_TRUE(all.contains(QStringLiteral("2001年03月03日: エラーコード : 111")));
+}
+
+TEST_F(CliImport, FlakySiteOverHttpsEndsWithEveryPageAndASummaryOfWhatFailed) {
+    ChartSite::Options o;
+    o.tlsCert = QStringLiteral(VORQ_FIXTURES_DIR "/tls/server.pem");
+    o.tlsKey = QStringLiteral(VORQ_FIXTURES_DIR "/tls/server.key");
+    o.flaky = true;
+    o.failing = {QDate(2001, 3, 17)};
+    ChartSite site(o);
+    ASSERT_TRUE(site.start());
+    QStringList a = args(site, "2001-05-01", "2001-03-03", "2001-03-31");
+    a << QStringLiteral("--retries") << QStringLiteral("2");
+    a << QStringLiteral("--ca-file") << QStringLiteral(VORQ_FIXTURES_DIR "/tls/ca.pem");
+    const VorqRun r = runVorq(a, dir.path());
+    const QString all = r.lines.join(QLatin1Char('\n'));
+    EXPECT_EQ(r.exitCode, 3) << all.toStdString();
+    for (const char *day : {"20010303", "20010310", "20010324", "20010331"})
+        EXPECT_TRUE(QFile::exists(data + QStringLiteral("/") + QLatin1String(day) + QStringLiteral(".txt")))
+            << day;
+    EXPECT_FALSE(QFile::exists(data + QStringLiteral("/20010317.txt")));
+    EXPECT_EQ(all.count(QStringLiteral("再試行 1/2")), 5 * 2);  // announced, then under way
+    EXPECT_TRUE(all.contains(QStringLiteral("次の 1 件の日付は")));
+    EXPECT_TRUE(all.contains(
+        QStringLiteral("2001年03月17日: サーバーが混み合っているため、取得できませんでした。 HTTP 429")));
+    // The run resumes where it stopped: only the failed date is asked for again.
+    const int before = site.requests();
+    const VorqRun again = runVorq(a, dir.path());
+    EXPECT_EQ(again.exitCode, 3);
+    EXPECT_EQ(site.requests() - before, 3);
 }

@@ -43,6 +43,16 @@ TEST(BulkProgress, ZeroExpectationAndOverrun) {
     EXPECT_EQ(vorq::timeLeftText(100, 150, 10, 150), QStringLiteral("00:00:00"));
 }
 
+TEST(BulkProgress, PlannedPausesAddToTheTimeLeft) {
+    // 20 s of transfer left plus 99 pauses of a second; nothing arrived: "???".
+    EXPECT_EQ(vorq::timeLeftText(300, 100, 10, 100, 99000), QStringLiteral("00:01:59"));
+    EXPECT_EQ(vorq::timeLeftText(300, 100, 10, 0, 99000), QStringLiteral("???"));
+    vorq::BulkProgress p;
+    p.startDate(300);
+    p.setPlannedWaitMs(5000);
+    EXPECT_EQ(p.update(100, 10000).timeLeft, QStringLiteral("00:00:25"));
+}
+
 TEST(BulkProgress, ClockWrapsAtADay) {
     EXPECT_EQ(vorq::formatClock(999), QStringLiteral("00:00:00"));
     EXPECT_EQ(vorq::formatClock((25 * 3600 + 61) * 1000LL), QStringLiteral("01:01:01"));

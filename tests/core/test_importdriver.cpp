@@ -8,6 +8,7 @@
 #include "chartsite.h"
 #include "chartstore.h"
 #include "errors.h"
+#include "fakeclock.h"
 #include "importdriver.h"
 #include "jconvert.h"
 #include "sjistext.h"
@@ -49,6 +50,12 @@ struct FakeHost : ImportHost {
     int cancelAfterDates = -1, finished = 0, shown = 0;
     bool bulkOpen = false;
     std::function<void()> onFetch;
+    // Scripted outcomes of fetchPage per URL, front first; afterwards the page.
+    QHash<QByteArray, QList<FetchResult>> script;
+    QList<bool> quietFetches;
+    QStringList statuses;
+    QList<FailedDate> summary;
+    int summaries = 0;
 
     ImportOptions options() override { return opts; }
     QByteArray dataFolder() override { return folder; }
@@ -78,6 +85,20 @@ struct FakeHost : ImportHost {
         return page;
     }
     qint64 receivedBytes() override { return received; }
+    FetchResult fetchPage(const QByteArray &url, const QByteArray &proxyHost, int proxyPort,
+                          bool quiet) override {
+        quietFetches.append(quiet);
+        QList<FetchResult> &left = script[url];
+        if (left.isEmpty()) return ImportHost::fetchPage(url, proxyHost, proxyPort, quiet);
+        fetched.append(url);
+        return left.takeFirst();
+    }
+    void bulkStatus(const QString &text) override { statuses.append(text); }
+    void bulkSummary(const QList<FailedDate> &failures) override {
+        ++summaries;
+        summary = failures;
+        EXPECT_FALSE(bulkOpen);  // shown once the dialog is gone
+    }
     ResultGrid parsePage(const QByteArray &page, const ImportOptions &options) override {
         const QList<QByteArray> parts = page.left(20).simplified().split(' ');
         if (parts.size() < 3 || parts[0] != "GRID") return ImportHost::parsePage(page, options);
@@ -407,4 +428,93 @@ TEST_F(ImportEngineTest, HtmlModeConvertsASavedPage) {
     host.chosenFile = dir.path() + QStringLiteral("/gone.html");
     engine.importDateList({indexOf(a)});
     EXPECT_TRUE(host.tabs.isEmpty());
+}
+
+namespace {
+FetchResult failure(const char *why, bool retryable, int retryAfter = -1) {
+    FetchResult r;
+    r.kind = FetchResult::Kind::Failed;
+    r.failure = QString::fromUtf8(why);
+    r.retryable = retryable;
+    r.retryAfterSeconds = retryAfter;
+    return r;
+}
+}  // namespace
+
+TEST(FetchPolicy, BackoffDoublesWithJitterAndRetryAfterWins) {
+    const RetryPolicy p;
+    FetchResult f = failure("x", true);
+    EXPECT_EQ(p.waitBeforeRetry(1, f, 0.0), 2000);
+    EXPECT_EQ(p.waitBeforeRetry(2, f, 0.0), 4000);
+    EXPECT_EQ(p.waitBeforeRetry(3, f, 0.0), 8000);
+    EXPECT_EQ(p.waitBeforeRetry(3, f, 0.999999), 11999);
+    EXPECT_EQ(p.waitBeforeRetry(30, f, 0.5), 600000);  // never above the cap
+    f.retryAfterSeconds = 0;
+    EXPECT_EQ(p.waitBeforeRetry(2, f, 0.9), 0);
+    f.retryAfterSeconds = 42;
+    EXPECT_EQ(p.waitBeforeRetry(1, f, 0.9), 42000);
+    EXPECT_EQ(retryStatusText(2, 3, 4001, u8("a\r\nb")), u8("再試行 2/3 (5 秒後): a b"));
+}
+
+TEST_F(ImportEngineTest, BulkRunRetriesPausesAndSummarisesWhatStillFailed) {
+    test::FakeClock clock;
+    clock.fixedJitter = 0;
+    engine.setClock(&clock);
+    host.opts.pageDelayMs = 1000;
+    const QDate a(2001, 4, 14), b(2001, 4, 7), c(2001, 3, 31);
+    for (const QByteArray &label : host.dates) host.pages[urlOf(*dateFromLabel(label))] = gridPage(96, 3);
+    host.script[urlOf(a)] = {failure("reset", true), failure("busy", true, 7)};  // then the page
+    host.script[urlOf(b)] = {failure("t1", true), failure("t2", true), failure("t3", true),
+                             failure("t4", true)};
+    host.script[urlOf(c)] = {failure("HTTP 403", false)};
+    engine.importDateList({indexOf(a), indexOf(b), indexOf(c)});
+
+    // a: backoff 2 s, then the server's 7 s; pause; b: 2, 4, 8 s, gives up;
+    // pause; c: not worth retrying.
+    EXPECT_EQ(clock.waits, (QList<qint64>{2000, 7000, 1000, 2000, 4000, 8000, 1000}));
+    EXPECT_TRUE(QFile::exists(dataFile("20010414.txt")));
+    EXPECT_FALSE(QFile::exists(dataFile("20010407.txt")));
+    EXPECT_EQ(host.statuses.count(u8("再試行 1/3 (2 秒後): reset")), 1);
+    EXPECT_EQ(host.statuses.count(u8("再試行 2/3 (7 秒後): busy")), 1);
+    EXPECT_EQ(host.statuses.count(u8("再試行 3/3 (8 秒後): t3")), 1);
+    ASSERT_EQ(host.summaries, 1);
+    ASSERT_EQ(host.summary.size(), 2);
+    EXPECT_EQ(host.summary[0].label, dateLabel(b));
+    EXPECT_EQ(host.summary[0].reason, u8("t4"));
+    EXPECT_EQ(host.summary[1].reason, u8("HTTP 403"));
+    EXPECT_EQ(engine.failures().size(), 2);
+    EXPECT_TRUE(std::all_of(host.quietFetches.begin(), host.quietFetches.end(), [](bool q) { return q; }));
+    const QString text = failureSummaryText(host.summary);
+    EXPECT_TRUE(text.contains(u8("2001年04月07日: t4\r\n2001年03月31日: HTTP 403"))) << text.toStdString();
+
+    // A single date is fetched once, with its own error box.
+    host.script[urlOf(b)] = {failure("again", true)};
+    host.selected = indexOf(b);
+    engine.importOneDate();
+    EXPECT_EQ(host.quietFetches.last(), false);
+    EXPECT_EQ(clock.waits.size(), 7);
+    EXPECT_EQ(host.summaries, 1);
+}
+
+TEST_F(ImportEngineTest, CancelDuringABackoffKeepsNothingAndTheNextRunResumes) {
+    test::FakeClock clock;
+    engine.setClock(&clock);
+    for (const QByteArray &label : host.dates) host.pages[urlOf(*dateFromLabel(label))] = gridPage(96, 3);
+    const QDate second(2001, 4, 7);
+    host.script[urlOf(second)] = {failure("reset", true)};
+    clock.duringWait = [&] { host.cancelAfterDates = 0; };  // the user clicks "キャンセル"
+    engine.importMissingDates();
+    EXPECT_EQ(host.tabs.size(), 1);  // the newest date, before the failure
+    EXPECT_FALSE(QFile::exists(dataFile("20010407.txt")));
+    EXPECT_EQ(host.summaries, 0);
+
+    // The next run computes the missing dates again and starts with that one.
+    host.cancelAfterDates = -1;
+    clock.duringWait = nullptr;
+    host.fetched.clear();
+    engine.importMissingDates();
+    ASSERT_FALSE(host.fetched.isEmpty());
+    EXPECT_EQ(host.fetched.first(), urlOf(second));
+    EXPECT_EQ(host.tabs.size(), host.dates.size());
+    EXPECT_TRUE(engine.missingDates().isEmpty());
 }

@@ -230,9 +230,11 @@ TEST_F(HttpClientTest, ProxyAppliesToOneFetchOnly) {
     EXPECT_EQ(proxy.requests().size(), 1);
     EXPECT_EQ(server.requests().last().requestLine, "GET /y HTTP/1.0");
 
-    // The proxy refuses an origin-form request.
-    EXPECT_TRUE(GetUrl(proxy.url("/z")).contains("proxy: expected"));
+    // The proxy refuses an origin-form request: its 400 is an error.
+    EXPECT_EQ(GetUrl(proxy.url("/z")), "");
     EXPECT_EQ(proxy.proxyViolations(), 1);
+    ASSERT_EQ(reported.size(), 1);
+    EXPECT_TRUE(reported.first().contains(u8("HTTP 400 Bad Request")));
 }
 
 TEST_F(HttpClientTest, ResponseLargerThanTheBoundEndsWithAnError) {

@@ -77,13 +77,24 @@ QByteArray notFoundBody(const QByteArray &path) {
 ChartSite::ChartSite(Options options) : m_options(std::move(options)) {
     m_server.setHandler([this](const HttpRequest &request) {
         ScriptedReply reply;
-        reply.data = response(request.path);
+        const int hit = ++m_hits[request.path];
+        const QByteArray key = request.path.mid(20, 8);  // yyyymmdd of /vorq/cddb/countdownyyyymmdd-j.html
+        const QDate date = QDate::fromString(QString::fromLatin1(key), QStringLiteral("yyyyMMdd"));
+        if (m_options.failing.contains(date))
+            reply.data = "HTTP/1.1 429 Too Many Requests\r\nRetry-After: 0\r\nContent-Length: 0\r\n\r\n";
+        else if (m_options.flaky && hit == 1)
+            reply.data = "HTTP/1.1 503 Service Unavailable\r\nRetry-After: 0\r\nContent-Length: 0\r\n\r\n";
+        else
+            reply.data = response(request.path);
         reply.delayMs = m_options.delayMs;
         return reply;
     });
 }
 
-bool ChartSite::start(quint16 port) { return m_server.listen(port); }
+bool ChartSite::start(quint16 port) {
+    if (!m_options.tlsCert.isEmpty() && !m_server.useTls(m_options.tlsCert, m_options.tlsKey)) return false;
+    return m_server.listen(port);
+}
 
 QByteArray ChartSite::baseUrl() const { return m_server.url(QByteArray()); }
 

@@ -31,6 +31,12 @@ public:
         QSet<QDate> missing;   // and these
         int delayMs = 0;       // wait before answering each request
         int songs = 100;
+        // https with this certificate chain and key (PEM files) when set.
+        QString tlsCert, tlsKey;
+        // Every page's first request is answered "503" with "Retry-After: 0".
+        bool flaky = false;
+        // These dates are answered "429" with "Retry-After: 0", always.
+        QSet<QDate> failing;
     };
     explicit ChartSite(Options options);
 
@@ -39,7 +45,7 @@ public:
     quint16 serverPort() const { return m_server.port(); }
     // Stops listening: later connections are refused.
     void close() { m_server.close(); }
-    QByteArray baseUrl() const;  // "http://127.0.0.1:PORT"
+    QByteArray baseUrl() const;  // "http://127.0.0.1:PORT" ("https://" with TLS)
     // The URL template for the import driver pointing at this site.
     QByteArray urlTemplate() const;
     bool hasChart(const QDate &date) const;
@@ -51,6 +57,7 @@ public:
 private:
     Options m_options;
     TestServer m_server;
+    QHash<QByteArray, int> m_hits;
 };
 
 }  // namespace vorq::test

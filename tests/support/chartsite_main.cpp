@@ -1,5 +1,6 @@
 // vorq-chartsite: the local chart site of `make demo`, the tests and the
-// benchmarks. Prints "listening on http://127.0.0.1:PORT" once it serves.
+// benchmarks. Prints "listening on http://127.0.0.1:PORT" (https with
+// --tls-cert) once it serves.
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <cstdio>
@@ -26,7 +27,15 @@ int main(int argc, char **argv) {
                                           QStringLiteral("N"), QStringLiteral("0"));
     const QCommandLineOption delay(QStringLiteral("delay-ms"), QStringLiteral("Delay before each answer."),
                                    QStringLiteral("MS"), QStringLiteral("0"));
-    parser.addOptions({port, first, last, lastDaysAgo, missingEvery, delay});
+    const QCommandLineOption tlsCert(QStringLiteral("tls-cert"),
+                                     QStringLiteral("Serve https with this certificate (PEM)."),
+                                     QStringLiteral("PEM"));
+    const QCommandLineOption tlsKey(QStringLiteral("tls-key"), QStringLiteral("The certificate's key (PEM)."),
+                                    QStringLiteral("PEM"));
+    const QCommandLineOption flaky(
+        QStringLiteral("flaky"),
+        QStringLiteral("Answer every page's first request with 503 Retry-After: 0."));
+    parser.addOptions({port, first, last, lastDaysAgo, missingEvery, delay, tlsCert, tlsKey, flaky});
     parser.process(app);
     vorq::sjis::ensureCodec();
 
@@ -37,6 +46,9 @@ int main(int argc, char **argv) {
         options.last = QDate::currentDate().addDays(-parser.value(lastDaysAgo).toInt());
     options.missingEvery = parser.value(missingEvery).toInt();
     options.delayMs = parser.value(delay).toInt();
+    options.tlsCert = parser.value(tlsCert);
+    options.tlsKey = parser.value(tlsKey);
+    options.flaky = parser.isSet(flaky);
     vorq::test::ChartSite site(options);
     if (!options.first.isValid() || !site.start(quint16(parser.value(port).toUInt()))) {
         std::fprintf(stderr, "vorq-chartsite: cannot listen on 127.0.0.1:%s\n",

@@ -1,8 +1,13 @@
 #include "testserver.h"
 
 #include <QEventLoop>
+#include <QFile>
 #include <QHostAddress>
 #include <QMutexLocker>
+#include <QSslCertificate>
+#include <QSslConfiguration>
+#include <QSslKey>
+#include <QSslServer>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QThread>
@@ -176,13 +181,33 @@ TestServer::TestServer(QObject *parent) : QObject(parent), m_server(new QTcpServ
     connect(m_server, &QTcpServer::newConnection, this, &TestServer::onNewConnection);
 }
 
+bool TestServer::useTls(const QString &certFile, const QString &keyFile) {
+    const QList<QSslCertificate> chain = QSslCertificate::fromPath(certFile, QSsl::Pem);
+    QFile keyIn(keyFile);
+    if (chain.isEmpty() || !keyIn.open(QIODevice::ReadOnly)) return false;
+    const QSslKey key(&keyIn, QSsl::Rsa, QSsl::Pem);
+    if (key.isNull()) return false;
+    QSslConfiguration conf = QSslConfiguration::defaultConfiguration();
+    conf.setLocalCertificateChain(chain);
+    conf.setPrivateKey(key);
+    conf.setPeerVerifyMode(QSslSocket::VerifyNone);
+    auto *server = new QSslServer(this);
+    server->setSslConfiguration(conf);
+    // Encrypted connections are announced only through this signal.
+    connect(server, &QTcpServer::pendingConnectionAvailable, this, &TestServer::onNewConnection);
+    delete m_server;
+    m_server = server;
+    m_tls = true;
+    return true;
+}
+
 TestServer::~TestServer() = default;
 
 bool TestServer::listen(quint16 port) { return m_server->listen(QHostAddress::LocalHost, port); }
 void TestServer::close() { m_server->close(); }
 quint16 TestServer::port() const { return m_server->serverPort(); }
 QByteArray TestServer::url(const QByteArray &path) const {
-    return "http://127.0.0.1:" + QByteArray::number(port()) + path;
+    return (m_tls ? "https://127.0.0.1:" : "http://127.0.0.1:") + QByteArray::number(port()) + path;
 }
 
 void TestServer::setReply(const ScriptedReply &reply) { m_reply = reply; }
@@ -321,6 +346,52 @@ void TestServer::sendNext(Connection *c) {
         sendNext(c);
     }
     // Otherwise bytesWritten asks for the next block once this one is out.
+}
+
+ConnectProxy::ConnectProxy(QObject *parent) : QObject(parent), m_server(new QTcpServer(this)) {
+    connect(m_server, &QTcpServer::newConnection, this, &ConnectProxy::onNewConnection);
+}
+ConnectProxy::~ConnectProxy() = default;
+bool ConnectProxy::listen() { return m_server->listen(QHostAddress::LocalHost, 0); }
+quint16 ConnectProxy::port() const { return m_server->serverPort(); }
+
+void ConnectProxy::onNewConnection() {
+    while (QTcpSocket *client = m_server->nextPendingConnection()) {
+        connect(client, &QAbstractSocket::disconnected, client, &QObject::deleteLater);
+        auto *in = new QByteArray;
+        auto *upstream = new QTcpSocket(client);
+        connect(client, &QObject::destroyed, [in] { delete in; });
+        connect(client, &QIODevice::readyRead, this, [this, client, upstream, in] {
+            if (upstream->state() == QAbstractSocket::ConnectedState) {
+                upstream->write(client->readAll());
+                return;
+            }
+            in->append(client->readAll());
+            const qsizetype end = in->indexOf("\r\n\r\n");
+            if (end < 0) return;
+            const QByteArray line = in->left(in->indexOf("\r\n"));
+            m_requestLines.append(line);
+            const QList<QByteArray> parts = line.split(' ');
+            const qsizetype colon = parts.size() == 3 ? parts[1].lastIndexOf(':') : -1;
+            if (m_refuse || parts.size() != 3 || parts[0] != "CONNECT" || colon < 0) {
+                client->write("HTTP/1.1 403 Forbidden\r\nContent-Length: 0\r\n\r\n");
+                client->disconnectFromHost();
+                return;
+            }
+            const QByteArray rest = in->mid(end + 4);
+            connect(upstream, &QAbstractSocket::connected, client, [client, upstream, rest] {
+                client->write("HTTP/1.1 200 Connection established\r\n\r\n");
+                if (!rest.isEmpty()) upstream->write(rest);
+            });
+            connect(upstream, &QIODevice::readyRead, client,
+                    [client, upstream] { client->write(upstream->readAll()); });
+            connect(upstream, &QAbstractSocket::disconnected, client,
+                    [client] { client->disconnectFromHost(); });
+            connect(client, &QAbstractSocket::disconnected, upstream,
+                    [upstream] { upstream->disconnectFromHost(); });
+            upstream->connectToHost(QHostAddress::LocalHost, parts[1].mid(colon + 1).toUShort());
+        });
+    }
 }
 
 ServerThread::ServerThread(std::function<void(TestServer &)> setup) {

@@ -72,12 +72,15 @@ public:
     explicit TestServer(QObject *parent = nullptr);
     ~TestServer() override;
 
+    // Serves https with this certificate chain and key (PEM files) from the
+    // next listen on; false when they cannot be read.
+    bool useTls(const QString &certFile, const QString &keyFile);
     // Listens on 127.0.0.1 at port (0: any free port).
     bool listen(quint16 port = 0);
     // Stops listening; connections already made go on.
     void close();
     quint16 port() const;
-    // "http://127.0.0.1:PORT" + path
+    // "http://127.0.0.1:PORT" + path ("https://" with TLS)
     QByteArray url(const QByteArray &path) const;
 
     // Every request gets this reply (unless a handler is set).
@@ -107,6 +110,7 @@ private:
     void finish(Connection *c);
 
     QTcpServer *m_server;
+    bool m_tls = false;
     Handler m_handler;
     ScriptedReply m_reply;
     int m_delayMs = 0;
@@ -115,6 +119,24 @@ private:
     QList<HttpRequest> m_requests;
     int m_violations = 0;
     int m_connections = 0;
+};
+
+// A proxy that opens CONNECT tunnels to 127.0.0.1 (any other request, or
+// every request when refusing, gets "403 Forbidden").
+class ConnectProxy : public QObject {
+public:
+    explicit ConnectProxy(QObject *parent = nullptr);
+    ~ConnectProxy() override;
+    bool listen();
+    quint16 port() const;
+    void setRefusing(bool refuse) { m_refuse = refuse; }
+    QList<QByteArray> requestLines() const { return m_requestLines; }
+
+private:
+    void onNewConnection();
+    QTcpServer *m_server;
+    bool m_refuse = false;
+    QList<QByteArray> m_requestLines;
 };
 
 // A TestServer in its own thread. setup runs in that thread before listen.

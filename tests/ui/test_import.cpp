@@ -12,6 +12,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -23,6 +24,7 @@
 #include "bulkdownloaddialog.h"
 #include "chartsite.h"
 #include "doubleini.h"
+#include "fakeclock.h"
 #include "fakeshell.h"
 #include "importhost.h"
 #include "importresultdialog.h"
@@ -69,6 +71,7 @@ protected:
         if (HasFatalFailure()) return;
         data = sjis::toUnicode(form->store().dataFolder);
         if (site) options->dataUrlEdit->setText(QString::fromLatin1(site->urlTemplate()));
+        options->pageDelaySpin->setValue(0);  // the local site needs no pause
     }
     int rowOf(const char *utf8Label) {
         for (int i = 0; i < form->dateList->count(); ++i)
@@ -208,11 +211,25 @@ TEST_F(ImportWindowTest, FailedFetchesAreShownAndTheRunGoesOn) {
     options->useProxyBox->setChecked(true);  // through a "proxy": the closed site
     options->proxyAddressEdit->setText(QStringLiteral("127.0.0.1"));
     options->proxyPortEdit->setText(QString::number(site->serverPort()));
+    test::FakeClock clock;
+    QStringList statusLines;  // the bulk dialog's status line during each wait
+    clock.duringWait = [&] { statusLines << currentBulkDialog(form.get())->statusLabel->toolTip(); };
+    setImportClock(form.get(), &clock);
     importDateList(form.get(),
                    {QString::number(rowOf("1995年04月15日")), QString::number(rowOf("1995年04月08日"))});
-    const auto errors = fakes.prompter.errors();
-    ASSERT_EQ(errors.size(), 2);
-    EXPECT_TRUE(errors[0].text.contains(QStringLiteral("サーバーに接続できませんでした。")));
+    // Each date tried four times; no box holds the run, one summary ends it.
+    EXPECT_EQ(clock.waits.size(), 3 + 3);  // the backoffs (no pause set)
+    EXPECT_TRUE(fakes.prompter.errors().isEmpty());
+    ASSERT_EQ(statusLines.size(), 6);
+    EXPECT_TRUE(statusLines[2].startsWith(QStringLiteral("再試行 3/3 (")));
+    EXPECT_TRUE(statusLines[2].endsWith(
+        QStringLiteral("秒後): エラーコード : 111 サーバーに接続できませんでした。")));
+    ASSERT_EQ(fakes.prompter.asked.size(), 1);
+    const QString summary = fakes.prompter.asked.first().text;
+    EXPECT_TRUE(summary.contains(
+        QStringLiteral("1995年04月15日: エラーコード : 111 サーバーに接続できませんでした。")))
+        << summary.toStdString();
+    EXPECT_TRUE(summary.contains(QStringLiteral("1995年04月08日: ")));
     EXPECT_EQ(form->tabCount(), 0);
     EXPECT_EQ(currentBulkDialog(form.get()), nullptr);
     EXPECT_TRUE(form->dateList->isEnabled());
@@ -220,7 +237,8 @@ TEST_F(ImportWindowTest, FailedFetchesAreShownAndTheRunGoesOn) {
     // A proxy port that is not a number ends the run with the error shown.
     options->proxyPortEdit->setText(QStringLiteral("80x"));
     importDateList(form.get(), {QString::number(rowOf("1995年04月15日"))});
-    EXPECT_EQ(fakes.prompter.errors().size(), 3);
+    EXPECT_EQ(fakes.prompter.errors().size(), 1);
+    setImportClock(form.get(), nullptr);
     EXPECT_TRUE(form->dateList->isEnabled());
     EXPECT_FALSE(form->connectionTimer->isActive());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
@@ -303,7 +321,7 @@ TEST_F(ImportWindowTest, AutomaticImportAtFirstActivation) {
     const QByteArray folder = GetUserSettingsFolder();
     QDir().mkpath(sjis::path(folder));
     sjis::saveLines(sjis::path(folder + env::programBaseName() + ".ini"),
-                    {"[AutoRun]", "ImportData=1", "[Web]", "URL_Data=" + site->urlTemplate()});
+                    {"[AutoRun]", "ImportData=1", "[Web]", "URL_Data=" + site->urlTemplate(), "PageDelay=0"});
     start();
     EXPECT_TRUE(options->autoRunImportBox->isChecked());
     ASSERT_EQ(form->tabCount(), 6);

@@ -131,9 +131,9 @@ TEST_F(OptionsDialogTest, FirstStartThenExitWritesTheLocatorAndEveryKey) {
     EXPECT_EQ(locatorFile.ReadString(root + "prog/", "WriteMode", ""), "0");
     EXPECT_EQ(locatorFile.ReadString(root + "prog/", "IniPathWriteable", ""), beside());
     TMemIniFile settings(beside());
-    const QList<QPair<QByteArray, int>> expected = {
-        {"OutputList", 6},  {"Playlist", 5}, {"Display", 3}, {"AssociateFile", 6},
-        {"ImportData", 11}, {"AutoRun", 3},  {"Web", 7}};
+    const QList<QPair<QByteArray, int>> expected = {{"OutputList", 6},    {"Playlist", 5},    {"Display", 3},
+                                                    {"AssociateFile", 6}, {"ImportData", 11}, {"AutoRun", 3},
+                                                    {"Web", 10}};
     QList<QByteArray> sections;
     settings.ReadSections(sections);
     ASSERT_EQ(sections.size(), expected.size());
@@ -146,6 +146,8 @@ TEST_F(OptionsDialogTest, FirstStartThenExitWritesTheLocatorAndEveryKey) {
     EXPECT_EQ(settings.ReadString("ImportData", "DataFolder", ""), userFolder());
     EXPECT_EQ(settings.ReadString("Display", "DateStart", ""), sj("1995年04月08日"));
     EXPECT_EQ(settings.ReadString("Playlist", "RandomizeRate", ""), "100");
+    EXPECT_EQ(settings.ReadString("Web", "PageDelay", ""), "1");
+    EXPECT_EQ(settings.ReadString("Web", "UseExtraCA", ""), "0");
     EXPECT_EQ(settings.ReadString("Web", "URL_Data", ""),
               "\"http://www.vorq.example/vorq/cddb/countdown\"yyyymmdd\"-j.html\"");
     EXPECT_EQ(settings.ReadString("AssociateFile", "skipstring", ""), "<!-- / NO1 -->");
