@@ -276,6 +276,9 @@ void ImportEngine::importOneDate() {
                 }
                 m_fetched = true;
                 page = m_host.fetch(url, proxyHost, proxyPort);
+                // A cancelled run drops the page in flight: part of a page
+                // may look like a missing one or a short chart.
+                if (m_bulk && m_host.bulkCancelled()) return;
                 if (isNotFoundPage(page)) {
                     const ImportHost::Outcome outcome = notFoundHandling(date, label, options);
                     m_host.dateDone(label, m_host.receivedBytes(), outcome);

@@ -28,6 +28,11 @@ void importTimerTick(MainWindow *form);
 // commands provide that update.
 void updateAssociationsAfterImport(MainWindow *form);
 
+// Whether an import runs; cancelling it abandons the fetch in flight (nothing
+// is saved or asked from it) and closes the window once the run has ended.
+bool importRunning(MainWindow *form);
+void cancelImportThenClose(MainWindow *form);
+
 // The bulk download dialog of the running date list, if any (for tests).
 BulkDownloadDialog *currentBulkDialog(MainWindow *form);
 

@@ -26,6 +26,7 @@
 
 #include "aboutbox.h"
 #include "appenv.h"
+#include "emptycharthint.h"
 #include "errors.h"
 #include "importdriver.h"
 #include "shellparts.h"
@@ -137,6 +138,7 @@ void MainWindow::buildLayout() {
     pageStack = new QStackedWidget(central);
     pageStack->setObjectName(QStringLiteral("PageControl1"));
     connect(pageStack, &QStackedWidget::currentChanged, this, [this] { activeTabChanged(); });
+    emptyHint = new EmptyChartHint(pageStack);
     top->addWidget(pageStack, 1);
     outer->addLayout(top, 1);
 
@@ -314,6 +316,12 @@ void MainWindow::onActivated() {
 
 void MainWindow::closeEvent(QCloseEvent *e) {
     if (m_closing) return e->accept();
+    // A running import is cancelled first; the window closes, with its own
+    // question, once the run has unwound from its fetch.
+    if (importRunning(this)) {
+        cancelImportThenClose(this);
+        return e->ignore();
+    }
     if (!confirmClose()) return e->ignore();
     m_closing = true;
     onClosing();
@@ -369,29 +377,36 @@ void MainWindow::fullLoad() {
 }
 
 // Brings the pages in line with the store's tables: a page per table, the
-// last one added active.
+// last one added active. Pages are matched by tag, not by count: a table
+// that replaced another at the same index gets a fresh page, so captions
+// and association edits never point at another date's rows.
 void MainWindow::syncPages() {
     const int tables = static_cast<int>(m_store.tabs.size());
     int count = pageStack->count();
-    if (count == tables) return;
-    while (count > tables) {
+    int same = 0;
+    while (same < count && same < tables && m_pageTags.at(same) == m_store.tabs.at(same).tag) ++same;
+    if (same == count && count == tables) return;
+    const bool added = tables > same;
+    while (count > same) {
         QWidget *w = pageStack->widget(--count);
         if (auto *sheet = qobject_cast<DatePage *>(w)) noteCaption(sjis::fromUnicode(sheet->caption()), -1);
         pageStack->removeWidget(w);
         delete w;
     }
+    m_pageTags.resize(count);
     while (m_models.size() > count) m_models.removeLast();
     for (int k = count; k < tables; ++k) {
         const ChartTab &t = m_store.tabs.at(k);
         auto *sheet = new DatePage(t.tag, sjis::toUnicode(t.caption), pageStack);
         sheet->setObjectName(QStringLiteral("TabSheet%1").arg(k + 1));
         pageStack->addWidget(sheet);
+        m_pageTags.append(t.tag);
         m_models.append(nullptr);
         noteCaption(t.caption, +1);
     }
     // Each new page becomes the active one; a full load passes through
     // them all, so only the last is shown when it ends.
-    if (count < tables && !m_loading) {
+    if (added && !m_loading) {
         setActiveTab(tables - 1);
         syncDateListSelection();
     }
@@ -438,6 +453,7 @@ void MainWindow::disposeAllTabs() {
         }
     }
     m_models.clear();
+    m_pageTags.clear();
     m_captions.clear();
     m_store.clear();
 }
