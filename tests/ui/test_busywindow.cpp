@@ -94,7 +94,8 @@ protected:
     // Years of charts: a load long enough to let events run several times.
     int generateHistory() {
         env::setToday(QDate(2003, 1, 1));
-        return bench::generateHistory(data, {.today = QDate(2003, 1, 1), .seed = 3, .rowsPerWeek = 100}).charts;
+        return bench::generateHistory(data, {.today = QDate(2003, 1, 1), .seed = 3, .rowsPerWeek = 100})
+            .charts;
     }
     int rowOf(const char *utf8Label) {
         for (int i = 0; i < form->dateList->count(); ++i)
@@ -123,14 +124,17 @@ TEST_F(BusyWindowTest, AClickOnADateDuringAReloadIsBlockedAndPagesFollowTheStore
     options->dateStartBox->setCurrentIndex(options->dateStartBox->currentIndex() + 1);
 
     bool clicked = false;
-    when([] { return visibleWaitDialog() && visibleWaitDialog()->messageLabel->text().startsWith(
-                                                QStringLiteral("読み込み中")); },
-         [&] {
-             // After the tabs were disposed every date is drawn engraved.
-             QListWidgetItem *item = form->dateList->item(0);
-             windowClick(form->dateList->viewport(), form->dateList->visualItemRect(item).center());
-             clicked = true;
-         });
+    when(
+        [] {
+            return visibleWaitDialog() &&
+                   visibleWaitDialog()->messageLabel->text().startsWith(QStringLiteral("読み込み中"));
+        },
+        [&] {
+            // After the tabs were disposed every date is drawn engraved.
+            QListWidgetItem *item = form->dateList->item(0);
+            windowClick(form->dateList->viewport(), form->dateList->visualItemRect(item).center());
+            clicked = true;
+        });
     QTest::mouseClick(options->applyButton, Qt::LeftButton);
     EXPECT_TRUE(clicked);
     EXPECT_TRUE(fakes.prompter.asked.isEmpty());  // nothing was imported meanwhile
