@@ -7,17 +7,20 @@
 #include "mainwindow.h"
 #include "optionsdialog.h"
 #include "playlistmakerdialog.h"
+#include "qttranslations.h"
+#include "shellparts.h"
 #include "sjistext.h"
 
 int main(int argc, char **argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("vorqview"));
     QApplication::setApplicationVersion(QStringLiteral(VORQ_VERSION));
+    vorq::installQtTranslations(&app);
     try {
         vorq::sjis::ensureCodec();
     } catch (const vorq::Error &e) {
         // Without the Shift-JIS codec no chart can be read or written.
-        QMessageBox::critical(nullptr, QStringLiteral("VORQ data viewer"), e.message());
+        QMessageBox::critical(nullptr, vorq::applicationTitle(), e.message());
         return 1;
     }
 

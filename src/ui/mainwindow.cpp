@@ -95,7 +95,7 @@ private:
 
 MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(QStringLiteral("VORQ data viewer"));
+    setWindowTitle(applicationTitle());
     setFont(mainFont());
     setAcceptDrops(true);
     buildLayout();

@@ -34,8 +34,7 @@ public:
     }
 
     void error(QWidget *parent, const QString &text) override {
-        const QString caption = QApplication::applicationDisplayName();
-        QMessageBox::critical(parent, caption, text);
+        QMessageBox::critical(parent, applicationTitle(), text);
     }
 
     QString openFile(QWidget *parent, const QString &caption, const QString &proposed,
@@ -78,6 +77,22 @@ QUrl targetUrl(const QString &target) {
     return QUrl::fromLocalFile(target);
 }
 
+// "<target> を開けませんでした。" and why, on lines of their own; a long
+// path is broken after a folder separator so the box stays readable.
+QString openFailureText(const QString &target, const QString &reason) {
+    constexpr int kLine = 60;
+    QString shown;
+    int lineStart = 0;
+    for (qsizetype i = 0; i < target.size(); ++i) {
+        shown += target.at(i);
+        if (target.at(i) == QLatin1Char('/') && shown.size() - lineStart >= kLine && i + 1 < target.size()) {
+            shown += QLatin1Char('\n');
+            lineStart = static_cast<int>(shown.size());
+        }
+    }
+    return shown + QStringLiteral(" を\n開けませんでした。\n\n") + reason;
+}
+
 class DesktopShell : public Shell {
 public:
     bool execute(QWidget *parent, const QString &verb, const QString &target, QString *error) override {
@@ -89,8 +104,17 @@ public:
         };
         if (target.isEmpty()) return fail(QStringLiteral("開く対象がありません。"));
         if (v.isEmpty() || v == QLatin1String("open")) {
-            if (QDesktopServices::openUrl(targetUrl(target))) return true;
-            return fail(QStringLiteral("%1 を開けませんでした。").arg(target));
+            const QUrl url = targetUrl(target);
+            if (url.isLocalFile() && !QFileInfo::exists(url.toLocalFile()))
+                return fail(openFailureText(target, QStringLiteral("ファイルが存在しません。")));
+            if (QDesktopServices::openUrl(url)) return true;
+            if (url.isLocalFile())
+                return fail(openFailureText(
+                    target, QStringLiteral("この種類のファイルを開くプログラムが設定されていません。")));
+            if (url.scheme() == QLatin1String("mailto"))
+                return fail(
+                    openFailureText(target, QStringLiteral("メールを送るプログラムが見つかりません。")));
+            return fail(openFailureText(target, QStringLiteral("Web ブラウザが見つかりません。")));
         }
         // Other verbs: a program of that name on the PATH, given the target.
         const QString program = QStandardPaths::findExecutable(verb.trimmed());
@@ -189,6 +213,8 @@ Prompter *g_prompter = nullptr;
 Shell *g_shell = nullptr;
 
 }  // namespace
+
+QString applicationTitle() { return QStringLiteral("VORQ data viewer"); }
 
 std::unique_ptr<Prompter> makeDesktopPrompter() { return std::make_unique<DesktopPrompter>(); }
 std::unique_ptr<Shell> makeDesktopShell() { return std::make_unique<DesktopShell>(); }

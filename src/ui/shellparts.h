@@ -51,6 +51,10 @@ public:
     virtual void contextMenu(QWidget *parent, const QStringList &files, const QPoint &globalPos) = 0;
 };
 
+// The application's name in the main window's title bar and the caption of
+// the top-level error box.
+QString applicationTitle();
+
 // The process-wide seams; tests replace them.
 Prompter &prompter();
 Shell &shell();
