@@ -3,6 +3,7 @@
 #include <QMessageBox>
 #include <QTimer>
 
+#include "doubleini.h"
 #include "errors.h"
 #include "mainwindow.h"
 #include "optionsdialog.h"
@@ -21,6 +22,12 @@ int main(int argc, char **argv) {
     } catch (const vorq::Error &e) {
         // Without the Shift-JIS codec no chart can be read or written.
         QMessageBox::critical(nullptr, vorq::applicationTitle(), e.message());
+        return 1;
+    }
+
+    // A folder Shift-JIS cannot name would lose the settings without a word.
+    if (const QString problem = vorq::env::folderProblem(); !problem.isEmpty()) {
+        QMessageBox::critical(nullptr, vorq::applicationTitle(), problem);
         return 1;
     }
 
