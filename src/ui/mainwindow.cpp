@@ -28,6 +28,7 @@
 #include "appenv.h"
 #include "emptycharthint.h"
 #include "errors.h"
+#include "httpclient.h"
 #include "importdriver.h"
 #include "shellparts.h"
 #include "sjistext.h"
@@ -234,6 +235,14 @@ void MainWindow::buildLayout() {
 
     statusPanels = new PanelStatusBar(this);
     setStatusBar(statusPanels);
+    // The designed widths assumed the designed font: the texts each panel
+    // shows must fit whole in the font in use.
+    statusPanels->fitPanel(0, {dirtyText()});
+    statusPanels->fitPanel(1, {QStringLiteral("open"), QStringLiteral("play"), QStringLiteral("edit"),
+                               QStringLiteral("print"), QStringLiteral("explore")});
+    QStringList states;
+    for (int state = -1; state <= 5; ++state) states << net::connectionStateText(state);
+    statusPanels->fitPanel(3, states);
     connect(statusPanels, &PanelStatusBar::doubleClicked, this, [this] { onStatusBarDoubleClicked(); });
 
     dateMenu = new QMenu(this);

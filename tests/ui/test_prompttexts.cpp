@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include "httpclient.h"
 #include "mainwindow.h"
 #include "qttranslations.h"
 #include "shellparts.h"
@@ -78,4 +80,15 @@ TEST(PromptTexts, AMissingFileSaysItDoesNotExistAndLongPathsBreakAtFolders) {
     EXPECT_GT(lines.size(), 4);  // the path took more than one line
     for (const QString &line : lines) EXPECT_LE(line.size(), 90) << line.toStdString();
     EXPECT_EQ(QString(error).remove(QLatin1Char('\n')).left(missing.size()), missing);
+}
+
+TEST(PromptTexts, StatusPanelsShowTheirTextsWhole) {
+    MainWindow form;
+    for (int state = -1; state <= 5; ++state) {
+        const QString text = net::connectionStateText(state);
+        QLabel *panel = form.statusPanels->panel(3);
+        EXPECT_GE(panel->contentsRect().width(), panel->fontMetrics().horizontalAdvance(text))
+            << text.toStdString();
+    }
+    EXPECT_GE(form.statusPanels->panel(0)->width(), 80);  // never narrower than designed
 }
