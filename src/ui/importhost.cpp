@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -184,10 +185,20 @@ public:
         return true;
     }
     QString chooseHtmlFile(const QString &proposed) override {
-        return prompter().openFile(m_form, QString(), proposed, QStringLiteral("VORQ web page (*.html)"));
+        return withDefaultSuffix(
+            prompter().openFile(m_form, QString(), proposed, QStringLiteral("VORQ web page (*.html)")),
+            QStringLiteral("html"));
     }
     QString chooseTextFile(const QString &proposed) override {
-        return prompter().openFile(m_form, QString(), proposed, QStringLiteral("Text file (*.txt)"));
+        return withDefaultSuffix(
+            prompter().openFile(m_form, QString(), proposed, QStringLiteral("Text file (*.txt)")),
+            QStringLiteral("txt"));
+    }
+    // The open dialogs' default extension: a name typed without one that
+    // names no file means the file with it.
+    static QString withDefaultSuffix(const QString &path, const QString &suffix) {
+        if (path.isEmpty() || !QFileInfo(path).suffix().isEmpty() || QFileInfo::exists(path)) return path;
+        return path + QLatin1Char('.') + suffix;
     }
 
     void bulkBegin() override {

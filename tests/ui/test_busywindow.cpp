@@ -10,6 +10,8 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -244,4 +246,32 @@ TEST_F(BusyWindowTest, TheEmptyChartAreaSaysHowChartsArriveUntilOneIsShown) {
 
     form->disposeAllTabs();
     EXPECT_TRUE(hint->isVisible());
+}
+
+TEST_F(BusyWindowTest, OpenDialogsAddTheirDefaultExtension) {
+    start();
+    options->importFromTextRadio->setChecked(true);
+    const QString chosen = home.filePath(QStringLiteral("19950506"));
+    sjis::saveLines(chosen + QStringLiteral(".txt"), {"1\tSong\tArtist"});
+    fakes.prompter.files.push_back(chosen);  // typed without ".txt"
+    importDateList(form.get(), {QString::number(rowOf("1995年04月08日"))});
+    ASSERT_EQ(form->tabCount(), 1);
+    EXPECT_EQ(form->tabSheet(0)->tag(), 19950506);
+}
+
+TEST(BulkDialogLayout, FiguresStandInsideTheirGroupBelowItsTitle) {
+    QWidget owner;
+    owner.show();
+    BulkDownloadDialog dlg(&owner);
+    dlg.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
+    for (QGroupBox *group : {dlg.currentGroup, dlg.allGroup}) {
+        const QRect inside = group->contentsRect();
+        const QList<QLabel *> labels = group->findChildren<QLabel *>(Qt::FindDirectChildrenOnly);
+        ASSERT_EQ(labels.size(), 6);
+        for (QLabel *label : labels) {
+            EXPECT_GE(label->y(), inside.top()) << label->text().toStdString();
+            EXPECT_LE(label->geometry().bottom(), inside.bottom()) << label->text().toStdString();
+        }
+    }
 }
