@@ -22,6 +22,7 @@
 #include "bulkdownloaddialog.h"
 #include "chartsite.h"
 #include "importhost.h"
+#include "importresultdialog.h"
 #include "mainwindow.h"
 #include "optionsdialog.h"
 #include "shellparts.h"
@@ -179,6 +180,15 @@ TEST_F(OnScreenTest, TheHttpClientsErrorBoxStandsAboveTheBulkDialog) {
     EXPECT_TRUE(promptStandsAboveBulkDialog(
         {QString::number(rowOf("1995年04月15日")), QString::number(rowOf("1995年04月08日"))}, &text));
     EXPECT_TRUE(text.contains(QStringLiteral("サーバーに接続できませんでした。"))) << text.toStdString();
+}
+
+TEST_F(OnScreenTest, TheImportResultDialogsDesignedSizeIsItsOuterSize) {
+    ImportResultDialog dlg(form.get());
+    dlg.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return dlg.frameGeometry().size() == QSize(503, 403); }, 2000))
+        << dlg.frameGeometry().width() << "x" << dlg.frameGeometry().height();
+    EXPECT_LT(dlg.height(), 403);  // the window manager's frame is there
 }
 
 int main(int argc, char **argv) {
