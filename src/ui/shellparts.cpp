@@ -116,9 +116,21 @@ public:
                     openFailureText(target, QStringLiteral("メールを送るプログラムが見つかりません。")));
             return fail(openFailureText(target, QStringLiteral("Web ブラウザが見つかりません。")));
         }
-        // Other verbs: a program of that name on the PATH, given the target.
-        const QString program = QStandardPaths::findExecutable(verb.trimmed());
-        if (!program.isEmpty() && QProcess::startDetached(program, {target})) return true;
+        if (v == QLatin1String("play")) {
+            if (QDesktopServices::openUrl(targetUrl(target))) return true;
+            return fail(openFailureText(
+                target, QStringLiteral("この種類のファイルを開くプログラムが設定されていません。")));
+        }
+        if (v == QLatin1String("explore") || v == QLatin1String("find")) {
+            const QString folder = QFileInfo(target).absolutePath();
+            if (!QFileInfo(folder).isDir())
+                return fail(openFailureText(folder, QStringLiteral("フォルダが存在しません。")));
+            if (QDesktopServices::openUrl(QUrl::fromLocalFile(folder))) return true;
+            return fail(
+                openFailureText(folder, QStringLiteral("フォルダを開くプログラムが設定されていません。")));
+        }
+        // The method comes from file.idx, which travels between computers:
+        // it never names a program to run.
         return fail(
             QStringLiteral("「%1」という開き方はこのシステムにはありません (%2)。").arg(verb, target));
     }

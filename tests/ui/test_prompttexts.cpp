@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QFile>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 
 #include "httpclient.h"
@@ -91,4 +93,15 @@ TEST(PromptTexts, StatusPanelsShowTheirTextsWhole) {
             << text.toStdString();
     }
     EXPECT_GE(form.statusPanels->panel(0)->width(), 80);  // never narrower than designed
+}
+
+TEST(PromptTexts, AStoredMethodNamingAProgramRunsNothing) {
+    QTemporaryDir dir;
+    auto shell = makeDesktopShell();
+    const QString made = dir.filePath(QStringLiteral("made-by-touch"));
+    QString error;
+    EXPECT_FALSE(shell->execute(nullptr, QStringLiteral("touch"), made, &error));
+    QTest::qWait(200);  // a program started detached would have run by now
+    EXPECT_FALSE(QFile::exists(made));
+    EXPECT_TRUE(error.contains(QStringLiteral("touch")));
 }
