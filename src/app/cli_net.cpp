@@ -100,6 +100,8 @@ public:
     QByteArray fetch(const QByteArray &url, const QByteArray &proxyHost, int proxyPort) override {
         return fetchPage(url, proxyHost, proxyPort, false).page;
     }
+    // A failure is a line on stderr: a single date is retried too.
+    bool failureReportsWait() const override { return false; }
     FetchResult fetchPage(const QByteArray &url, const QByteArray &proxyHost, int proxyPort,
                           bool quiet) override {
         net::setTrustedCaFile(opts.trustedCaFile);

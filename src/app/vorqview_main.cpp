@@ -4,10 +4,13 @@
 #include <QMessageBox>
 #include <QTimer>
 
+#include "doubleini.h"
 #include "errors.h"
 #include "mainwindow.h"
 #include "optionsdialog.h"
 #include "playlistmakerdialog.h"
+#include "qttranslations.h"
+#include "shellparts.h"
 #include "sjistext.h"
 
 #include <cstdio>
@@ -39,11 +42,18 @@ int main(int argc, char **argv) {
     icon.addFile(QStringLiteral(":/icons/vorqview-48.png"));
     icon.addFile(QStringLiteral(":/icons/vorqview-128.png"));
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("vorqview"), icon));
+    vorq::installQtTranslations(&app);
     try {
         vorq::sjis::ensureCodec();
     } catch (const vorq::Error &e) {
         // Without the Shift-JIS codec no chart can be read or written.
-        QMessageBox::critical(nullptr, QStringLiteral("VORQ data viewer"), e.message());
+        QMessageBox::critical(nullptr, vorq::applicationTitle(), e.message());
+        return 1;
+    }
+
+    // A folder Shift-JIS cannot name would lose the settings without a word.
+    if (const QString problem = vorq::env::folderProblem(); !problem.isEmpty()) {
+        QMessageBox::critical(nullptr, vorq::applicationTitle(), problem);
         return 1;
     }
 

@@ -9,8 +9,17 @@ namespace vorq::env {
 QDate today();
 void setToday(const QDate &d);  // an invalid date restores the clock
 
-// Folder path ending with "/", as Shift-JIS bytes.
+// Folder path ending with "/", as Shift-JIS bytes. Throws EncodingError
+// when Shift-JIS cannot name the folder (see folderBytes).
 QByteArray programFolder();
 void setProgramFolder(const QByteArray &folder);  // empty restores the real one
+
+// The folders the program keeps files in. A path Shift-JIS cannot name
+// ("/home/françois/") cannot be stored or passed to the file system from
+// our texts: rather than fall back to "/" or the current folder, which
+// loses settings without a word, folderBytes throws an EncodingError whose
+// message names the folder and says what to do.
+enum class FolderKind { Program, UserData };
+QByteArray folderBytes(const QString &folder, FolderKind kind);
 
 }  // namespace vorq::env

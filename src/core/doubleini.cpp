@@ -12,6 +12,7 @@
 #include <QUuid>
 
 #include "appenv.h"
+#include "errors.h"
 #include "sjistext.h"
 
 namespace vorq {
@@ -121,12 +122,22 @@ void setProgramBaseName(const QByteArray &name) { g_baseName = name; }
 QByteArray localDataFolder() {
     if (!g_localDataFolder.isEmpty()) return withSlash(g_localDataFolder);
     const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-    if (!data.isEmpty()) return withSlash(encodePath(data));
+    if (!data.isEmpty()) return folderBytes(data, FolderKind::UserData);
     const QString docs = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (!docs.isEmpty()) return withSlash(encodePath(docs)) + "Setting Files/";
-    return withSlash(encodePath(QDir::homePath()));
+    if (!docs.isEmpty()) return folderBytes(docs, FolderKind::UserData) + "Setting Files/";
+    return folderBytes(QDir::homePath(), FolderKind::UserData);
 }
 void setLocalDataFolder(const QByteArray &folder) { g_localDataFolder = folder; }
+
+QString folderProblem() {
+    try {
+        programFolder();
+        localDataFolder();
+    } catch (const EncodingError &e) {
+        return e.message();
+    }
+    return {};
+}
 
 MountInfo mountOf(const QByteArray &path) { return g_mountLookup ? g_mountLookup(path) : realMountOf(path); }
 void setMountLookup(MountLookup lookup) { g_mountLookup = std::move(lookup); }

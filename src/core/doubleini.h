@@ -29,6 +29,9 @@ void setProgramBaseName(const QByteArray &name);  // empty restores the default
 // The per-user local data folder with trailing "/" (~/.local/share/).
 QByteArray localDataFolder();
 void setLocalDataFolder(const QByteArray &folder);  // empty restores the default
+// Why the program cannot keep its files (a program or user folder that
+// Shift-JIS cannot name), empty when it can: checked once at start.
+QString folderProblem();
 MountInfo mountOf(const QByteArray &path);
 void setMountLookup(MountLookup lookup);  // empty restores the real one
 }  // namespace env

@@ -205,11 +205,13 @@ void ImportEngine::importDateList(const QList<int> &indexes) {
     m_lastFetchEndMs = -1;
     const auto finish = [this] {
         m_bulk = false;
+        m_gatherFailures = false;
         m_dateClock.invalidate();
         m_host.bulkEnd();
     };
     auto end = qScopeGuard(finish);
     const int n = int(indexes.size());
+    m_gatherFailures = n > 1 || !m_host.failureReportsWait();
     qint64 expected = initialExpectation(n);
     qint64 received = 0;
     const QString folderField = sjis::toUnicode(options.dataFolderField);
@@ -256,9 +258,9 @@ bool ImportEngine::pauseBetweenPages(const ImportOptions &options) {
 
 FetchResult ImportEngine::fetchWithRetries(const QByteArray &url, const QByteArray &proxyHost, int proxyPort,
                                            const ImportOptions &options) {
-    const int retries = m_bulk ? std::max(0, options.retries) : 0;
+    const int retries = m_gatherFailures ? std::max(0, options.retries) : 0;
     for (int attempt = 0;; ++attempt) {
-        FetchResult r = m_host.fetchPage(url, proxyHost, proxyPort, m_bulk);
+        FetchResult r = m_host.fetchPage(url, proxyHost, proxyPort, m_gatherFailures);
         if (m_bulk) m_lastFetchEndMs = m_clock->nowMs();
         if (r.kind != FetchResult::Kind::Failed || !r.retryable || attempt >= retries) return r;
         if (m_host.bulkCancelled()) {
@@ -320,7 +322,7 @@ void ImportEngine::importOneDate() {
                 if (fetched.kind == FetchResult::Kind::Aborted || (m_bulk && m_host.bulkCancelled())) return;
                 if (fetched.kind == FetchResult::Kind::Failed) {
                     // Reported already (an error box) or kept for the run's summary.
-                    if (m_bulk) m_failures.append({label, fetched.failure});
+                    if (m_gatherFailures) m_failures.append({label, fetched.failure});
                     m_host.dateDone(label, m_host.receivedBytes(), ImportHost::Outcome::Failed);
                     return;
                 }

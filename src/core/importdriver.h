@@ -134,6 +134,10 @@ public:
     // The fetch as the driver retries and summarises it. quiet: the failure
     // goes into the run's summary instead of an error box of its own. Hosts
     // that only have fetch() get its page, failures unknown.
+    // Whether a failure reported on its own stops for the user (an error
+    // box): then a single date keeps that report and is not retried, so one
+    // failure asks once; otherwise every run retries and summarises.
+    virtual bool failureReportsWait() const { return true; }
     virtual FetchResult fetchPage(const QByteArray &url, const QByteArray &proxyHost, int proxyPort,
                                   bool quiet) {
         Q_UNUSED(quiet);
@@ -275,6 +279,10 @@ private:
     QList<FailedDate> m_failures;
     qint64 m_lastFetchEndMs = -1;  // a bulk run's pause is counted from here
     bool m_bulk = false;
+    // A run of several dates (or any run of a host whose reports do not
+    // wait) retries failures and gathers them into one summary; a single
+    // date in the window gets one attempt and the designed error box.
+    bool m_gatherFailures = false;
     bool m_fetched = false;  // the current date made a fetch
     QElapsedTimer m_dateClock;
 };

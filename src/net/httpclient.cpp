@@ -15,6 +15,7 @@
 
 #include "jconvert.h"
 #include "sjistext.h"
+#include "socketerrortext.h"
 
 namespace vorq::net {
 
@@ -589,7 +590,7 @@ void TInternalInetpas::onError(int socketError) {
         // The socket layer's own report of the failed lookup; the socket is
         // reset and the fetch ends as disconnected, with an empty buffer.
         m_failure = QStringLiteral("Socket error: %1 (%2), on API 'getaddrinfo'")
-                        .arg(m_socket->errorString())
+                        .arg(socketErrorText(error, m_socket->errorString()))
                         .arg(systemCodeFor(error, m_socket->errorString()));
         m_socket->abort();
         onDisconnected();

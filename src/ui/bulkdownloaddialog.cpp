@@ -165,6 +165,22 @@ void BulkDownloadDialog::showEvent(QShowEvent *event) {
     }
     cancelButton->setFocus();
     progressBar->setValue(0);
+    placeFigures(currentGroup);
+    placeFigures(allGroup);
+}
+
+// The designed rows assumed the designed font's title height: in the font in
+// use the frame may run through the first row. Once the style has laid the
+// group out, the rows start below its title, closer together if need be.
+void BulkDownloadDialog::placeFigures(QGroupBox *group) {
+    const QRect inside = group->contentsRect();
+    const QList<QLabel *> labels = group->findChildren<QLabel *>(Qt::FindDirectChildrenOnly);
+    const int top = std::max(14, inside.top());
+    const int step = std::min(15, (inside.bottom() + 1 - top - 14) / 2);
+    for (QLabel *label : labels) {
+        const int row = (label->y() - 14 + 7) / 15;  // 0, 1, 2 as designed
+        label->move(label->x(), top + row * step);
+    }
 }
 
 void BulkDownloadDialog::startDate(const QString &source, const QString &destination, qint64 expectedTotal) {

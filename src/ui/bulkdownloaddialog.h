@@ -62,6 +62,7 @@ protected:
 
 private:
     void onCancelClicked();
+    void placeFigures(QGroupBox *group);
 
     QWidget *m_owner;
     vorq::BulkProgress m_progress;

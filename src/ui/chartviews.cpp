@@ -1,5 +1,7 @@
 #include "chartviews.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -30,6 +32,16 @@ PanelStatusBar::PanelStatusBar(QWidget *parent) : QStatusBar(parent) {
         m_panels[i]->setAttribute(Qt::WA_TransparentForMouseEvents);
         addWidget(m_panels[i]);
     }
+}
+
+void PanelStatusBar::fitPanel(int i, const QStringList &texts) {
+    QLabel *label = m_panels[i];
+    const QFontMetrics metrics(label->font());
+    int width = label->width();
+    for (const QString &text : texts)
+        width = std::max(width,
+                         metrics.horizontalAdvance(text) + 2 * label->frameWidth() + 2 * label->margin() + 4);
+    label->setFixedWidth(width);
 }
 
 QString PanelStatusBar::panelText(int i) const { return m_panels[i]->text(); }

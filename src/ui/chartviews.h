@@ -26,6 +26,9 @@ public:
     QString panelText(int i) const;
     void setPanelText(int i, const QString &text);
     QLabel *panel(int i) const { return m_panels[i]; }
+    // Widens panel i (never narrows it below its designed width) so that
+    // each of texts shows whole in the font in use.
+    void fitPanel(int i, const QStringList &texts);
 signals:
     void doubleClicked();
 

@@ -2,8 +2,10 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPointer>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTimer>
@@ -33,12 +35,35 @@ public:
 
     // One run at a time: the fetch lets events run, and a second run would
     // share the client and the dialog.
+    // While it runs, the options cannot open: their dialog would hold the
+    // fetch in its own event loop, and a new range or folder would reload
+    // the store under the run.
     template <typename F>
     void run(F &&f) {
         if (m_running) return;
         m_running = true;
-        ScopeExit done([this] { m_running = false; });
+        m_cancelRequested = false;
+        const bool optionsEnabled = m_form->optionsButton->isEnabled();
+        m_form->optionsButton->setEnabled(false);
+        ScopeExit done([this, optionsEnabled] {
+            m_running = false;
+            m_form->optionsButton->setEnabled(optionsEnabled);
+            if (m_closeAfterRun) {
+                m_closeAfterRun = false;
+                QMetaObject::invokeMethod(m_form, &QWidget::close, Qt::QueuedConnection);
+            }
+        });
         f();
+    }
+
+    // Ends the run at once: the fetch in flight is abandoned and nothing is
+    // saved or asked from it. With closeAfter the window closes (asking its
+    // own questions) once the run has unwound.
+    void cancelRun(bool closeAfter) {
+        if (!m_running) return;
+        m_cancelRequested = true;
+        m_closeAfterRun = m_closeAfterRun || closeAfter;
+        net::abortCurrentFetch();
     }
 
     void onConnectionTimerTick() {
@@ -97,16 +122,21 @@ public:
     }
     void activateTab(int index) override { m_form->setActiveTab(index); }
     void addChartTable(const QString &name, const QList<QByteArray> &lines) override {
-        m_form->addChartTable(name, m_form->tabCount(), lines);
+        m_form->addChartTable(name, storeSize(), lines);
     }
-    void loadChartFile(const QString &path) override { m_form->loadChartFile(m_form->tabCount(), path); }
+    void loadChartFile(const QString &path) override { m_form->loadChartFile(storeSize(), path); }
+    // A new table's index comes from the store, never from the pages, which
+    // may not have caught up with it.
+    int storeSize() const { return static_cast<int>(m_form->store().tabs.size()); }
 
     QByteArray fetch(const QByteArray &url, const QByteArray &proxyHost, int proxyPort) override {
         m_fetchedThisDate = true;
-        // The client's failures go to the top-level error box.
-        QPointer<MainWindow> form(m_form);
-        const net::ErrorReporter previous =
-            net::setErrorReporter([form](const QString &message) { prompter().error(form, message); });
+        // The client's failures go to the top-level error box, above the
+        // bulk dialog; a cancelled run has nothing more to say.
+        QPointer<MainImportDriver> self(this);
+        const net::ErrorReporter previous = net::setErrorReporter([self](const QString &message) {
+            if (self && !self->bulkCancelled()) prompter().error(self->promptParent(), message);
+        });
         ScopeExit restore([previous] { net::setErrorReporter(previous); });
         if (!proxyHost.isEmpty()) net::SetProxy(proxyHost, proxyPort);
         return net::GetUrl(url);
@@ -186,10 +216,20 @@ public:
         return true;
     }
     QString chooseHtmlFile(const QString &proposed) override {
-        return prompter().openFile(m_form, QString(), proposed, QStringLiteral("VORQ web page (*.html)"));
+        return withDefaultSuffix(
+            prompter().openFile(m_form, QString(), proposed, QStringLiteral("VORQ web page (*.html)")),
+            QStringLiteral("html"));
     }
     QString chooseTextFile(const QString &proposed) override {
-        return prompter().openFile(m_form, QString(), proposed, QStringLiteral("Text file (*.txt)"));
+        return withDefaultSuffix(
+            prompter().openFile(m_form, QString(), proposed, QStringLiteral("Text file (*.txt)")),
+            QStringLiteral("txt"));
+    }
+    // The open dialogs' default extension: a name typed without one that
+    // names no file means the file with it.
+    static QString withDefaultSuffix(const QString &path, const QString &suffix) {
+        if (path.isEmpty() || !QFileInfo(path).suffix().isEmpty() || QFileInfo::exists(path)) return path;
+        return path + QLatin1Char('.') + suffix;
     }
 
     void bulkBegin() override {
@@ -216,7 +256,7 @@ public:
             m_dialog->reportTransfer(net::receivedByteCount(), m_engine.currentDateElapsed());
         m_dialog->finishDate();
     }
-    bool bulkCancelled() override { return m_dialog && m_dialog->cancelled(); }
+    bool bulkCancelled() override { return m_cancelRequested || (m_dialog && m_dialog->cancelled()); }
     void bulkEnd() override {
         delete m_dialog.data();
         m_dialog = nullptr;
@@ -228,6 +268,8 @@ private:
     ImportEngine m_engine;
     QPointer<BulkDownloadDialog> m_dialog;  // a child of the form as well
     bool m_running = false;
+    bool m_cancelRequested = false;  // cancelRun: the run ends at the next check
+    bool m_closeAfterRun = false;
     bool m_fetchedThisDate = false;
 };
 
@@ -260,5 +302,9 @@ void updateAssociationsAfterImport(MainWindow *form) { form->autoUpdateAssociati
 void setImportClock(MainWindow *form, Clock *clock) { importDriverOf(form).engine().setClock(clock); }
 
 BulkDownloadDialog *currentBulkDialog(MainWindow *form) { return importDriverOf(form).dialog(); }
+
+bool importRunning(MainWindow *form) { return importDriverOf(form).running(); }
+
+void cancelImportThenClose(MainWindow *form) { importDriverOf(form).cancelRun(true); }
 
 }  // namespace vorq

@@ -33,6 +33,10 @@ void updateAssociationsAfterImport(MainWindow *form);
 // Where imports wait (pauses between pages, backoff before retries); the
 // event-loop clock unless set.
 void setImportClock(MainWindow *form, Clock *clock);
+// Whether an import runs; cancelling it abandons the fetch in flight (nothing
+// is saved or asked from it) and closes the window once the run has ended.
+bool importRunning(MainWindow *form);
+void cancelImportThenClose(MainWindow *form);
 
 // The bulk download dialog of the running date list, if any (for tests).
 BulkDownloadDialog *currentBulkDialog(MainWindow *form);

@@ -4,6 +4,7 @@
 #include <QHeaderView>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "importdriver.h"
@@ -16,7 +17,7 @@ ImportResultDialog::ImportResultDialog(QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
     setObjectName(QStringLiteral("Form6"));
     setWindowTitle(QStringLiteral("取り込み結果---これでよければ「取り込み」ボタンを押してください"));
-    resize(503, 403);
+    resize(designedOuterSize());  // the frame is taken off once it is known
     gridTable = new QTableWidget(1, 1, this);
     gridTable->setObjectName(QStringLiteral("StringGrid1"));
     gridTable->verticalHeader()->hide();  // no fixed column
@@ -45,6 +46,21 @@ ImportResultDialog::ImportResultDialog(QWidget *parent)
 }
 
 ImportResultDialog::~ImportResultDialog() = default;
+
+// The window manager frames the window only after it is mapped, and says
+// nothing to the window when it does: look again for a moment.
+void ImportResultDialog::showEvent(QShowEvent *event) {
+    QDialog::showEvent(event);
+    fitOuterSize();
+    for (int ms : {20, 100, 300, 800}) QTimer::singleShot(ms, this, [this] { fitOuterSize(); });
+}
+
+void ImportResultDialog::fitOuterSize() {
+    if (!isVisible()) return;
+    const QSize frame = frameGeometry().size() - geometry().size();
+    const QSize client = designedOuterSize() - frame;
+    if (size() != client) resize(client);
+}
 
 void ImportResultDialog::setGrid(const ResultGrid &grid) {
     m_columns = grid.columnCount();

@@ -27,6 +27,14 @@ public:
     QPushButton *cancelButton = nullptr;  // 中止
     QPushButton *saveButton = nullptr;    // 保存...
 
+    // The designed size, 503 x 403, is the window's outer size.
+    static QSize designedOuterSize() { return {503, 403}; }
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
+    void fitOuterSize();
+
     int m_columns = 1;
 };

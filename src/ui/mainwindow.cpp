@@ -29,8 +29,10 @@
 #include "appenv.h"
 #include "associationcommands.h"
 #include "cdrwizard.h"
+#include "emptycharthint.h"
 #include "errors.h"
 #include "historywindow.h"
+#include "httpclient.h"
 #include "importdriver.h"
 #include "mainwindowkeys.h"
 #include "mediumpath.h"
@@ -104,7 +106,7 @@ private:
 
 MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(QStringLiteral("VORQ data viewer"));
+    setWindowTitle(applicationTitle());
     setFont(mainFont());
     setAcceptDrops(true);
     buildLayout();
@@ -151,6 +153,7 @@ void MainWindow::buildLayout() {
     pageStack = new QStackedWidget(central);
     pageStack->setObjectName(QStringLiteral("PageControl1"));
     connect(pageStack, &QStackedWidget::currentChanged, this, [this] { activeTabChanged(); });
+    emptyHint = new EmptyChartHint(pageStack);
     top->addWidget(pageStack, 1);
     outer->addLayout(top, 1);
 
@@ -246,6 +249,14 @@ void MainWindow::buildLayout() {
 
     statusPanels = new PanelStatusBar(this);
     setStatusBar(statusPanels);
+    // The designed widths assumed the designed font: the texts each panel
+    // shows must fit whole in the font in use.
+    statusPanels->fitPanel(0, {dirtyText()});
+    statusPanels->fitPanel(1, {QStringLiteral("open"), QStringLiteral("play"), QStringLiteral("edit"),
+                               QStringLiteral("print"), QStringLiteral("explore")});
+    QStringList states;
+    for (int state = -1; state <= 5; ++state) states << net::connectionStateText(state);
+    statusPanels->fitPanel(3, states);
     connect(statusPanels, &PanelStatusBar::doubleClicked, this, [this] { onStatusBarDoubleClicked(); });
 
     dateMenu = new QMenu(this);
@@ -328,6 +339,12 @@ void MainWindow::onActivated() {
 
 void MainWindow::closeEvent(QCloseEvent *e) {
     if (m_closing) return e->accept();
+    // A running import is cancelled first; the window closes, with its own
+    // question, once the run has unwound from its fetch.
+    if (importRunning(this)) {
+        cancelImportThenClose(this);
+        return e->ignore();
+    }
     if (!confirmClose()) return e->ignore();
     m_closing = true;
     onClosing();
@@ -383,29 +400,36 @@ void MainWindow::fullLoad() {
 }
 
 // Brings the pages in line with the store's tables: a page per table, the
-// last one added active.
+// last one added active. Pages are matched by tag, not by count: a table
+// that replaced another at the same index gets a fresh page, so captions
+// and association edits never point at another date's rows.
 void MainWindow::syncPages() {
     const int tables = static_cast<int>(m_store.tabs.size());
     int count = pageStack->count();
-    if (count == tables) return;
-    while (count > tables) {
+    int same = 0;
+    while (same < count && same < tables && m_pageTags.at(same) == m_store.tabs.at(same).tag) ++same;
+    if (same == count && count == tables) return;
+    const bool added = tables > same;
+    while (count > same) {
         QWidget *w = pageStack->widget(--count);
         if (auto *sheet = qobject_cast<DatePage *>(w)) noteCaption(sjis::fromUnicode(sheet->caption()), -1);
         pageStack->removeWidget(w);
         delete w;
     }
+    m_pageTags.resize(count);
     while (m_models.size() > count) m_models.removeLast();
     for (int k = count; k < tables; ++k) {
         const ChartTab &t = m_store.tabs.at(k);
         auto *sheet = new DatePage(t.tag, sjis::toUnicode(t.caption), pageStack);
         sheet->setObjectName(QStringLiteral("TabSheet%1").arg(k + 1));
         pageStack->addWidget(sheet);
+        m_pageTags.append(t.tag);
         m_models.append(nullptr);
         noteCaption(t.caption, +1);
     }
     // Each new page becomes the active one; a full load passes through
     // them all, so only the last is shown when it ends.
-    if (count < tables && !m_loading) {
+    if (added && !m_loading) {
         setActiveTab(tables - 1);
         syncDateListSelection();
     }
@@ -452,6 +476,7 @@ void MainWindow::disposeAllTabs() {
         }
     }
     m_models.clear();
+    m_pageTags.clear();
     m_captions.clear();
     m_store.clear();
 }

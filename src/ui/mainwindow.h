@@ -58,7 +58,7 @@ public:
     void fullLoad() override;
     void buildDateList() override;
     void disposeAllTabs() override;
-    // Adds a chart as a new page (index = number of tabs for imports) and
+    // Adds a chart as a new page (index = number of the store's tables for imports) and
     // makes it the active page. Returns the index.
     int addChartTable(const QString &fileName, int index, const QList<QByteArray> &lines);
     int loadChartFile(int index, const QString &path);
@@ -133,6 +133,7 @@ public:
     // ---- controls -------------------------------------------------------
     DateListWidget *dateList = nullptr;
     QStackedWidget *pageStack = nullptr;
+    QLabel *emptyHint = nullptr;      // over pageStack while it has no page
     QWidget *commandPanel = nullptr;  // bottom panel
     QPushButton *openButton = nullptr;
     QPushButton *optionsButton = nullptr;
@@ -197,6 +198,7 @@ private:
     QList<QByteArray> m_dateLabels;      // dateList items as Shift-JIS
     QHash<QByteArray, int> m_dateIndex;  // label -> first dateList row
     QList<ChartTableModel *> m_models;   // per table, created with its view
+    QList<int> m_pageTags;               // per page, the tag of the table it shows
     int m_startupGuard = 0;
     int m_rightClicked = -1;
     bool m_shown = false;          // start-up load started

@@ -40,8 +40,7 @@ public:
     }
 
     void error(QWidget *parent, const QString &text) override {
-        const QString caption = QApplication::applicationDisplayName();
-        QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok, parent);
+        QMessageBox box(QMessageBox::Critical, applicationTitle(), text, QMessageBox::Ok, parent);
         box.setTextFormat(Qt::PlainText);
         box.exec();
     }
@@ -89,6 +88,22 @@ QString mailcapAlias(const QString &path) {
         QStringLiteral("file") + (plain.match(suffix).hasMatch() ? QLatin1Char('.') + suffix : QString()));
     if (!isMailcapSafePath(alias) || !QFile::link(path, alias)) return {};
     return alias;
+}
+
+// "<target> を開けませんでした。" and why, on lines of their own; a long
+// path is broken after a folder separator so the box stays readable.
+QString openFailureText(const QString &target, const QString &reason) {
+    constexpr int kLine = 60;
+    QString shown;
+    int lineStart = 0;
+    for (qsizetype i = 0; i < target.size(); ++i) {
+        shown += target.at(i);
+        if (target.at(i) == QLatin1Char('/') && shown.size() - lineStart >= kLine && i + 1 < target.size()) {
+            shown += QLatin1Char('\n');
+            lineStart = static_cast<int>(shown.size());
+        }
+    }
+    return shown + QStringLiteral(" を\n開けませんでした。\n\n") + reason;
 }
 
 class DesktopShell : public Shell {
@@ -181,11 +196,19 @@ public:
 
 protected:
     bool openDefault(const QUrl &url, QString *error) override {
+        const QString target = url.isLocalFile() ? url.toLocalFile() : url.toString();
+        auto fail = [&](const QString &reason) {
+            if (error) *error = openFailureText(target, reason);
+            return false;
+        };
+        if (url.isLocalFile() && !QFileInfo::exists(target))
+            return fail(QStringLiteral("ファイルが存在しません。"));
         if (QDesktopServices::openUrl(url)) return true;
-        if (error)
-            *error = QStringLiteral("%1 を開けませんでした。")
-                         .arg(url.isLocalFile() ? url.toLocalFile() : url.toString());
-        return false;
+        if (url.isLocalFile())
+            return fail(QStringLiteral("この種類のファイルを開くプログラムが設定されていません。"));
+        if (url.scheme() == QLatin1String("mailto"))
+            return fail(QStringLiteral("メールを送るプログラムが見つかりません。"));
+        return fail(QStringLiteral("Web ブラウザが見つかりません。"));
     }
 
     bool runMailcap(const QString &action, const QString &path, QString *error) override {
@@ -217,9 +240,13 @@ protected:
     }
 
     bool showFolder(const QString &folder, QString *error) override {
+        auto fail = [&](const QString &reason) {
+            if (error) *error = openFailureText(folder, reason);
+            return false;
+        };
+        if (!QFileInfo(folder).isDir()) return fail(QStringLiteral("フォルダが存在しません。"));
         if (QDesktopServices::openUrl(QUrl::fromLocalFile(folder))) return true;
-        if (error) *error = QStringLiteral("フォルダ %1 を開けませんでした。").arg(folder);
-        return false;
+        return fail(QStringLiteral("フォルダを開くプログラムが設定されていません。"));
     }
 };
 
@@ -229,6 +256,8 @@ Prompter *g_prompter = nullptr;
 Shell *g_shell = nullptr;
 
 }  // namespace
+
+QString applicationTitle() { return QStringLiteral("VORQ data viewer"); }
 
 std::unique_ptr<Prompter> makeDesktopPrompter() { return std::make_unique<DesktopPrompter>(); }
 std::unique_ptr<Shell> makeDesktopShell() { return std::make_unique<DesktopShell>(); }

@@ -64,6 +64,10 @@ protected:
     virtual bool showFolder(const QString &folder, QString *error) = 0;  // in the file manager
 };
 
+// The application's name in the main window's title bar and the caption of
+// the top-level error box.
+QString applicationTitle();
+
 // The process-wide seams; tests replace them.
 Prompter &prompter();
 Shell &shell();

@@ -1,5 +1,6 @@
 #include "waitdialog.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -60,8 +61,25 @@ void WaitDialog::keyPressEvent(QKeyEvent *e) {
 
 namespace vorq {
 
+namespace {
+
+// The window the dialog belongs to: a modal dialog that runs the loop (the
+// options dialog's Apply) blocks every window but its own children, so the
+// stop button must be one of them.
+QWidget *waitParent(QWidget *owner) {
+    QWidget *modal = QApplication::activeModalWidget();
+    return modal && (!owner || modal != owner->window()) ? modal : owner;
+}
+
+}  // namespace
+
 WaitGuard::WaitGuard(QWidget *owner, const QString &label, bool stoppable)
-    : m_dialog(std::make_unique<WaitDialog>(owner)) {
+    : m_dialog(std::make_unique<WaitDialog>(waitParent(owner))) {
+    // The loop lets events run: clicks on the windows below (a date of the
+    // main window) would change the store under it. Only the dialog takes
+    // input, even when its parent is disabled for the run.
+    m_dialog->setWindowModality(Qt::ApplicationModal);
+    m_dialog->setEnabled(true);
     if (!label.isEmpty()) m_dialog->setLabel(label);
     m_dialog->stopButton->setVisible(stoppable);
     m_dialog->showNow();

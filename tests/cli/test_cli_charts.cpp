@@ -146,3 +146,23 @@ TEST_F(CliCharts, HistoryAndTopPrintTheirFormats) {
                 common);
     EXPECT_EQ(unknown.status, 1);
 }
+
+TEST(CliFolders, AUserFolderShiftJisCannotNameStopsWithAClearMessage) {
+    QTemporaryDir base;
+    const QString home = base.filePath(QStringLiteral("françois"));
+    ASSERT_TRUE(QDir().mkpath(home));
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("HOME"), home);
+    env.remove(QStringLiteral("XDG_DATA_HOME"));
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), base.filePath(QStringLiteral("config")));
+    p.setProcessEnvironment(env);
+    p.start(vorqCopy(), {QStringLiteral("dates"), QStringLiteral("--today"), QStringLiteral("1995-05-07")});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.exitCode(), 1);
+    EXPECT_TRUE(p.readAllStandardOutput().isEmpty());  // no dates from "/" or the current folder
+    const QString err = QString::fromUtf8(p.readAllStandardError());
+    EXPECT_TRUE(err.contains(home + QStringLiteral("/.local/share/"))) << err.toStdString();
+    EXPECT_TRUE(err.contains(QStringLiteral("XDG_DATA_HOME"))) << err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(QStringLiteral("/Brelon")));
+}

@@ -12,6 +12,7 @@
 
 #include "appenv.h"
 #include "doubleini.h"
+#include "errors.h"
 #include "settingsenv.h"
 #include "sjistext.h"
 
@@ -291,4 +292,23 @@ TEST(SettingsFolders, UserFolderIsBrelonPlusBaseName) {
     EXPECT_EQ(GetUserSettingsFolder("vorqview"), "/home/u/.local/share/Brelon/vorqview/");
     env::setLocalDataFolder(QByteArray());
     EXPECT_TRUE(GetUserSettingsFolder("x").endsWith("/Brelon/x/"));
+}
+
+TEST(SettingsFolders, FoldersShiftJisCannotNameAreRefusedWithTheirNameAndWhatToDo) {
+    const QByteArray saved = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", "/tmp/françois/share");
+    EXPECT_THROW(env::localDataFolder(), EncodingError);
+    const QString problem = env::folderProblem();
+    qputenv("XDG_DATA_HOME", saved);
+    EXPECT_TRUE(problem.contains(QStringLiteral("/tmp/françois/share/"))) << problem.toStdString();
+    EXPECT_TRUE(problem.contains(QStringLiteral("XDG_DATA_HOME")));
+    try {
+        env::folderBytes(QStringLiteral("/opt/françois"), env::FolderKind::Program);
+        ADD_FAILURE() << "no error";
+    } catch (const EncodingError &e) {
+        EXPECT_TRUE(e.message().contains(QStringLiteral("/opt/françois/")));
+        EXPECT_TRUE(e.message().contains(QStringLiteral("移して")));
+    }
+    EXPECT_EQ(env::folderBytes(QStringLiteral("/opt/曲"), env::FolderKind::Program),
+              sjis::fromUnicode(QStringLiteral("/opt/曲/")));
 }
