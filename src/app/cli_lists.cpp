@@ -83,7 +83,7 @@ int cmdSearch(const QStringList &commandArgs) {
         {QStringLiteral("data"), QStringLiteral("from"), QStringLiteral("to"), QStringLiteral("today"),
          QStringLiteral("artist"), QStringLiteral("title"), QStringLiteral("save"), QStringLiteral("count"),
          QStringLiteral("columns"), QStringLiteral("playlist"), QStringLiteral("pdf")},
-        {QStringLiteral("exact"), QStringLiteral("header"), QStringLiteral("sjis")});
+        {QStringLiteral("exact"), QStringLiteral("fold"), QStringLiteral("header"), QStringLiteral("sjis")});
     const int outputs = int(a.has(QStringLiteral("save"))) + int(a.has(QStringLiteral("playlist"))) +
                         int(a.has(QStringLiteral("pdf")));
     if (outputs > 1) throw cli::UsageError(QStringLiteral("--save, --playlist and --pdf exclude each other"));
@@ -94,7 +94,8 @@ int cmdSearch(const QStringList &commandArgs) {
     const bool exact = a.flags.contains(QStringLiteral("exact"));
     cli::RangeOptions r = cli::prepareRange(a);
     const std::optional<QString> error = cli::loadRange(r);
-    SearchResult found = searchCharts(r.store.tabs, nullptr, artist, exact, title);
+    SearchResult found =
+        searchCharts(r.store.tabs, nullptr, artist, exact, title, a.flags.contains(QStringLiteral("fold")));
     const ResultList &rows = found.rows;
 
     if (a.has(QStringLiteral("save"))) {

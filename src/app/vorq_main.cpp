@@ -48,7 +48,8 @@ const Command kCommands[] = {
      "                [--rate R] [--associated on|off] [--not-associated on|off] [--sjis]\n"
      "                [--m3u FILE [--count N]]"},
     {"search", cmdSearch,
-     "search [--data DIR] [--from D] [--to D] [--today YYYY-MM-DD] [--artist P] [--title P] [--exact]\n"
+     "search [--data DIR] [--from D] [--to D] [--today YYYY-MM-DD] [--artist P] [--title P] [--exact] "
+     "[--fold]\n"
      "              [--header] [--sjis] | --save FILE [--count N] [--columns LIST] | --playlist FILE "
      "[--count N]\n"
      "              [--format m3u|m3u8|xspf] [--relative]\n"

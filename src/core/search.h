@@ -23,11 +23,19 @@ struct SearchResult {
 };
 
 // origin: the entry the search started from (compared by address), or null.
+// fold: compare after NFKC and case folding (full-width "ＡＢＣ" finds
+// "abc", half-width katakana finds full-width); off, texts compare as bytes.
 SearchResult searchCharts(const QList<ChartTab> &tabs, const ChartEntry *origin,
-                          const QByteArray &artistPattern, bool exact, const QByteArray &titlePattern);
+                          const QByteArray &artistPattern, bool exact, const QByteArray &titlePattern,
+                          bool fold = false);
 
-// The header text of the result window for these patterns.
-QByteArray searchHeader(const QByteArray &artistPattern, bool exact, const QByteArray &titlePattern);
+// The header text of the result window for these patterns; with fold, one
+// more line says how texts were compared.
+QByteArray searchHeader(const QByteArray &artistPattern, bool exact, const QByteArray &titlePattern,
+                        bool fold = false);
+
+// A text as the forgiving search compares it: decoded, NFKC, case-folded.
+QString foldedText(const QByteArray &sjisText);
 
 // The line added to the header when exactly one row was found.
 QByteArray singleResultLine();

@@ -5,11 +5,13 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QStackedWidget>
 #include <QTableView>
 
 #include "errors.h"
+#include "historywindow.h"
 #include "mainwindow.h"
 #include "resultlistview.h"
 #include "resultlistwindow.h"
@@ -287,10 +289,13 @@ void AssociationCommands::rightPressed(QTableView *view, const QPoint &globalPos
     const int tab = view->property("tag").toInt() - 1;
     if (row < 0 || tab < 0 || tab >= m_form->store().tabs.size()) return;
     const QByteArray file = m_form->store().tabs.at(tab).rows.value(row).file;
-    // Our file menu is for local files; an address has nothing to show.
+    QList<QAction *> history;
+    if (HistoryCommands *h = m_form->historyCommands) history = {h->songAction, h->artistAction};
+    // Our file menu is for local files that exist (a right press elsewhere
+    // may start a drag); it carries the history entries too.
     if (file.isEmpty() || isWebTarget(file)) return;
     const QString target = fullTarget(file);
-    if (shell().exists(target)) shell().contextMenu(view, {target}, globalPos);
+    if (shell().exists(target)) shell().contextMenu(view, {target}, globalPos, history);
 }
 
 }  // namespace vorq

@@ -256,19 +256,23 @@ void TopListsDialog::fill() {
 
 HistoryCommands::HistoryCommands(MainWindow *window) : QObject(window), m_main(window) {
     setObjectName(QStringLiteral("HistoryCommands"));
-    auto add = [&](const QString &name, const QKeySequence &keys, void (HistoryCommands::*slot)()) {
-        auto *action = new QAction(name, window);
+    auto add = [&](const QString &name, const QString &text, const QKeySequence &keys,
+                   void (HistoryCommands::*slot)()) {
+        auto *action = new QAction(text, window);
         action->setObjectName(name);
         action->setShortcut(keys);
         action->setShortcutContext(Qt::WindowShortcut);
         window->addAction(action);
         connect(action, &QAction::triggered, this, [this, slot] { (this->*slot)(); });
+        return action;
     };
-    add(QStringLiteral("SongHistory"), QKeySequence(Qt::CTRL | Qt::Key_H),
-        &HistoryCommands::showSongOfSelection);
-    add(QStringLiteral("ArtistHistory"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_H),
-        &HistoryCommands::showArtistOfSelection);
-    add(QStringLiteral("TopLists"), QKeySequence(Qt::CTRL | Qt::Key_T), &HistoryCommands::showTopLists);
+    songAction = add(QStringLiteral("SongHistory"), QStringLiteral("この曲のチャート履歴(&H)"),
+                     QKeySequence(Qt::CTRL | Qt::Key_H), &HistoryCommands::showSongOfSelection);
+    artistAction =
+        add(QStringLiteral("ArtistHistory"), QStringLiteral("このアーティストのチャート履歴"),
+            QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_H), &HistoryCommands::showArtistOfSelection);
+    add(QStringLiteral("TopLists"), QStringLiteral("ランキング集計"), QKeySequence(Qt::CTRL | Qt::Key_T),
+        &HistoryCommands::showTopLists);
 }
 
 const ChartHistory &HistoryCommands::history() {

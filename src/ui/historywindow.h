@@ -10,6 +10,7 @@
 #include "charthistory.h"
 
 class ChartRunPlot;
+class QAction;
 class MainWindow;
 class QComboBox;
 class QLabel;
@@ -77,6 +78,9 @@ public:
     void showArtist(const QByteArray &artist);
     void showTopLists();
     HistoryWindow *historyWindow() const { return m_window; }
+    // The selected row's song and artist history, for the row's menu.
+    QAction *songAction = nullptr;
+    QAction *artistAction = nullptr;
 
 private:
     void showWeek(int tag);

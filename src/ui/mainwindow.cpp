@@ -110,7 +110,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent) {
     setFont(mainFont());
     setAcceptDrops(true);
     buildLayout();
-    new HistoryCommands(this);
+    historyCommands = new HistoryCommands(this);
     vorq::installMainWindowKeys(this);
     createListForms();
     associationCommands = new AssociationCommands(this);

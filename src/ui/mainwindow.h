@@ -30,6 +30,8 @@ namespace vorq {
 class AssociationCommands;
 }
 
+class HistoryCommands;
+
 class MainWindow : public QMainWindow, public vorq::OptionsHost {
     Q_OBJECT
 public:
@@ -50,7 +52,7 @@ public:
     // every loaded chart (the originating entry's row selected) and sets its
     // header; does not show it. Returns the number of rows.
     int search(const vorq::ChartEntry *origin, const QByteArray &artistPattern, bool exact,
-               const QByteArray &titlePattern);
+               const QByteArray &titlePattern, bool fold = false);
     vorq::ChartStore &store() { return m_store; }
     const vorq::ChartStore &store() const { return m_store; }
 
@@ -96,6 +98,8 @@ public:
     // The selected row of the active page; null without one.
     const vorq::ChartEntry *selectedEntry() const;
     void selectionFeedback();
+    // The chart history commands (shortcuts and the row menu's entries).
+    HistoryCommands *historyCommands = nullptr;
     void markChanged();  // the dirty marker "更新"
     bool associationsDirty() const;
     void saveAssociationIndex();  // when dirty; clears the marker

@@ -60,8 +60,8 @@ OutputChoice MainWindow::outputChoice() const {
 }
 
 int MainWindow::search(const ChartEntry *origin, const QByteArray &artistPattern, bool exact,
-                       const QByteArray &titlePattern) {
-    SearchResult found = searchCharts(m_store.tabs, origin, artistPattern, exact, titlePattern);
+                       const QByteArray &titlePattern, bool fold) {
+    SearchResult found = searchCharts(m_store.tabs, origin, artistPattern, exact, titlePattern, fold);
     ResultListWindow *w = m_resultWindow;
     w->setRows(std::move(found.rows));
     w->setHeaderText(sjis::toUnicode(found.header));
@@ -87,7 +87,7 @@ void MainWindow::searchCommand() {
     {
         CursorGuard busy;
         search(origin, sjis::fromUnicode(d->artistEdit->text()), d->exactBox->isChecked(),
-               sjis::fromUnicode(d->titleEdit->text()));
+               sjis::fromUnicode(d->titleEdit->text()), d->foldBox->isChecked());
     }
     ResultListWindow *w = m_resultWindow;
     w->setLayoutMode(ResultListWindow::Search);

@@ -27,6 +27,9 @@ SearchDialog::SearchDialog(QWidget *parent) : QDialog(parent) {
     titleLabel->setBuddy(titleEdit);
     exactBox = new QCheckBox(QStringLiteral("完全に一致するアーティスト名、曲名のみを検索"), this);
     exactBox->setObjectName(QStringLiteral("CheckBox1"));
+    foldBox = new QCheckBox(QStringLiteral("全角/半角・大文字/小文字を区別しない"), this);
+    foldBox->setObjectName(QStringLiteral("FoldCheckBox"));
+    foldBox->setToolTip(QStringLiteral("「ＡＢＣ」で「abc」も、半角カナで全角カナも見つけます"));
     startButton = new QPushButton(QStringLiteral("検索開始"), this);
     startButton->setObjectName(QStringLiteral("Button1"));
     startButton->setDefault(true);
@@ -41,6 +44,7 @@ SearchDialog::SearchDialog(QWidget *parent) : QDialog(parent) {
     grid->addWidget(titleEdit, 3, 0);
     top->addLayout(grid);
     top->addWidget(exactBox);
+    top->addWidget(foldBox);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);
     buttons->addWidget(startButton);

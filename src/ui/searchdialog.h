@@ -13,9 +13,12 @@ class SearchDialog : public QDialog {
 public:
     explicit SearchDialog(QWidget *parent = nullptr);
 
-    QLineEdit *artistEdit = nullptr;      // Edit1
-    QLineEdit *titleEdit = nullptr;       // Edit2
-    QCheckBox *exactBox = nullptr;        // CheckBox1
+    QLineEdit *artistEdit = nullptr;  // Edit1
+    QLineEdit *titleEdit = nullptr;   // Edit2
+    QCheckBox *exactBox = nullptr;    // CheckBox1
+    // Beyond the designed controls, off by default: compare after NFKC and
+    // case folding.
+    QCheckBox *foldBox = nullptr;
     QPushButton *startButton = nullptr;   // Button1 "検索開始"
     QPushButton *cancelButton = nullptr;  // Button2 "キャンセル"
 };

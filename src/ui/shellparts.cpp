@@ -170,7 +170,8 @@ public:
         drag->exec(Qt::CopyAction, Qt::CopyAction);
     }
 
-    void contextMenu(QWidget *parent, const QStringList &files, const QPoint &globalPos) override {
+    void contextMenu(QWidget *parent, const QStringList &files, const QPoint &globalPos,
+                     const QList<QAction *> &extra) override {
         if (files.isEmpty()) return;
         QMenu menu(parent);
         const QString first = files.constFirst();
@@ -191,6 +192,10 @@ public:
         });
         menu.addAction(QStringLiteral("パスをコピー"),
                        [&] { QGuiApplication::clipboard()->setText(files.join(QLatin1Char('\n'))); });
+        if (!extra.isEmpty()) {
+            menu.addSeparator();
+            menu.addActions(extra);
+        }
         menu.exec(globalPos);
     }
 

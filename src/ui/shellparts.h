@@ -2,12 +2,14 @@
 // Seams between the forms and the desktop: every modal prompt goes through a
 // Prompter and every shell operation through a Shell, so forms can be driven
 // headless with scripted answers. Also the RAII guards for clean-ups.
+#include <QList>
 #include <QMessageBox>
 #include <QString>
 #include <QStringList>
 #include <functional>
 #include <memory>
 
+class QAction;
 class QWidget;
 class QPrinter;
 class QUrl;
@@ -54,7 +56,9 @@ public:
     // A blocking drag of local files, copy only.
     virtual void dragFiles(QWidget *source, const QStringList &files) = 0;
     // Our own context menu for files at a global point.
-    virtual void contextMenu(QWidget *parent, const QStringList &files, const QPoint &globalPos) = 0;
+    // extra: the caller's own entries, below the file entries.
+    virtual void contextMenu(QWidget *parent, const QStringList &files, const QPoint &globalPos,
+                             const QList<QAction *> &extra = {}) = 0;
 
 protected:
     // The actions execute() chooses; the desktop runs them, tests record them.

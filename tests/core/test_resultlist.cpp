@@ -109,3 +109,27 @@ TEST(Search, RowsInTabOrderWithTheirPlaceHeaderAndOrigin) {
 }
 
 }  // namespace
+
+// The forgiving search folds width and case on both sides; off, the same
+// patterns find only what the bytes match.
+TEST(Search, FoldingFindsOtherWidthsAndCases) {
+    QList<ChartTab> tabs(1);
+    tabs[0].caption = sj("2001年01月13日");
+    tabs[0].rows = {{"1", "abc love", sj("カタカナ"), "", ""},
+                    {"2", sj("ＡＢＣ"), sj("ｶﾀｶﾅ"), "", ""},
+                    {"3", "Other", "", "", ""}};
+    const auto titles = [&](const char *artist, bool exact, const char *title, bool fold) {
+        QList<QByteArray> out;
+        for (const ResultRow &r : searchCharts(tabs, nullptr, sj(artist), exact, sj(title), fold).rows)
+            out << r.text(1);
+        return out;
+    };
+    EXPECT_EQ(titles("*", false, "ＡＢＣ", false), (QList<QByteArray>{"2"}));
+    EXPECT_EQ(titles("*", false, "ＡＢＣ", true), (QList<QByteArray>{"1", "2"}));
+    EXPECT_EQ(titles("ｶﾀｶﾅ", true, "*", true), (QList<QByteArray>{"1", "2"}));
+    EXPECT_EQ(titles("カタカナ", true, "ABC LOVE", true), (QList<QByteArray>{"1"}));
+    EXPECT_EQ(titles("", false, "*", true), (QList<QByteArray>{"3"}));  // empty finds only empty
+    EXPECT_TRUE(
+        searchCharts(tabs, nullptr, "*", false, "*", true)
+            .header.endsWith(QByteArray(QByteArray("\r\n") + sj("(全角/半角・大文字/小文字を区別しない)"))));
+}

@@ -118,7 +118,7 @@ public:
     void dragFiles(QWidget *, const QStringList &files) override {
         calls.append({QStringLiteral("drag"), {}, files});
     }
-    void contextMenu(QWidget *, const QStringList &files, const QPoint &) override {
+    void contextMenu(QWidget *, const QStringList &files, const QPoint &, const QList<QAction *> &) override {
         calls.append({QStringLiteral("menu"), {}, files});
     }
 
