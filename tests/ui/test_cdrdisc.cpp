@@ -89,7 +89,7 @@ TEST_F(Disc, StagedFolderRunsFromAMountedImageAndRestores) {
     if (const QString why = missingTools(); !why.isEmpty()) GTEST_SKIP() << why.toStdString();
 
     // A data folder with associated files in a music folder.
-    for (const char *f : {"data", "music", "root/prog", "root/music", "mnt", "home", "restored"})
+    for (const char *f : {"data", "music", "root/prog", "root/music", "mnt", "home", "restored", "again"})
         QDir().mkpath(path(f));
     sjis::saveFile(path("data/19950408.txt"), sj("1\t曲A\t歌手A\r\n2\t曲B\t歌手B\r\n"));
     sjis::saveFile(path("data/19950415.txt"), sj("1\t曲B\t歌手B\r\n"));
@@ -166,6 +166,18 @@ TEST_F(Disc, StagedFolderRunsFromAMountedImageAndRestores) {
                                                  QFileInfo(mount).canonicalFilePath() +
                                                  u8("/music/a.mp3\t\n"
                                                     "1995年04月08日\t2\t曲B\t歌手B\t\t\n"));
+
+    // Staging again from the running copy finds the "\\"-rooted file on the medium.
+    const ToolRun again =
+        run(mount + QStringLiteral("/prog/vorq"),
+            {QStringLiteral("cdr"), QStringLiteral("--root"), path("again"), QStringLiteral("--assoc-folder"),
+             QStringLiteral("music"), QStringLiteral("--data"), mount + QStringLiteral("/prog"),
+             QStringLiteral("--program"), mount + QStringLiteral("/prog/vorqview"), QStringLiteral("--today"),
+             QStringLiteral("1995-05-01")},
+            env);
+    EXPECT_EQ(again.status, 0) << again.err.constData();
+    EXPECT_EQ(QFileInfo(path("again/music/a.mp3")).size(), 4096);
+    EXPECT_TRUE(sjis::readFile(path("again/file.idx")).contains("19950408001\t\\music\\a.mp3\t"));
 
     EXPECT_EQ(listing(mount), mediumBefore);
     EXPECT_EQ(sha256(iso), isoBefore);
