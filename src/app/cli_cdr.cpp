@@ -9,6 +9,7 @@
 #include "cdrstage.h"
 #include "chartstore.h"
 #include "clicommon.h"
+#include "mediumpath.h"
 #include "sjistext.h"
 #include "viewersettings.h"
 
@@ -115,7 +116,10 @@ int cmdCdr(const QStringList &arguments) {
         if (range.to.isValid()) source.rangeEnd = dateLabel(range.to);
     }
 
-    cdr::CdrSession session;
+    // As the wizard: "\"-rooted files of a copy on a disc resolve on it.
+    const QString programFolder = sjis::path(env::programFolder());
+    cdr::CdrSession session(
+        [programFolder](const QByteArray &stored) { return resolveAssociatedPath(stored, programFolder); });
     session.start(source);
     // The date page: the first data date on or after --from, the last on or
     // before --to.

@@ -7,6 +7,7 @@
 #include "chartstore.h"
 #include "clicommon.h"
 #include "clirange.h"
+#include "mediumpath.h"
 #include "sjistext.h"
 #include "viewersettings.h"
 
@@ -27,16 +28,33 @@ int cmdDates(const QStringList &args) {
     return cli::finishRange(error);
 }
 
+namespace {
+
+// The associated file as the open command takes it: web addresses as
+// stored, paths absolute, medium-rooted ones on the medium of the program
+// folder; empty when nothing is associated or the path leaves the medium.
+QByteArray resolvedFile(const QByteArray &stored, const QString &programFolder) {
+    if (stored.isEmpty() || isWebTarget(stored)) return stored;
+    const QString path = resolveAssociatedPath(stored, programFolder);
+    if (path.isEmpty()) return {};
+    return sjis::fromUnicode(QDir::cleanPath(QDir::current().absoluteFilePath(path)));
+}
+
+}  // namespace
+
 int cmdLoad(const QStringList &args) {
     const cli::Args a = cli::parseArgs(
         args, {QStringLiteral("data"), QStringLiteral("from"), QStringLiteral("to"), QStringLiteral("today")},
-        {QStringLiteral("sjis")});
+        {QStringLiteral("sjis"), QStringLiteral("resolve")});
+    const bool resolve = a.flags.contains(QStringLiteral("resolve"));
+    const QString programFolder = resolve ? sjis::path(env::programFolder()) : QString();
     cli::RangeOptions r = cli::prepareRange(a);
     const std::optional<QString> error = cli::loadRange(r);
     QByteArray out;
     for (const ChartTab &tab : r.store.tabs) {
         for (const ChartEntry &e : tab.rows) {
-            out += tab.caption + '\t' + e.rank + '\t' + e.title + '\t' + e.artist + '\t' + e.file + '\t' +
+            const QByteArray file = resolve ? resolvedFile(e.file, programFolder) : e.file;
+            out += tab.caption + '\t' + e.rank + '\t' + e.title + '\t' + e.artist + '\t' + file + '\t' +
                    e.method + '\n';
         }
         // Keep memory flat on a full history: write table by table.

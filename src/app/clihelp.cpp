@@ -23,6 +23,10 @@ const HelpText kHelp[] = {
     {"load",
      "Prints every loaded row, newest date first:\n"
      "date label TAB rank TAB title TAB artist TAB associated file TAB open method.\n"
+     "  --resolve        the file as the open command uses it: a full path, a \"\\\"-rooted\n"
+     "                   path on the medium vorq runs from (nearest folder up with autorun.inf,\n"
+     "                   else the mount point), web addresses as they are, empty when a path\n"
+     "                   leaves the medium\n"
      "  --data DIR, --from D, --to D, --today DATE, --sjis as for dates\n"},
     {"detect",
      "Prints the Japanese encoding of FILE (standard input without FILE) as a code kind:\n"

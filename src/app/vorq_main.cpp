@@ -20,7 +20,7 @@ struct Command {
 const Command kCommands[] = {
     {"dates", cmdDates,
      "dates [--data DIR] [--from D] [--to D] [--hide-no-data] [--today YYYY-MM-DD] [--sjis]"},
-    {"load", cmdLoad, "load [--data DIR] [--from D] [--to D] [--today YYYY-MM-DD] [--sjis]"},
+    {"load", cmdLoad, "load [--data DIR] [--from D] [--to D] [--today YYYY-MM-DD] [--resolve] [--sjis]"},
     {"detect", cmdDetect, "detect [FILE]"},
     {"convert", cmdConvert, "convert [--to sjis|euc|jis] [FILE]"},
     {"parse", cmdParse, "parse [--skip TEXT] [--no-edit] [--sjis] [FILE]"},

@@ -65,7 +65,8 @@ private:
 
 }  // namespace
 
-CdrWizard::CdrWizard(QWidget *parent) : QDialog(parent), m_model(new AssocListModel(&m_session, this)) {
+CdrWizard::CdrWizard(QWidget *parent, vorq::cdr::PathResolver resolve)
+    : QDialog(parent), m_session(std::move(resolve)), m_model(new AssocListModel(&m_session, this)) {
     setObjectName(QStringLiteral("CDRForm"));
     setWindowTitle(kCaption);
     setAcceptDrops(true);

@@ -24,7 +24,9 @@ class AssocListModel;
 class CdrWizard : public QDialog {
     Q_OBJECT
 public:
-    explicit CdrWizard(QWidget *parent = nullptr);
+    // resolve turns stored associated files into paths (medium-rooted ones
+    // need the running program's medium); the default reads them as paths.
+    explicit CdrWizard(QWidget *parent = nullptr, vorq::cdr::PathResolver resolve = {});
     ~CdrWizard() override;
 
     // The start steps: sizes, lists, the associated files of the whole data

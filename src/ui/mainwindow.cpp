@@ -779,7 +779,11 @@ void MainWindow::onFilesDropped(const QStringList &files, const QPoint &globalPo
 void MainWindow::onConnectionTimerTick() { vorq::importTimerTick(this); }
 
 void MainWindow::startCdrWizard() {
-    CdrWizard wizard(this);
+    // A copy running from a disc stages its "\"-rooted files again.
+    const QString programFolder = sjis::path(env::programFolder());
+    CdrWizard wizard(this, [programFolder](const QByteArray &stored) {
+        return resolveAssociatedPath(stored, programFolder);
+    });
     cdr::StageSource source;
     source.dataFolder = m_store.dataFolder;
     source.programFile = runningProgramFile();

@@ -21,6 +21,8 @@ ResultListWindow::ResultListWindow(QWidget *parent) : QDialog(parent) {
     setObjectName(QStringLiteral("Form3"));
     setWindowTitle(QStringLiteral("検索結果"));
     // Minimise and maximise boxes but no close box: only the buttons close it.
+    // Window managers that honour the Motif hints draw none; openbox keeps its
+    // close box whatever the hints say, and closeEvent makes that one inert.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowMinMaxButtonsHint);
 
     auto named = [this](auto *w, const char *name) {

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -54,6 +55,39 @@ TEST_F(CliCharts, LoadPrintsEveryRowInTabOrder) {
     EXPECT_EQ(QString::fromUtf8(r.out), u8("1995年04月15日\t1\tX\tY\t\t\n"
                                            "1995年04月08日\t1\tABC\t山田太郎\thttp://e.example/\tprint\n"
                                            "1995年04月08日\t2\t曲\tJohn Smith\t/音楽/曲.mp3\t\n"));
+}
+
+TEST_F(CliCharts, LoadResolveShowsFilesAsTheOpenCommandUsesThem) {
+    // A medium (autorun.inf at its root) holding a copy of vorq and music;
+    // vorq runs from another folder than the one it resolves against.
+    const QString medium = QFileInfo(dir.path()).canonicalFilePath() + QStringLiteral("/medium");
+    ASSERT_TRUE(QDir().mkpath(medium + QStringLiteral("/prog")));
+    ASSERT_TRUE(QDir().mkpath(medium + QStringLiteral("/music")));
+    vorq::sjis::saveFile(medium + QStringLiteral("/autorun.inf"), "[autorun]\r\n");
+    vorq::sjis::saveFile(medium + QStringLiteral("/music/a.mp3"), "a");
+    const QString vorq = medium + QStringLiteral("/prog/vorq");
+    ASSERT_TRUE(QFile::copy(QStringLiteral(VORQ_BINARY_DIR "/src/app/vorq"), vorq));
+    write("19950408.txt", sj("1\tA\tB\r\n2\tC\tD\r\n3\tE\tF\r\n4\tG\tH\r\n5\tI\tJ\r\n6\tK\tL\r\n"));
+    write("file.idx", sj("19950408001\t\\music\\a.mp3\t\r\n"
+                         "19950408002\t\\music\\..\\..\\etc\\passwd\t\r\n"
+                         "19950408003\thttp://e.example/x.mp3\tplay\r\n"
+                         "19950408004\tsub/../曲.mp3\t\r\n"
+                         "19950408005\t/音楽/./曲.mp3\t\r\n"));
+    const QStringList args = {
+        QStringLiteral("load"),    QStringLiteral("--data"),     data,
+        QStringLiteral("--today"), QStringLiteral("1995-04-10"), QStringLiteral("--resolve")};
+    const VorqRun r = runVorqAt(vorq, args, medium + QStringLiteral("/music"));
+    EXPECT_EQ(r.status, 0) << r.err.constData();
+    EXPECT_EQ(QString::fromUtf8(r.out), u8("1995年04月08日\t1\tA\tB\t") + medium + u8("/music/a.mp3\t\n") +
+                                            u8("1995年04月08日\t2\tC\tD\t\t\n"
+                                               "1995年04月08日\t3\tE\tF\thttp://e.example/x.mp3\tplay\n"
+                                               "1995年04月08日\t4\tG\tH\t") +
+                                            medium + u8("/music/曲.mp3\t\n") +
+                                            u8("1995年04月08日\t5\tI\tJ\t/音楽/曲.mp3\t\n"
+                                               "1995年04月08日\t6\tK\tL\t\t\n"));
+    // Without --resolve the stored texts stay as they are.
+    const VorqRun stored = runVorqAt(vorq, args.mid(0, 5));
+    EXPECT_TRUE(stored.out.contains("\t\\music\\..\\..\\etc\\passwd\t")) << stored.out.constData();
 }
 
 TEST_F(CliCharts, ControlCharactersOfStoredTextsDoNotReachTheTerminal) {

@@ -29,14 +29,16 @@ inline QString vorqCopy() {
     return copy;
 }
 
-inline VorqRun runVorq(const QStringList &args) {
+// Runs program (a copy of vorq placed where a test needs it) in workDir.
+inline VorqRun runVorqAt(const QString &program, const QStringList &args, const QString &workDir = {}) {
     QProcess p;
+    if (!workDir.isEmpty()) p.setWorkingDirectory(workDir);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("HOME"), scratchHome());
     env.insert(QStringLiteral("XDG_DATA_HOME"), scratchHome() + QStringLiteral("/share"));
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), scratchHome() + QStringLiteral("/config"));
     p.setProcessEnvironment(env);
-    p.start(vorqCopy(), args);
+    p.start(program, args);
     VorqRun r;
     if (!p.waitForFinished(60000)) return r;
     r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
@@ -44,3 +46,5 @@ inline VorqRun runVorq(const QStringList &args) {
     r.err = p.readAllStandardError();
     return r;
 }
+
+inline VorqRun runVorq(const QStringList &args) { return runVorqAt(vorqCopy(), args); }

@@ -7,6 +7,7 @@
 #include <QCryptographicHash>
 #include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -88,7 +89,7 @@ TEST_F(Disc, StagedFolderRunsFromAMountedImageAndRestores) {
     if (const QString why = missingTools(); !why.isEmpty()) GTEST_SKIP() << why.toStdString();
 
     // A data folder with associated files in a music folder.
-    for (const char *f : {"data", "music", "root/prog", "root/music", "mnt", "home", "restored"})
+    for (const char *f : {"data", "music", "root/prog", "root/music", "mnt", "home", "restored", "again"})
         QDir().mkpath(path(f));
     sjis::saveFile(path("data/19950408.txt"), sj("1\t曲A\t歌手A\r\n2\t曲B\t歌手B\r\n"));
     sjis::saveFile(path("data/19950415.txt"), sj("1\t曲B\t歌手B\r\n"));
@@ -112,6 +113,8 @@ TEST_F(Disc, StagedFolderRunsFromAMountedImageAndRestores) {
              bin + QStringLiteral("vorqview"), QStringLiteral("--today"), QStringLiteral("1995-05-01")},
             env);
     ASSERT_EQ(staged.status, 0) << staged.err.constData();
+    // vorq beside the staged program resolves against the medium it runs from.
+    ASSERT_TRUE(QFile::copy(bin + QStringLiteral("vorq"), path("root/prog/vorq")));
 
     const QString iso = path("disc.iso");
     const ToolRun burnt = run(QStringLiteral("xorriso"),
@@ -152,14 +155,29 @@ TEST_F(Disc, StagedFolderRunsFromAMountedImageAndRestores) {
     EXPECT_TRUE(QFileInfo::exists(userFolder + ownSettings.first() + QStringLiteral("/vorqview.ini")));
 
     const ToolRun loaded =
-        run(bin + QStringLiteral("vorq"),
+        run(mount + QStringLiteral("/prog/vorq"),
             {QStringLiteral("load"), QStringLiteral("--data"), mount + QStringLiteral("/prog"),
-             QStringLiteral("--today"), QStringLiteral("1995-05-01")},
+             QStringLiteral("--today"), QStringLiteral("1995-05-01"), QStringLiteral("--resolve")},
             env);
     EXPECT_EQ(loaded.status, 0) << loaded.err.constData();
+    // The stored "\music\a.mp3" lands in the mount, wherever that is.
     EXPECT_EQ(QString::fromUtf8(loaded.out), u8("1995年04月15日\t1\t曲B\t歌手B\thttp://www.vorq.example/\t\n"
-                                                "1995年04月08日\t1\t曲A\t歌手A\t\\music\\a.mp3\t\n"
-                                                "1995年04月08日\t2\t曲B\t歌手B\t\t\n"));
+                                                "1995年04月08日\t1\t曲A\t歌手A\t") +
+                                                 QFileInfo(mount).canonicalFilePath() +
+                                                 u8("/music/a.mp3\t\n"
+                                                    "1995年04月08日\t2\t曲B\t歌手B\t\t\n"));
+
+    // Staging again from the running copy finds the "\\"-rooted file on the medium.
+    const ToolRun again =
+        run(mount + QStringLiteral("/prog/vorq"),
+            {QStringLiteral("cdr"), QStringLiteral("--root"), path("again"), QStringLiteral("--assoc-folder"),
+             QStringLiteral("music"), QStringLiteral("--data"), mount + QStringLiteral("/prog"),
+             QStringLiteral("--program"), mount + QStringLiteral("/prog/vorqview"), QStringLiteral("--today"),
+             QStringLiteral("1995-05-01")},
+            env);
+    EXPECT_EQ(again.status, 0) << again.err.constData();
+    EXPECT_EQ(QFileInfo(path("again/music/a.mp3")).size(), 4096);
+    EXPECT_TRUE(sjis::readFile(path("again/file.idx")).contains("19950408001\t\\music\\a.mp3\t"));
 
     EXPECT_EQ(listing(mount), mediumBefore);
     EXPECT_EQ(sha256(iso), isoBefore);
