@@ -1,8 +1,8 @@
 #include "listcommands.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QPrinter>
-#include <QProgressBar>
 #include <optional>
 
 #include "listprinting.h"
@@ -29,7 +29,10 @@ void printListCommand(QWidget *parent, const QList<QByteArray> &captions, const 
         if (!wait && clock.elapsed() < 500) return;
         if (!wait) wait.emplace(parent, QString(), false);
         (*wait)->setProgress(percent);
-        (*wait)->progressBar->repaint();
+        // At most a hundred times: lets the dialog be drawn (a repaint before
+        // the window is mapped shows an empty frame); it is application
+        // modal, so no other window takes input meanwhile.
+        QCoreApplication::processEvents();
     });
 }
 
