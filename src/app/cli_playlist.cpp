@@ -1,8 +1,10 @@
 // vorq playlist: one generation of the playlist maker over the full load of
 // a range, printed or written as a playlist file.
 #include "clicommon.h"
+#include "cliplaylist.h"
 #include "clirange.h"
 #include "listoutput.h"
+#include "playlistentries.h"
 #include "playlistmaker.h"
 #include "resultlist.h"
 #include "sjistext.h"
@@ -53,7 +55,9 @@ PlaylistSettings settingsFrom(const cli::Args &a) {
 
 }  // namespace
 
-int cmdPlaylist(const QStringList &args) {
+int cmdPlaylist(const QStringList &commandArgs) {
+    QStringList args = commandArgs;
+    const cli::PlaylistFormatOption playlistFormat = cli::takePlaylistFormatOption(args);
     const cli::Args a =
         cli::parseArgs(args,
                        {QStringLiteral("data"), QStringLiteral("from"), QStringLiteral("to"),
@@ -63,6 +67,8 @@ int cmdPlaylist(const QStringList &args) {
                        {QStringLiteral("sjis")});
     if (a.has(QStringLiteral("count")) && !a.has(QStringLiteral("m3u")))
         throw cli::UsageError(QStringLiteral("--count needs --m3u"));
+    if (playlistFormat.given && !a.has(QStringLiteral("m3u")))
+        throw cli::UsageError(QStringLiteral("--format and --relative go with --m3u"));
     const PlaylistSettings settings = settingsFrom(a);
     cli::RangeOptions r = cli::prepareRange(a);
     const std::optional<QString> loadError = cli::loadRange(r);
@@ -78,8 +84,10 @@ int cmdPlaylist(const QStringList &args) {
             cli::printError(QStringLiteral("vorq: 関連付けされたファイルがありません。"));
             return 1;
         }
-        // As the result window's "リスト保存" writes it.
-        savePlaylist(a.value(QStringLiteral("m3u")), rows, count);
+        // As the result window's "リスト保存" writes it: the designed path
+        // list, or M3U8/XSPF by the name's extension or --format.
+        saveResultPlaylist(a.value(QStringLiteral("m3u")), rows, count, playlistFormat.format,
+                           playlistFormat.relative);
         return cli::finishRange(loadError);
     }
 

@@ -60,6 +60,22 @@ const HelpText kHelp[] = {
      "                   Shift-JIS path list; --format m3u|m3u8|xspf chooses regardless of the name\n"
      "  --relative       paths relative to the playlist's folder (M3U8 and XSPF; other media stay absolute)\n"
      "  --pdf FILE       the printed list as PDF\n"},
+    {"playlist",
+     "Runs the playlist maker once over the loaded range, as the first generation after\n"
+     "vorqview starts, and prints its rows in order: date label, rank, title, artist, file,\n"
+     "open method, score, appearances, TAB-separated. The defaults are the maker's settings.\n"
+     "  --data DIR, --from D, --to D, --today DATE, --sjis as for dates\n"
+     "  --order 0-5          0 newest chart, 1 new songs weighted, 2 in between,\n"
+     "                       3 ranking over the period, 4 appearances, 5 random\n"
+     "  --direction down|up  down: higher scores first\n"
+     "  --rate R             the sort rate in percent\n"
+     "  --associated on|off, --not-associated on|off  which appearances count\n"
+     "  --m3u FILE       a playlist of the rows' files instead, --count entries, repeating\n"
+     "                   from the top; by FILE's extension: .m3u8 (UTF-8, extended), .xspf,\n"
+     "                   else the classic Shift-JIS path list; --format m3u|m3u8|xspf chooses\n"
+     "                   regardless of the name\n"
+     "  --relative       paths relative to the playlist's folder (M3U8 and XSPF; other media stay "
+     "absolute)\n"},
     {"list",
      "Prints or saves (--save FILE) the chart of one date as a song list; --columns as for search.\n"},
     {"print", "Prints the chart of one date as a song list into a PDF file; --columns as for search.\n"},

@@ -46,7 +46,7 @@ const Command kCommands[] = {
     {"playlist", cmdPlaylist,
      "playlist [--data DIR] [--from D] [--to D] [--today YYYY-MM-DD] [--order 0-5] [--direction down|up]\n"
      "                [--rate R] [--associated on|off] [--not-associated on|off] [--sjis]\n"
-     "                [--m3u FILE [--count N]]"},
+     "                [--m3u FILE [--count N] [--format m3u|m3u8|xspf] [--relative]]"},
     {"search", cmdSearch,
      "search [--data DIR] [--from D] [--to D] [--today YYYY-MM-DD] [--artist P] [--title P] [--exact] "
      "[--fold]\n"

@@ -1,9 +1,13 @@
 #include "listcommands.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QPrinter>
+#include <optional>
 
 #include "listprinting.h"
 #include "shellparts.h"
+#include "waitdialog.h"
 
 namespace vorq {
 
@@ -15,7 +19,21 @@ void printListCommand(QWidget *parent, const QList<QByteArray> &captions, const 
     const PrintLayout layout(captions, rows, choice, n);
     if (layout.isEmpty()) return;
     CursorGuard busy;
-    printList(&printer, layout, rows);
+    // A long list (the whole history is thousands of pages) shows its
+    // progress once it has taken half a second; a chart's page flashes no
+    // dialog. Printing has no stop in the design, so the dialog has none.
+    QElapsedTimer clock;
+    clock.start();
+    std::optional<WaitGuard> wait;
+    printList(&printer, layout, rows, [&](int percent) {
+        if (!wait && clock.elapsed() < 500) return;
+        if (!wait) wait.emplace(parent, QString(), false);
+        (*wait)->setProgress(percent);
+        // At most a hundred times: lets the dialog be drawn (a repaint before
+        // the window is mapped shows an empty frame); it is application
+        // modal, so no other window takes input meanwhile.
+        QCoreApplication::processEvents();
+    });
 }
 
 QString askListFileName(QWidget *parent, const QString &proposed) {

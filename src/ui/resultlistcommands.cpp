@@ -3,6 +3,7 @@
 #include <QDir>
 
 #include "appenv.h"
+#include "doubleini.h"
 #include "errors.h"
 #include "listcommands.h"
 #include "playlistentries.h"
@@ -12,6 +13,22 @@
 #include "sjistext.h"
 
 using namespace vorq;
+
+namespace {
+
+// "[OutputList] AlsoM3u8": copy with playlist also writes filelist.m3u8 for
+// today's players. A settings key only, off by default, so the designed
+// dialogs stay as they are.
+bool alsoWriteM3u8() {
+    try {
+        const TDoubleIniFile ini(env::programBaseName(), TDoubleIniFile::Access::ReadOnly);
+        return ini.ReadBool("OutputList", "AlsoM3u8", false);
+    } catch (const Error &) {
+        return false;
+    }
+}
+
+}  // namespace
 
 QStringList ResultListWindow::selectedFiles() const {
     return selectedLocalFiles(rows(), selectedRows(), [](const QString &p) { return shell().exists(p); });
@@ -81,4 +98,11 @@ void ResultListWindow::writePlaylist(const QString &path, bool copyMode) {
         shell().copyFiles(this, sources, folder);
     }
     sjis::saveLines(path, copy.lines);
+    if (alsoWriteM3u8()) {
+        PlaylistOptions options;
+        options.relativePaths = true;
+        options.baseFolder = folder;
+        savePlaylist(folder + QStringLiteral("/filelist.m3u8"), PlaylistFormat::M3u8,
+                     playlistCopyEntries(rows(), copy), options);
+    }
 }

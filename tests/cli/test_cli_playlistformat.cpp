@@ -1,4 +1,4 @@
-// vorq search --playlist in the extended forms: by extension, by --format,
+// vorq search --playlist and vorq playlist --m3u in the extended forms: by extension, by --format,
 // relative paths, and the designed list left as it was.
 #include <gtest/gtest.h>
 
@@ -28,7 +28,7 @@ protected:
                               {"19950408001\t" + sj(qPrintable(music + u8("/夜空.mp3"))) + '\t'});
     }
 
-    int search(const QStringList &extra) {
+    int run(const QString &command, const QStringList &extra) {
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("HOME"), dir.path());
@@ -36,13 +36,14 @@ protected:
         p.setProcessEnvironment(env);
         p.start(
             QStringLiteral(VORQ_BINARY_DIR "/src/app/vorq"),
-            QStringList{QStringLiteral("search"), QStringLiteral("--data"), data, QStringLiteral("--from"),
+            QStringList{command, QStringLiteral("--data"), data, QStringLiteral("--from"),
                         QStringLiteral("1995-04-08"), QStringLiteral("--to"), QStringLiteral("1995-04-08"),
                         QStringLiteral("--today"), QStringLiteral("1995-04-10")} +
                 extra);
         if (!p.waitForFinished(60000)) return -1;
         return p.exitCode();
     }
+    int search(const QStringList &extra) { return run(QStringLiteral("search"), extra); }
     QByteArray read(const QString &name) {
         QFile f(dir.filePath(name));
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
@@ -78,4 +79,34 @@ TEST_F(CliPlaylistFormat, ExtensionOrFormatChoosesTheFormAndTheDesignedListStays
               2);
     EXPECT_EQ(search({QStringLiteral("--format"), QStringLiteral("m3u8")}), 2);
     EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("e.m3u"))));
+}
+
+TEST_F(CliPlaylistFormat, PlaylistMakerWritesTheSameFormsAsSearch) {
+    const QByteArray entry = "#EXTINF:-1,歌手 - 夜空\n";
+    ASSERT_EQ(
+        run(QStringLiteral("playlist"), {QStringLiteral("--m3u"), dir.filePath(QStringLiteral("p.m3u8")),
+                                         QStringLiteral("--count"), QStringLiteral("2")}),
+        0);
+    EXPECT_EQ(read(QStringLiteral("p.m3u8")), "#EXTM3U\n" + entry + (music + u8("/夜空.mp3")).toUtf8() +
+                                                  "\n" + entry + (music + u8("/夜空.mp3")).toUtf8() + "\n");
+    ASSERT_EQ(
+        run(QStringLiteral("playlist"),
+            {QStringLiteral("--m3u"), dir.filePath(QStringLiteral("p.xspf")), QStringLiteral("--relative")}),
+        0);
+    const QByteArray xspf = read(QStringLiteral("p.xspf"));
+    EXPECT_TRUE(xspf.contains("<location>music/%E5%A4%9C%E7%A9%BA.mp3</location>")) << xspf.constData();
+    ASSERT_EQ(run(QStringLiteral("playlist"), {QStringLiteral("--m3u"), dir.filePath(QStringLiteral("p.m3u")),
+                                               QStringLiteral("--count"), QStringLiteral("1")}),
+              0);
+    EXPECT_EQ(read(QStringLiteral("p.m3u")), sj(qPrintable(music + u8("/夜空.mp3"))) + "\r\n");
+    ASSERT_EQ(run(QStringLiteral("playlist"), {QStringLiteral("--m3u"), dir.filePath(QStringLiteral("q.m3u")),
+                                               QStringLiteral("--format"), QStringLiteral("m3u8")}),
+              0);
+    EXPECT_TRUE(read(QStringLiteral("q.m3u")).startsWith("#EXTM3U\n"));
+
+    EXPECT_EQ(run(QStringLiteral("playlist"), {QStringLiteral("--relative")}), 2);
+    EXPECT_EQ(run(QStringLiteral("playlist"), {QStringLiteral("--m3u"), dir.filePath(QStringLiteral("r.m3u")),
+                                               QStringLiteral("--format=pls")}),
+              2);
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("r.m3u"))));
 }

@@ -18,6 +18,7 @@
 #include <memory>
 
 #include "appenv.h"
+#include "doubleini.h"
 #include "fakeshell.h"
 #include "mainwindow.h"
 #include "mainwindowfixture.h"
@@ -225,6 +226,31 @@ TEST_F(ListCommandsTest, ResultWindowSavesPlaylistsCopiesAndAsksForFiles) {
     ASSERT_EQ(fakes.prompter.asked.size(), 2);
     EXPECT_EQ(fakes.prompter.asked.at(1).text, u8("関連付けされたファイルがありません。"));
     EXPECT_EQ(fakes.prompter.asked.at(1).caption, u8("保存できません"));
+}
+
+TEST_F(ListCommandsTest, CopyWritesFilelistM3u8BesideTheDesignedListOnlyWhenTheSettingAsks) {
+    ResultListWindow w;
+    w.setLayoutMode(ResultListWindow::Playlist);
+    const QString a = home.filePath(QStringLiteral("a.mp3")), b = home.filePath(QStringLiteral("b.mp3"));
+    w.setRows({fileRow("1995年04月08日", "1", a), fileRow("1995年04月15日", "2", b)});
+    w.setSongCount(3);
+    const QString target = home.filePath(QStringLiteral("copy"));
+    QDir().mkpath(target);
+    fakes.prompter.files = {target};
+    w.copyButton->click();
+    EXPECT_TRUE(QFile::exists(target + QStringLiteral("/filelist.m3u")));
+    EXPECT_FALSE(QFile::exists(target + QStringLiteral("/filelist.m3u8")));
+
+    const QByteArray folder = GetUserSettingsFolder();
+    QDir().mkpath(sjis::path(folder));
+    sjis::saveLines(sjis::path(folder + env::programBaseName() + ".ini"), {"[OutputList]", "AlsoM3u8=1"});
+    fakes.prompter.files = {target};
+    w.copyButton->click();
+    const QByteArray t = sjis::fromUnicode(target);
+    EXPECT_EQ(readBytes(target + QStringLiteral("/filelist.m3u")), t + "/a.mp3\r\n" + t + "/b.mp3\r\n");
+    // Relative to the copy, so the folder plays wherever it is moved.
+    EXPECT_EQ(readBytes(target + QStringLiteral("/filelist.m3u8")),
+              "#EXTM3U\n#EXTINF:-1,A - T\na.mp3\n#EXTINF:-1,A - T\nb.mp3\n");
 }
 
 void sendMouse(QWidget *w, QEvent::Type type, QPoint pos, Qt::MouseButton button, Qt::MouseButtons buttons) {

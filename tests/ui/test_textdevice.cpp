@@ -99,7 +99,9 @@ TEST_F(TextDeviceTest, AListPrintsItsHeaderAndRowsInColumns) {
     c.file = false;
     const ChartRows rows(table);
     const PrintLayout layout(chartCaptions(), rows, c, 0);
-    EXPECT_EQ(printList(&printer, layout, rows), 1);
+    QList<int> progress;  // what the wait dialog of a long print shows
+    EXPECT_EQ(printList(&printer, layout, rows, [&](int p) { progress << p; }), 1);
+    EXPECT_EQ(progress, QList<int>({50, 100}));
     const QStringList lines = nonEmptyLines(pdfText(pdf));
     ASSERT_EQ(lines.size(), 3);
     EXPECT_TRUE(lines.at(0).startsWith(u8("順位")));
