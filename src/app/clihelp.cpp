@@ -53,7 +53,8 @@ const HelpText kHelp[] = {
      "  --proxy HOST:PORT  go through an HTTP proxy\n"},
     {"search",
      "Searches the loaded charts for songs whose artist and title contain the patterns\n"
-     "(\"*\", the default, matches all; --exact compares whole texts) and prints the rows, or:\n"
+     "(\"*\", the default, matches all; --exact compares whole texts; --fold compares after NFKC and\n"
+     "case folding, so full-width letters find half-width ones) and prints the rows, or:\n"
      "  --save FILE      the song list as text (--columns date,number,title,artist,file,method)\n"
      "  --playlist FILE  a playlist of the rows' files, --count entries, repeating from the top;\n"
      "                   by FILE's extension: .m3u8 (UTF-8, extended), .xspf, else the classic\n"
