@@ -15,6 +15,7 @@
 #include "mainwindow.h"
 #include "resultlistview.h"
 #include "resultlistwindow.h"
+#include "search.h"
 #include "shellparts.h"
 #include "sjistext.h"
 #include "waitdialog.h"
@@ -23,40 +24,20 @@ namespace vorq {
 
 namespace {
 
-// Follows the update in the wait dialog. Events run at most every 30 ms:
-// often enough for the stop button, rarely enough not to repaint per table.
+// Follows the update in the wait dialog.
 class UpdateWatcher : public AutoUpdateObserver {
 public:
-    explicit UpdateWatcher(WaitDialog *wait) : m_wait(wait) { m_clock.start(); }
+    explicit UpdateWatcher(WaitDialog *wait) : m_feedback(wait) {}
     void editing(const QByteArray &caption) override {
-        m_wait->setLabel(QStringLiteral("編集中 : ") + sjis::toUnicode(caption));
+        m_feedback.dialog()->setLabel(QStringLiteral("編集中 : ") + sjis::toUnicode(caption));
     }
-    void progress(int percent) override {
-        if (percent == m_percent) return;
-        m_percent = percent;
-        m_wait->setProgress(percent);
-    }
-    void yield() override {
-        if (m_clock.elapsed() < 30) return;
-        m_clock.restart();
-        QCoreApplication::processEvents();
-    }
-    bool stopRequested() override { return m_wait->stopRequested(); }
+    void progress(int percent) override { m_feedback.progress(percent); }
+    void yield() override { m_feedback.yield(); }
+    bool stopRequested() override { return m_feedback.stopRequested(); }
 
 private:
-    WaitDialog *m_wait;
-    QElapsedTimer m_clock;
-    int m_percent = 0;
+    WaitFeedback m_feedback;
 };
-
-// The search's header for an exact search of one song.
-QString exactSearchHeader(const QByteArray &title, const QByteArray &artist) {
-    auto shown = [](const QByteArray &p) {
-        return p == "*" ? QStringLiteral("(指定しない)") : sjis::toUnicode(p);
-    };
-    return QStringLiteral("曲名:\"") + shown(title) + QStringLiteral("\", \r\nアーティスト名:\"") +
-           shown(artist) + QStringLiteral("\"で\r\n検索した結果は次の通りです。");
-}
 
 // The question in the result list window's same-song layout: every
 // same-song row listed (texts 6 and 7 locate it again, whatever the user's
@@ -76,7 +57,7 @@ public:
         w->setLayoutMode(ResultListWindow::SameSong);
         w->setIcon(QMessageBox::Question);
         const ChartEntry &e = tabs.at(self.tab).rows.at(self.row);
-        w->setHeaderText(exactSearchHeader(e.title, e.artist) +
+        w->setHeaderText(sjis::toUnicode(searchHeader(e.artist, true, e.title)) +
                          QStringLiteral("\r\n同名の項目が複数見つかりましたが、どのように処理しますか?"));
         w->listView->setFocus();
         const int answer = w->exec();

@@ -69,35 +69,22 @@ QPixmap smallMark(const QColor &c) {
 }
 
 // Follows a full load: pages as tables arrive, the wait dialog's label,
-// progress and stop button. Events run at most every 30 ms: often enough
-// for the stop button, rarely enough not to repaint per file.
+// progress and stop button.
 class LoadWatcher : public LoadObserver {
 public:
     LoadWatcher(WaitDialog *wait, std::function<void()> pagesChanged)
-        : m_wait(wait), m_pagesChanged(std::move(pagesChanged)) {
-        m_clock.start();
-    }
+        : m_feedback(wait), m_pagesChanged(std::move(pagesChanged)) {}
     void loading(const QByteArray &label) override {
-        m_wait->setLabel(QStringLiteral("読み込み中 : ") + sjis::toUnicode(label));
+        m_feedback.dialog()->setLabel(QStringLiteral("読み込み中 : ") + sjis::toUnicode(label));
     }
     void tableAdded(int) override { m_pagesChanged(); }
-    void progress(int percent) override {
-        if (percent == m_percent) return;
-        m_percent = percent;
-        m_wait->setProgress(percent);
-    }
-    void yield() override {
-        if (m_clock.elapsed() < 30) return;
-        m_clock.restart();
-        QCoreApplication::processEvents();
-    }
-    bool stopRequested() override { return m_wait->stopRequested(); }
+    void progress(int percent) override { m_feedback.progress(percent); }
+    void yield() override { m_feedback.yield(); }
+    bool stopRequested() override { return m_feedback.stopRequested(); }
 
 private:
-    WaitDialog *m_wait;
+    WaitFeedback m_feedback;
     std::function<void()> m_pagesChanged;
-    QElapsedTimer m_clock;
-    int m_percent = 0;
 };
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "waitdialog.h"
 
+#include <QCoreApplication>
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QHBoxLayout>
@@ -60,6 +62,22 @@ void WaitDialog::keyPressEvent(QKeyEvent *e) {
 }
 
 namespace vorq {
+
+WaitFeedback::WaitFeedback(WaitDialog *wait) : m_wait(wait) { m_clock.start(); }
+
+void WaitFeedback::progress(int percent) {
+    if (percent == m_percent) return;
+    m_percent = percent;
+    m_wait->setProgress(percent);
+}
+
+void WaitFeedback::yield() {
+    if (m_clock.elapsed() < 30) return;
+    m_clock.restart();
+    QCoreApplication::processEvents();
+}
+
+bool WaitFeedback::stopRequested() const { return m_wait->stopRequested(); }
 
 namespace {
 

@@ -2,6 +2,7 @@
 // The wait dialog: a label, a progress bar from 0 to 100 and a stop button
 // that only raises a flag, which long loops poll between items.
 #include <QDialog>
+#include <QElapsedTimer>
 #include <memory>
 
 class QLabel;
@@ -35,6 +36,24 @@ private:
 };
 
 namespace vorq {
+
+// What a long loop's observer does with the wait dialog: progress shown
+// when the percentage changes, events let run at most every 30 ms (often
+// enough for the stop button, rarely enough not to repaint per item), the
+// stop flag polled.
+class WaitFeedback {
+public:
+    explicit WaitFeedback(WaitDialog *wait);
+    void progress(int percent);
+    void yield();
+    bool stopRequested() const;
+    WaitDialog *dialog() const { return m_wait; }
+
+private:
+    WaitDialog *m_wait;
+    QElapsedTimer m_clock;
+    int m_percent = 0;
+};
 
 // A wait dialog for the guard's lifetime, shown at once and released at
 // scope exit on every path.

@@ -4,11 +4,17 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QTemporaryDir>
 #include <QTest>
 #include <memory>
 
+#include "appenv.h"
 #include "mainwindow.h"
 #include "optionsdialog.h"
+#include "sjistext.h"
 
 inline void startMainWindow(std::unique_ptr<MainWindow> &form, OptionsDialog *&options) {
     form = std::make_unique<MainWindow>();
@@ -18,4 +24,23 @@ inline void startMainWindow(std::unique_ptr<MainWindow> &form, OptionsDialog *&o
     form->activateWindow();
     ASSERT_TRUE(QTest::qWaitFor([&] { return form->startupGuard() == 1; }, 5000));
     QApplication::processEvents();
+}
+
+// Points the user folders into home, the clock at today and the program
+// folder at prog, so nothing of the developer's own settings is read.
+inline void useScratchFolders(const QTemporaryDir &home, const QTemporaryDir &prog, const QDate &today) {
+    qputenv("XDG_DATA_HOME", QFile::encodeName(home.filePath(QStringLiteral("share"))));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(QStringLiteral("config"))));
+    vorq::env::setToday(today);
+    vorq::env::setProgramFolder(vorq::sjis::fromUnicode(prog.path() + QLatin1Char('/')));
+}
+
+// The data folder the default settings give there, created, with "/".
+inline QString scratchDataFolder() {
+    OptionsDialog probe;
+    probe.loadSettings({});
+    QString data = probe.dataFolderEdit->text();
+    if (!data.endsWith(QLatin1Char('/'))) data += QLatin1Char('/');
+    QDir().mkpath(data);
+    return data;
 }

@@ -78,10 +78,7 @@ protected:
 
     void SetUp() override {
         ASSERT_TRUE(home.isValid() && prog.isValid());
-        qputenv("XDG_DATA_HOME", QFile::encodeName(home.filePath(QStringLiteral("share"))));
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(QStringLiteral("config"))));
-        env::setToday(QDate(1995, 5, 15));
-        env::setProgramFolder(sjis::fromUnicode(prog.path() + QLatin1Char('/')));
+        useScratchFolders(home, prog, QDate(1995, 5, 15));
         data = sjis::toUnicode(GetUserSettingsFolder());  // the default data folder
     }
     void TearDown() override {

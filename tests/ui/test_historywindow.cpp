@@ -33,14 +33,8 @@ protected:
     QString data;
 
     void SetUp() override {
-        qputenv("XDG_DATA_HOME", QFile::encodeName(home.filePath(QStringLiteral("share"))));
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(QStringLiteral("config"))));
-        env::setToday(QDate(1995, 5, 20));
-        env::setProgramFolder(sjis::fromUnicode(prog.path() + QLatin1Char('/')));
-        OptionsDialog probe;
-        probe.loadSettings({});
-        data = probe.dataFolderEdit->text() + QLatin1Char('/');
-        QDir().mkpath(data);
+        useScratchFolders(home, prog, QDate(1995, 5, 20));
+        data = scratchDataFolder();
         // "Hit" climbs 5, 2, 1; "Other" is in the first week only.
         sjis::saveLines(data + QStringLiteral("19950408.txt"), {sj("1\tOther\tB"), sj("5\tHit\tA")});
         sjis::saveLines(data + QStringLiteral("19950415.txt"), {sj("1\tX\tC"), sj("2\tHit\tA")});

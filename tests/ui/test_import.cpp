@@ -51,10 +51,7 @@ protected:
 
     void SetUp() override {
         ASSERT_TRUE(home.isValid() && prog.isValid());
-        qputenv("XDG_DATA_HOME", QFile::encodeName(home.filePath(QStringLiteral("share"))));
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(QStringLiteral("config"))));
-        env::setToday(QDate(1995, 5, 15));  // calendar: 04-08 ... 05-13, six dates
-        env::setProgramFolder(sjis::fromUnicode(prog.path() + QLatin1Char('/')));
+        useScratchFolders(home, prog, QDate(1995, 5, 15));  // calendar: 04-08 ... 05-13, six dates
     }
     void TearDown() override {
         form.reset();

@@ -69,10 +69,7 @@ protected:
 
     void SetUp() override {
         ASSERT_TRUE(home.isValid() && prog.isValid());
-        qputenv("XDG_DATA_HOME", QFile::encodeName(home.filePath(QStringLiteral("share"))));
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(QStringLiteral("config"))));
-        env::setToday(QDate(1995, 4, 20));
-        env::setProgramFolder(sjis::fromUnicode(prog.path() + QLatin1Char('/')));
+        useScratchFolders(home, prog, QDate(1995, 4, 20));
         OptionsDialog probe;
         probe.loadSettings({});
         QString data = probe.dataFolderEdit->text();

@@ -61,15 +61,8 @@ protected:
 
     void SetUp() override {
         ASSERT_TRUE(home.isValid() && prog.isValid());
-        qputenv("XDG_DATA_HOME", QFile::encodeName(home.filePath(QStringLiteral("share"))));
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(QStringLiteral("config"))));
-        env::setToday(QDate(1995, 5, 20));
-        env::setProgramFolder(sjis::fromUnicode(prog.path() + QLatin1Char('/')));
-        OptionsDialog probe;
-        probe.loadSettings({});
-        data = probe.dataFolderEdit->text();
-        if (!data.endsWith(QLatin1Char('/'))) data += QLatin1Char('/');
-        QDir().mkpath(data);
+        useScratchFolders(home, prog, QDate(1995, 5, 20));
+        data = scratchDataFolder();
         pdfPrompter.pdf = home.filePath(QStringLiteral("out.pdf"));
     }
     void TearDown() override {

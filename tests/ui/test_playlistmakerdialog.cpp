@@ -80,10 +80,7 @@ TEST(PlaylistMakerDialog, GenerateShowsTheListInThePlaylistLayoutAndRestoresIt) 
 TEST(PlaylistMakerDialog, MakeListButtonOpensItOverTheLoadedCharts) {
     QTemporaryDir home, prog;
     test::ScopedFakes fakes;
-    qputenv("XDG_DATA_HOME", QFile::encodeName(home.filePath(QStringLiteral("share"))));
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(QStringLiteral("config"))));
-    env::setToday(QDate(1995, 4, 20));
-    env::setProgramFolder(sjis::fromUnicode(prog.path() + QLatin1Char('/')));
+    useScratchFolders(home, prog, QDate(1995, 4, 20));
     std::unique_ptr<MainWindow> form;
     OptionsDialog *options = nullptr;
     {
