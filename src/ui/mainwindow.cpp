@@ -9,7 +9,6 @@
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -28,7 +27,6 @@
 #include "aboutbox.h"
 #include "appenv.h"
 #include "associationcommands.h"
-#include "cdrwizard.h"
 #include "emptycharthint.h"
 #include "errors.h"
 #include "historywindow.h"
@@ -764,29 +762,6 @@ void MainWindow::onFilesDropped(const QStringList &files, const QPoint &globalPo
 }
 
 void MainWindow::onConnectionTimerTick() { vorq::importTimerTick(this); }
-
-void MainWindow::startCdrWizard() {
-    // A copy running from a disc stages its "\"-rooted files again.
-    const QString programFolder = sjis::path(env::programFolder());
-    CdrWizard wizard(this, [programFolder](const QByteArray &stored) {
-        return resolveAssociatedPath(stored, programFolder);
-    });
-    cdr::StageSource source;
-    source.dataFolder = m_store.dataFolder;
-    source.programFile = runningProgramFile();
-    if (m_options) {
-        source.rangeStart = sjis::fromUnicode(m_options->dateStartBox->currentText());
-        source.rangeEnd = sjis::fromUnicode(m_options->dateEndBox->currentText());
-    }
-    wizard.start(source);
-    wizard.exec();
-}
-
-void MainWindow::restoreFromCdr() { ::restoreFromCdr(this, runningProgramFile()); }
-
-QString MainWindow::runningProgramFile() {
-    return sjis::path(env::programFolder()) + QFileInfo(QCoreApplication::applicationFilePath()).fileName();
-}
 
 void MainWindow::setAssociationEditingVisible(bool visible) {
     clearButton->setVisible(visible);
