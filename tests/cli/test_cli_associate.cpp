@@ -8,38 +8,9 @@
 #include <QTemporaryDir>
 
 #include "sjtest.h"
+#include "vorqrun.h"
 
 namespace {
-
-struct VorqRun {
-    int status = -1;
-    QByteArray out, err;
-};
-
-// A scratch home and program folder: the developer's vorqview settings must
-// not change the defaults.
-VorqRun runVorq(const QStringList &args) {
-    static QTemporaryDir home;
-    static const QString copy = [] {
-        QDir().mkpath(home.filePath(QStringLiteral("prog")));
-        const QString to = home.filePath(QStringLiteral("prog/vorq"));
-        QFile::copy(QStringLiteral(VORQ_BINARY_DIR "/src/app/vorq"), to);
-        return to;
-    }();
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("HOME"), home.path());
-    env.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("share")));
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
-    p.setProcessEnvironment(env);
-    p.start(copy, args);
-    VorqRun r;
-    if (!p.waitForFinished(60000)) return r;
-    r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = p.readAllStandardOutput();
-    r.err = p.readAllStandardError();
-    return r;
-}
 
 class CliAssociate : public ::testing::Test {
 protected:

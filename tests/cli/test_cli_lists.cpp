@@ -12,50 +12,9 @@
 #include "chartstore.h"
 #include "listoutput.h"
 #include "sjtest.h"
+#include "vorqrun.h"
 
 namespace {
-
-struct VorqRun {
-    int status = -1;
-    QByteArray out, err;
-};
-
-// vorq reads the user's vorqview settings: run it in a scratch home so the
-// developer's own settings never leak into the tests.
-QString scratchHome() {
-    static QTemporaryDir home;
-    return home.path();
-}
-
-// Settings are also kept beside the program (vorqview.ini in the build's
-// program folder after a `make run`): run a copy from a scratch program
-// folder so those cannot change the defaults either.
-QString vorqCopy() {
-    static const QString copy = [] {
-        const QString prog = scratchHome() + QStringLiteral("/prog");
-        QDir().mkpath(prog);
-        const QString to = prog + QStringLiteral("/vorq");
-        QFile::copy(QStringLiteral(VORQ_BINARY_DIR "/src/app/vorq"), to);
-        return to;
-    }();
-    return copy;
-}
-
-VorqRun runVorq(const QStringList &args) {
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("HOME"), scratchHome());
-    env.insert(QStringLiteral("XDG_DATA_HOME"), scratchHome() + QStringLiteral("/share"));
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), scratchHome() + QStringLiteral("/config"));
-    p.setProcessEnvironment(env);
-    p.start(vorqCopy(), args);
-    VorqRun r;
-    if (!p.waitForFinished(60000)) return r;
-    r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = p.readAllStandardOutput();
-    r.err = p.readAllStandardError();
-    return r;
-}
 
 QByteArray readBytes(const QString &path) {
     QFile f(path);
