@@ -35,6 +35,13 @@ namespace {
 
 QString g_skipReason;  // why the window-system tests cannot run here
 
+// A loaded machine (the sanitizer build, tests in parallel) can keep the
+// window manager busy for seconds; waits end as soon as their condition holds.
+constexpr int kPatienceMs = 15000;
+
+// Whether the window manager has framed the window, that is, managed it.
+bool framed(const QWidget *w) { return w->frameGeometry().height() > w->height(); }
+
 xcb_connection_t *connection() {
     auto *x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
     return x11 ? x11->connection() : nullptr;
@@ -87,7 +94,8 @@ int stackingIndex(QWidget *w) {
 // placed it: it maps a window first and moves it to its layer afterwards,
 // so the order right after the map says nothing.
 bool standsAbove(QWidget *prompt, QWidget *dialog) {
-    if (!QTest::qWaitForWindowExposed(prompt)) return false;
+    if (!QTest::qWaitForWindowExposed(prompt, kPatienceMs)) return false;
+    if (!QTest::qWaitFor([&] { return framed(prompt); }, kPatienceMs)) return false;
     QTest::qWait(400);
     xcb_connection_t *c = connection();
     free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));  // a round trip
@@ -122,7 +130,7 @@ protected:
         // The window manager may hand the focus elsewhere first.
         if (!QTest::qWaitFor([&] { return form->startupGuard() == 1; }, 2000))
             QApplication::setActiveWindow(form.get());
-        ASSERT_TRUE(QTest::qWaitFor([&] { return form->startupGuard() == 1; }, 3000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return form->startupGuard() == 1; }, kPatienceMs));
         options->dataUrlEdit->setText(QString::fromLatin1(site->urlTemplate()));
         options->ignoreErrorBox->setChecked(false);  // missing pages ask
     }
@@ -185,10 +193,10 @@ TEST_F(OnScreenTest, TheHttpClientsErrorBoxStandsAboveTheBulkDialog) {
 TEST_F(OnScreenTest, TheImportResultDialogsDesignedSizeIsItsOuterSize) {
     ImportResultDialog dlg(form.get());
     dlg.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg, kPatienceMs));
     // Once the window manager's frame is there, the frame included is 503 x 403.
-    ASSERT_TRUE(QTest::qWaitFor([&] { return dlg.frameGeometry().height() > dlg.height(); }, 2000));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return dlg.frameGeometry().size() == QSize(503, 403); }, 2000))
+    ASSERT_TRUE(QTest::qWaitFor([&] { return framed(&dlg); }, kPatienceMs));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return dlg.frameGeometry().size() == QSize(503, 403); }, kPatienceMs))
         << dlg.frameGeometry().width() << "x" << dlg.frameGeometry().height();
 }
 
@@ -207,7 +215,7 @@ int main(int argc, char **argv) {
         g_skipReason = QStringLiteral("no X display (DISPLAY is not set); run under xvfb-run with openbox");
     } else if (!connection()) {
         g_skipReason = QStringLiteral("not an X11 display");
-    } else if (!QTest::qWaitFor(windowManagerRunning, 5000)) {
+    } else if (!QTest::qWaitFor(windowManagerRunning, kPatienceMs)) {
         g_skipReason = QStringLiteral("no window manager on the display; start openbox first");
     }
     return RUN_ALL_TESTS();
