@@ -15,6 +15,7 @@
 #include "appenv.h"
 #include "associationupdate.h"
 #include "associationupdate_literal.h"
+#include "benchmain.h"
 #include "chartstore.h"
 #include "historygen.h"
 #include "sjistext.h"
@@ -156,17 +157,13 @@ bool sameResults() {
 }  // namespace
 
 int main(int argc, char **argv) {
-    QCoreApplication app(argc, argv);
-    sjis::ensureCodec();
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    if (!sameResults()) {
-        std::fprintf(stderr, "bench_associate: the indexed and literal updates differ\n");
-        return 1;
-    }
-    std::fprintf(stderr, "bench_associate: %lld tables, %d songs, same results on 208 tables\n",
-                 static_cast<long long>(history().store.tabs.size()), history().songs);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runQtBenchmarks<QCoreApplication>(argc, argv, [] {
+        if (!sameResults()) {
+            std::fprintf(stderr, "bench_associate: the indexed and literal updates differ\n");
+            return false;
+        }
+        std::fprintf(stderr, "bench_associate: %lld tables, %d songs, same results on 208 tables\n",
+                     static_cast<long long>(history().store.tabs.size()), history().songs);
+        return true;
+    });
 }

@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 
 #include "appenv.h"
+#include "benchmain.h"
 #include "cdrwizard.h"
 #include "chartstore.h"
 #include "historygen.h"
@@ -96,13 +97,4 @@ BENCHMARK(BM_DateRangeChange)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-int main(int argc, char **argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    vorq::sjis::ensureCodec();
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char **argv) { return runQtBenchmarks<QApplication>(argc, argv); }

@@ -13,6 +13,7 @@
 #include <QProcess>
 #include <ctime>
 
+#include "benchmain.h"
 #include "httpclient.h"
 #include "testserver.h"
 
@@ -91,11 +92,8 @@ BENCHMARK(BM_CliFetchDelayed100ms)->Iterations(10)->UseRealTime()->Unit(benchmar
 }  // namespace
 
 int main(int argc, char **argv) {
-    QCoreApplication app(argc, argv);
-    vorq::net::setErrorReporter([](const QString &) {});
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runQtBenchmarks<QCoreApplication>(argc, argv, [] {
+        vorq::net::setErrorReporter([](const QString &) {});
+        return true;
+    });
 }

@@ -20,6 +20,7 @@
 #include <ctime>
 
 #include "appenv.h"
+#include "benchmain.h"
 #include "chartsite.h"
 #include "chartstore.h"
 #include "httpclient.h"
@@ -145,12 +146,8 @@ BENCHMARK(BM_CliImport)
 }  // namespace
 
 int main(int argc, char **argv) {
-    QCoreApplication app(argc, argv);
-    sjis::ensureCodec();
-    net::setErrorReporter([](const QString &) {});
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runQtBenchmarks<QCoreApplication>(argc, argv, [] {
+        vorq::net::setErrorReporter([](const QString &) {});
+        return true;
+    });
 }

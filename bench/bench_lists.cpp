@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 
 #include "appenv.h"
+#include "benchmain.h"
 #include "chartstore.h"
 #include "historygen.h"
 #include "listoutput.h"
@@ -157,12 +158,4 @@ BENCHMARK(BM_PrintAllRowsToPdf)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-int main(int argc, char **argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char **argv) { return runQtBenchmarks<QApplication>(argc, argv); }

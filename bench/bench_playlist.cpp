@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 
 #include "appenv.h"
+#include "benchmain.h"
 #include "chartstore.h"
 #include "historygen.h"
 #include "playlistmaker.h"
@@ -102,12 +103,4 @@ BENCHMARK(BM_Literal)
 
 }  // namespace
 
-int main(int argc, char **argv) {
-    QCoreApplication app(argc, argv);
-    vorq::sjis::ensureCodec();
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char **argv) { return runQtBenchmarks<QCoreApplication>(argc, argv); }

@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 
 #include "appenv.h"
+#include "benchmain.h"
 #include "doubleini.h"
 #include "sjistext.h"
 
@@ -60,11 +61,4 @@ BENCHMARK(BM_ExitSaveAllKeys)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-int main(int argc, char **argv) {
-    QCoreApplication app(argc, argv);
-    vorq::sjis::ensureCodec();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char **argv) { return runQtBenchmarks<QCoreApplication>(argc, argv); }
