@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QShowEvent>
 #include <QtMath>
+#include <array>
 
 namespace {
 
@@ -114,23 +115,30 @@ BulkDownloadDialog::BulkDownloadDialog(QWidget *owner, QWidget *parent)
     progressBar->setTextVisible(false);
     progressBar->setGeometry(8, 84, 418, 14);
 
-    currentGroup = new QGroupBox(QStringLiteral("現在のファイル"), this);
-    currentGroup->setGeometry(8, 102, 206, 62);
-    makeLabel(currentGroup, nullptr, QStringLiteral("転送バイト数"), QRect(8, 14, 96, 14));
-    makeLabel(currentGroup, nullptr, QStringLiteral("経過時間"), QRect(8, 29, 96, 14));
-    makeLabel(currentGroup, nullptr, QStringLiteral("転送レート"), QRect(8, 44, 96, 14));
-    transferLabel = makeLabel(currentGroup, "TransferLbl", QStringLiteral("0"), QRect(100, 14, 100, 14));
-    timeLabel = makeLabel(currentGroup, "TimeLbl", QStringLiteral("00:00:00"), QRect(100, 29, 100, 14));
-    rateLabel = makeLabel(currentGroup, "TransferRateLbl", QStringLiteral("???"), QRect(100, 44, 100, 14));
-
-    allGroup = new QGroupBox(QStringLiteral("全ファイル"), this);
-    allGroup->setGeometry(220, 102, 206, 62);
-    makeLabel(allGroup, nullptr, QStringLiteral("転送バイト数"), QRect(8, 14, 96, 14));
-    makeLabel(allGroup, nullptr, QStringLiteral("経過時間"), QRect(8, 29, 96, 14));
-    makeLabel(allGroup, nullptr, QStringLiteral("予想残り時間"), QRect(8, 44, 96, 14));
-    totalTransferLabel = makeLabel(allGroup, "TotTransferLbl", QStringLiteral("0"), QRect(100, 14, 100, 14));
-    totalTimeLabel = makeLabel(allGroup, "TotTimeLbl", QStringLiteral("00:00:00"), QRect(100, 29, 100, 14));
-    timeLeftLabel = makeLabel(allGroup, "TimeLeftLbl", QStringLiteral("???"), QRect(100, 44, 100, 14));
+    // Two groups of three captioned figures: the current file's and the run's.
+    struct Figure {
+        const char *caption, *id, *initial;
+        QLabel **label;
+    };
+    const auto figureGroup = [this](const char *title, int x, const std::array<Figure, 3> &figures) {
+        auto *group = new QGroupBox(QString::fromUtf8(title), this);
+        group->setGeometry(x, 102, 206, 62);
+        for (int i = 0; i < 3; ++i) {
+            const int y = 14 + 15 * i;
+            makeLabel(group, nullptr, QString::fromUtf8(figures[i].caption), QRect(8, y, 96, 14));
+            *figures[i].label = makeLabel(group, figures[i].id, QString::fromLatin1(figures[i].initial),
+                                          QRect(100, y, 100, 14));
+        }
+        return group;
+    };
+    currentGroup = figureGroup("現在のファイル", 8,
+                               {{{"転送バイト数", "TransferLbl", "0", &transferLabel},
+                                 {"経過時間", "TimeLbl", "00:00:00", &timeLabel},
+                                 {"転送レート", "TransferRateLbl", "???", &rateLabel}}});
+    allGroup = figureGroup("全ファイル", 220,
+                           {{{"転送バイト数", "TotTransferLbl", "0", &totalTransferLabel},
+                             {"経過時間", "TotTimeLbl", "00:00:00", &totalTimeLabel},
+                             {"予想残り時間", "TimeLeftLbl", "???", &timeLeftLabel}}});
 
     cancelButton = new QPushButton(QStringLiteral("キャンセル"), this);
     cancelButton->setObjectName(QStringLiteral("CancelBtn"));
