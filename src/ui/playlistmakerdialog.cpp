@@ -197,14 +197,13 @@ void PlaylistMakerDialog::generate() {
         result = vorq::scorePlaylist(tabs, s, m_random);
     } else {
         // Progress per tab only: the loop is short and runs to its end, so
-        // the dialog has no stop button.
+        // the dialog has no stop button. Events run now and then so that the
+        // dialog is drawn once the window manager maps it.
         vorq::WaitGuard wait(this, {}, false);
-        int shown = 0;
+        vorq::WaitFeedback feedback(wait.get());
         result = vorq::scorePlaylist(tabs, s, m_random, [&](int percent) {
-            if (percent == shown) return;
-            shown = percent;
-            wait->setProgress(percent);
-            wait->progressBar->repaint();
+            feedback.progress(percent);
+            feedback.yield();
         });
     }
     busy.reset();
