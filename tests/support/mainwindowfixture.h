@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
@@ -44,3 +45,28 @@ inline QString scratchDataFolder() {
     QDir().mkpath(data);
     return data;
 }
+
+// A main window over scratch folders (calendar 1995-04-08 ... 05-13, six
+// dates); the clock and the program folder are put back afterwards.
+class ScratchWindowTest : public ::testing::Test {
+protected:
+    QTemporaryDir home, prog;
+    std::unique_ptr<MainWindow> form;
+    OptionsDialog *options = nullptr;
+
+    void SetUp() override {
+        ASSERT_TRUE(home.isValid() && prog.isValid());
+        useScratchFolders(home, prog, QDate(1995, 5, 15));
+    }
+    void TearDown() override {
+        form.reset();
+        vorq::env::setToday({});
+        vorq::env::setProgramFolder({});
+    }
+    // The date list's row showing a label such as "1995年04月22日", or -1.
+    int rowOf(const char *utf8Label) const {
+        for (int i = 0; i < form->dateList->count(); ++i)
+            if (form->dateList->item(i)->text() == QString::fromUtf8(utf8Label)) return i;
+        return -1;
+    }
+};

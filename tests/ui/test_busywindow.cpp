@@ -67,24 +67,15 @@ void when(std::function<bool()> ready, std::function<void()> f) {
     poll->start(1);
 }
 
-class BusyWindowTest : public ::testing::Test {
+class BusyWindowTest : public ScratchWindowTest {
 protected:
-    QTemporaryDir home, prog;
     ScopedFakes fakes;
     std::unique_ptr<ChartSite> site;
-    std::unique_ptr<MainWindow> form;
-    OptionsDialog *options = nullptr;
     QString data;
 
     void SetUp() override {
-        ASSERT_TRUE(home.isValid() && prog.isValid());
-        useScratchFolders(home, prog, QDate(1995, 5, 15));
+        ScratchWindowTest::SetUp();
         data = sjis::toUnicode(GetUserSettingsFolder());  // the default data folder
-    }
-    void TearDown() override {
-        form.reset();
-        env::setToday({});
-        env::setProgramFolder({});
     }
     void start() {
         startMainWindow(form, options);
@@ -96,11 +87,6 @@ protected:
         const QDate today(2012, 1, 1);
         env::setToday(today);
         return bench::generateHistory(data, {.today = today, .seed = 3, .rowsPerWeek = 100}).charts;
-    }
-    int rowOf(const char *utf8Label) {
-        for (int i = 0; i < form->dateList->count(); ++i)
-            if (form->dateList->item(i)->text() == QString::fromUtf8(utf8Label)) return i;
-        return -1;
     }
     void expectPagesMatchTables() {
         ASSERT_EQ(form->tabCount(), form->store().tabs.size());

@@ -40,24 +40,11 @@ using vorq::test::ScopedFakes;
 
 namespace {
 
-class ImportWindowTest : public ::testing::Test {
+class ImportWindowTest : public ScratchWindowTest {
 protected:
-    QTemporaryDir home, prog;
     ScopedFakes fakes;
     std::unique_ptr<ChartSite> site;
-    std::unique_ptr<MainWindow> form;
-    OptionsDialog *options = nullptr;
     QString data;
-
-    void SetUp() override {
-        ASSERT_TRUE(home.isValid() && prog.isValid());
-        useScratchFolders(home, prog, QDate(1995, 5, 15));  // calendar: 04-08 ... 05-13, six dates
-    }
-    void TearDown() override {
-        form.reset();
-        env::setToday({});
-        env::setProgramFolder({});
-    }
 
     void startSite(ChartSite::Options o = {}) {
         site = std::make_unique<ChartSite>(o);
@@ -69,11 +56,6 @@ protected:
         data = sjis::toUnicode(form->store().dataFolder);
         if (site) options->dataUrlEdit->setText(QString::fromLatin1(site->urlTemplate()));
         options->pageDelaySpin->setValue(0);  // the local site needs no pause
-    }
-    int rowOf(const char *utf8Label) {
-        for (int i = 0; i < form->dateList->count(); ++i)
-            if (form->dateList->item(i)->text() == QString::fromUtf8(utf8Label)) return i;
-        return -1;
     }
     void click(int row) {
         form->dateList->setCurrentRow(row);
