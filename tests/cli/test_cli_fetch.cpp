@@ -4,30 +4,13 @@
 
 #include "sjtest.h"
 #include "testserver.h"
+#include "vorqrun.h"
 
 using namespace vorq::test;
 
 namespace {
 
-struct CliRun {
-    int status = -1;
-    QByteArray out, err;
-};
-
-CliRun runVorq(const QStringList &args) {
-    QProcess p;
-    p.start(QStringLiteral(VORQ_BINARY_DIR "/src/app/vorq"), args);
-    CliRun r;
-    if (!p.waitForFinished(60000)) {
-        p.kill();
-        p.waitForFinished();
-        return r;
-    }
-    r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = p.readAllStandardOutput();
-    r.err = p.readAllStandardError();
-    return r;
-}
+using CliRun = VorqRun;
 
 QString arg(const QByteArray &bytes) { return QString::fromLatin1(bytes); }
 
