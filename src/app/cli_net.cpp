@@ -112,8 +112,8 @@ public:
     void bulkStatus(const QString &text) override {
         if (!text.isEmpty()) cli::printError(QStringLiteral("vorq: ") + text);
     }
-    void bulkSummary(const QList<FailedDate> &failures) override {
-        QString text = failureSummaryText(failures);
+    void bulkSummary(const QList<FailedDate> &failures, int notTried) override {
+        QString text = failureSummaryText(failures, notTried);
         text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
         cli::printError(QStringLiteral("vorq: ") + text);
     }

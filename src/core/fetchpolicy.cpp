@@ -63,11 +63,15 @@ QString retryStatusText(int retry, int retries, qint64 waitMs, const QString &re
         .arg(oneLine);
 }
 
-QString failureSummaryText(const QList<FailedDate> &failures) {
+QString failureSummaryText(const QList<FailedDate> &failures, int notTried) {
     QString text = QStringLiteral(
                        "次の %1 件の日付は取得できませんでした。\r\n"
                        "次に一括で取得するときに、もう一度取得します。\r\n")
                        .arg(failures.size());
+    if (notTried > 0)
+        text += QStringLiteral("%1 件続けて取得できなかったため、残りの %2 件は取得せずに終了しました。\r\n")
+                    .arg(kGiveUpAfterFailedDates)
+                    .arg(notTried);
     for (const FailedDate &f : failures) {
         QString reason = f.reason;
         reason.replace(QStringLiteral("\r\n"), QStringLiteral(" "));

@@ -51,13 +51,19 @@ struct RetryPolicy {
 // The status line while waiting: "再試行 1/3 (5 秒後): reason".
 QString retryStatusText(int retry, int retries, qint64 waitMs, const QString &reason);
 
+// A bulk run that failed this many dates in a row (each after its retries)
+// stops: the site is down or refusing us, and every further date would only
+// spend its backoff.
+constexpr int kGiveUpAfterFailedDates = 5;
+
 // A date that still failed after its retries.
 struct FailedDate {
     QByteArray label;  // the date label (Shift-JIS)
     QString reason;    // the client's last message
 };
-// The summary box text: a heading and one "date: reason" line per date
-// (the reason on one line).
-QString failureSummaryText(const QList<FailedDate> &failures);
+// The summary box text: a heading, why the run stopped early when notTried
+// dates were left untried, and one "date: reason" line per date (the reason
+// on one line).
+QString failureSummaryText(const QList<FailedDate> &failures, int notTried = 0);
 
 }  // namespace vorq

@@ -202,6 +202,7 @@ void ImportEngine::importDateList(const QList<int> &indexes) {
     m_host.bulkBegin();
     m_bulk = true;
     m_failures.clear();
+    m_notTried = 0;
     m_lastFetchEndMs = -1;
     const auto finish = [this] {
         m_bulk = false;
@@ -215,6 +216,7 @@ void ImportEngine::importDateList(const QList<int> &indexes) {
     qint64 expected = initialExpectation(n);
     qint64 received = 0;
     const QString folderField = sjis::toUnicode(options.dataFolderField);
+    int failedInARow = 0;
     for (int i = 1; i <= n; ++i) {
         if (m_host.bulkCancelled()) break;
         m_dateClock.start();
@@ -234,16 +236,22 @@ void ImportEngine::importDateList(const QList<int> &indexes) {
         m_host.bulkStatus(QString());
         m_host.bulkPlannedWait(qint64(n - i) * options.pageDelayMs);
         m_fetched = false;
+        const qsizetype failedBefore = m_failures.size();
         importOneDate();
         // Only a fetch of this date counts: a date that already had a tab
         // would otherwise add the previous page's size again.
         if (m_fetched) received += m_host.receivedBytes();
         expected = nextExpectation(n, received, i);
         m_host.bulkFinishDate();
+        if (m_fetched) failedInARow = m_failures.size() > failedBefore ? failedInARow + 1 : 0;
+        if (failedInARow >= kGiveUpAfterFailedDates && i < n) {
+            m_notTried = n - i;
+            break;
+        }
     }
     end.dismiss();
     finish();
-    if (!m_failures.isEmpty()) m_host.bulkSummary(m_failures);
+    if (!m_failures.isEmpty()) m_host.bulkSummary(m_failures, m_notTried);
 }
 
 bool ImportEngine::pauseBetweenPages(const ImportOptions &options) {

@@ -174,8 +174,12 @@ public:
     // The pauses between pages still to come, for the time-left estimate.
     virtual void bulkPlannedWait(qint64 ms) { Q_UNUSED(ms); }
     // After a bulk run (the dialog gone) in which dates still failed after
-    // their retries: one summary instead of one box per failure.
-    virtual void bulkSummary(const QList<FailedDate> &failures) { Q_UNUSED(failures); }
+    // their retries: one summary instead of one box per failure. notTried:
+    // the dates left when the run gave up (kGiveUpAfterFailedDates).
+    virtual void bulkSummary(const QList<FailedDate> &failures, int notTried) {
+        Q_UNUSED(failures);
+        Q_UNUSED(notTried);
+    }
 
     // Progress of a run, for hosts that report each date (the CLI).
     enum class Outcome {
@@ -261,6 +265,8 @@ public:
     bool bulkRunning() const { return m_bulk; }
     // The dates of the last bulk run that still failed after their retries.
     const QList<FailedDate> &failures() const { return m_failures; }
+    // The dates the last bulk run left untried when it gave up.
+    int notTried() const { return m_notTried; }
     // Where the driver waits (pauses, backoff); the event-loop clock unless set.
     void setClock(Clock *clock) { m_clock = clock ? clock : &eventLoopClock(); }
     qint64 currentDateElapsed() const { return m_dateClock.isValid() ? m_dateClock.elapsed() : 0; }
@@ -277,6 +283,7 @@ private:
     Clock *m_clock = &eventLoopClock();
     RetryPolicy m_policy;
     QList<FailedDate> m_failures;
+    int m_notTried = 0;
     qint64 m_lastFetchEndMs = -1;  // a bulk run's pause is counted from here
     bool m_bulk = false;
     // A run of several dates (or any run of a host whose reports do not

@@ -164,11 +164,11 @@ public:
     void bulkPlannedWait(qint64 ms) override {
         if (m_dialog) m_dialog->setPlannedWaitMs(ms);
     }
-    void bulkSummary(const QList<FailedDate> &failures) override {
+    void bulkSummary(const QList<FailedDate> &failures, int notTried) override {
         // Above the options dialog when the run was started from there.
         QWidget *modal = QApplication::activeModalWidget();
         prompter().message(modal ? modal : m_form, QMessageBox::Warning, QStringLiteral("一括で取得"),
-                           failureSummaryText(failures), QMessageBox::Ok, QMessageBox::Ok);
+                           failureSummaryText(failures, notTried), QMessageBox::Ok, QMessageBox::Ok);
     }
 
     void setBusy(bool busy) override {

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -161,6 +162,16 @@ TEST_F(CliImport, UnreachableSiteIsReportedPerDateAndTheRunEnds) {
     const QString all = r.lines.join(QLatin1Char('\n'));
     EXPECT_TRUE(all.contains(QStringLiteral("2001年03月10日: エラーコード : 111"))) << all.toStdString();
     EXPECT_TRUE(all.contains(QStringLiteral("2001年03月03日: エラーコード : 111")));
+
+    // Eight dates: five failed in a row end the run, three left untried.
+    QStringList eight = args(site, "2001-05-01", "2001-03-03", "2001-04-21");
+    const VorqRun more = runVorq(eight << QStringLiteral("--retries") << QStringLiteral("0"), dir.path());
+    EXPECT_EQ(more.exitCode, 3);
+    EXPECT_EQ(more.lines.filter(QRegularExpression(QStringLiteral("\tfailed$"))).size(), 5);
+    EXPECT_TRUE(more.lines.join(QLatin1Char('\n'))
+                    .contains(QStringLiteral(
+                        "5 件続けて取得できなかったため、残りの 3 件は取得せずに終了しました。")))
+        << more.lines.join(QLatin1Char('\n')).toStdString();
 }
 
 TEST_F(CliImport, FlakySiteOverHttpsEndsWithEveryPageAndASummaryOfWhatFailed) {

@@ -55,7 +55,7 @@ struct FakeHost : ImportHost {
     QList<bool> quietFetches;
     QStringList statuses;
     QList<FailedDate> summary;
-    int summaries = 0;
+    int summaries = 0, summaryNotTried = -1;
 
     ImportOptions options() override { return opts; }
     QByteArray dataFolder() override { return folder; }
@@ -94,9 +94,10 @@ struct FakeHost : ImportHost {
         return left.takeFirst();
     }
     void bulkStatus(const QString &text) override { statuses.append(text); }
-    void bulkSummary(const QList<FailedDate> &failures) override {
+    void bulkSummary(const QList<FailedDate> &failures, int notTried) override {
         ++summaries;
         summary = failures;
+        summaryNotTried = notTried;
         EXPECT_FALSE(bulkOpen);  // shown once the dialog is gone
     }
     ResultGrid parsePage(const QByteArray &page, const ImportOptions &options) override {
@@ -494,6 +495,37 @@ TEST_F(ImportEngineTest, BulkRunRetriesPausesAndSummarisesWhatStillFailed) {
     EXPECT_EQ(host.quietFetches.last(), false);
     EXPECT_EQ(clock.waits.size(), 7);
     EXPECT_EQ(host.summaries, 1);
+}
+
+TEST_F(ImportEngineTest, FiveFailedDatesInARowEndTheRunAndAFetchedDateResetsTheCount) {
+    test::FakeClock clock;
+    engine.setClock(&clock);
+    host.opts.retries = 0;
+    host.dates.clear();
+    for (QDate d(2001, 1, 6); d < QDate(2001, 4, 21); d = d.addDays(7)) host.dates.append(dateLabel(d));
+    QList<int> run;  // newest first: four fail, one fetches, then every one fails
+    for (int i = int(host.dates.size()) - 1; i >= 0; --i) {
+        const QByteArray url = urlOf(*dateFromLabel(host.dates[i]));
+        host.pages[url] = notFoundPage(600);
+        if (run.size() != 4) host.script[url] = {failure("down", true)};
+        run.append(i);
+    }
+    engine.importDateList(run);
+
+    EXPECT_EQ(host.fetched.size(), 10);  // 4 + 1 + 5, then it gave up
+    ASSERT_EQ(host.summaries, 1);
+    EXPECT_EQ(host.summary.size(), 9);
+    EXPECT_EQ(host.summaryNotTried, int(run.size()) - 10);
+    EXPECT_EQ(engine.notTried(), int(run.size()) - 10);
+    EXPECT_TRUE(failureSummaryText(host.summary, engine.notTried())
+                    .contains(u8("5 件続けて取得できなかったため、残りの 5 件は取得せずに終了しました。")));
+
+    // Failing up to the last date is not giving up: nothing was left.
+    host.summaries = 0;
+    for (int i : run) host.script[urlOf(*dateFromLabel(host.dates[i]))] = {failure("down", true)};
+    engine.importDateList(run.mid(run.size() - 5));
+    EXPECT_EQ(host.summaryNotTried, 0);
+    EXPECT_FALSE(failureSummaryText(host.summary, host.summaryNotTried).contains(u8("続けて")));
 }
 
 TEST_F(ImportEngineTest, CancelDuringABackoffKeepsNothingAndTheNextRunResumes) {
