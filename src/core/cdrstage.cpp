@@ -8,6 +8,7 @@
 
 #include "chartstore.h"
 #include "errors.h"
+#include "resultlist.h"
 #include "sjistext.h"
 
 namespace vorq::cdr {
@@ -58,12 +59,7 @@ QByteArray upperAscii(const QByteArray &text) {
     return out;
 }
 
-QByteArray lastComponent(const QByteArray &path) {
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < path.size(); i += sjis::charLength(path, i))
-        if (path.at(i) == '/' || path.at(i) == '\\') start = i + 1;
-    return path.mid(start);
-}
+QByteArray lastComponent(const QByteArray &path) { return fileNamePart(path); }
 
 // ---- the session ----------------------------------------------------------------
 
