@@ -12,13 +12,13 @@
 #include <QTemporaryDir>
 #include <cstdio>
 
-#include "appenv.h"
-#include "associationupdate.h"
+#include "core/base/appenv.h"
+#include "core/charts/associationupdate.h"
 #include "associationupdate_literal.h"
 #include "benchmain.h"
-#include "chartstore.h"
+#include "core/charts/chartstore.h"
 #include "historygen.h"
-#include "sjistext.h"
+#include "core/text/sjistext.h"
 
 namespace {
 

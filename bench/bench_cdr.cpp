@@ -10,12 +10,12 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "appenv.h"
+#include "core/base/appenv.h"
 #include "benchmain.h"
-#include "cdrwizard.h"
-#include "chartstore.h"
+#include "ui/cdr/cdrwizard.h"
+#include "core/charts/chartstore.h"
 #include "historygen.h"
-#include "sjistext.h"
+#include "core/text/sjistext.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 // the literal copying parser kept in the tests) and of hostile 8 MB pages.
 #include <benchmark/benchmark.h>
 
-#include "chartpage.h"
-#include "sjistext.h"
+#include "core/import/chartpage.h"
+#include "core/text/sjistext.h"
 #include "test_chartpage_literal.h"
 
 namespace {

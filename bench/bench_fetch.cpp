@@ -14,7 +14,7 @@
 #include <ctime>
 
 #include "benchmain.h"
-#include "httpclient.h"
+#include "net/httpclient.h"
 #include "testserver.h"
 
 namespace {

@@ -6,13 +6,13 @@
 #include <QApplication>
 #include <QTemporaryDir>
 
-#include "appenv.h"
+#include "core/base/appenv.h"
 #include "benchmain.h"
-#include "charthistory.h"
-#include "chartstore.h"
+#include "core/history/charthistory.h"
+#include "core/charts/chartstore.h"
 #include "historygen.h"
-#include "historywindow.h"
-#include "sjistext.h"
+#include "ui/history/historywindow.h"
+#include "core/text/sjistext.h"
 
 namespace {
 

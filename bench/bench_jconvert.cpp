@@ -3,7 +3,7 @@
 // katakana, CR LF line ends).
 #include <benchmark/benchmark.h>
 
-#include "jconvert.h"
+#include "core/text/jconvert.h"
 
 namespace {
 

@@ -9,16 +9,16 @@
 #include <QPrinter>
 #include <QTemporaryDir>
 
-#include "appenv.h"
+#include "core/base/appenv.h"
 #include "benchmain.h"
-#include "chartstore.h"
+#include "core/charts/chartstore.h"
 #include "historygen.h"
-#include "listoutput.h"
-#include "listprinting.h"
-#include "resultlistview.h"
-#include "resultlistwindow.h"
-#include "search.h"
-#include "sjistext.h"
+#include "core/lists/listoutput.h"
+#include "print/listprinting.h"
+#include "ui/results/resultlistview.h"
+#include "ui/results/resultlistwindow.h"
+#include "core/lists/search.h"
+#include "core/text/sjistext.h"
 
 namespace {
 

@@ -9,12 +9,12 @@
 #include <QSet>
 #include <QTemporaryDir>
 
-#include "appenv.h"
+#include "core/base/appenv.h"
 #include "benchmain.h"
-#include "chartstore.h"
+#include "core/charts/chartstore.h"
 #include "historygen.h"
-#include "playlistmaker.h"
-#include "sjistext.h"
+#include "core/playlist/playlistmaker.h"
+#include "core/text/sjistext.h"
 #include "test_playlistmaker_literal.h"
 
 namespace {

@@ -6,10 +6,10 @@
 #include <QCoreApplication>
 #include <QTemporaryDir>
 
-#include "appenv.h"
+#include "core/base/appenv.h"
 #include "benchmain.h"
-#include "doubleini.h"
-#include "sjistext.h"
+#include "core/settings/doubleini.h"
+#include "core/text/sjistext.h"
 
 namespace {
 

@@ -6,11 +6,11 @@
 #include <QCoreApplication>
 #include <QTemporaryDir>
 
-#include "appenv.h"
+#include "core/base/appenv.h"
 #include "benchmain.h"
-#include "chartstore.h"
+#include "core/charts/chartstore.h"
 #include "historygen.h"
-#include "sjistext.h"
+#include "core/text/sjistext.h"
 
 namespace {
 

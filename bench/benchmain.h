@@ -8,7 +8,7 @@
 #include <QByteArray>
 #include <functional>
 
-#include "sjistext.h"
+#include "core/text/sjistext.h"
 
 template <class App>
 int runQtBenchmarks(int argc, char **argv, const std::function<bool()> &before = {}) {

@@ -4,9 +4,9 @@
 #include <QStringList>
 #include <cstdio>
 
-#include "errors.h"
+#include "core/base/errors.h"
 #include "historygen.h"
-#include "sjistext.h"
+#include "core/text/sjistext.h"
 
 int main(int argc, char **argv) {
     QCoreApplication app(argc, argv);

@@ -5,10 +5,10 @@
 #include <algorithm>
 #include <random>
 
-#include "appenv.h"
-#include "chartstore.h"
-#include "errors.h"
-#include "sjistext.h"
+#include "core/base/appenv.h"
+#include "core/charts/chartstore.h"
+#include "core/base/errors.h"
+#include "core/text/sjistext.h"
 
 namespace vorq::bench {
 

@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "chartstore.h"
-#include "errors.h"
-#include "sjistext.h"
+#include "core/charts/chartstore.h"
+#include "core/base/errors.h"
+#include "core/text/sjistext.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const QByteArray bytes(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));

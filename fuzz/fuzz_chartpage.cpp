@@ -4,7 +4,7 @@
 // quadratic literal parser, both give the same grid.
 #include <cstdlib>
 
-#include "chartpage.h"
+#include "core/import/chartpage.h"
 #include "test_chartpage_literal.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size) {

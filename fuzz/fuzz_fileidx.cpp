@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "associationindex.h"
-#include "chartstore.h"
+#include "core/charts/associationindex.h"
+#include "core/charts/chartstore.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const QByteArray bytes(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));

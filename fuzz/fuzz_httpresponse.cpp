@@ -5,7 +5,7 @@
 // Retry-After stays within its cap.
 #include <cstdlib>
 
-#include "httpresponse.h"
+#include "net/httpresponse.h"
 
 using namespace vorq::net;
 

@@ -7,7 +7,7 @@
 #include <QByteArray>
 #include <QList>
 
-#include "inifile.h"
+#include "core/settings/inifile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const QByteArray input(reinterpret_cast<const char *>(data), qsizetype(size));

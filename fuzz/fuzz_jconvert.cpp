@@ -3,7 +3,7 @@
 // return texts they do not convert unchanged.
 #include <cstdlib>
 
-#include "jconvert.h"
+#include "core/text/jconvert.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size) {
     const QByteArray s(reinterpret_cast<const char *>(data), qsizetype(size));

@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "mediumpath.h"
-#include "openverbs.h"
-#include "sjistext.h"
+#include "core/charts/mediumpath.h"
+#include "core/charts/openverbs.h"
+#include "core/text/sjistext.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const QByteArray bytes(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));

@@ -5,9 +5,9 @@
 #include <cstring>
 #include <memory>
 
-#include "clicommon.h"
-#include "clihelp.h"
-#include "sjistext.h"
+#include "cli/clicommon.h"
+#include "cli/clihelp.h"
+#include "core/text/sjistext.h"
 
 namespace {
 

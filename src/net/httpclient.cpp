@@ -1,4 +1,4 @@
-#include "httpclient.h"
+#include "net/httpclient.h"
 
 #include <netdb.h>
 
@@ -13,9 +13,9 @@
 #include <cerrno>
 #include <cstdio>
 
-#include "jconvert.h"
-#include "sjistext.h"
-#include "socketerrortext.h"
+#include "core/text/jconvert.h"
+#include "core/text/sjistext.h"
+#include "net/socketerrortext.h"
 
 namespace vorq::net {
 

@@ -18,9 +18,9 @@
 #include <QString>
 #include <functional>
 
-#include "errors.h"
-#include "fetchpolicy.h"
-#include "httpresponse.h"
+#include "core/base/errors.h"
+#include "core/import/fetchpolicy.h"
+#include "net/httpresponse.h"
 
 class QSslSocket;
 class QSslError;

@@ -1,4 +1,4 @@
-#include "httpresponse.h"
+#include "net/httpresponse.h"
 
 #include <QLocale>
 #include <QTimeZone>

@@ -1,4 +1,4 @@
-#include "socketerrortext.h"
+#include "net/socketerrortext.h"
 
 namespace vorq::net {
 

@@ -12,7 +12,7 @@
 #include <QTimer>
 
 #include "chartsite.h"
-#include "sjistext.h"
+#include "core/text/sjistext.h"
 #include "sjtest.h"
 
 using vorq::test::ChartSite;

@@ -9,8 +9,8 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
-#include "chartstore.h"
-#include "listoutput.h"
+#include "core/charts/chartstore.h"
+#include "core/lists/listoutput.h"
 #include "sjtest.h"
 #include "vorqrun.h"
 

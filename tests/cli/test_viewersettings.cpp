@@ -7,11 +7,11 @@
 #include <QTemporaryDir>
 #include <memory>
 
-#include "appenv.h"
-#include "doubleini.h"
+#include "core/base/appenv.h"
+#include "core/settings/doubleini.h"
 #include "settingsenv.h"
-#include "sjistext.h"
-#include "viewersettings.h"
+#include "core/text/sjistext.h"
+#include "cli/viewersettings.h"
 
 using namespace vorq;
 using vorq::test::writeBytes;

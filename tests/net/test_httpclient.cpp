@@ -3,7 +3,7 @@
 #include <QElapsedTimer>
 #include <QTimer>
 
-#include "httpclient.h"
+#include "net/httpclient.h"
 #include "sjtest.h"
 #include "testserver.h"
 

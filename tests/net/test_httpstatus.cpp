@@ -3,7 +3,7 @@
 // tunnel.
 #include <gtest/gtest.h>
 
-#include "httpclient.h"
+#include "net/httpclient.h"
 #include "sjtest.h"
 #include "testserver.h"
 

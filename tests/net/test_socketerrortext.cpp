@@ -2,7 +2,7 @@
 // Japanese texts when Qt speaks only English, the rest keep Qt's text.
 #include <gtest/gtest.h>
 
-#include "socketerrortext.h"
+#include "net/socketerrortext.h"
 
 using vorq::net::socketErrorText;
 

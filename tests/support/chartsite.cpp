@@ -1,7 +1,7 @@
 #include "chartsite.h"
 
-#include "jconvert.h"
-#include "sjistext.h"
+#include "core/text/jconvert.h"
+#include "core/text/sjistext.h"
 
 namespace vorq::test {
 

@@ -6,7 +6,7 @@
 #include <cstdio>
 
 #include "chartsite.h"
-#include "sjistext.h"
+#include "core/text/sjistext.h"
 
 int main(int argc, char **argv) {
     QCoreApplication app(argc, argv);

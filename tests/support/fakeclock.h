@@ -4,7 +4,7 @@
 #include <QList>
 #include <functional>
 
-#include "fetchpolicy.h"
+#include "core/import/fetchpolicy.h"
 
 namespace vorq::test {
 

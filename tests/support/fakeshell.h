@@ -10,7 +10,7 @@
 #include <QUrl>
 #include <deque>
 
-#include "shellparts.h"
+#include "ui/common/shellparts.h"
 
 namespace vorq::test {
 

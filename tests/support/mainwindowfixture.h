@@ -12,10 +12,10 @@
 #include <QTest>
 #include <memory>
 
-#include "appenv.h"
-#include "mainwindow.h"
-#include "optionsdialog.h"
-#include "sjistext.h"
+#include "core/base/appenv.h"
+#include "ui/mainwindow/mainwindow.h"
+#include "ui/options/optionsdialog.h"
+#include "core/text/sjistext.h"
 
 inline void startMainWindow(std::unique_ptr<MainWindow> &form, OptionsDialog *&options) {
     form = std::make_unique<MainWindow>();

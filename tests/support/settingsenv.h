@@ -9,9 +9,9 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include "appenv.h"
-#include "doubleini.h"
-#include "sjistext.h"
+#include "core/base/appenv.h"
+#include "core/settings/doubleini.h"
+#include "core/text/sjistext.h"
 
 namespace vorq::test {
 

@@ -4,7 +4,7 @@
 #include <QString>
 #include <initializer_list>
 
-#include "sjistext.h"
+#include "core/text/sjistext.h"
 
 inline QByteArray sj(const char *utf8) { return vorq::sjis::fromUnicode(QString::fromUtf8(utf8)); }
 inline QString u8(const char *utf8) { return QString::fromUtf8(utf8); }

@@ -2,7 +2,7 @@
 
 #include <QCoreApplication>
 
-#include "sjistext.h"
+#include "core/text/sjistext.h"
 
 int main(int argc, char **argv) {
     QCoreApplication app(argc, argv);

@@ -2,7 +2,7 @@
 
 #include <QApplication>
 
-#include "sjistext.h"
+#include "core/text/sjistext.h"
 
 int main(int argc, char **argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");

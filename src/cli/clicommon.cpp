@@ -1,0 +1,97 @@
+#include "cli/clicommon.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <cstdio>
+
+#include "core/base/appenv.h"
+#include "core/charts/chartstore.h"
+#include "core/text/sjistext.h"
+
+namespace vorq::cli {
+
+Args parseArgs(const QStringList &args, const QSet<QString> &valueOptions, const QSet<QString> &flagOptions) {
+    Args out;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString &a = args.at(i);
+        if (!a.startsWith(QLatin1String("--")) || a == QLatin1String("--")) {
+            out.positional.append(a);
+            continue;
+        }
+        QString name = a.mid(2);
+        QString value;
+        bool inlineValue = false;
+        if (const qsizetype eq = name.indexOf(QLatin1Char('=')); eq >= 0) {
+            value = name.mid(eq + 1);
+            name.truncate(eq);
+            inlineValue = true;
+        }
+        if (valueOptions.contains(name)) {
+            if (!inlineValue) {
+                if (i + 1 >= args.size())
+                    throw UsageError(QStringLiteral("option --%1 needs a value").arg(name));
+                value = args.at(++i);
+            }
+            out.values.insert(name, value);
+        } else if (flagOptions.contains(name) && !inlineValue) {
+            out.flags.insert(name);
+        } else {
+            throw UsageError(QStringLiteral("unknown option --%1").arg(name));
+        }
+    }
+    return out;
+}
+
+QDate parseDate(const QString &text) {
+    QDate d = QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
+    if (d.isValid()) return d;
+    QByteArray bytes;
+    if (sjis::tryFromUnicode(text, &bytes)) {
+        if (auto fromLabel = dateFromLabel(bytes)) return *fromLabel;
+    }
+    throw UsageError(QStringLiteral("not a date (YYYY-MM-DD or a date label): %1").arg(text));
+}
+
+void applyToday(const Args &args) {
+    if (!args.has(QStringLiteral("today"))) return;
+    const QString text = args.value(QStringLiteral("today"));
+    const QDate today = QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
+    if (!today.isValid()) throw UsageError(QStringLiteral("--today needs YYYY-MM-DD: %1").arg(text));
+    env::setToday(today);
+}
+
+void writeRaw(const QByteArray &bytes) {
+    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
+}
+
+void writeText(const QByteArray &sjisText, bool sjis) {
+    if (sjis) return writeRaw(sjisText);
+    // Stored texts come from others: control characters other than the TAB
+    // and LF of our own layout (an escape sequence would drive the terminal)
+    // show as U+FFFD. --sjis still gives the stored bytes.
+    QString text = sjis::toUnicode(sjisText);
+    for (QChar &c : text) {
+        const char16_t u = c.unicode();
+        if ((u < 0x20 && u != u'\t' && u != u'\n') || (u >= 0x7F && u <= 0x9F)) c = QChar(0xFFFD);
+    }
+    writeRaw(text.toUtf8());
+}
+
+void printError(const QString &message) {
+    const QByteArray utf8 = message.toUtf8();
+    std::fwrite(utf8.constData(), 1, static_cast<size_t>(utf8.size()), stderr);
+    std::fputc('\n', stderr);
+}
+
+QByteArray readInput(const QString &fileName) {
+    if (!fileName.isEmpty()) return sjis::readFile(fileName);
+    QFile in;
+    if (!in.open(stdin, QIODevice::ReadOnly)) throw FileError(QStringLiteral("cannot read standard input"));
+    return in.readAll();
+}
+
+QByteArray programFolder() {
+    return sjis::fromUnicode(QCoreApplication::applicationDirPath() + QLatin1Char('/'));
+}
+
+}  // namespace vorq::cli

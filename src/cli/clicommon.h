@@ -1,0 +1,72 @@
+#pragma once
+// Shared plumbing of the vorq subcommands: option parsing, dates, output.
+#include <QByteArray>
+#include <QDate>
+#include <QHash>
+#include <QSet>
+#include <QStringList>
+#include <optional>
+
+#include "core/base/errors.h"
+
+namespace vorq::cli {
+
+// A usage error: message to stderr, exit status 2.
+class UsageError : public Error {
+public:
+    using Error::Error;
+};
+
+struct Args {
+    QStringList positional;
+    QHash<QString, QString> values;  // --name VALUE (or --name=VALUE)
+    QSet<QString> flags;             // --name
+
+    bool has(const QString &name) const { return values.contains(name) || flags.contains(name); }
+    QString value(const QString &name, const QString &fallback = QString()) const {
+        return values.value(name, fallback);
+    }
+};
+
+// valueOptions and flagOptions are names without the leading "--".
+// Throws UsageError for an unknown option or a missing value.
+Args parseArgs(const QStringList &args, const QSet<QString> &valueOptions, const QSet<QString> &flagOptions);
+
+// A date given as a date label or as YYYY-MM-DD. Throws UsageError.
+QDate parseDate(const QString &text);
+
+// --today YYYY-MM-DD, when given, becomes the program's today. Throws
+// UsageError for another form.
+void applyToday(const Args &args);
+
+// Writes Shift-JIS text to stdout: converted to UTF-8 unless sjis is set.
+void writeText(const QByteArray &sjisText, bool sjis);
+// Raw bytes to stdout.
+void writeRaw(const QByteArray &bytes);
+// A message line to stderr (UTF-8).
+void printError(const QString &message);
+
+// The whole of a file, or of standard input when fileName is empty.
+QByteArray readInput(const QString &fileName);
+
+// The folder of the executable with a trailing "/", as Shift-JIS bytes.
+QByteArray programFolder();
+
+}  // namespace vorq::cli
+
+// Subcommands; each returns the exit status.
+int cmdDates(const QStringList &args);
+int cmdLoad(const QStringList &args);
+int cmdDetect(const QStringList &args);
+int cmdConvert(const QStringList &args);
+int cmdParse(const QStringList &args);
+int cmdFetch(const QStringList &args);
+int cmdImport(const QStringList &args);
+int cmdHistory(const QStringList &args);
+int cmdTop(const QStringList &args);
+int cmdAssociate(const QStringList &args);
+int cmdCdr(const QStringList &args);
+int cmdPlaylist(const QStringList &args);
+int cmdSearch(const QStringList &args);
+int cmdList(const QStringList &args);
+int cmdPrint(const QStringList &args);

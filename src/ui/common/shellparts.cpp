@@ -1,0 +1,352 @@
+#include "ui/common/shellparts.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QDir>
+#include <QDrag>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMenu>
+#include <QMimeData>
+#include <QPrintDialog>
+#include <QProcess>
+#include <QProgressDialog>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QUrl>
+#include <exception>
+
+#include "core/base/errors.h"
+#include "core/charts/openverbs.h"
+
+namespace vorq {
+
+namespace {
+
+class DesktopPrompter : public Prompter {
+public:
+    QMessageBox::StandardButton message(QWidget *parent, QMessageBox::Icon icon, const QString &caption,
+                                        const QString &text, QMessageBox::StandardButtons buttons,
+                                        QMessageBox::StandardButton defaultButton) override {
+        QMessageBox box(icon, caption, text, buttons, parent);
+        // Texts carry stored paths, methods and titles: as rich text a link in
+        // them would open past the Shell's checks, an <img> would read a file.
+        box.setTextFormat(Qt::PlainText);
+        box.setDefaultButton(defaultButton);
+        return static_cast<QMessageBox::StandardButton>(box.exec());
+    }
+
+    void error(QWidget *parent, const QString &text) override {
+        QMessageBox box(QMessageBox::Critical, applicationTitle(), text, QMessageBox::Ok, parent);
+        box.setTextFormat(Qt::PlainText);
+        box.exec();
+    }
+
+    QString openFile(QWidget *parent, const QString &caption, const QString &proposed,
+                     const QString &filter) override {
+        return QFileDialog::getOpenFileName(parent, caption, proposed, filter);
+    }
+
+    QStringList openFiles(QWidget *parent, const QString &caption, const QString &startDir,
+                          const QString &filter) override {
+        return QFileDialog::getOpenFileNames(parent, caption, startDir, filter);
+    }
+
+    QString saveFile(QWidget *parent, const QString &caption, const QString &proposed, const QString &filter,
+                     const QString &defaultSuffix) override {
+        QFileDialog dialog(parent, caption, proposed, filter);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        if (!defaultSuffix.isEmpty()) dialog.setDefaultSuffix(defaultSuffix);
+        if (!proposed.isEmpty()) dialog.selectFile(proposed);
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+        return dialog.selectedFiles().constFirst();
+    }
+
+    QString folder(QWidget *parent, const QString &caption, const QString &start) override {
+        return QFileDialog::getExistingDirectory(parent, caption, start);
+    }
+
+    bool print(QWidget *parent, QPrinter *printer) override {
+        QPrintDialog dialog(printer, parent);
+        return dialog.exec() == QDialog::Accepted;
+    }
+};
+
+// run-mailcap builds a shell command line from the file name; a name it does
+// not take as it is goes through a symbolic link with a plain name.
+QString mailcapAlias(const QString &path) {
+    QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/vorqview-mailcap-XXXXXX"));
+    if (!dir.isValid()) return {};
+    dir.setAutoRemove(false);  // the detached program still reads through it
+    const QString suffix = QFileInfo(path).suffix();
+    static const QRegularExpression plain(QStringLiteral("^[A-Za-z0-9]{1,10}$"));
+    const QString alias = dir.filePath(
+        QStringLiteral("file") + (plain.match(suffix).hasMatch() ? QLatin1Char('.') + suffix : QString()));
+    if (!isMailcapSafePath(alias) || !QFile::link(path, alias)) return {};
+    return alias;
+}
+
+// "<target> を開けませんでした。" and why, on lines of their own; a long
+// path is broken after a folder separator so the box stays readable.
+QString openFailureText(const QString &target, const QString &reason) {
+    constexpr int kLine = 60;
+    QString shown;
+    int lineStart = 0;
+    for (qsizetype i = 0; i < target.size(); ++i) {
+        shown += target.at(i);
+        if (target.at(i) == QLatin1Char('/') && shown.size() - lineStart >= kLine && i + 1 < target.size()) {
+            shown += QLatin1Char('\n');
+            lineStart = static_cast<int>(shown.size());
+        }
+    }
+    return shown + QStringLiteral(" を\n開けませんでした。\n\n") + reason;
+}
+
+class DesktopShell : public Shell {
+public:
+    bool exists(const QString &path) override { return !path.isEmpty() && QFileInfo::exists(path); }
+
+    bool copyFiles(QWidget *parent, const QStringList &sources, const QString &targetFolder) override {
+        QDir dir(targetFolder);
+        if (!dir.exists() && !QDir().mkpath(targetFolder)) {
+            prompter().error(parent, QStringLiteral("フォルダ %1 を作成できません。").arg(targetFolder));
+            return false;
+        }
+        QProgressDialog progress(QStringLiteral("コピー中..."), QStringLiteral("中止"), 0,
+                                 static_cast<int>(sources.size()), parent);
+        progress.setWindowModality(Qt::WindowModal);
+        progress.setMinimumDuration(300);
+        bool all = false, ok = true;
+        for (qsizetype i = 0; i < sources.size(); ++i) {
+            progress.setValue(static_cast<int>(i));
+            if (progress.wasCanceled()) return false;
+            const QString &src = sources.at(i);
+            const QString dst = dir.filePath(QFileInfo(src).fileName());
+            if (QFileInfo(src).absoluteFilePath() == QFileInfo(dst).absoluteFilePath()) continue;
+            if (QFileInfo::exists(dst)) {
+                if (!all) {
+                    const auto answer = prompter().message(
+                        parent, QMessageBox::Question, QStringLiteral("ファイルの上書き確認"),
+                        QStringLiteral("%1 は既に存在します。上書きしますか?").arg(dst),
+                        QMessageBox::Yes | QMessageBox::YesToAll | QMessageBox::No | QMessageBox::Cancel,
+                        QMessageBox::No);
+                    if (answer == QMessageBox::Cancel) return false;
+                    if (answer == QMessageBox::No) continue;
+                    if (answer == QMessageBox::YesToAll) all = true;
+                }
+            }
+            // Copy beside the target first so an existing file is replaced
+            // only by a complete copy.
+            const QString part = dst + QStringLiteral(".part");
+            QFile::remove(part);
+            if (!QFile::copy(src, part)) {
+                ok = false;
+                prompter().error(parent, QStringLiteral("%1 をコピーできません。").arg(src));
+                continue;
+            }
+            QFile::remove(dst);
+            if (!QFile::rename(part, dst)) {
+                QFile::remove(part);
+                ok = false;
+                prompter().error(parent, QStringLiteral("%1 を書き込めません。").arg(dst));
+            }
+        }
+        progress.setValue(static_cast<int>(sources.size()));
+        return ok;
+    }
+
+    void dragFiles(QWidget *source, const QStringList &files) override {
+        if (files.isEmpty()) return;
+        auto *mime = new QMimeData;
+        QList<QUrl> urls;
+        for (const QString &f : files) urls << QUrl::fromLocalFile(f);
+        mime->setUrls(urls);
+        auto *drag = new QDrag(source);
+        drag->setMimeData(mime);
+        drag->exec(Qt::CopyAction, Qt::CopyAction);
+    }
+
+    void contextMenu(QWidget *parent, const QStringList &files, const QPoint &globalPos,
+                     const QList<QAction *> &extra) override {
+        if (files.isEmpty()) return;
+        QMenu menu(parent);
+        const QString first = files.constFirst();
+        menu.addAction(QStringLiteral("開く"), [&] {
+            for (const QString &f : files) {
+                QString error;
+                if (!execute(parent, QStringLiteral("open"), f, &error)) prompter().error(parent, error);
+            }
+        });
+        menu.addAction(QStringLiteral("プログラムから開く..."), [&] {
+            const QString program = prompter().openFile(parent, QStringLiteral("プログラムから開く"),
+                                                        QStringLiteral("/usr/bin/"), QString());
+            if (!program.isEmpty() && !QProcess::startDetached(program, files))
+                prompter().error(parent, QStringLiteral("%1 を起動できません。").arg(program));
+        });
+        menu.addAction(QStringLiteral("フォルダを開く"), [&] {
+            QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(first).absolutePath()));
+        });
+        menu.addAction(QStringLiteral("パスをコピー"),
+                       [&] { QGuiApplication::clipboard()->setText(files.join(QLatin1Char('\n'))); });
+        if (!extra.isEmpty()) {
+            menu.addSeparator();
+            menu.addActions(extra);
+        }
+        menu.exec(globalPos);
+    }
+
+protected:
+    bool openDefault(const QUrl &url, QString *error) override {
+        const QString target = url.isLocalFile() ? url.toLocalFile() : url.toString();
+        auto fail = [&](const QString &reason) {
+            if (error) *error = openFailureText(target, reason);
+            return false;
+        };
+        if (url.isLocalFile() && !QFileInfo::exists(target))
+            return fail(QStringLiteral("ファイルが存在しません。"));
+        if (QDesktopServices::openUrl(url)) return true;
+        if (url.isLocalFile())
+            return fail(QStringLiteral("この種類のファイルを開くプログラムが設定されていません。"));
+        if (url.scheme() == QLatin1String("mailto"))
+            return fail(QStringLiteral("メールを送るプログラムが見つかりません。"));
+        return fail(QStringLiteral("Web ブラウザが見つかりません。"));
+    }
+
+    bool runMailcap(const QString &action, const QString &path, QString *error) override {
+        auto fail = [error](const QString &text) {
+            if (error) *error = text;
+            return false;
+        };
+        const QString program = QStandardPaths::findExecutable(QStringLiteral("run-mailcap"));
+        if (program.isEmpty())
+            return fail(QStringLiteral("開き方「%1」には run-mailcap (mailcap パッケージ) が必要ですが、"
+                                       "見つかりません。何も実行しませんでした。")
+                            .arg(action));
+        // run-mailcap would create and remove a missing file to test "edit".
+        if (!QFileInfo::exists(path)) return fail(QStringLiteral("%1 は存在しません。").arg(path));
+        const QString handed = isMailcapSafePath(path) ? path : mailcapAlias(path);
+        if (handed.isEmpty()) return fail(QStringLiteral("%1 を開けませんでした。").arg(path));
+        const QString actionArg = QStringLiteral("--action=") + action;
+        QProcess probe;
+        probe.start(program, {QStringLiteral("--norun"), actionArg, handed});
+        const bool answered = probe.waitForFinished(10000);
+        if (!answered) probe.kill();
+        if (!answered || probe.exitStatus() != QProcess::NormalExit || probe.exitCode() != 0 ||
+            probe.readAllStandardOutput().trimmed().isEmpty())
+            return fail(QStringLiteral("この種類のファイルには「%1」の設定 (mailcap) がありません。"
+                                       "何も実行しませんでした。\n%2")
+                            .arg(action, path));
+        if (QProcess::startDetached(program, {actionArg, handed})) return true;
+        return fail(QStringLiteral("run-mailcap を起動できません (%1)。").arg(path));
+    }
+
+    bool showFolder(const QString &folder, QString *error) override {
+        auto fail = [&](const QString &reason) {
+            if (error) *error = openFailureText(folder, reason);
+            return false;
+        };
+        if (!QFileInfo(folder).isDir()) return fail(QStringLiteral("フォルダが存在しません。"));
+        if (QDesktopServices::openUrl(QUrl::fromLocalFile(folder))) return true;
+        return fail(QStringLiteral("フォルダを開くプログラムが設定されていません。"));
+    }
+};
+
+std::unique_ptr<Prompter> g_desktopPrompter;
+std::unique_ptr<Shell> g_desktopShell;
+Prompter *g_prompter = nullptr;
+Shell *g_shell = nullptr;
+
+}  // namespace
+
+QString applicationTitle() { return QStringLiteral("VORQ data viewer"); }
+
+std::unique_ptr<Prompter> makeDesktopPrompter() { return std::make_unique<DesktopPrompter>(); }
+std::unique_ptr<Shell> makeDesktopShell() { return std::make_unique<DesktopShell>(); }
+
+Prompter &prompter() {
+    if (g_prompter) return *g_prompter;
+    if (!g_desktopPrompter) g_desktopPrompter = makeDesktopPrompter();
+    return *g_desktopPrompter;
+}
+
+Shell &shell() {
+    if (g_shell) return *g_shell;
+    if (!g_desktopShell) g_desktopShell = makeDesktopShell();
+    return *g_desktopShell;
+}
+
+void setPrompter(Prompter *p) { g_prompter = p; }
+void setShell(Shell *s) { g_shell = s; }
+
+bool Shell::execute(QWidget *parent, const QString &verb, const QString &target, QString *error) {
+    auto fail = [error](const QString &text) {
+        if (error) *error = text;
+        return false;
+    };
+    if (target.isEmpty()) return fail(QStringLiteral("開く対象がありません。"));
+    const OpenAction action = openActionFor(verb);
+    if (action == OpenAction::Refused) return fail(unknownMethodMessage(verb));
+    QString scheme;
+    switch (classifyTarget(target, &scheme)) {
+        case TargetKind::RefusedAddress: return fail(refusedSchemeMessage(target, scheme));
+        case TargetKind::Address: {
+            const QUrl url(target, QUrl::TolerantMode);
+            // Check what Qt understood too, so a parse quirk cannot change the scheme.
+            if (!url.isValid() || !allowedSchemes().contains(url.scheme().toLower()))
+                return fail(refusedSchemeMessage(target, scheme));
+            if (action != OpenAction::DefaultHandler)
+                return fail(
+                    QStringLiteral("開き方「%1」はアドレスには使えません。何も実行しませんでした。\n%2")
+                        .arg(verb, target));
+            return openDefault(url, error);
+        }
+        case TargetKind::LocalPath: break;
+    }
+    const QString path = QDir::cleanPath(QDir::current().absoluteFilePath(target));
+    if (isExecutableFile(path) &&
+        prompter().message(parent, QMessageBox::Warning, executableQuestionCaption(),
+                           executableQuestionText(path), QMessageBox::Yes | QMessageBox::No,
+                           QMessageBox::No) != QMessageBox::Yes)
+        return true;  // the user's choice, nothing to report
+    switch (action) {
+        case OpenAction::MailcapEdit:
+        case OpenAction::MailcapPrint: return runMailcap(mailcapActionName(action), path, error);
+        case OpenAction::ContainingFolder:
+            return showFolder(QFileInfo(path).isDir() ? path : QFileInfo(path).absolutePath(), error);
+        default: return openDefault(QUrl::fromLocalFile(path), error);
+    }
+}
+
+bool runGuarded(QWidget *parent, const std::function<void()> &command) {
+    QString text;
+    try {
+        command();
+        return true;
+    } catch (const Error &e) {
+        text = e.message();
+    } catch (const std::bad_alloc &) {
+        text = QStringLiteral("メモリが不足しています。");
+    } catch (const std::exception &e) {
+        text = QString::fromLocal8Bit(e.what());
+    } catch (...) {
+        text = QStringLiteral("予期しないエラーが発生しました。");
+    }
+    prompter().error(parent, text);
+    return false;
+}
+
+CursorGuard::CursorGuard() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+CursorGuard::~CursorGuard() { QApplication::restoreOverrideCursor(); }
+
+FreezeGuard::FreezeGuard(QWidget *w) : m_widget(w), m_wasEnabled(w && w->updatesEnabled()) {
+    if (m_widget) m_widget->setUpdatesEnabled(false);
+}
+FreezeGuard::~FreezeGuard() {
+    if (m_widget && m_wasEnabled) m_widget->setUpdatesEnabled(true);
+}
+
+}  // namespace vorq

@@ -1,0 +1,40 @@
+#pragma once
+// The chart-run plot: broadcast dates across, rank down (#1 at the top),
+// one line per run with gaps where the song left the chart, the peak
+// marked. Several songs (an artist's) get a colour each and a legend.
+#include <QDate>
+#include <QList>
+#include <QString>
+#include <QWidget>
+
+#include "core/history/charthistory.h"
+
+class ChartRunPlot : public QWidget {
+    Q_OBJECT
+public:
+    struct Series {
+        QString name;
+        vorq::SongFigures figures;
+    };
+
+    explicit ChartRunPlot(QWidget *parent = nullptr);
+    void setSeries(const QList<Series> &series);
+    const QList<Series> &series() const { return m_series; }
+
+    // Draws the plot into any paint device of the given size (the widget,
+    // an image for PNG, an SVG generator).
+    void render(QPainter &p, const QRectF &area) const;
+    // Writes the plot as PNG or SVG; false with the reason on failure.
+    bool exportPng(const QString &path, const QSize &size, QString *error) const;
+    bool exportSvg(const QString &path, const QSize &size, QString *error) const;
+
+    QSize sizeHint() const override { return {640, 320}; }
+
+protected:
+    void paintEvent(QPaintEvent *e) override;
+
+private:
+    QList<Series> m_series;
+    QDate m_first, m_last;
+    int m_worstRank = 100;
+};

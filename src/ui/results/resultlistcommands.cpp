@@ -1,0 +1,108 @@
+// The result list window's commands: print, save, playlist files, copy.
+#include <QDate>
+#include <QDir>
+
+#include "core/base/appenv.h"
+#include "core/settings/doubleini.h"
+#include "core/base/errors.h"
+#include "ui/results/listcommands.h"
+#include "core/playlist/playlistentries.h"
+#include "ui/results/resultlistview.h"
+#include "ui/results/resultlistwindow.h"
+#include "ui/common/shellparts.h"
+#include "core/text/sjistext.h"
+
+using namespace vorq;
+
+namespace {
+
+// "[OutputList] AlsoM3u8": copy with playlist also writes filelist.m3u8 for
+// today's players. A settings key only, off by default, so the designed
+// dialogs stay as they are.
+bool alsoWriteM3u8() {
+    try {
+        const TDoubleIniFile ini(env::programBaseName(), TDoubleIniFile::Access::ReadOnly);
+        return ini.ReadBool("OutputList", "AlsoM3u8", false);
+    } catch (const Error &) {
+        return false;
+    }
+}
+
+}  // namespace
+
+QStringList ResultListWindow::selectedFiles() const {
+    return selectedLocalFiles(rows(), selectedRows(), [](const QString &p) { return shell().exists(p); });
+}
+
+void ResultListWindow::onPrintClicked() {
+    printListCommand(this, resultCaptions(), ResultRows(rows()), outputChoice(), outputCount());
+}
+
+void ResultListWindow::onSaveClicked() {
+    const QString proposed = QStringLiteral("曲目リスト ") +
+                             env::today().toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral(".txt");
+    const QString file = askListFileName(this, proposed);
+    if (file.isEmpty()) return;
+    CursorGuard busy;
+    saveList(file, resultCaptions(), ResultRows(rows()), outputChoice(), outputCount());
+}
+
+void ResultListWindow::onSavePlaylistClicked() {
+    if (distinctFiles(rows()).isEmpty()) {
+        writePlaylist({}, false);  // the message
+        return;
+    }
+    const QString file = prompter().saveFile(
+        this, QString(), QString(),
+        extendedPlaylistFilter(
+            QStringLiteral("All (*.m3u *.txt);;WinAMP Playlist (*.m3u);;Text file (*.txt)")),
+        QStringLiteral("m3u"));
+    if (file.isEmpty()) return;
+    writePlaylist(file, false);
+}
+
+void ResultListWindow::onCopyClicked() {
+    if (distinctFiles(rows()).isEmpty()) {
+        writePlaylist({}, true);
+        return;
+    }
+    const QString folder =
+        prompter().folder(this, QStringLiteral("ファイルをファイルリストとともにコピーします。"), QString());
+    if (folder.isEmpty()) return;
+    QString target = QDir::fromNativeSeparators(folder);
+    if (!target.endsWith(QLatin1Char('/'))) target += QLatin1Char('/');
+    writePlaylist(target + QStringLiteral("filelist.m3u"), true);
+}
+
+void ResultListWindow::writePlaylist(const QString &path, bool copyMode) {
+    const QList<QByteArray> distinct = distinctFiles(rows());
+    if (distinct.isEmpty()) {
+        prompter().message(this, QMessageBox::Warning, QStringLiteral("保存できません"),
+                           QStringLiteral("関連付けされたファイルがありません。"), QMessageBox::Ok,
+                           QMessageBox::Ok);
+        return;
+    }
+    const qint64 n = songCount();
+    if (!copyMode) {
+        CursorGuard busy;
+        saveResultPlaylist(path, rows(), n);  // .m3u8 and .xspf by their extension
+        return;
+    }
+    const QString folder = QFileInfo(path).path();
+    const PlaylistCopy copy = playlistCopy(distinct, n, sjis::fromUnicode(folder));
+    if (!copy.sources.isEmpty()) {
+        QStringList sources;
+        for (const QByteArray &s : copy.sources)
+            sources << QDir::current().absoluteFilePath(sjis::toUnicode(s));
+        // The shell reports its own failures; the playlist is written all the same.
+        shell().copyFiles(this, sources, folder);
+    }
+    sjis::saveLines(path, copy.lines);
+    if (alsoWriteM3u8()) {
+        PlaylistOptions options;
+        options.relativePaths = true;
+        options.baseFolder = folder;
+        savePlaylist(folder + QStringLiteral("/filelist.m3u8"), PlaylistFormat::M3u8,
+                     playlistCopyEntries(rows(), copy), options);
+    }
+}

@@ -1,0 +1,42 @@
+// The result window's playlist save writes M3U8 and XSPF by the chosen
+// file's extension; .m3u stays the designed Shift-JIS path list.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "fakeshell.h"
+#include "ui/results/resultlistwindow.h"
+#include "sjtest.h"
+
+using namespace vorq;
+using vorq::test::ScopedFakes;
+
+TEST(PlaylistSave, TheChosenExtensionDecidesTheForm) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    ScopedFakes fakes;
+    ResultListWindow w;
+    ResultRow a, b;
+    a.texts = {sj("2001年01月06日"), "1", sj("夜空"), sj("歌手"), sj("/曲/a.mp3"), {}, "1", "0"};
+    b.texts = {sj("2001年01月13日"), "2", sj("海"), "B", {}, {}, "1", "0"};
+    w.setRows({a, b});
+    w.setLayoutMode(ResultListWindow::Playlist);
+    w.setSongCount(2);
+    auto read = [&](const char *name) {
+        QFile f(dir.filePath(QString::fromLatin1(name)));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    };
+    for (const char *name : {"list.m3u8", "list.xspf", "list.m3u"}) {
+        fakes.prompter.files.push_back(dir.filePath(QString::fromLatin1(name)));
+        QTest::mouseClick(w.savePlaylistButton, Qt::LeftButton);
+    }
+    EXPECT_EQ(read("list.m3u8"),
+              QByteArray("#EXTM3U\n#EXTINF:-1,歌手 - 夜空\n/曲/a.mp3\n#EXTINF:-1,歌手 - 夜空\n/曲/a.mp3\n"));
+    EXPECT_TRUE(read("list.xspf").contains("<location>file:///%E6%9B%B2/a.mp3</location>"))
+        << read("list.xspf").constData();
+    EXPECT_EQ(read("list.m3u"), sj("/曲/a.mp3\r\n/曲/a.mp3\r\n"));
+    EXPECT_TRUE(fakes.prompter.errors().isEmpty());
+}
