@@ -15,7 +15,7 @@
 #include "cli/viewersettings.h"
 #include "core/lists/listoutput.h"
 #include "core/lists/search.h"
-#include "core/playlist/playlistentries.h"
+#include "core/playlist/playlistwriter.h"
 #include "core/text/sjistext.h"
 #include "print/listprinting.h"
 

@@ -6,7 +6,7 @@
 #include "cli/viewersettings.h"
 #include "core/lists/listoutput.h"
 #include "core/lists/resultlist.h"
-#include "core/playlist/playlistentries.h"
+#include "core/playlist/playlistwriter.h"
 #include "core/playlist/playlistmaker.h"
 #include "core/text/sjistext.h"
 

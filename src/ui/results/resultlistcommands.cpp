@@ -4,7 +4,7 @@
 
 #include "core/base/appenv.h"
 #include "core/base/errors.h"
-#include "core/playlist/playlistentries.h"
+#include "core/playlist/playlistwriter.h"
 #include "core/settings/doubleini.h"
 #include "core/text/sjistext.h"
 #include "ui/common/shellparts.h"
@@ -102,7 +102,7 @@ void ResultListWindow::writePlaylist(const QString &path, bool copyMode) {
         PlaylistOptions options;
         options.relativePaths = true;
         options.baseFolder = folder;
-        savePlaylist(folder + QStringLiteral("/filelist.m3u8"), PlaylistFormat::M3u8,
+        saveExtendedPlaylist(folder + QStringLiteral("/filelist.m3u8"), PlaylistFormat::M3u8,
                      playlistCopyEntries(rows(), copy), options);
     }
 }

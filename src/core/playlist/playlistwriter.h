@@ -1,17 +1,29 @@
 #pragma once
-// Playlist files that today's players read, written beside the designed
-// Shift-JIS path lists: extended M3U in UTF-8 (.m3u8) and XSPF (.xspf).
-// Paths here are file-system paths (already decoded), so names that
-// Shift-JIS cannot hold, such as accented Latin ones, are written too.
+// Every playlist file the program writes: the designed path lists (one
+// Shift-JIS path per line, CR LF) and the files today's players read,
+// extended M3U in UTF-8 (.m3u8) and XSPF (.xspf), plus the result list's
+// playlist in either kind. Paths of the extended formats are file-system
+// paths (already decoded), so names that Shift-JIS cannot hold, such as
+// accented Latin ones, are written too.
 #include <QByteArray>
 #include <QList>
 #include <QString>
 #include <optional>
 
+#include "core/lists/resultlist.h"
+
 class QIODevice;
 
 namespace vorq {
 
+// ---- the designed path lists ------------------------------------------------
+// The playlist of save mode (playlistLines), streamed, CR LF after each line.
+bool writePathList(QIODevice *device, const ResultList &rows, qint64 count);
+// Through QSaveFile; the file is made even when no row has a file. Throws
+// FileError with the system's message.
+void savePathList(const QString &fileName, const ResultList &rows, qint64 count);
+
+// ---- extended formats -------------------------------------------------------
 struct PlaylistEntry {
     QString path;  // absolute file path, or a web address written as it is
     QString title;
@@ -55,13 +67,37 @@ QString playlistPath(const QString &path, const PlaylistOptions &options);
 // for an entry that the format cannot hold (a line break in an M3U8 path).
 bool writeM3u8(QIODevice *device, const QList<PlaylistEntry> &entries, const PlaylistOptions &options);
 bool writeXspf(QIODevice *device, const QList<PlaylistEntry> &entries, const PlaylistOptions &options);
-bool writePlaylist(QIODevice *device, PlaylistFormat format, const QList<PlaylistEntry> &entries,
+bool writeExtendedPlaylist(QIODevice *device, PlaylistFormat format, const QList<PlaylistEntry> &entries,
                    const PlaylistOptions &options);
 
 // Writes the file atomically (QSaveFile). When options.baseFolder is empty,
 // relative paths are taken against the file's own folder. Throws FileError
 // with the system's message; the old file is then untouched.
-void savePlaylist(const QString &fileName, PlaylistFormat format, const QList<PlaylistEntry> &entries,
+void saveExtendedPlaylist(const QString &fileName, PlaylistFormat format, const QList<PlaylistEntry> &entries,
                   PlaylistOptions options);
+
+// ---- the result list's playlist --------------------------------------------
+// The same songs in the same order as the designed path lists, with their
+// titles and artists.
+// Save mode: the rows of playlistLines(rows, count), as entries.
+QList<PlaylistEntry> playlistEntries(const ResultList &rows, qint64 count);
+
+// Copy mode: one entry per copied file, its path the copy's line; title and
+// artist from the first row that lists the source.
+QList<PlaylistEntry> playlistCopyEntries(const ResultList &rows, const PlaylistCopy &copy);
+
+// The playlist save dialog's filter: the designed one followed by the
+// extended formats.
+QString extendedPlaylistFilter(const QString &designedFilter);
+
+// The names --format takes: "m3u" (the designed path list), "m3u8", "xspf".
+bool isPlaylistFormatName(const QString &name);
+
+// The result list's playlist (save mode) into fileName: in the named form,
+// or, without a name, by the file's extension (.m3u8, .xspf; the designed
+// path list for anything else). relative applies to the extended forms.
+// Throws FileError.
+void saveResultPlaylist(const QString &fileName, const ResultList &rows, qint64 count,
+                        const QString &formatName = {}, bool relative = false);
 
 }  // namespace vorq
