@@ -8,7 +8,7 @@
 #include "core/settings/doubleini.h"
 #include "core/text/sjistext.h"
 #include "ui/common/qttranslations.h"
-#include "ui/common/shellparts.h"
+#include "ui/common/prompter.h"
 #include "ui/mainwindow/mainwindow.h"
 #include "ui/options/optionsdialog.h"
 #include "ui/playlist/playlistmakerdialog.h"

@@ -13,13 +13,12 @@ class QPushButton;
 class QRadioButton;
 class QSpinBox;
 class QVBoxLayout;
-namespace vorq {
-class TDoubleIniFile;
-}
 class QTabWidget;
-class PlaylistMakerDialog;
 
 namespace vorq {
+
+class PlaylistMakerDialog;
+class TDoubleIniFile;
 
 // What the dialog asks of the main window.
 class OptionsHost {
@@ -34,8 +33,6 @@ public:
     // clearButton "消去" and importAllButton "自動更新" of the main window.
     virtual void setAssociationEditingVisible(bool visible) = 0;
 };
-
-}  // namespace vorq
 
 class OptionsDialog : public QDialog {
     Q_OBJECT
@@ -188,3 +185,5 @@ private:
     int m_endIndex = -1;
     QString m_dataFolder;
 };
+
+}  // namespace vorq

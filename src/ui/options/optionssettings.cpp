@@ -24,7 +24,6 @@
 #include "core/settings/doubleini.h"
 #include "core/settings/optionkeys.h"
 #include "core/text/sjistext.h"
-#include "ui/common/shellparts.h"
 #include "ui/playlist/playlistmakerdialog.h"
 
 using namespace vorq;

@@ -7,12 +7,14 @@
 #include "core/playlist/playlistwriter.h"
 #include "core/settings/doubleini.h"
 #include "core/text/sjistext.h"
-#include "ui/common/shellparts.h"
+#include "ui/common/guards.h"
+#include "ui/common/prompter.h"
+#include "ui/common/shell.h"
 #include "ui/results/listcommands.h"
 #include "ui/results/resultlistview.h"
 #include "ui/results/resultlistwindow.h"
 
-using namespace vorq;
+namespace vorq {
 
 namespace {
 
@@ -106,3 +108,5 @@ void ResultListWindow::writePlaylist(const QString &path, bool copyMode) {
                      playlistCopyEntries(rows(), copy), options);
     }
 }
+
+}  // namespace vorq
