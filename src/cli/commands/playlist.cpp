@@ -6,8 +6,8 @@
 #include "cli/viewersettings.h"
 #include "core/lists/listoutput.h"
 #include "core/lists/resultlist.h"
-#include "core/playlist/playlistwriter.h"
 #include "core/playlist/playlistmaker.h"
+#include "core/playlist/playlistwriter.h"
 #include "core/text/sjistext.h"
 
 using namespace vorq;

@@ -164,13 +164,13 @@ bool writeXspf(QIODevice *device, const QList<PlaylistEntry> &entries, const Pla
 }
 
 bool writeExtendedPlaylist(QIODevice *device, PlaylistFormat format, const QList<PlaylistEntry> &entries,
-                   const PlaylistOptions &options) {
+                           const PlaylistOptions &options) {
     return format == PlaylistFormat::M3u8 ? writeM3u8(device, entries, options)
                                           : writeXspf(device, entries, options);
 }
 
 void saveExtendedPlaylist(const QString &fileName, PlaylistFormat format, const QList<PlaylistEntry> &entries,
-                  PlaylistOptions options) {
+                          PlaylistOptions options) {
     if (options.baseFolder.isEmpty()) options.baseFolder = QFileInfo(fileName).absolutePath();
     QSaveFile f(fileName);
     if (!f.open(QIODevice::WriteOnly))
@@ -178,7 +178,6 @@ void saveExtendedPlaylist(const QString &fileName, PlaylistFormat format, const 
     if (!writeExtendedPlaylist(&f, format, entries, options) || !f.commit())
         throw FileError(QStringLiteral("ファイル %1 に書き込めません: %2").arg(fileName, f.errorString()));
 }
-
 
 // ---- the designed path lists ------------------------------------------------
 

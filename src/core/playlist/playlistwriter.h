@@ -68,13 +68,13 @@ QString playlistPath(const QString &path, const PlaylistOptions &options);
 bool writeM3u8(QIODevice *device, const QList<PlaylistEntry> &entries, const PlaylistOptions &options);
 bool writeXspf(QIODevice *device, const QList<PlaylistEntry> &entries, const PlaylistOptions &options);
 bool writeExtendedPlaylist(QIODevice *device, PlaylistFormat format, const QList<PlaylistEntry> &entries,
-                   const PlaylistOptions &options);
+                           const PlaylistOptions &options);
 
 // Writes the file atomically (QSaveFile). When options.baseFolder is empty,
 // relative paths are taken against the file's own folder. Throws FileError
 // with the system's message; the old file is then untouched.
 void saveExtendedPlaylist(const QString &fileName, PlaylistFormat format, const QList<PlaylistEntry> &entries,
-                  PlaylistOptions options);
+                          PlaylistOptions options);
 
 // ---- the result list's playlist --------------------------------------------
 // The same songs in the same order as the designed path lists, with their

@@ -234,8 +234,7 @@ void MainImportDriver::bulkFinishDate() {
     if (!m_dialog) return;
     // A fetch quicker than one connectionTimer tick would leave the totals short:
     // show the date's final figures before adding them up.
-    if (m_fetchedThisDate)
-        m_dialog->reportTransfer(net::receivedByteCount(), m_engine.currentDateElapsed());
+    if (m_fetchedThisDate) m_dialog->reportTransfer(net::receivedByteCount(), m_engine.currentDateElapsed());
     m_dialog->finishDate();
 }
 

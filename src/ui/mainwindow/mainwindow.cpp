@@ -278,7 +278,8 @@ void MainWindow::buildLayout() {
     connect(quitButton, &QPushButton::clicked, this, [this] { onQuitClicked(); });
     connect(clearButton, &QPushButton::clicked, this, [this] { onClearClicked(); });
     connect(searchButton, &QPushButton::clicked, this, [this] { listCommands->onSearchClicked(); });
-    connect(makePlaylistButton, &QPushButton::clicked, this, [this] { playlistCommands->onMakePlaylistClicked(); });
+    connect(makePlaylistButton, &QPushButton::clicked, this,
+            [this] { playlistCommands->onMakePlaylistClicked(); });
     connect(autoUpdateButton, &QPushButton::clicked, this, [this] { onAutoUpdateClicked(); });
     connect(printButton, &QPushButton::clicked, this, [this] { listCommands->onPrintClicked(); });
     connect(saveListButton, &QPushButton::clicked, this, [this] { listCommands->onSaveListClicked(); });

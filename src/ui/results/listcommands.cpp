@@ -87,7 +87,7 @@ OutputChoice ListCommands::outputChoice() const {
 }
 
 int ListCommands::search(const ChartEntry *origin, const QByteArray &artistPattern, bool exact,
-                       const QByteArray &titlePattern, bool fold) {
+                         const QByteArray &titlePattern, bool fold) {
     SearchResult found = searchCharts(m_form->store().tabs, origin, artistPattern, exact, titlePattern, fold);
     ResultListWindow *w = m_resultWindow;
     w->setRows(std::move(found.rows));

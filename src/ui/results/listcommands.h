@@ -26,7 +26,8 @@ public:
     explicit ListCommands(MainWindow *form);
     ~ListCommands() override;
 
-    // "Form3" and "Form5", created with the main window and kept for its life.
+    // The result list window and the search dialog, created with the main
+    // window and kept for its life.
     ResultListWindow *resultWindow() const { return m_resultWindow; }
     SearchDialog *searchDialog() const { return m_searchDialog; }
     // The options dialog's "OutputList" choices (defaults without it).

@@ -105,7 +105,7 @@ void ResultListWindow::writePlaylist(const QString &path, bool copyMode) {
         options.relativePaths = true;
         options.baseFolder = folder;
         saveExtendedPlaylist(folder + QStringLiteral("/filelist.m3u8"), PlaylistFormat::M3u8,
-                     playlistCopyEntries(rows(), copy), options);
+                             playlistCopyEntries(rows(), copy), options);
     }
 }
 

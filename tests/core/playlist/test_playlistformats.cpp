@@ -134,16 +134,17 @@ TEST(PlaylistFormats, SaveIsAtomicAndRefusesWhatTheFormatCannotHold) {
     const QString file = dir.filePath(QStringLiteral("list.m3u8"));
     PlaylistOptions relative;
     relative.relativePaths = true;
-    saveExtendedPlaylist(file, PlaylistFormat::M3u8, {{dir.filePath(QStringLiteral("a.wav")), u8("t"), u8("a"), -1}},
-                 relative);
+    saveExtendedPlaylist(file, PlaylistFormat::M3u8,
+                         {{dir.filePath(QStringLiteral("a.wav")), u8("t"), u8("a"), -1}}, relative);
     QFile f(file);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     const QByteArray good = f.readAll();
     f.close();
     EXPECT_EQ(good, QByteArray("#EXTM3U\n#EXTINF:-1,a - t\na.wav\n"));
 
-    EXPECT_THROW(saveExtendedPlaylist(file, PlaylistFormat::M3u8, {{QStringLiteral("/x\ny.wav"), {}, {}, -1}}, {}),
-                 FileError);
+    EXPECT_THROW(
+        saveExtendedPlaylist(file, PlaylistFormat::M3u8, {{QStringLiteral("/x\ny.wav"), {}, {}, -1}}, {}),
+        FileError);
     EXPECT_THROW(
         saveExtendedPlaylist(dir.filePath(QStringLiteral("no/such/list.xspf")), PlaylistFormat::Xspf, {}, {}),
         FileError);
