@@ -90,7 +90,9 @@ void HistoryCommands::showTopLists() {
             connect(m_top, &TopListsDialog::songChosen, this, &HistoryCommands::showSong);
             connect(m_top, &TopListsDialog::artistChosen, this, &HistoryCommands::showArtist);
         }
-        m_top->setHistory([this]() -> const ChartHistory & { return history(); });
+        m_top->setResultWindow(m_main->resultWindow());
+        m_top->setHistory([this]() -> const ChartHistory & { return history(); },
+                          [this]() -> const QList<ChartTab> & { return m_main->store().tabs; });
         m_top->show();
         m_top->raise();
     });
