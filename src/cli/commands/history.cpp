@@ -5,6 +5,7 @@
 #include <QJsonObject>
 
 #include "cli/clicommon.h"
+#include "cli/commandtable.h"
 #include "cli/rangeoptions.h"
 #include "core/history/charthistory.h"
 #include "core/text/sjistext.h"
@@ -86,11 +87,8 @@ QByteArray argText(const Args &a, const QString &name) {
 
 }  // namespace
 
-int cmdHistory(const QStringList &args) {
-    const Args a = parseArgs(args,
-                             {QStringLiteral("data"), QStringLiteral("from"), QStringLiteral("to"),
-                              QStringLiteral("today"), QStringLiteral("title"), QStringLiteral("artist")},
-                             {QStringLiteral("json"), QStringLiteral("sjis")});
+int cmdHistory(const vorq::cli::Command &command, const QStringList &args) {
+    const Args a = parseArgs(args, command);
     if (!a.values.contains(QStringLiteral("artist")))
         throw UsageError(QStringLiteral("history needs --artist (and --title for a song)"));
     RangeOptions r = prepareRange(a);
@@ -141,11 +139,8 @@ int cmdHistory(const QStringList &args) {
     return finishRange(error);
 }
 
-int cmdTop(const QStringList &args) {
-    const Args a = parseArgs(args,
-                             {QStringLiteral("data"), QStringLiteral("from"), QStringLiteral("to"),
-                              QStringLiteral("today"), QStringLiteral("by"), QStringLiteral("limit")},
-                             {QStringLiteral("json"), QStringLiteral("sjis")});
+int cmdTop(const vorq::cli::Command &command, const QStringList &args) {
+    const Args a = parseArgs(args, command);
     static const QHash<QString, TopOrder> orders{{QStringLiteral("weeks"), TopOrder::Weeks},
                                                  {QStringLiteral("number1"), TopOrder::Number1},
                                                  {QStringLiteral("peak"), TopOrder::Peak},
