@@ -296,7 +296,8 @@ QString roffText(const QString &text) {
     return out;
 }
 
-// Roff text whose options are never hyphenated ("\%" before the word).
+// Roff text whose options and comma lists are never hyphenated ("\%"
+// before the word).
 QString roffProse(const QString &text) {
     QStringList words = roffText(text).split(u' ');
     for (QString &w : words)
@@ -376,11 +377,11 @@ QString commandUsage(const Command &c) {
 }
 
 QString manCommands() {
-    QString out;
+    // Ragged right: long synopses and comma lists spread a justified line.
+    QString out = QStringLiteral(".ad l\n");
     for (const Command &c : kCommands) {
         out += QStringLiteral(".SS ") + QLatin1String(c.name) + QLatin1Char('\n');
         const QStringList forms = synopses(c);
-        out += QStringLiteral(".ad l\n");
         for (qsizetype i = 0; i < forms.size(); ++i) {
             if (i > 0) out += QStringLiteral(".br\n");
             const QString &form = forms.at(i);
@@ -388,14 +389,14 @@ QString manCommands() {
             out += QStringLiteral("\\fBvorq ") + QLatin1String(c.name) + QStringLiteral("\\fR") +
                    (space < 0 ? QString() : roffSynopsis(form.mid(space))) + QLatin1Char('\n');
         }
-        out += QStringLiteral(".ad\n.PP\n");
+        out += QStringLiteral(".PP\n");
         for (const QString &line : QString::fromUtf8(c.description).split(u'\n', Qt::SkipEmptyParts))
             out += roffProse(line) + QLatin1Char('\n');
         for (const Option &o : c.options)
             out += QStringLiteral(".TP\n") + roffSynopsis(optionText(o)) + QLatin1Char('\n') +
                    roffProse(QString::fromUtf8(o.help)) + QLatin1Char('\n');
     }
-    return out;
+    return out + QStringLiteral(".ad\n");
 }
 
 bool asksForHelp(const QStringList &args) {
