@@ -101,16 +101,31 @@ const std::vector<Command> kCommands = {
      .run = cmdTop,
      .description = "Prints the top list of the loaded range: position TAB value TAB title TAB artist\n"
                     "(for peak: position, peak, weeks, title, artist; for the artist lists: position,\n"
-                    "value, artist); ties keep the order of the first appearance.\n",
-     .options = {{"by", "weeks|number1|peak|artist-number1|artist-weeks",
-                  "what the list ranks (default weeks)"},
-                 {"limit", "N", "the number of places (default 20)"},
+                    "value, artist); ties keep the order of the first appearance.\n"
+                    "With --year or --decade (named by its first year) the year-end or decade chart: a\n"
+                    "week's entry earns 101 minus its rank in points, at least 1, over the loaded weeks\n"
+                    "of the span; ties go to the better peak, then more weeks, then the earlier first\n"
+                    "week. Prints rank TAB points TAB peak TAB weeks TAB title TAB artist (no title by\n"
+                    "artist), 100 places unless --limit says otherwise; --json prints objects with the\n"
+                    "keys rank, title, artist, points, peak and weeks. Only the span is loaded unless\n"
+                    "--from or --to is given.\n",
+     .options = {{"by", "ORDER",
+                  "weeks, number1, peak, artist-number1 or artist-weeks (default weeks); "
+                  "with --year or --decade song or artist (default song)"},
+                 {"limit", "N", "the number of places (default 20, with --year or --decade 100)"},
+                 {"year", "YYYY", "the year-end chart of that year"},
+                 {"decade", "YYYY", "the chart of the decade starting with that year"},
                  kData,
                  kFrom,
                  kTo,
                  kToday,
-                 {"json", nullptr, "a JSON array instead"},
-                 kSjis}},
+                 {"json", nullptr, "JSON instead"},
+                 kSjis},
+     .forms =
+         {"[--by weeks|number1|peak|artist-number1|artist-weeks] [--limit N] [--data DIR] [--from D] "
+          "[--to D] [--today YYYY-MM-DD] [--json] [--sjis]",
+          "(--year YYYY | --decade YYYY) [--by song|artist] [--limit N] [--data DIR] [--from D] [--to D] "
+          "[--today YYYY-MM-DD] [--json] [--sjis]"}},
     {.name = "associate",
      .run = cmdAssociate,
      .description = "--auto runs the automatic association update over the loaded range: drops files\n"
