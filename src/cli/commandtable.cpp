@@ -109,18 +109,18 @@ const std::vector<Command> kCommands = {
                     "artist), 100 places unless --limit says otherwise; --json prints objects with the\n"
                     "keys rank, title, artist, points, peak and weeks. Only the span is loaded unless\n"
                     "--from or --to is given.\n",
-     .options = {{"by", "ORDER",
-                  "weeks, number1, peak, artist-number1 or artist-weeks (default weeks); "
-                  "with --year or --decade song or artist (default song)"},
-                 {"limit", "N", "the number of places (default 20, with --year or --decade 100)"},
-                 {"year", "YYYY", "the year-end chart of that year"},
-                 {"decade", "YYYY", "the chart of the decade starting with that year"},
-                 kData,
-                 kFrom,
-                 kTo,
-                 kToday,
-                 {"json", nullptr, "JSON instead"},
-                 kSjis},
+     .options =
+         {{"by", "ORDER",
+           "weeks (default), number1, peak, artist-number1, artist-weeks; by year: song (default), artist"},
+          {"limit", "N", "the number of places (default 20, with --year or --decade 100)"},
+          {"year", "YYYY", "the year-end chart of that year"},
+          {"decade", "YYYY", "the chart of the decade starting with that year"},
+          kData,
+          kFrom,
+          kTo,
+          kToday,
+          {"json", nullptr, "JSON instead"},
+          kSjis},
      .forms =
          {"[--by weeks|number1|peak|artist-number1|artist-weeks] [--limit N] [--data DIR] [--from D] "
           "[--to D] [--today YYYY-MM-DD] [--json] [--sjis]",
