@@ -7,6 +7,7 @@
 
 #include "cli/clicommon.h"
 #include "cli/clihelp.h"
+#include "core/datafolder/datafolderlock.h"
 #include "core/text/sjistext.h"
 
 namespace {
@@ -117,6 +118,10 @@ int main(int argc, char **argv) {
     } catch (const vorq::cli::UsageError &e) {
         vorq::cli::printError(QStringLiteral("vorq: ") + e.message());
         return 2;
+    } catch (const vorq::DataFolderBusyError &e) {
+        // Its own status: a cron job can tell "try again later" from a failure.
+        vorq::cli::printError(QStringLiteral("vorq: ") + e.message());
+        return 4;
     } catch (const vorq::Error &e) {
         vorq::cli::printError(QStringLiteral("vorq: ") + e.message());
         return 1;
