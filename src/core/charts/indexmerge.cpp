@@ -129,7 +129,7 @@ IndexMerge mergeIndex(const QList<QByteArray> &base, const QList<QByteArray> &mi
     return out;
 }
 
-void saveIndexMerged(ChartStore &store, const KeepMine &keepMine) {
+bool saveIndexMerged(ChartStore &store, const KeepMine &keepMine) {
     const QString fileName = sjis::path(store.dataFolder + "file.idx");
     const QList<QByteArray> base = currentLines(store.associations);
     const QList<QByteArray> mine = indexLines(store);
@@ -141,7 +141,12 @@ void saveIndexMerged(ChartStore &store, const KeepMine &keepMine) {
             theirs.append(QByteArray(view.constData(), view.size()));
     }
     const IndexMerge merge = mergeIndex(base, mine, theirs);
-    const bool mineWins = !merge.conflicts.isEmpty() && keepMine && keepMine(merge.conflicts);
+    bool mineWins = false;
+    if (!merge.conflicts.isEmpty() && keepMine) {
+        const std::optional<bool> answer = keepMine(merge.conflicts);
+        if (!answer) return false;
+        mineWins = *answer;
+    }
     const QList<QByteArray> &lines = mineWins ? merge.keepMine : merge.keepTheirs;
     sjis::saveLines(fileName, lines);
     store.associations.setLines(lines);
@@ -149,6 +154,7 @@ void saveIndexMerged(ChartStore &store, const KeepMine &keepMine) {
     if (!mineWins)
         for (const QByteArray &key : merge.conflicts) fromDisk.insert(key);
     applyToRows(store, lines, fromDisk);
+    return true;
 }
 
 int adoptIndexFromDisk(ChartStore &store, const QList<QByteArray> &diskLines) {

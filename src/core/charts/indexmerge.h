@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QList>
 #include <functional>
+#include <optional>
 
 namespace vorq {
 
@@ -27,17 +28,19 @@ struct IndexMerge {
 IndexMerge mergeIndex(const QList<QByteArray> &base, const QList<QByteArray> &mine,
                       const QList<QByteArray> &theirs);
 
-// Answers a conflict: true keeps the window's lines of the listed keys.
-using KeepMine = std::function<bool(const QList<QByteArray> &keys)>;
+// Answers a conflict: true keeps the window's lines of the listed keys,
+// false the disk's; no answer leaves the file and the store untouched (the
+// caller asks without holding the lock, then saves again).
+using KeepMine = std::function<std::optional<bool>(const QList<QByteArray> &keys)>;
 
 // The window's save: reads file.idx again, merges it with what the store
 // read at load and what its rows hold now, writes the result atomically and
 // makes the store match it (the association table becomes the new base and
 // loaded rows take the lines that came from the disk). A conflict asks
-// keepMine once (none: keep theirs). The caller holds the data folder's
-// write lock. Throws FileError (the old file is then untouched) and
-// ConvertError as saveIndex does.
-void saveIndexMerged(ChartStore &store, const KeepMine &keepMine);
+// keepMine once (none: keep theirs). Returns false when keepMine gave no
+// answer. The caller holds the data folder's write lock. Throws FileError
+// (the old file is then untouched) and ConvertError as saveIndex does.
+bool saveIndexMerged(ChartStore &store, const KeepMine &keepMine);
 
 // A file.idx written by another program while the window runs: rows whose
 // line the window has not changed take the disk's (the others wait for the

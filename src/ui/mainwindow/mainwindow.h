@@ -28,6 +28,7 @@ class SearchDialog;
 class WaitDialog;
 namespace vorq {
 class AssociationCommands;
+class DataFolderSync;
 }
 
 class HistoryCommands;
@@ -103,6 +104,12 @@ public:
     void markChanged();  // the dirty marker "更新"
     bool associationsDirty() const;
     void saveAssociationIndex();  // when dirty; clears the marker
+    // Whether a modal operation (load, import, automatic update, CD-R, a
+    // question) is running: changes from other programs wait for its end.
+    bool operationRunning() const;
+    // Adds a chart another program stored as a page, without leaving the
+    // page on view.
+    void addChartQuietly(const QString &path);
 
     // Hooks of the options dialog for commands of later features.
     void startCdrWizard() override;
@@ -198,6 +205,7 @@ private:
     ResultListWindow *m_resultWindow = nullptr;
     SearchDialog *m_searchDialog = nullptr;
     vorq::ChartStore m_store;
+    vorq::DataFolderSync *m_folderSync = nullptr;
     QHash<QByteArray, int> m_captions;   // caption -> number of tabs with it
     QList<QByteArray> m_dateLabels;      // dateList items as Shift-JIS
     QHash<QByteArray, int> m_dateIndex;  // label -> first dateList row
