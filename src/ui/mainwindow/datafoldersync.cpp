@@ -31,9 +31,10 @@ bool keepMineAsked(MainWindow *form, const QList<QByteArray> &keys) {
     for (qsizetype i = 0; i < keys.size() && i < kListedKeys; ++i) listed << keyText(keys.at(i));
     if (keys.size() > kListedKeys) listed << QStringLiteral("ほか %1 件").arg(keys.size() - kListedKeys);
     const QString text =
-        QStringLiteral("次の関連付けは、読み込んだ後に他のプログラムでも変更されています。\r\n\r\n%1\r\n\r\n"
-                       "このウィンドウでの変更を残しますか?\r\n"
-                       "「いいえ」では他のプログラムの変更を残します。")
+        QStringLiteral(
+            "次の関連付けは、読み込んだ後に他のプログラムでも変更されています。\r\n\r\n%1\r\n\r\n"
+            "このウィンドウでの変更を残しますか?\r\n"
+            "「いいえ」では他のプログラムの変更を残します。")
             .arg(listed.join(QStringLiteral("\r\n")));
     return prompter().message(form, QMessageBox::Question, QStringLiteral("関連付けの競合"), text,
                               QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;

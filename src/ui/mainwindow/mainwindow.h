@@ -29,7 +29,7 @@ class WaitDialog;
 namespace vorq {
 class AssociationCommands;
 class DataFolderSync;
-}
+}  // namespace vorq
 
 class HistoryCommands;
 
