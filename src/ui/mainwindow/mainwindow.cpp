@@ -727,8 +727,8 @@ bool MainWindow::operationRunning() const {
 void MainWindow::addChartQuietly(const QString &path) {
     m_loading = true;  // the page on view stays
     ScopeExit done([this] {
-        m_loading = false;
         syncPages();
+        m_loading = false;
         dateList->viewport()->update();
     });
     m_store.loadChartFile(static_cast<int>(m_store.tabs.size()), path);
