@@ -54,9 +54,10 @@ DataFolderLock::DataFolderLock(const QByteArray &dataFolder, int waitMs) {
     auto lock = std::make_unique<QLockFile>(lockPath(dataFolder, kWriteLockName));
     lock->setStaleLockTime(kStaleAfterMs);
     if (!lock->tryLock(waitMs < 0 ? defaultLockWaitMs() : waitMs)) {
-        // A folder we may not write to cannot be locked either; the write
-        // itself will say why, in its own words.
-        if (lock->error() == QLockFile::PermissionError) return;
+        // Only a lock held by another program is "busy". A folder where no
+        // lock file can be made (read-only medium, a staged disc) is read
+        // unlocked; a write there says why itself.
+        if (lock->error() != QLockFile::LockFailedError) return;
         throw DataFolderBusyError(dataFolder);
     }
     m_lock = std::move(lock);
