@@ -66,7 +66,6 @@ TEST_F(DataFolderSyncTest, TheSaveKeepsWhatVorqStoredMeanwhileAndAsksAboutARowBo
 
     fakes.prompter.answers.push_back(QMessageBox::Yes);
     bothSetThenSave(1, "/m/mine2.mp3", 1, "/m/theirs2.mp3");
-    EXPECT_EQ(fakes.prompter.asked.size(), 2);
     EXPECT_EQ(index().first(), QByteArray("19950408001\t/m/mine2.mp3\t"));
 }
 
