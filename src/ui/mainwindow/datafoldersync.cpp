@@ -8,7 +8,8 @@
 
 #include "core/charts/indexmerge.h"
 #include "core/text/sjistext.h"
-#include "ui/common/shellparts.h"
+#include "ui/common/guards.h"
+#include "ui/common/prompter.h"
 #include "ui/mainwindow/mainwindow.h"
 
 namespace vorq {

@@ -12,9 +12,9 @@
 #include "core/datafolder/datafolderlock.h"
 #include "core/datafolder/folderwatch.h"
 
-class MainWindow;
-
 namespace vorq {
+
+class MainWindow;
 
 class DataFolderSync : public QObject {
     Q_OBJECT
