@@ -76,6 +76,7 @@ public:
     std::optional<ArtistFigures> artist(const QByteArray &artist) const;
     QList<TopEntry> top(TopOrder order, int limit) const;
     QList<SongKey> songsOf(const QByteArray &artist) const { return m_byArtist.value(artist); }
+    const QList<SongKey> &songs() const { return m_order; }  // debut order
 
 private:
     SongFigures figures(const SongKey &key, const QList<Appearance> &apps) const;
