@@ -16,6 +16,11 @@ constexpr double kTitleWeight = 0.6, kArtistWeight = 0.3, kExtraWeight = 0.1;
 // what a title at the lowest useful score still shares.
 constexpr double kMinOverlap = 0.3;
 constexpr qsizetype kShortTitle = 6;
+constexpr qsizetype kCandidates = 100;
+
+QString exactKey(const MatchText &title, const MatchText &artist) {
+    return title.core + u'\x1f' + title.extra + u'\x1f' + artist.core + u'\x1f' + artist.extra;
+}
 
 QString fold(const QString &s) {
     QString out;
@@ -142,12 +147,14 @@ LibraryMatcher::LibraryMatcher(const QList<LibraryFile> &files) {
     m_files.reserve(files.size());
     QList<quint32> grams;
     for (const LibraryFile &f : files) {
-        Indexed x{normalizeForMatch(f.title, false), normalizeForMatch(f.artist, true), 0};
+        Indexed x{normalizeForMatch(f.title, false), normalizeForMatch(f.artist, true), 0, {}};
         const qint32 id = qint32(m_files.size());
         // A file file.idx cannot name is never proposed.
         if (!f.storedPath.isEmpty() && !x.title.core.isEmpty()) {
             bigramsOf(x.title.core, &grams);
             x.bigrams = grams.size();
+            bigramsOf(x.artist.core, &x.artistGrams);
+            m_exact[exactKey(x.title, x.artist)].push_back(id);
             for (quint32 g : grams) m_byBigram[g].push_back(id);
             // A one-character song title reaches short titles holding its
             // character ("星" and "星空"); longer ones score too low anyway.
@@ -161,7 +168,7 @@ LibraryMatcher::LibraryMatcher(const QList<LibraryFile> &files) {
         }
         m_files.push_back(std::move(x));
     }
-    m_counts.fill(0, m_files.size());
+    m_counts.assign(m_files.size(), 0);
 }
 
 QList<MatchProposal> LibraryMatcher::match(const SongKey &song, double minScore) const {
@@ -169,9 +176,15 @@ QList<MatchProposal> LibraryMatcher::match(const SongKey &song, double minScore)
     const MatchText title = normalizeForMatch(sjis::toUnicode(song.title), false);
     const MatchText artist = normalizeForMatch(sjis::toUnicode(song.artist), true);
     if (title.core.isEmpty()) return best;
+    // An exact normalised match is the best there is: no search.
+    if (auto it = m_exact.constFind(exactKey(title, artist)); it != m_exact.constEnd()) {
+        for (qint32 f : *it) best.push_back({song, f, 1.0, true});
+        return best;
+    }
     QList<quint32> grams;
     bigramsOf(title.core, &grams);
-    QList<qint32> touched;
+    std::vector<qint32> &touched = m_touched;
+    touched.clear();
     for (quint32 g : grams) {
         auto it = m_byBigram.constFind(g);
         if (it == m_byBigram.constEnd()) continue;
@@ -180,18 +193,65 @@ QList<MatchProposal> LibraryMatcher::match(const SongKey &song, double minScore)
     }
     double bestScore = minScore;
     auto consider = [&](qint32 f) {
-        bool sure = false;
-        const double score = matchScore(title, artist, m_files[f].title, m_files[f].artist, &sure);
+        const Indexed &x = m_files[f];
+        // Bounds first: the edit distance is the cost here, and most
+        // candidates cannot beat the best already found.
+        auto lengthBound = [](const QString &a, const QString &b) {
+            const qsizetype hi = std::max(a.size(), b.size());
+            return hi ? double(std::min(a.size(), b.size())) / double(hi) : 1.0;
+        };
+        const double artistBound = lengthBound(artist.core, x.artist.core);
+        if (kTitleWeight * lengthBound(title.core, x.title.core) + kArtistWeight * artistBound +
+                kExtraWeight <
+            bestScore - 1e-9)
+            return;
+        const double t = textSimilarity(title.core, x.title.core);
+        if (kTitleWeight * t + kArtistWeight * artistBound + kExtraWeight < bestScore - 1e-9) return;
+        const double score = matchScore(title, artist, x.title, x.artist);
         if (score < bestScore - 1e-9) return;
         if (score > bestScore + 1e-9) best.clear();
         bestScore = std::max(bestScore, score);
-        best.push_back({song, f, score, sure});
+        best.push_back({song, f, score, false});
     };
+    QList<std::pair<double, qint32>> candidates;
+    QList<quint32> artistGrams;
+    bigramsOf(artist.core, &artistGrams);
     for (qint32 f : touched) {
         const double dice = 2.0 * m_counts[f] / double(grams.size() + m_files[f].bigrams);
         m_counts[f] = 0;
-        if (dice >= kMinOverlap || title.core.size() == 1) consider(f);
+        if (dice >= kMinOverlap || title.core.size() == 1) candidates.push_back({dice, f});
     }
+    auto byOverlap = [](const auto &a, const auto &b) { return a.first > b.first; };
+    // The artist overlap only for the best titles: with many similar titles
+    // it would otherwise be most of the work.
+    if (candidates.size() > 4 * kCandidates) {
+        std::nth_element(candidates.begin(), candidates.begin() + 4 * kCandidates, candidates.end(),
+                         byOverlap);
+        candidates.resize(4 * kCandidates);
+    }
+    for (auto &c : candidates) {
+        const Indexed &x = m_files[c.second];
+        qsizetype shared = 0;
+        for (auto a = artistGrams.cbegin(), b = x.artistGrams.cbegin();
+             a != artistGrams.cend() && b != x.artistGrams.cend();) {
+            if (*a < *b)
+                ++a;
+            else if (*b < *a)
+                ++b;
+            else
+                ++shared, ++a, ++b;
+        }
+        const qsizetype artistTotal = artistGrams.size() + x.artistGrams.size();
+        c.first =
+            kTitleWeight * c.first + kArtistWeight * (artistTotal ? 2.0 * shared / double(artistTotal) : 1.0);
+    }
+    // Only the most overlapping candidates are scored: in a library of
+    // many similar titles the rest cannot come close.
+    if (candidates.size() > kCandidates) {
+        std::nth_element(candidates.begin(), candidates.begin() + kCandidates, candidates.end(), byOverlap);
+        candidates.resize(kCandidates);
+    }
+    for (const auto &c : candidates) consider(c.second);
     std::sort(best.begin(), best.end(),
               [](const MatchProposal &a, const MatchProposal &b) { return a.file < b.file; });
     return best;

@@ -8,6 +8,7 @@
 #include <QHash>
 #include <QList>
 #include <QString>
+#include <vector>
 
 #include "core/charts/associationupdate.h"
 #include "core/charts/chartstore.h"
@@ -53,12 +54,15 @@ private:
     struct Indexed {
         MatchText title, artist;
         qsizetype bigrams = 0;
+        QList<quint32> artistGrams;  // sorted
     };
+    QHash<QString, QList<qint32>> m_exact;  // the sure matches by all four texts
     QList<Indexed> m_files;
     // Character bigrams of the folded title (a one-character title is its
     // own token) -> files: an exact title shares all of them.
     QHash<quint32, QList<qint32>> m_byBigram;
-    mutable QList<qint32> m_counts;  // scratch per query
+    mutable std::vector<qint32> m_counts;  // scratch per query: shared title bigrams by file
+    mutable std::vector<qint32> m_touched;
 };
 
 // The songs of the loaded tables (title and artist as stored, first
