@@ -46,6 +46,7 @@ format:
 
 format-check:
 	git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
+	scripts/check-layers
 
 # make demo : vorqview on scratch folders, importing from a local chart site
 demo: build

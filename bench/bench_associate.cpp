@@ -12,13 +12,13 @@
 #include <QTemporaryDir>
 #include <cstdio>
 
-#include "core/base/appenv.h"
-#include "core/charts/associationupdate.h"
 #include "associationupdate_literal.h"
 #include "benchmain.h"
+#include "core/base/appenv.h"
+#include "core/charts/associationupdate.h"
 #include "core/charts/chartstore.h"
-#include "historygen.h"
 #include "core/text/sjistext.h"
+#include "historygen.h"
 
 namespace {
 

@@ -10,12 +10,12 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "core/base/appenv.h"
 #include "benchmain.h"
-#include "ui/cdr/cdrwizard.h"
+#include "core/base/appenv.h"
 #include "core/charts/chartstore.h"
-#include "historygen.h"
 #include "core/text/sjistext.h"
+#include "historygen.h"
+#include "ui/cdr/cdrwizard.h"
 
 namespace {
 

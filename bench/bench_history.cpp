@@ -6,13 +6,13 @@
 #include <QApplication>
 #include <QTemporaryDir>
 
-#include "core/base/appenv.h"
 #include "benchmain.h"
-#include "core/history/charthistory.h"
+#include "core/base/appenv.h"
 #include "core/charts/chartstore.h"
+#include "core/history/charthistory.h"
+#include "core/text/sjistext.h"
 #include "historygen.h"
 #include "ui/history/historywindow.h"
-#include "core/text/sjistext.h"
 
 namespace {
 

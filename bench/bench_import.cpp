@@ -19,13 +19,13 @@
 #include <QTemporaryDir>
 #include <ctime>
 
-#include "core/base/appenv.h"
 #include "benchmain.h"
 #include "chartsite.h"
+#include "core/base/appenv.h"
 #include "core/charts/chartstore.h"
-#include "net/httpclient.h"
 #include "core/import/importdriver.h"
 #include "core/text/sjistext.h"
+#include "net/httpclient.h"
 
 namespace {
 

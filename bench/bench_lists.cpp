@@ -9,16 +9,16 @@
 #include <QPrinter>
 #include <QTemporaryDir>
 
-#include "core/base/appenv.h"
 #include "benchmain.h"
+#include "core/base/appenv.h"
 #include "core/charts/chartstore.h"
-#include "historygen.h"
 #include "core/lists/listoutput.h"
+#include "core/lists/search.h"
+#include "core/text/sjistext.h"
+#include "historygen.h"
 #include "print/listprinting.h"
 #include "ui/results/resultlistview.h"
 #include "ui/results/resultlistwindow.h"
-#include "core/lists/search.h"
-#include "core/text/sjistext.h"
 
 namespace {
 

@@ -9,12 +9,12 @@
 #include <QSet>
 #include <QTemporaryDir>
 
-#include "core/base/appenv.h"
 #include "benchmain.h"
+#include "core/base/appenv.h"
 #include "core/charts/chartstore.h"
-#include "historygen.h"
 #include "core/playlist/playlistmaker.h"
 #include "core/text/sjistext.h"
+#include "historygen.h"
 #include "test_playlistmaker_literal.h"
 
 namespace {

@@ -6,8 +6,8 @@
 #include <QCoreApplication>
 #include <QTemporaryDir>
 
-#include "core/base/appenv.h"
 #include "benchmain.h"
+#include "core/base/appenv.h"
 #include "core/settings/doubleini.h"
 #include "core/text/sjistext.h"
 

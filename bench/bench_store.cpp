@@ -6,11 +6,11 @@
 #include <QCoreApplication>
 #include <QTemporaryDir>
 
-#include "core/base/appenv.h"
 #include "benchmain.h"
+#include "core/base/appenv.h"
 #include "core/charts/chartstore.h"
-#include "historygen.h"
 #include "core/text/sjistext.h"
+#include "historygen.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <cstdio>
 
 #include "core/base/errors.h"
-#include "historygen.h"
 #include "core/text/sjistext.h"
+#include "historygen.h"
 
 int main(int argc, char **argv) {
     QCoreApplication app(argc, argv);

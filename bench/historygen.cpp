@@ -6,8 +6,8 @@
 #include <random>
 
 #include "core/base/appenv.h"
-#include "core/charts/chartstore.h"
 #include "core/base/errors.h"
+#include "core/charts/chartstore.h"
 #include "core/text/sjistext.h"
 
 namespace vorq::bench {

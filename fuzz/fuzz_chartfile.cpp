@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "core/charts/chartstore.h"
 #include "core/base/errors.h"
+#include "core/charts/chartstore.h"
 #include "core/text/sjistext.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {

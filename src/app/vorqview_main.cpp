@@ -4,14 +4,14 @@
 #include <QMessageBox>
 #include <QTimer>
 
-#include "core/settings/doubleini.h"
 #include "core/base/errors.h"
+#include "core/settings/doubleini.h"
+#include "core/text/sjistext.h"
+#include "ui/common/qttranslations.h"
+#include "ui/common/shellparts.h"
 #include "ui/mainwindow/mainwindow.h"
 #include "ui/options/optionsdialog.h"
 #include "ui/playlist/playlistmakerdialog.h"
-#include "ui/common/qttranslations.h"
-#include "ui/common/shellparts.h"
-#include "core/text/sjistext.h"
 
 #include <cstdio>
 #include <cstring>

@@ -7,9 +7,9 @@
 #include <QString>
 #include <optional>
 
-#include "core/charts/chartstore.h"
 #include "cli/clicommon.h"
 #include "cli/viewersettings.h"
+#include "core/charts/chartstore.h"
 
 namespace vorq::cli {
 

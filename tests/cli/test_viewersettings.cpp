@@ -7,11 +7,11 @@
 #include <QTemporaryDir>
 #include <memory>
 
+#include "cli/viewersettings.h"
 #include "core/base/appenv.h"
 #include "core/settings/doubleini.h"
-#include "settingsenv.h"
 #include "core/text/sjistext.h"
-#include "cli/viewersettings.h"
+#include "settingsenv.h"
 
 using namespace vorq;
 using vorq::test::writeBytes;

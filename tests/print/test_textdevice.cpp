@@ -9,8 +9,8 @@
 #include <QTemporaryDir>
 
 #include "print/listprinting.h"
-#include "sjtest.h"
 #include "print/textdevice.h"
+#include "sjtest.h"
 
 using namespace vorq;
 

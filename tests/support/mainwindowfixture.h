@@ -13,9 +13,9 @@
 #include <memory>
 
 #include "core/base/appenv.h"
+#include "core/text/sjistext.h"
 #include "ui/mainwindow/mainwindow.h"
 #include "ui/options/optionsdialog.h"
-#include "core/text/sjistext.h"
 
 inline void startMainWindow(std::unique_ptr<MainWindow> &form, OptionsDialog *&options) {
     form = std::make_unique<MainWindow>();

@@ -2,10 +2,10 @@
 // cleared, over the full load of a range; file.idx saved as vorqview saves it.
 #include <QFileInfo>
 
-#include "core/charts/associationupdate.h"
 #include "cli/clicommon.h"
 #include "cli/rangeoptions.h"
 #include "core/base/errors.h"
+#include "core/charts/associationupdate.h"
 #include "core/text/sjistext.h"
 
 using namespace vorq;

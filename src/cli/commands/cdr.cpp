@@ -5,13 +5,13 @@
 #include <QFileInfo>
 #include <cstdio>
 
+#include "cli/clicommon.h"
+#include "cli/viewersettings.h"
 #include "core/base/appenv.h"
 #include "core/cdr/cdrstage.h"
 #include "core/charts/chartstore.h"
-#include "cli/clicommon.h"
 #include "core/charts/mediumpath.h"
 #include "core/text/sjistext.h"
-#include "cli/viewersettings.h"
 
 using namespace vorq;
 

@@ -3,13 +3,13 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include "core/base/appenv.h"
-#include "core/charts/chartstore.h"
 #include "cli/clicommon.h"
 #include "cli/rangeoptions.h"
+#include "cli/viewersettings.h"
+#include "core/base/appenv.h"
+#include "core/charts/chartstore.h"
 #include "core/charts/mediumpath.h"
 #include "core/text/sjistext.h"
-#include "cli/viewersettings.h"
 
 using namespace vorq;
 

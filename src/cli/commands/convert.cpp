@@ -2,8 +2,8 @@
 // parser on files or standard input.
 #include <cstdio>
 
-#include "core/import/chartpage.h"
 #include "cli/clicommon.h"
+#include "core/import/chartpage.h"
 #include "core/text/jconvert.h"
 #include "core/text/sjistext.h"
 

@@ -4,9 +4,9 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
-#include "core/history/charthistory.h"
 #include "cli/clicommon.h"
 #include "cli/rangeoptions.h"
+#include "core/history/charthistory.h"
 #include "core/text/sjistext.h"
 
 using namespace vorq;

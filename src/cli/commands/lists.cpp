@@ -12,12 +12,12 @@
 #include "cli/clicommon.h"
 #include "cli/playlistoptions.h"
 #include "cli/rangeoptions.h"
-#include "core/lists/listoutput.h"
-#include "print/listprinting.h"
-#include "core/playlist/playlistentries.h"
-#include "core/lists/search.h"
-#include "core/text/sjistext.h"
 #include "cli/viewersettings.h"
+#include "core/lists/listoutput.h"
+#include "core/lists/search.h"
+#include "core/playlist/playlistentries.h"
+#include "core/text/sjistext.h"
+#include "print/listprinting.h"
 
 using namespace vorq;
 

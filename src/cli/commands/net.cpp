@@ -1,6 +1,6 @@
 #include "cli/clicommon.h"
-#include "net/httpclient.h"
 #include "core/text/sjistext.h"
+#include "net/httpclient.h"
 
 namespace {
 
@@ -59,13 +59,13 @@ int cmdFetch(const QStringList &args) {
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include "cli/viewersettings.h"
 #include "core/base/appenv.h"
 #include "core/charts/chartstore.h"
-#include "net/httpclient.h"
 #include "core/import/importdriver.h"
 #include "core/settings/optionkeys.h"
 #include "core/text/sjistext.h"
-#include "cli/viewersettings.h"
+#include "net/httpclient.h"
 
 namespace {
 

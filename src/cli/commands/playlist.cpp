@@ -3,12 +3,12 @@
 #include "cli/clicommon.h"
 #include "cli/playlistoptions.h"
 #include "cli/rangeoptions.h"
+#include "cli/viewersettings.h"
 #include "core/lists/listoutput.h"
+#include "core/lists/resultlist.h"
 #include "core/playlist/playlistentries.h"
 #include "core/playlist/playlistmaker.h"
-#include "core/lists/resultlist.h"
 #include "core/text/sjistext.h"
-#include "cli/viewersettings.h"
 
 using namespace vorq;
 

@@ -6,8 +6,8 @@
 #include <QSaveFile>
 #include <algorithm>
 
-#include "core/charts/chartstore.h"
 #include "core/base/errors.h"
+#include "core/charts/chartstore.h"
 #include "core/lists/resultlist.h"
 #include "core/text/sjistext.h"
 

@@ -3,8 +3,8 @@
 #include <QSet>
 #include <limits>
 
-#include "core/charts/chartstore.h"
 #include "core/base/errors.h"
+#include "core/charts/chartstore.h"
 #include "core/text/sjistext.h"
 
 namespace vorq {

@@ -8,8 +8,8 @@
 #include <algorithm>
 
 #include "core/base/appenv.h"
-#include "core/charts/chartstore.h"
 #include "core/base/errors.h"
+#include "core/charts/chartstore.h"
 #include "core/text/sjistext.h"
 
 namespace vorq {

@@ -5,8 +5,8 @@
 #include <QList>
 #include <QString>
 
-#include "core/playlist/playlistformats.h"
 #include "core/lists/resultlist.h"
+#include "core/playlist/playlistformats.h"
 
 namespace vorq {
 

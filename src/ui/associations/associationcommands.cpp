@@ -11,14 +11,14 @@
 #include <QTableView>
 
 #include "core/base/errors.h"
+#include "core/lists/search.h"
+#include "core/text/sjistext.h"
+#include "ui/common/shellparts.h"
+#include "ui/common/waitdialog.h"
 #include "ui/history/historywindow.h"
 #include "ui/mainwindow/mainwindow.h"
 #include "ui/results/resultlistview.h"
 #include "ui/results/resultlistwindow.h"
-#include "core/lists/search.h"
-#include "ui/common/shellparts.h"
-#include "core/text/sjistext.h"
-#include "ui/common/waitdialog.h"
 
 namespace vorq {
 

@@ -24,9 +24,9 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "core/text/sjistext.h"
 #include "ui/cdr/cdrwizardparts.h"
 #include "ui/common/shellparts.h"
-#include "core/text/sjistext.h"
 
 using namespace vorq;
 

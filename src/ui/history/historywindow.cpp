@@ -10,10 +10,10 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "core/text/sjistext.h"
+#include "ui/common/shellparts.h"
 #include "ui/history/chartrunplot.h"
 #include "ui/mainwindow/mainwindow.h"
-#include "ui/common/shellparts.h"
-#include "core/text/sjistext.h"
 
 using namespace vorq;
 

@@ -11,14 +11,14 @@
 #include <QTimer>
 
 #include "core/base/appenv.h"
-#include "ui/import/bulkdownloaddialog.h"
-#include "net/httpclient.h"
 #include "core/import/importdriver.h"
+#include "core/text/sjistext.h"
+#include "net/httpclient.h"
+#include "ui/common/shellparts.h"
+#include "ui/import/bulkdownloaddialog.h"
 #include "ui/import/importresultdialog.h"
 #include "ui/mainwindow/mainwindow.h"
 #include "ui/options/optionsdialog.h"
-#include "ui/common/shellparts.h"
-#include "core/text/sjistext.h"
 
 namespace vorq {
 

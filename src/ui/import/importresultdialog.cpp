@@ -8,8 +8,8 @@
 #include <QVBoxLayout>
 
 #include "core/import/importdriver.h"
-#include "ui/common/shellparts.h"
 #include "core/text/sjistext.h"
+#include "ui/common/shellparts.h"
 
 using namespace vorq;
 

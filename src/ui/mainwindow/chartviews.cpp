@@ -8,8 +8,8 @@
 #include <QPainter>
 #include <QVBoxLayout>
 
-#include "ui/mainwindow/mainwindow.h"
 #include "core/text/sjistext.h"
+#include "ui/mainwindow/mainwindow.h"
 
 using namespace vorq;
 

@@ -24,19 +24,19 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include "ui/common/aboutbox.h"
 #include "core/base/appenv.h"
-#include "ui/associations/associationcommands.h"
-#include "ui/mainwindow/emptycharthint.h"
 #include "core/base/errors.h"
-#include "ui/history/historywindow.h"
-#include "net/httpclient.h"
-#include "core/import/importdriver.h"
-#include "ui/mainwindow/mainwindowkeys.h"
 #include "core/charts/mediumpath.h"
-#include "ui/common/shellparts.h"
+#include "core/import/importdriver.h"
 #include "core/text/sjistext.h"
+#include "net/httpclient.h"
+#include "ui/associations/associationcommands.h"
+#include "ui/common/aboutbox.h"
+#include "ui/common/shellparts.h"
 #include "ui/common/waitdialog.h"
+#include "ui/history/historywindow.h"
+#include "ui/mainwindow/emptycharthint.h"
+#include "ui/mainwindow/mainwindowkeys.h"
 
 using namespace vorq;
 

@@ -12,8 +12,8 @@
 #include <QTableView>
 
 #include "core/charts/chartstore.h"
-#include "ui/mainwindow/chartviews.h"
 #include "core/lists/listoutput.h"
+#include "ui/mainwindow/chartviews.h"
 #include "ui/options/optionsdialog.h"
 
 class QMenu;

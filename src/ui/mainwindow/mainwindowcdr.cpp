@@ -5,11 +5,11 @@
 #include <QFileInfo>
 
 #include "core/base/appenv.h"
+#include "core/charts/mediumpath.h"
+#include "core/text/sjistext.h"
 #include "ui/cdr/cdrwizard.h"
 #include "ui/mainwindow/mainwindow.h"
-#include "core/charts/mediumpath.h"
 #include "ui/options/optionsdialog.h"
-#include "core/text/sjistext.h"
 
 using namespace vorq;
 

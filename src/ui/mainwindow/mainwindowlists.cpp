@@ -5,14 +5,14 @@
 #include <QPushButton>
 #include <QStackedWidget>
 
-#include "ui/results/listcommands.h"
+#include "core/lists/search.h"
+#include "core/text/sjistext.h"
+#include "ui/common/shellparts.h"
 #include "ui/mainwindow/mainwindow.h"
+#include "ui/results/listcommands.h"
 #include "ui/results/resultlistview.h"
 #include "ui/results/resultlistwindow.h"
-#include "core/lists/search.h"
 #include "ui/results/searchdialog.h"
-#include "ui/common/shellparts.h"
-#include "core/text/sjistext.h"
 
 using namespace vorq;
 

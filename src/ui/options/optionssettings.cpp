@@ -23,9 +23,9 @@
 #include "core/charts/chartstore.h"
 #include "core/settings/doubleini.h"
 #include "core/settings/optionkeys.h"
-#include "ui/playlist/playlistmakerdialog.h"
-#include "ui/common/shellparts.h"
 #include "core/text/sjistext.h"
+#include "ui/common/shellparts.h"
+#include "ui/playlist/playlistmakerdialog.h"
 
 using namespace vorq;
 using namespace vorq::optionsdialog;

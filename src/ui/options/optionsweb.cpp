@@ -12,9 +12,9 @@
 
 #include "core/settings/doubleini.h"
 #include "core/settings/optionkeys.h"
+#include "ui/common/shellparts.h"
 #include "ui/options/optionsdialog.h"
 #include "ui/options/optionsdialog_p.h"
-#include "ui/common/shellparts.h"
 
 using namespace vorq;
 

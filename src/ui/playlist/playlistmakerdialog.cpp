@@ -14,9 +14,9 @@
 #include <QVBoxLayout>
 #include <optional>
 
-#include "ui/results/resultlistwindow.h"
 #include "ui/common/shellparts.h"
 #include "ui/common/waitdialog.h"
+#include "ui/results/resultlistwindow.h"
 
 namespace {
 

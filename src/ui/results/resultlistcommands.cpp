@@ -3,14 +3,14 @@
 #include <QDir>
 
 #include "core/base/appenv.h"
-#include "core/settings/doubleini.h"
 #include "core/base/errors.h"
-#include "ui/results/listcommands.h"
 #include "core/playlist/playlistentries.h"
+#include "core/settings/doubleini.h"
+#include "core/text/sjistext.h"
+#include "ui/common/shellparts.h"
+#include "ui/results/listcommands.h"
 #include "ui/results/resultlistview.h"
 #include "ui/results/resultlistwindow.h"
-#include "ui/common/shellparts.h"
-#include "core/text/sjistext.h"
 
 using namespace vorq;
 

@@ -4,8 +4,8 @@
 #include <QMouseEvent>
 
 #include "core/lists/listoutput.h"
-#include "ui/common/shellparts.h"
 #include "core/text/sjistext.h"
+#include "ui/common/shellparts.h"
 
 int ResultListModel::rowCount(const QModelIndex &parent) const {
     return parent.isValid() ? 0 : int(m_rows.size());

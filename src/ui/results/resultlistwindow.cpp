@@ -10,8 +10,8 @@
 #include <QVBoxLayout>
 #include <climits>
 
-#include "ui/results/resultlistview.h"
 #include "ui/common/shellparts.h"
+#include "ui/results/resultlistview.h"
 
 namespace {
 constexpr int kColumnWidths[6] = {100, 40, 150, 100, 150, 60};

@@ -8,8 +8,8 @@
 #include <QTemporaryDir>
 
 #include "core/base/appenv.h"
-#include "core/charts/chartstore.h"
 #include "core/base/errors.h"
+#include "core/charts/chartstore.h"
 #include "sjtest.h"
 
 using namespace vorq;

@@ -3,9 +3,9 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "core/base/errors.h"
 #include "core/charts/associationindex.h"
 #include "core/charts/chartstore.h"
-#include "core/base/errors.h"
 #include "sjtest.h"
 
 using namespace vorq;

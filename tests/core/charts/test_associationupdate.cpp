@@ -7,8 +7,8 @@
 #include <QSet>
 #include <random>
 
-#include "core/charts/associationupdate.h"
 #include "associationupdate_literal.h"
+#include "core/charts/associationupdate.h"
 #include "sjtest.h"
 
 using namespace vorq;

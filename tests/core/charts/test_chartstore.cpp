@@ -4,8 +4,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "core/charts/chartstore.h"
 #include "core/base/errors.h"
+#include "core/charts/chartstore.h"
 #include "historygen.h"
 #include "sjtest.h"
 

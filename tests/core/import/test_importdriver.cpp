@@ -4,14 +4,14 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "core/base/appenv.h"
 #include "chartsite.h"
-#include "core/charts/chartstore.h"
+#include "core/base/appenv.h"
 #include "core/base/errors.h"
-#include "fakeclock.h"
+#include "core/charts/chartstore.h"
 #include "core/import/importdriver.h"
 #include "core/text/jconvert.h"
 #include "core/text/sjistext.h"
+#include "fakeclock.h"
 #include "sjtest.h"
 
 using namespace vorq;

@@ -6,8 +6,8 @@
 #include <random>
 
 #include "core/base/errors.h"
-#include "historygen.h"
 #include "core/playlist/playlistmaker.h"
+#include "historygen.h"
 #include "sjtest.h"
 #include "test_playlistmaker_literal.h"
 

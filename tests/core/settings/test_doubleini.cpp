@@ -11,10 +11,10 @@
 #include <memory>
 
 #include "core/base/appenv.h"
-#include "core/settings/doubleini.h"
 #include "core/base/errors.h"
-#include "settingsenv.h"
+#include "core/settings/doubleini.h"
 #include "core/text/sjistext.h"
+#include "settingsenv.h"
 
 using namespace vorq;
 using vorq::test::writeBytes;

@@ -17,14 +17,14 @@
 #include <memory>
 
 #include "core/base/appenv.h"
-#include "ui/associations/associationcommands.h"
+#include "core/text/sjistext.h"
 #include "fakeshell.h"
-#include "ui/mainwindow/mainwindow.h"
 #include "mainwindowfixture.h"
+#include "sjtest.h"
+#include "ui/associations/associationcommands.h"
+#include "ui/mainwindow/mainwindow.h"
 #include "ui/options/optionsdialog.h"
 #include "ui/results/resultlistwindow.h"
-#include "core/text/sjistext.h"
-#include "sjtest.h"
 
 using namespace vorq;
 using vorq::test::ScopedFakes;

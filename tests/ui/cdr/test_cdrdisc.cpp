@@ -12,9 +12,9 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
-#include "ui/cdr/cdrwizard.h"
 #include "fakeshell.h"
 #include "sjtest.h"
+#include "ui/cdr/cdrwizard.h"
 
 using namespace vorq;
 

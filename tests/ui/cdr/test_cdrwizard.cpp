@@ -17,12 +17,12 @@
 #include <QTreeView>
 
 #include "core/base/appenv.h"
-#include "ui/cdr/cdrwizard.h"
 #include "core/charts/chartstore.h"
 #include "fakeshell.h"
 #include "mainwindowfixture.h"
-#include "ui/options/optionsdialog.h"
 #include "sjtest.h"
+#include "ui/cdr/cdrwizard.h"
+#include "ui/options/optionsdialog.h"
 
 using namespace vorq;
 

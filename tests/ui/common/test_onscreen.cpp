@@ -18,15 +18,15 @@
 #include <functional>
 #include <memory>
 
-#include "core/base/appenv.h"
-#include "ui/import/bulkdownloaddialog.h"
 #include "chartsite.h"
+#include "core/base/appenv.h"
+#include "core/text/sjistext.h"
+#include "ui/common/shellparts.h"
+#include "ui/import/bulkdownloaddialog.h"
 #include "ui/import/importhost.h"
 #include "ui/import/importresultdialog.h"
 #include "ui/mainwindow/mainwindow.h"
 #include "ui/options/optionsdialog.h"
-#include "ui/common/shellparts.h"
-#include "core/text/sjistext.h"
 
 using namespace vorq;
 using vorq::test::ChartSite;

@@ -12,9 +12,9 @@
 #include <QTimer>
 
 #include "net/httpclient.h"
-#include "ui/mainwindow/mainwindow.h"
 #include "ui/common/qttranslations.h"
 #include "ui/common/shellparts.h"
+#include "ui/mainwindow/mainwindow.h"
 
 using namespace vorq;
 

@@ -10,9 +10,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "ui/common/aboutbox.h"
 #include "core/base/errors.h"
 #include "fakeshell.h"
+#include "ui/common/aboutbox.h"
 #include "ui/common/shellparts.h"
 #include "ui/common/waitdialog.h"
 

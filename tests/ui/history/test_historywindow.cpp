@@ -14,11 +14,11 @@
 #include <QTest>
 
 #include "core/base/appenv.h"
-#include "ui/history/chartrunplot.h"
 #include "fakeshell.h"
-#include "ui/history/historywindow.h"
 #include "mainwindowfixture.h"
 #include "sjtest.h"
+#include "ui/history/chartrunplot.h"
+#include "ui/history/historywindow.h"
 
 using namespace vorq;
 

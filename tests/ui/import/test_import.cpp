@@ -20,19 +20,19 @@
 #include <functional>
 #include <memory>
 
-#include "core/base/appenv.h"
-#include "ui/import/bulkdownloaddialog.h"
 #include "chartsite.h"
+#include "core/base/appenv.h"
 #include "core/settings/doubleini.h"
+#include "core/text/sjistext.h"
 #include "fakeclock.h"
 #include "fakeshell.h"
+#include "mainwindowfixture.h"
+#include "sjtest.h"
+#include "ui/import/bulkdownloaddialog.h"
 #include "ui/import/importhost.h"
 #include "ui/import/importresultdialog.h"
 #include "ui/mainwindow/mainwindow.h"
-#include "mainwindowfixture.h"
 #include "ui/options/optionsdialog.h"
-#include "core/text/sjistext.h"
-#include "sjtest.h"
 
 using namespace vorq;
 using vorq::test::ChartSite;

@@ -22,19 +22,19 @@
 #include <functional>
 #include <memory>
 
-#include "core/base/appenv.h"
-#include "ui/import/bulkdownloaddialog.h"
 #include "chartsite.h"
+#include "core/base/appenv.h"
 #include "core/settings/doubleini.h"
-#include "ui/mainwindow/emptycharthint.h"
+#include "core/text/sjistext.h"
 #include "fakeshell.h"
 #include "historygen.h"
-#include "ui/import/importhost.h"
-#include "ui/mainwindow/mainwindow.h"
 #include "mainwindowfixture.h"
-#include "ui/options/optionsdialog.h"
-#include "core/text/sjistext.h"
 #include "ui/common/waitdialog.h"
+#include "ui/import/bulkdownloaddialog.h"
+#include "ui/import/importhost.h"
+#include "ui/mainwindow/emptycharthint.h"
+#include "ui/mainwindow/mainwindow.h"
+#include "ui/options/optionsdialog.h"
 
 using namespace vorq;
 using vorq::test::ChartSite;

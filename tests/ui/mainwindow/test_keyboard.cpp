@@ -18,13 +18,13 @@
 #include <functional>
 #include <memory>
 
-#include "ui/common/aboutbox.h"
 #include "core/base/appenv.h"
 #include "fakeshell.h"
-#include "ui/mainwindow/mainwindow.h"
 #include "mainwindowfixture.h"
-#include "ui/options/optionsdialog.h"
 #include "sjtest.h"
+#include "ui/common/aboutbox.h"
+#include "ui/mainwindow/mainwindow.h"
+#include "ui/options/optionsdialog.h"
 
 using namespace vorq;
 using vorq::test::ScopedFakes;

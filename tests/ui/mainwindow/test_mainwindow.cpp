@@ -21,14 +21,14 @@
 #include <memory>
 
 #include "core/base/appenv.h"
-#include "core/settings/doubleini.h"
 #include "core/base/errors.h"
-#include "fakeshell.h"
-#include "ui/mainwindow/mainwindow.h"
-#include "mainwindowfixture.h"
-#include "ui/options/optionsdialog.h"
+#include "core/settings/doubleini.h"
 #include "core/text/sjistext.h"
+#include "fakeshell.h"
+#include "mainwindowfixture.h"
 #include "sjtest.h"
+#include "ui/mainwindow/mainwindow.h"
+#include "ui/options/optionsdialog.h"
 
 using namespace vorq;
 using vorq::test::ScopedFakes;

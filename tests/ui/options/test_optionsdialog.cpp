@@ -22,12 +22,12 @@
 #include "core/base/appenv.h"
 #include "core/charts/chartstore.h"
 #include "core/settings/doubleini.h"
+#include "core/text/sjistext.h"
 #include "fakeshell.h"
+#include "settingsenv.h"
+#include "sjtest.h"
 #include "ui/options/optionsdialog.h"
 #include "ui/playlist/playlistmakerdialog.h"
-#include "settingsenv.h"
-#include "core/text/sjistext.h"
-#include "sjtest.h"
 
 using namespace vorq;
 using vorq::test::writeBytes;

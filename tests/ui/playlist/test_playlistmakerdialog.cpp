@@ -15,11 +15,11 @@
 
 #include "core/base/appenv.h"
 #include "fakeshell.h"
-#include "ui/mainwindow/mainwindow.h"
 #include "mainwindowfixture.h"
+#include "sjtest.h"
+#include "ui/mainwindow/mainwindow.h"
 #include "ui/playlist/playlistmakerdialog.h"
 #include "ui/results/resultlistwindow.h"
-#include "sjtest.h"
 
 using namespace vorq;
 

@@ -20,13 +20,13 @@
 #include "core/base/appenv.h"
 #include "core/settings/doubleini.h"
 #include "fakeshell.h"
-#include "ui/mainwindow/mainwindow.h"
 #include "mainwindowfixture.h"
+#include "sjtest.h"
+#include "ui/mainwindow/mainwindow.h"
 #include "ui/options/optionsdialog.h"
 #include "ui/results/resultlistview.h"
 #include "ui/results/resultlistwindow.h"
 #include "ui/results/searchdialog.h"
-#include "sjtest.h"
 
 using namespace vorq;
 using vorq::test::ScopedFakes;

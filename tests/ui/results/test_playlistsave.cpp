@@ -8,8 +8,8 @@
 #include <QTest>
 
 #include "fakeshell.h"
-#include "ui/results/resultlistwindow.h"
 #include "sjtest.h"
+#include "ui/results/resultlistwindow.h"
 
 using namespace vorq;
 using vorq::test::ScopedFakes;

@@ -13,9 +13,9 @@
 #include <QTimer>
 
 #include "fakeshell.h"
+#include "sjtest.h"
 #include "ui/results/resultlistview.h"
 #include "ui/results/resultlistwindow.h"
-#include "sjtest.h"
 
 using namespace vorq;
 using vorq::test::ScopedFakes;
