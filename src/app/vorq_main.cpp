@@ -56,6 +56,11 @@ const Command kCommands[] = {
      "              | --pdf FILE [--columns LIST]"},
     {"list", cmdList, "list --date D [--data DIR] [--save FILE] [--columns LIST] [--sjis]"},
     {"print", cmdPrint, "print --date D --pdf FILE [--data DIR] [--columns LIST]"},
+    {"scan", cmdScan,
+     "scan --folder DIR [--min-score S] [--json] [--apply] [--cache FILE] [--data DIR] [--from D] [--to D] "
+     "[--sjis]"},
+    {"wanted", cmdWanted, "wanted [--from D --to D] [--peak N] [--year Y] [--data DIR] [--json] [--sjis]"},
+    {"completeness", cmdCompleteness, "completeness [--data DIR] [--from D] [--to D] [--json] [--sjis]"},
 };
 
 void usage(FILE *to) {

@@ -70,3 +70,6 @@ int cmdPlaylist(const QStringList &args);
 int cmdSearch(const QStringList &args);
 int cmdList(const QStringList &args);
 int cmdPrint(const QStringList &args);
+int cmdScan(const QStringList &args);
+int cmdWanted(const QStringList &args);
+int cmdCompleteness(const QStringList &args);

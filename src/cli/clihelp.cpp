@@ -80,6 +80,23 @@ const HelpText kHelp[] = {
     {"list",
      "Prints or saves (--save FILE) the chart of one date as a song list; --columns as for search.\n"},
     {"print", "Prints the chart of one date as a song list into a PDF file; --columns as for search.\n"},
+    {"scan",
+     "Scans a music folder (recursively; hidden folders skipped, links not followed out of it) and\n"
+     "prints the proposed file of each song of the range that owns none: score TAB sure TAB title\n"
+     "TAB artist TAB file, best first. Tags are read through a cache in vorqview's settings folder.\n"
+     "  --min-score S    proposals scoring at least S, 0 to 1 (default 0.8)\n"
+     "  --apply          store the printed proposals on every loaded date of their songs, save file.idx\n"
+     "  --cache FILE     another cache file\n"
+     "  --json           [{title, artist, file, score, sure, tag_title, tag_artist}]\n"},
+    {"wanted",
+     "Prints the songs of the range without an existing associated file, by peak, then weeks on\n"
+     "chart, then debut: peak TAB title TAB artist TAB weeks TAB debut date label.\n"
+     "  --peak N         only songs that peaked at N or higher\n"
+     "  --year Y         only songs that debuted in Y\n"
+     "  --json           [{title, artist, peak, weeks, first}]\n"},
+    {"completeness",
+     "Prints per year the songs charted and owned, and the song-weeks charted and owned.\n"
+     "  --json           [{year, songs, owned, weeks, weeks_owned}]\n"},
 };
 
 }  // namespace

@@ -186,8 +186,9 @@ void ScanCache::keepOnly(const QString &root, const QHash<QString, bool> &seen) 
     }
 }
 
+// vorqview's folder, so the viewer and vorq share one cache.
 QString defaultScanCachePath() {
-    return sjis::path(GetUserSettingsFolder()) + QStringLiteral("library-cache.txt");
+    return sjis::path(GetUserSettingsFolder("vorqview")) + QStringLiteral("library-cache.txt");
 }
 
 // ---- scan ------------------------------------------------------------------
