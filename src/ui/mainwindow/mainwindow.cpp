@@ -35,6 +35,7 @@
 #include "ui/common/shellparts.h"
 #include "ui/common/waitdialog.h"
 #include "ui/history/historywindow.h"
+#include "ui/library/librarycommands.h"
 #include "ui/mainwindow/emptycharthint.h"
 #include "ui/mainwindow/mainwindowkeys.h"
 
@@ -252,6 +253,7 @@ void MainWindow::buildLayout() {
     importAction->setObjectName(QStringLiteral("Save1"));
     connect(openOnlineAction, &QAction::triggered, this, [this] { onOpenOnlineTriggered(); });
     connect(importAction, &QAction::triggered, this, [this] { onImportTriggered(); });
+    new vorq::LibraryCommands(this);
 
     connectionTimer = new QTimer(this);
     connectionTimer->setObjectName(QStringLiteral("Timer1"));
