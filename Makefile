@@ -9,7 +9,7 @@ PREFIX     ?= /usr/local
 HTTPS      ?=
 FLAKY      ?=
 
-.PHONY: all deps build run test asan-test fuzz format format-check bench demo install deb install-check clean
+.PHONY: all deps build run test asan-test fuzz format format-check bench bench-build demo install deb install-check clean
 
 all: build
 
@@ -38,7 +38,12 @@ fuzz: deps
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
 	scripts/run-fuzz $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
-bench: build
+# Benchmarks are built on demand only (make bench-build builds, make bench
+# builds and runs them).
+bench-build: build
+	cmake --build $(BUILD) -j $(JOBS) --target benchmarks
+
+bench: bench-build
 	scripts/run-bench $(BUILD)
 
 format:

@@ -1,5 +1,5 @@
 // Chart history over a generated full history: building the song index,
-// answering one song, one artist and the top lists, and what the user waits
+// answering one song, one artist, the top lists and the year-end charts, and what the user waits
 // for at the first Ctrl+H: the index built, the window filled and painted.
 #include <benchmark/benchmark.h>
 
@@ -10,6 +10,7 @@
 #include "core/base/appenv.h"
 #include "core/charts/chartstore.h"
 #include "core/history/charthistory.h"
+#include "core/history/yearend.h"
 #include "core/text/sjistext.h"
 #include "historygen.h"
 #include "ui/history/historywindow.h"
@@ -63,6 +64,18 @@ void BM_TopList(benchmark::State &state) {
     for (auto _ : state) benchmark::DoNotOptimize(h.top(vorq::TopOrder(state.range(0)), 20));
 }
 BENCHMARK(BM_TopList)->DenseRange(0, 4)->Unit(benchmark::kMillisecond);
+
+// Every year-end chart of the history, songs (arg 0) or artists (arg 1),
+// on the index as the load leaves it.
+void BM_AllYearEndCharts(benchmark::State &state) {
+    const vorq::ChartHistory h(loaded().store.tabs);
+    const QList<int> years = vorq::chartYears(h);
+    const auto by = vorq::YearEndBy(state.range(0));
+    for (auto _ : state)
+        for (int year : years) benchmark::DoNotOptimize(vorq::yearEndChart(h, year, year, by));
+    state.counters["years"] = double(years.size());
+}
+BENCHMARK(BM_AllYearEndCharts)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 // Arg 0: the song with the most weeks; 1: the artist with the most weeks.
 void BM_FirstWindow(benchmark::State &state) {

@@ -33,6 +33,9 @@ const Command kCommands[] = {
      "[--sjis]"},
     {"top", cmdTop,
      "top [--by weeks|number1|peak|artist-number1|artist-weeks] [--limit N] [--data DIR] [--from D] [--to D] "
+     "[--json] [--sjis]\n"
+     "  vorq top (--year YYYY | --decade YYYY) [--by song|artist] [--limit N] [--data DIR] [--from D] [--to "
+     "D] "
      "[--json] [--sjis]"},
     {"associate", cmdAssociate,
      "associate --auto [--data DIR] [--from D] [--to D] [--today YYYY-MM-DD] [--pattern P] [--folder DIR] "

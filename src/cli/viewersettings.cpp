@@ -6,57 +6,53 @@
 #include "core/charts/chartstore.h"
 #include "core/settings/doubleini.h"
 #include "core/settings/optionkeys.h"
+#include "core/settings/settingstable.h"
 
 namespace vorq::cli {
 
 ViewerSettings readViewerSettings() {
+    using namespace settings;
     // The locator's bookkeeping stays in memory: vorq never writes settings.
-    TDoubleIniFile ini("vorqview", TDoubleIniFile::Access::ReadOnly);
+    const QByteArray viewer = "vorqview";
+    TDoubleIniFile ini(viewer, TDoubleIniFile::Access::ReadOnly);
     ViewerSettings s;
-    s.writeMode = ini.LoadWriteMode();
-    // vorqview's designed state, for keys a write mode does not read.
-    s.dataFolder = options::homeFolder();
-    s.dateEndIsRecent = false;
-    s.editData = false;
-    s.ignoreError = false;
-    s.autoAddNotFound = false;
-    s.urlData = options::defaultUrlData();
-    if (s.writeMode == -1 || s.writeMode == 0) {
-        s.editData = ini.ReadBool("ImportData", "EditData", true);
-        s.dataFolder = ini.ReadString("ImportData", "DataFolder", GetUserSettingsFolder("vorqview"));
-        s.dateEndIsRecent = ini.ReadBool("Display", "DateEndIsRecent", true);
-        s.urlData = ini.ReadString("Web", "URL_Data", options::defaultUrlData());
-        s.useProxy = ini.ReadBool("Web", "UseProxy", false);
-        s.proxyAddr = ini.ReadString("Web", "ProxyAddr", QByteArray());
-        s.proxyPort = ini.ReadString("Web", "ProxyPort", QByteArray());
-        s.ignoreError = ini.ReadBool("Web", "IgnoreError", true);
-        s.autoAddNotFound = ini.ReadBool("Web", "AutoAddNotFound", true);
-        s.pageDelayMs = options::pageDelayMs(ini);
-        s.trustedCaFile = options::trustedCaFile(ini);
-    } else if (s.writeMode == 1 || s.writeMode == 2) {
-        // Restricted: no import, so vorqview unchecks the edit option too.
-        s.dateEndIsRecent = ini.ReadBool("Display", "DateEndIsRecent", false);
-        s.dataFolder = ini.ReadString("ImportData", "DataFolder", env::programFolder());
-    }
-    if (ini.ReadBool("ImportData", "DataFolderIsAppPath", false)) s.dataFolder = env::programFolder();
+    const int mode = s.writeMode = ini.LoadWriteMode();
+    // Each key as vorqview holds it in this write mode: read, or for a key
+    // the mode does not read, the value its control shows then.
+    auto b = [&](Key k) { return readBool(ini, k, mode, viewer); };
+    auto t = [&](Key k) { return readText(ini, k, mode, viewer); };
+    auto i = [&](Key k) { return readInt(ini, k, mode, viewer); };
+    s.editData = b(Key::EditData);
+    s.dataFolder = t(Key::DataFolder);
+    if (b(Key::DataFolderIsAppPath)) s.dataFolder = env::programFolder();
     if (!s.dataFolder.isEmpty() && !s.dataFolder.endsWith('/')) s.dataFolder += '/';
-    s.skipString = ini.ReadString("AssociateFile", "skipstring", options::defaultSkipString());
-    s.fileNamePattern = ini.ReadString("AssociateFile", "FileName", options::defaultFileNamePattern());
-    s.musicFolder = ini.ReadString("AssociateFile", "Folder", options::musicFolder());
-    s.autoAddFile = ini.ReadBool("AssociateFile", "AutoAddFile", false);
-    s.dateStart = ini.ReadString("Display", "DateStart", QByteArray());
-    s.dateEnd = ini.ReadString("Display", "DateEnd", QByteArray());
-    s.playlistOrder = std::clamp(ini.ReadInteger("Playlist", "Order", 1), 0, 5);
-    s.playlistSorted = std::clamp(ini.ReadInteger("Playlist", "Sorted", 1), -1, 1);
-    s.playlistRate = std::clamp(ini.ReadInteger("Playlist", "RandomizeRate", 100), 0, 100);
-    s.playlistAssociated = ini.ReadBool("Playlist", "AssociateFile", true);
-    s.playlistNotAssociated = ini.ReadBool("Playlist", "NotAssociateFile", false);
-    s.outputList.date = ini.ReadBool("OutputList", "Date", true);
-    s.outputList.number = ini.ReadBool("OutputList", "Number", true);
-    s.outputList.title = ini.ReadBool("OutputList", "Title", true);
-    s.outputList.artist = ini.ReadBool("OutputList", "Artist", true);
-    s.outputList.file = ini.ReadBool("OutputList", "AssociateFile", true);
-    s.outputList.method = ini.ReadBool("OutputList", "OpenMethod", false);
+    s.dateEndIsRecent = b(Key::DateEndIsRecent);
+    s.urlData = t(Key::UrlData);
+    s.useProxy = b(Key::UseProxy);
+    s.proxyAddr = t(Key::ProxyAddr);
+    s.proxyPort = t(Key::ProxyPort);
+    s.ignoreError = b(Key::IgnoreError);
+    s.autoAddNotFound = b(Key::AutoAddNotFound);
+    s.pageDelayMs = options::pageDelayMs(ini, mode);
+    s.trustedCaFile = options::trustedCaFile(ini, mode);
+    s.skipString = t(Key::SkipString);
+    s.fileNamePattern = t(Key::FileNamePattern);
+    s.musicFolder = t(Key::MusicFolder);
+    s.autoAddFile = b(Key::AutoAddFile);
+    s.dateStart = t(Key::DateStart);
+    s.dateEnd = t(Key::DateEnd);
+    // Clamped to the playlist maker's control ranges.
+    s.playlistOrder = std::clamp(i(Key::PlaylistOrder), 0, 5);
+    s.playlistSorted = std::clamp(i(Key::PlaylistSorted), -1, 1);
+    s.playlistRate = std::clamp(i(Key::PlaylistRate), 0, 100);
+    s.playlistAssociated = b(Key::PlaylistAssociated);
+    s.playlistNotAssociated = b(Key::PlaylistNotAssociated);
+    s.outputList.date = b(Key::ListDate);
+    s.outputList.number = b(Key::ListNumber);
+    s.outputList.title = b(Key::ListTitle);
+    s.outputList.artist = b(Key::ListArtist);
+    s.outputList.file = b(Key::ListFile);
+    s.outputList.method = b(Key::ListMethod);
     return s;
 }
 

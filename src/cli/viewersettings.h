@@ -11,7 +11,7 @@ namespace vorq::cli {
 
 struct ViewerSettings {
     int writeMode = -1;
-    QByteArray dataFolder;  // with trailing "/"; the program folder with DataFolderIsAppPath
+    QByteArray dataFolder;  // with trailing "/"; the program folder when so chosen
     QByteArray dateStart;   // stored date labels; empty when not stored
     QByteArray dateEnd;     // ignored by vorqview while dateEndIsRecent
     bool dateEndIsRecent = true;
@@ -34,8 +34,8 @@ struct ViewerSettings {
     bool playlistAssociated = true;
     bool playlistNotAssociated = false;
     OutputChoice outputList;  // the "OutputList" check boxes
-    int pageDelayMs = 1000;   // PageDelay, in seconds in the file
-    QString trustedCaFile;    // ExtraCAFile while UseExtraCA
+    int pageDelayMs = 1000;   // in seconds in the file
+    QString trustedCaFile;    // empty unless the extra CA is switched on
 };
 
 // What vorqview would load at start, for the keys vorq uses (restricted

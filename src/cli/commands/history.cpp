@@ -1,5 +1,6 @@
-// vorq history / vorq top: chart runs of a song or an artist and the top
-// lists over the loaded range, as text or JSON.
+// vorq history / vorq top: chart runs of a song or an artist, the top
+// lists over the loaded range and the year-end and decade charts, as text
+// or JSON.
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -7,6 +8,7 @@
 #include "cli/clicommon.h"
 #include "cli/rangeoptions.h"
 #include "core/history/charthistory.h"
+#include "core/history/yearend.h"
 #include "core/text/sjistext.h"
 
 using namespace vorq;
@@ -84,6 +86,73 @@ QByteArray argText(const Args &a, const QString &name) {
     return sjis::fromUnicode(a.value(name));
 }
 
+// A year given as four digits; a decade as the year it starts with.
+int parseYear(const Args &a, const QString &name) {
+    const QString text = a.value(name);
+    bool ok = false;
+    const int year = text.toInt(&ok);
+    if (!ok || text.size() != 4 || year < 1000)
+        throw UsageError(QStringLiteral("--%1 needs a year (YYYY)").arg(name));
+    if (name == QLatin1String("decade") && year % 10 != 0)
+        throw UsageError(QStringLiteral("--decade takes the decade's first year (1990, 2000, ...)"));
+    return year;
+}
+
+// vorq top --year / --decade: the chart of points over the span's loaded
+// weeks. Without --from and --to only the span is loaded, whatever range
+// vorqview shows.
+int yearEndTop(const Args &a) {
+    if (a.has(QStringLiteral("year")) && a.has(QStringLiteral("decade")))
+        throw UsageError(QStringLiteral("--year and --decade exclude each other"));
+    const bool decade = a.has(QStringLiteral("decade"));
+    const int first = parseYear(a, decade ? QStringLiteral("decade") : QStringLiteral("year"));
+    const int last = decade ? first + 9 : first;
+    const QString by = a.value(QStringLiteral("by"), QStringLiteral("song"));
+    if (by != QLatin1String("song") && by != QLatin1String("artist"))
+        throw UsageError(QStringLiteral("with --year or --decade, --by takes song or artist"));
+    const YearEndBy kind = by == QLatin1String("artist") ? YearEndBy::Artist : YearEndBy::Song;
+    bool ok = true;
+    const int limit = a.value(QStringLiteral("limit"), QStringLiteral("100")).toInt(&ok);
+    if (!ok || limit < 0) throw UsageError(QStringLiteral("--limit needs a count"));
+    RangeOptions r = prepareRange(a);
+    if (!a.has(QStringLiteral("from"))) r.from = QDate(first, 1, 1);
+    if (!a.has(QStringLiteral("to"))) r.to = QDate(last, 12, 31);
+    const std::optional<QString> error = loadRange(r);
+    const ChartHistory history(r.store.tabs);
+    const QList<YearEndEntry> chart = yearEndChart(history, first, last, kind, limit);
+    // An empty chart is a span with no loaded week, not a chart without songs.
+    if (chart.isEmpty() && !error && limit > 0)
+        throw Error(decade ? QStringLiteral("%1 年代のチャートがありません。").arg(first)
+                           : QStringLiteral("%1 年のチャートがありません。").arg(first));
+    if (a.flags.contains(QStringLiteral("json"))) {
+        // One object a line, keys in reading order (QJsonObject would sort them).
+        auto str = [](const QByteArray &sjisText) {
+            return QJsonDocument(QJsonArray{u(sjisText)}).toJson(QJsonDocument::Compact).chopped(1).mid(1);
+        };
+        QByteArray json = "[";
+        for (const YearEndEntry &e : chart) {
+            json += json.size() > 1 ? ",\n    {" : "\n    {";
+            json += "\"rank\": " + QByteArray::number(e.position);
+            if (kind == YearEndBy::Song) json += ", \"title\": " + str(e.song.title);
+            json += ", \"artist\": " + str(e.song.artist) + ", \"points\": " + QByteArray::number(e.points) +
+                    ", \"peak\": " + QByteArray::number(e.peak) +
+                    ", \"weeks\": " + QByteArray::number(e.weeks) + '}';
+        }
+        writeRaw(json + (chart.isEmpty() ? "]\n" : "\n]\n"));
+        return finishRange(error);
+    }
+    // rank TAB points TAB peak TAB weeks TAB title TAB artist (artists: no title)
+    Lines out;
+    for (const YearEndEntry &e : chart) {
+        QString line = QString::number(e.position) + u'\t' + QString::number(e.points) + u'\t' +
+                       QString::number(e.peak) + u'\t' + QString::number(e.weeks);
+        if (kind == YearEndBy::Song) line += u'\t' + u(e.song.title);
+        out.raw(line + u'\t' + u(e.song.artist));
+    }
+    out.write(r.sjis);
+    return finishRange(error);
+}
+
 }  // namespace
 
 int cmdHistory(const QStringList &args) {
@@ -142,10 +211,12 @@ int cmdHistory(const QStringList &args) {
 }
 
 int cmdTop(const QStringList &args) {
-    const Args a = parseArgs(args,
-                             {QStringLiteral("data"), QStringLiteral("from"), QStringLiteral("to"),
-                              QStringLiteral("today"), QStringLiteral("by"), QStringLiteral("limit")},
-                             {QStringLiteral("json"), QStringLiteral("sjis")});
+    const Args a = parseArgs(
+        args,
+        {QStringLiteral("data"), QStringLiteral("from"), QStringLiteral("to"), QStringLiteral("today"),
+         QStringLiteral("by"), QStringLiteral("limit"), QStringLiteral("year"), QStringLiteral("decade")},
+        {QStringLiteral("json"), QStringLiteral("sjis")});
+    if (a.has(QStringLiteral("year")) || a.has(QStringLiteral("decade"))) return yearEndTop(a);
     static const QHash<QString, TopOrder> orders{{QStringLiteral("weeks"), TopOrder::Weeks},
                                                  {QStringLiteral("number1"), TopOrder::Number1},
                                                  {QStringLiteral("peak"), TopOrder::Peak},

@@ -9,6 +9,7 @@
 #include "core/base/errors.h"
 #include "core/charts/chartstore.h"
 #include "core/lists/resultlist.h"
+#include "core/settings/settingstable.h"
 #include "core/text/sjistext.h"
 
 namespace vorq::cdr {
@@ -383,7 +384,8 @@ StagePlan planStage(const CdrSession &session, const StageLayout &layout) {
         const QString f = program.absoluteDir().filePath(QLatin1String(side));
         if (QFileInfo(f).isFile()) p.programFiles.append(f);
     }
-    p.restrictedIni = {"[Restrictions]", "WriteMode=1"};
+    const settings::Setting &writeMode = settings::setting(settings::Key::WriteMode);
+    p.restrictedIni = {QByteArray("[") + writeMode.section + ']', QByteArray(writeMode.key) + "=1"};
     p.notFound = session.notBroadcast();
     // The chart files counted in the data size: a date listed as not
     // broadcast is never shown, so its file is not carried either.

@@ -20,14 +20,17 @@ ChartHistory::ChartHistory(const QList<ChartTab> &tabs) {
             const int rank = e.rank.trimmed().toInt(&ok);
             if (!ok) continue;
             SongKey key{e.title, e.artist};
-            auto it = m_songs.find(key);
-            if (it == m_songs.end()) {
-                it = m_songs.insert(key, {});
+            auto it = m_index.find(key);
+            if (it == m_index.end()) {
+                it = m_index.insert(key, int(m_order.size()));
                 m_order.append(key);
+                m_apps.emplaceBack();
                 m_byArtist[e.artist].append(key);
             }
-            it->append({tag, rank, week});
+            m_apps[*it].append({tag, rank, week});
+            m_rows.append({*it, rank});
         }
+        m_weekStart.append(int(m_rows.size()));
     }
 }
 
@@ -70,9 +73,9 @@ SongFigures ChartHistory::figures(const SongKey &key, const QList<Appearance> &a
 }
 
 std::optional<SongFigures> ChartHistory::song(const SongKey &key) const {
-    auto it = m_songs.constFind(key);
-    if (it == m_songs.constEnd()) return std::nullopt;
-    return figures(key, *it);
+    auto it = m_index.constFind(key);
+    if (it == m_index.constEnd()) return std::nullopt;
+    return figures(key, m_apps.at(*it));
 }
 
 namespace {
@@ -92,7 +95,7 @@ std::optional<ArtistFigures> ChartHistory::artist(const QByteArray &artist) cons
     ArtistFigures a;
     a.artist = artist;
     const SongFigures *best = nullptr;
-    for (const SongKey &key : *it) a.songList.append(figures(key, m_songs.value(key)));
+    for (const SongKey &key : *it) a.songList.append(figures(key, m_apps.at(m_index.value(key))));
     for (const SongFigures &f : a.songList) {
         ++a.songs;
         if (f.peakRank == 1) ++a.number1Songs;
@@ -111,8 +114,9 @@ QList<TopEntry> ChartHistory::top(TopOrder order, int limit) const {
     if (byArtist) {
         // Artists in order of their first chart appearance, for stable ties.
         QHash<QByteArray, int> seen;
-        for (const SongKey &key : m_order) {
-            const SongFigures f = figures(key, m_songs.value(key));
+        for (qsizetype i = 0; i < m_order.size(); ++i) {
+            const SongKey &key = m_order.at(i);
+            const SongFigures f = figures(key, m_apps.at(i));
             auto it = seen.find(key.artist);
             if (it == seen.end()) {
                 it = seen.insert(key.artist, int(out.size()));
@@ -125,8 +129,9 @@ QList<TopEntry> ChartHistory::top(TopOrder order, int limit) const {
                          [](const TopEntry &a, const TopEntry &b) { return a.primary > b.primary; });
     } else {
         out.reserve(m_order.size());
-        for (const SongKey &key : m_order) {
-            const SongFigures f = figures(key, m_songs.value(key));
+        for (qsizetype i = 0; i < m_order.size(); ++i) {
+            const SongKey &key = m_order.at(i);
+            const SongFigures f = figures(key, m_apps.at(i));
             switch (order) {
                 case TopOrder::Weeks: out.append({key, f.weeks, 0}); break;
                 case TopOrder::Number1:

@@ -11,6 +11,7 @@
 #include <QHash>
 #include <QList>
 #include <optional>
+#include <span>
 
 #include "core/charts/chartstore.h"
 
@@ -61,6 +62,12 @@ struct TopEntry {
     int secondary = 0;  // weeks for Peak, otherwise 0
 };
 
+// One row of a loaded week: the song as its index in songOrder(), its rank.
+struct WeekRow {
+    int song = 0;
+    int rank = 0;
+};
+
 class ChartHistory {
 public:
     ChartHistory() = default;
@@ -68,7 +75,7 @@ public:
     // by page order. A date loaded twice counts once (its first table).
     explicit ChartHistory(const QList<ChartTab> &tabs);
 
-    bool isEmpty() const { return m_songs.isEmpty(); }
+    bool isEmpty() const { return m_order.isEmpty(); }
     int loadedWeeks() const { return int(m_weekTags.size()); }
     const QList<int> &weekTags() const { return m_weekTags; }
 
@@ -76,15 +83,23 @@ public:
     std::optional<ArtistFigures> artist(const QByteArray &artist) const;
     QList<TopEntry> top(TopOrder order, int limit) const;
     QList<SongKey> songsOf(const QByteArray &artist) const { return m_byArtist.value(artist); }
-    const QList<SongKey> &songs() const { return m_order; }  // debut order
+    // Songs in debut order, and each loaded week's ranked rows in table
+    // order: what charts over a span of weeks walk instead of every song.
+    const QList<SongKey> &songOrder() const { return m_order; }
+    std::span<const WeekRow> weekRows(int week) const {
+        return {m_rows.constData() + m_weekStart.at(week), m_rows.constData() + m_weekStart.at(week + 1)};
+    }
 
 private:
     SongFigures figures(const SongKey &key, const QList<Appearance> &apps) const;
 
     QList<int> m_weekTags;                         // loaded dates, ascending
-    QHash<SongKey, QList<Appearance>> m_songs;     // appearances in date order
+    QHash<SongKey, int> m_index;                   // song -> its place in m_order and m_apps
+    QList<QList<Appearance>> m_apps;               // appearances in date order, by song index
     QHash<QByteArray, QList<SongKey>> m_byArtist;  // songs in debut order
     QList<SongKey> m_order;                        // songs in debut order
+    QList<WeekRow> m_rows;                         // every week's rows, oldest week first
+    QList<int> m_weekStart{0};                     // week w's rows: [m_weekStart[w], m_weekStart[w + 1])
 };
 
 }  // namespace vorq

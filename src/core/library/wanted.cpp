@@ -24,7 +24,7 @@ QHash<SongKey, bool> songOwnership(const QList<ChartTab> &tabs) {
 QList<WantedSong> wantedSongs(const ChartHistory &history, const QHash<SongKey, bool> &owned,
                               const WantedFilter &filter) {
     QList<WantedSong> out;
-    for (const SongKey &key : history.songs()) {
+    for (const SongKey &key : history.songOrder()) {
         if (owned.value(key)) continue;
         const std::optional<SongFigures> f = history.song(key);
         if (!f) continue;
@@ -45,7 +45,7 @@ QList<WantedSong> wantedSongs(const ChartHistory &history, const QHash<SongKey, 
 QList<YearCompleteness> completenessByYear(const ChartHistory &history, const QHash<SongKey, bool> &owned) {
     QMap<int, YearCompleteness> years;
     for (int tag : history.weekTags()) years[tag / 10000].year = tag / 10000;
-    for (const SongKey &key : history.songs()) {
+    for (const SongKey &key : history.songOrder()) {
         const std::optional<SongFigures> f = history.song(key);
         if (!f) continue;
         const bool mine = owned.value(key);

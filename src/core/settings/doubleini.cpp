@@ -13,6 +13,7 @@
 
 #include "core/base/appenv.h"
 #include "core/base/errors.h"
+#include "core/settings/settingstable.h"
 #include "core/text/sjistext.h"
 
 namespace vorq {
@@ -245,16 +246,17 @@ int TDoubleIniFile::LoadWriteMode() {
     int mode;
     {
         TMyMemIniFile beside(besideProgram());
-        mode = beside.ReadInteger("Restrictions", "WriteMode", -1);
+        mode = settings::readInt(beside, settings::Key::WriteMode);
     }
-    if (mode == -1) mode = ReadInteger(FLocationKey, "WriteMode", -1);
+    // The locator keeps it per installation under the same key name.
+    if (mode == -1) mode = ReadInteger(FLocationKey, settings::setting(settings::Key::WriteMode).key, -1);
     FWriteMode = mode;
     return mode;
 }
 
 void TDoubleIniFile::SetWriteMode(int mode) {
     FWriteMode = mode;
-    locatorWrite("WriteMode", QByteArray::number(mode));
+    locatorWrite(settings::setting(settings::Key::WriteMode).key, QByteArray::number(mode));
 }
 
 QByteArray TDoubleIniFile::ReadString(const QByteArray &section, const QByteArray &key,

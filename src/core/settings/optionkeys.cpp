@@ -7,6 +7,7 @@
 #include "core/charts/chartstore.h"
 #include "core/import/importdriver.h"
 #include "core/settings/inifile.h"
+#include "core/settings/settingstable.h"
 #include "core/text/sjistext.h"
 
 namespace vorq::options {
@@ -56,14 +57,14 @@ int storedDateIndex(const QList<QByteArray> &labels, const QByteArray &stored, D
     return best < 0 ? fallback : best;
 }
 
-int pageDelayMs(const TMemIniFile &ini) {
-    const int secs = ini.ReadInteger("Web", "PageDelay", kDefaultPageDelaySeconds);
+int pageDelayMs(const TMemIniFile &ini, int writeMode) {
+    const int secs = settings::readInt(ini, settings::Key::PageDelay, writeMode);
     return std::clamp(secs, 0, kMaxPageDelaySeconds) * 1000;
 }
 
-QString trustedCaFile(const TMemIniFile &ini) {
-    if (!ini.ReadBool("Web", "UseExtraCA", false)) return QString();
-    return sjis::path(ini.ReadString("Web", "ExtraCAFile", QByteArray()));
+QString trustedCaFile(const TMemIniFile &ini, int writeMode) {
+    if (!settings::readBool(ini, settings::Key::UseExtraCA, writeMode)) return QString();
+    return sjis::path(settings::readText(ini, settings::Key::ExtraCAFile, writeMode));
 }
 
 }  // namespace vorq::options

@@ -23,7 +23,7 @@ QByteArray defaultFileNamePattern();  // "%a-%t.mp3"
 QByteArray homeFolder();
 QByteArray musicFolder();
 
-// Which item of a date list a stored "DateStart"/"DateEnd" selects: the
+// Which item of a date list a stored start or end date selects: the
 // first equal label; a stored date no longer listed (added to notfound.txt
 // since) selects the nearest listed date, on a tie the one inside the range
 // (the later for the start, the earlier for the end). An empty or unreadable
@@ -31,13 +31,13 @@ QByteArray musicFolder();
 enum class DateRole { Start, End };
 int storedDateIndex(const QList<QByteArray> &labels, const QByteArray &stored, DateRole role);
 
-// The bulk download's pause between pages: "Web"/"PageDelay" in whole
+// The bulk download's pause between pages: the Web page's delay in whole
 // seconds (default 1, 0 allowed, at most 600), returned in milliseconds.
 inline constexpr int kDefaultPageDelaySeconds = 1;
 inline constexpr int kMaxPageDelaySeconds = 600;
-int pageDelayMs(const TMemIniFile &ini);
-// The extra CA certificate trusted for https: "Web"/"ExtraCAFile" while
-// "Web"/"UseExtraCA" is on (default off); empty otherwise.
-QString trustedCaFile(const TMemIniFile &ini);
+int pageDelayMs(const TMemIniFile &ini, int writeMode = -1);
+// The extra CA certificate trusted for https while its switch is on
+// (default off); empty otherwise.
+QString trustedCaFile(const TMemIniFile &ini, int writeMode = -1);
 
 }  // namespace vorq::options

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "core/history/charthistory.h"
+#include "core/history/toplistrows.h"
 
 class ChartRunPlot;
 class QAction;
@@ -16,6 +17,7 @@ class QComboBox;
 class QLabel;
 class QPushButton;
 class QTableWidget;
+class ResultListWindow;
 
 class HistoryWindow : public QDialog {
     Q_OBJECT
@@ -43,15 +45,30 @@ private:
     QList<vorq::SongKey> m_songs;  // artist mode: the table's rows
 };
 
+// The top lists over the loaded range, and the year-end and decade charts
+// of a year or decade chosen beside them. The list saves through the
+// result window's list and playlist writers.
 class TopListsDialog : public QDialog {
     Q_OBJECT
 public:
+    // orderBox: the five TopOrder lists, then these charts by points.
+    enum PointsList { SongsOfYear = 5, SongsOfDecade, ArtistsOfYear, ArtistsOfDecade };
+
     explicit TopListsDialog(QWidget *parent = nullptr);
     // The index is asked for at every fill: it may be rebuilt in between.
-    void setHistory(std::function<const vorq::ChartHistory &()> history);
+    // The tables give the saved rows their files.
+    void setHistory(std::function<const vorq::ChartHistory &()> history,
+                    std::function<const QList<vorq::ChartTab> &()> tabs = {});
+    void setResultWindow(ResultListWindow *window) { m_resultWindow = window; }
+
+    void onSaveClicked(bool playlist);
+    const QList<vorq::TopListItem> &items() const { return m_items; }
 
     QComboBox *orderBox = nullptr;
+    QComboBox *periodBox = nullptr;  // the year or decade of the charts by points
     QTableWidget *table = nullptr;
+    QPushButton *saveListButton = nullptr;
+    QPushButton *savePlaylistButton = nullptr;
 
 signals:
     void songChosen(const vorq::SongKey &song);
@@ -59,8 +76,12 @@ signals:
 
 private:
     void fill();
+    void fillPeriods(bool decades);
+    void fillPoints(bool decade, bool artists);
     std::function<const vorq::ChartHistory &()> m_history;
-    QList<vorq::TopEntry> m_entries;
+    std::function<const QList<vorq::ChartTab> &()> m_tabs;
+    ResultListWindow *m_resultWindow = nullptr;
+    QList<vorq::TopListItem> m_items;  // the table's rows
 };
 
 // The main window's history commands: shortcuts Ctrl+H (the selected

@@ -518,21 +518,12 @@ void OptionsDialog::recordRange() {
 }
 
 QList<QWidget *> OptionsDialog::controls() const {
-    QList<QWidget *> out = {importFromWebRadio, importFromHtmlRadio, importFromTextRadio,
-                            noImportRadio,      dateStartBox,        dateEndBox};
-    for (QWidget *w : {lockAssociationsBox, saveSettingsBox,    missingFileAlertBox, listRankBox,
-                       listTitleBox,        listArtistBox,      listFileBox,         listMethodBox,
-                       autoRunAssociateBox, fileNamePatternBox, listDateBox,         autoSaveBox,
-                       confirmDataBox,      editDataBox,        hideNoDataBox,       alsoAssociateBox,
-                       autoRunImportBox,    dateEndIsRecentBox, autoQuitBox,         dataFolderIsAppPathBox,
-                       ignoreErrorBox,      autoAddNotFoundBox, useProxyBox})
-        out.append(w);
-    for (QWidget *w : {fileNamePatternEdit, musicFolderEdit, homeUrlEdit, dataFolderEdit, dataUrlEdit,
-                       skipStringEdit, proxyAddressEdit, proxyPortEdit})
-        out.append(w);
-    for (QWidget *w :
-         std::initializer_list<QWidget *>{pageDelaySpin, useExtraCaBox, extraCaFileEdit, browseExtraCaButton})
-        out.append(w);
+    QList<QWidget *> out;
+    // Every setting's control of this dialog (the playlist maker keeps its
+    // own), then the rest of its controls.
+    for (const Binding &b : bindings())
+        if (isAncestorOf(b.control)) out.append(b.control);
+    for (QWidget *w : std::initializer_list<QWidget *>{saveSettingsBox, browseExtraCaButton}) out.append(w);
     for (QWidget *w : {importAllButton, browseDataFolderButton, browseMusicFolderButton, okButton,
                        applyButton, cdrWizardButton, cancelButton, restoreButton})
         out.append(w);

@@ -13,8 +13,10 @@ class QPushButton;
 class QRadioButton;
 class QSpinBox;
 class QVBoxLayout;
+#include "core/settings/settingstable.h"
+
 namespace vorq {
-class TDoubleIniFile;
+class TMemIniFile;
 }
 class QTabWidget;
 class PlaylistMakerDialog;
@@ -63,8 +65,18 @@ public:
     // The write mode the save control gives: 0 checked and enabled, 1
     // checked and disabled, 2 unchecked.
     int writeModeFromControls() const;
-    // The program folder shown when "DataFolderIsAppPath" is set.
+    // The program folder shown when the data folder is the program's.
     static QString programFolderText();
+
+    // A setting's control: a check box or radio button (Bool), line edit
+    // (Text), spin box, slider or radio group (Int), date list (DateLabel).
+    struct Binding {
+        vorq::settings::Key key;
+        QWidget *control;
+    };
+    // Every setting's control (the playlist maker's too when it is set), in
+    // the order they load.
+    QList<Binding> bindings() const;
 
     // Controls, named as the configuration keys refer to them.
     QTabWidget *pageTabs = nullptr;
@@ -105,9 +117,9 @@ public:
     QLineEdit *proxyPortEdit = nullptr;
     // The bulk download's manners and the private CA (optionsweb.cpp); no
     // designed ids, named after their keys.
-    QSpinBox *pageDelaySpin = nullptr;     // "PageDelay"
-    QCheckBox *useExtraCaBox = nullptr;    // "UseExtraCA"
-    QLineEdit *extraCaFileEdit = nullptr;  // "ExtraCAFile"
+    QSpinBox *pageDelaySpin = nullptr;
+    QCheckBox *useExtraCaBox = nullptr;
+    QLineEdit *extraCaFileEdit = nullptr;
     QPushButton *browseExtraCaButton = nullptr;
     QComboBox *dateStartBox = nullptr;  // start date label
     QComboBox *dateEndBox = nullptr;    // end date label
@@ -154,11 +166,12 @@ private:
         int currentPage = 0;
     };
 
+    void loadControl(const Binding &b, const vorq::TMemIniFile &ini, int writeMode);
+    void saveControl(const Binding &b, vorq::TMemIniFile &ini) const;
+
     QList<QWidget *> controls() const;
     void buildPages();
     void buildWebExtras(QVBoxLayout *webPage);
-    void loadWebExtras(vorq::TDoubleIniFile &ini);
-    void saveWebExtras(vorq::TDoubleIniFile &ini);
     void connectRules();
     void updateImportModeControls();
     void updateAssociationLockControls();

@@ -23,6 +23,7 @@
 #include "core/charts/chartstore.h"
 #include "core/settings/doubleini.h"
 #include "core/settings/optionkeys.h"
+#include "core/settings/settingstable.h"
 #include "core/text/sjistext.h"
 #include "ui/common/shellparts.h"
 #include "ui/playlist/playlistmakerdialog.h"
@@ -60,80 +61,138 @@ void OptionsDialog::selectStoredDate(QComboBox *box, const QByteArray &stored, b
         options::storedDateIndex(labels, stored, start ? options::DateRole::Start : options::DateRole::End));
 }
 
+QList<OptionsDialog::Binding> OptionsDialog::bindings() const {
+    using K = settings::Key;
+    // In loading order: setting a control runs its enabling rules, which may
+    // reset controls loaded after it (the import choice comes first).
+    QList<Binding> out = {
+        {K::ImportWeb, importFromWebRadio},
+        {K::ImportHtml, importFromHtmlRadio},
+        {K::ImportText, importFromTextRadio},
+        {K::ImportNone, noImportRadio},
+        {K::AutoSave, autoSaveBox},
+        {K::ConfirmData, confirmDataBox},
+        {K::EditData, editDataBox},
+        {K::HideNoData, hideNoDataBox},
+        {K::AlsoAssociatedFile, alsoAssociateBox},
+        {K::AutoRunImport, autoRunImportBox},
+        {K::AutoRunAssociate, autoRunAssociateBox},
+        {K::AutoQuit, autoQuitBox},
+        {K::DataFolder, dataFolderEdit},
+        {K::DateEndIsRecent, dateEndIsRecentBox},
+        {K::UrlHome, homeUrlEdit},
+        {K::UrlData, dataUrlEdit},
+        {K::UseProxy, useProxyBox},
+        {K::ProxyAddr, proxyAddressEdit},
+        {K::ProxyPort, proxyPortEdit},
+        {K::IgnoreError, ignoreErrorBox},
+        {K::AutoAddNotFound, autoAddNotFoundBox},
+        {K::PageDelay, pageDelaySpin},
+        {K::UseExtraCA, useExtraCaBox},
+        {K::ExtraCAFile, extraCaFileEdit},
+        // After the folder it overrides.
+        {K::DataFolderIsAppPath, dataFolderIsAppPathBox},
+        {K::DragDisabled, lockAssociationsBox},
+        {K::DisplayAlerts, missingFileAlertBox},
+        {K::AutoAddFile, fileNamePatternBox},
+        {K::SkipString, skipStringEdit},
+        {K::FileNamePattern, fileNamePatternEdit},
+        {K::MusicFolder, musicFolderEdit},
+        {K::ListDate, listDateBox},
+        {K::ListNumber, listRankBox},
+        {K::ListTitle, listTitleBox},
+        {K::ListArtist, listArtistBox},
+        {K::ListFile, listFileBox},
+        {K::ListMethod, listMethodBox},
+        // Loaded once the date lists are filled from the data folder.
+        {K::DateStart, dateStartBox},
+        {K::DateEnd, dateEndBox},
+    };
+    if (m_playlist) {
+        out += {{K::PlaylistOrder, m_playlist->priorityBar},
+                {K::PlaylistSorted, m_playlist->sortDirectionGroup},
+                {K::PlaylistRate, m_playlist->sortRateSpin},
+                {K::PlaylistAssociated, m_playlist->takeAssociatedBox},
+                {K::PlaylistNotAssociated, m_playlist->takeUnassociatedBox}};
+    }
+    return out;
+}
+
+void OptionsDialog::loadControl(const Binding &b, const TMemIniFile &ini, int mode) {
+    if (auto *r = qobject_cast<QRadioButton *>(b.control)) {
+        setRadio(r, settings::readBool(ini, b.key, mode));
+    } else if (auto *c = qobject_cast<QCheckBox *>(b.control)) {
+        c->setChecked(settings::readBool(ini, b.key, mode));
+    } else if (auto *e = qobject_cast<QLineEdit *>(b.control)) {
+        e->setText(text(settings::readText(ini, b.key, mode)));
+    } else if (auto *n = qobject_cast<QSpinBox *>(b.control)) {
+        n->setValue(settings::readInt(ini, b.key, mode));  // clamped to the control's range
+    } else if (auto *l = qobject_cast<QSlider *>(b.control)) {
+        l->setValue(settings::readInt(ini, b.key, mode));
+    } else if (auto *g = qobject_cast<IndexedRadioGroup *>(b.control)) {
+        g->setItemIndex(settings::readInt(ini, b.key, mode));
+    }
+    // Date lists select their stored label once filled (loadSettings).
+}
+
+void OptionsDialog::saveControl(const Binding &b, TMemIniFile &ini) const {
+    auto writeText = [&](const QString &v) {
+        QByteArray bytes;
+        // A text Shift-JIS cannot hold keeps its stored value rather than
+        // ending the save or being stored damaged.
+        if (sjis::tryFromUnicode(v, &bytes)) settings::writeText(ini, b.key, bytes);
+    };
+    if (auto *a = qobject_cast<QAbstractButton *>(b.control)) {
+        settings::writeBool(ini, b.key, a->isChecked());
+    } else if (auto *e = qobject_cast<QLineEdit *>(b.control)) {
+        writeText(e->text());
+    } else if (auto *c = qobject_cast<QComboBox *>(b.control)) {
+        writeText(c->currentText());
+    } else if (auto *n = qobject_cast<QSpinBox *>(b.control)) {
+        settings::writeInt(ini, b.key, n->value());
+    } else if (auto *l = qobject_cast<QSlider *>(b.control)) {
+        settings::writeInt(ini, b.key, l->value());
+    } else if (auto *g = qobject_cast<IndexedRadioGroup *>(b.control)) {
+        settings::writeInt(ini, b.key, g->itemIndex());
+    }
+}
+
 void OptionsDialog::loadSettings(const QStringList &arguments) {
     TDoubleIniFile ini;
     const int mode = ini.LoadWriteMode();
-    auto readBool = [&ini](QCheckBox *box, const char *section, const char *key, bool def) {
-        box->setChecked(ini.ReadBool(section, key, def));
-    };
-    auto readText = [&ini](QLineEdit *edit, const char *section, const char *key, const QByteArray &def) {
-        edit->setText(text(ini.ReadString(section, key, def)));
-    };
+    const QList<Binding> all = bindings();
 
     if (mode == -1 || mode == 0) {
         saveSettingsBox->setChecked(true);
         saveSettingsBox->setEnabled(true);
-        setRadio(importFromWebRadio, ini.ReadBool("ImportData", "Web", true));
-        setRadio(importFromHtmlRadio, ini.ReadBool("ImportData", "HTML", false));
-        setRadio(importFromTextRadio, ini.ReadBool("ImportData", "Text", false));
-        setRadio(noImportRadio, ini.ReadBool("ImportData", "None", false));
-        readBool(autoSaveBox, "ImportData", "AutoSave", true);
-        readBool(confirmDataBox, "ImportData", "ConfirmData", false);
-        readBool(editDataBox, "ImportData", "EditData", true);
-        readBool(hideNoDataBox, "ImportData", "HideNoData", false);
-        readBool(alsoAssociateBox, "ImportData", "AlsoAssociatedFile", false);
-        readBool(autoRunImportBox, "AutoRun", "ImportData", false);
-        readBool(autoRunAssociateBox, "AutoRun", "AssociateFile", false);
-        readBool(autoQuitBox, "AutoRun", "AutoQuit", false);
-        readText(dataFolderEdit, "ImportData", "DataFolder", GetUserSettingsFolder());
-        readBool(dateEndIsRecentBox, "Display", "DateEndIsRecent", true);
-        readText(homeUrlEdit, "Web", "URL_Home", options::defaultUrlHome());
-        readText(dataUrlEdit, "Web", "URL_Data", options::defaultUrlData());
-        readBool(useProxyBox, "Web", "UseProxy", false);
-        readText(proxyAddressEdit, "Web", "ProxyAddr", QByteArray());
-        readText(proxyPortEdit, "Web", "ProxyPort", QByteArray());
-        readBool(ignoreErrorBox, "Web", "IgnoreError", true);
-        readBool(autoAddNotFoundBox, "Web", "AutoAddNotFound", true);
-        loadWebExtras(ini);
         restoreButton->setEnabled(false);
         restoreNoteLabel->setEnabled(false);
         pageTabs->setCurrentIndex(kImportPage);
     } else if (mode == 1 || mode == 2) {
         saveSettingsBox->setChecked(mode == 1);
         saveSettingsBox->setEnabled(mode != 1);
-        noImportRadio->setChecked(true);
-        hideNoDataBox->setChecked(true);
+        // Keys these modes do not read show their restricted values: no
+        // import, and what the import rules then clear.
+        for (const Binding &b : all)
+            if (!settings::isRead(settings::setting(b.key), mode)) loadControl(b, ini, mode);
         for (int p : {kImportPage, kAssociationPage, kStartupPage, kWebPage})
             pageTabs->setTabVisible(p, false);
         cdrWizardButton->setEnabled(false);
         cdrNoteLabel->setEnabled(false);
         pageTabs->setCurrentIndex(kDisplayPage);
-        readBool(dateEndIsRecentBox, "Display", "DateEndIsRecent", false);
-        readText(dataFolderEdit, "ImportData", "DataFolder", env::programFolder());
     }
 
-    readBool(dataFolderIsAppPathBox, "ImportData", "DataFolderIsAppPath", false);
+    for (const Binding &b : all)
+        if (settings::isRead(settings::setting(b.key), mode)) loadControl(b, ini, mode);
     if (dataFolderIsAppPathBox->isChecked()) dataFolderEdit->setText(programFolderText());
-    readBool(lockAssociationsBox, "AssociateFile", "DragDisabled", true);
-    readBool(missingFileAlertBox, "AssociateFile", "DisplayAlerts", false);
-    readBool(fileNamePatternBox, "AssociateFile", "AutoAddFile", false);
-    readText(skipStringEdit, "AssociateFile", "skipstring", options::defaultSkipString());
-    readText(fileNamePatternEdit, "AssociateFile", "FileName", options::defaultFileNamePattern());
-    readText(musicFolderEdit, "AssociateFile", "Folder", options::musicFolder());
-    readBool(listDateBox, "OutputList", "Date", true);
-    readBool(listRankBox, "OutputList", "Number", true);
-    readBool(listTitleBox, "OutputList", "Title", true);
-    readBool(listArtistBox, "OutputList", "Artist", true);
-    readBool(listFileBox, "OutputList", "AssociateFile", true);
-    readBool(listMethodBox, "OutputList", "OpenMethod", false);
 
     fillDateLists();
-    selectStoredDate(dateStartBox, ini.ReadString("Display", "DateStart", QByteArray()), true);
+    selectStoredDate(dateStartBox, settings::readText(ini, settings::Key::DateStart, mode), true);
     if (dateEndIsRecentBox->isChecked()) {
         dateEndBox->setEnabled(false);
         dateEndBox->setCurrentIndex(dateEndBox->count() - 1);
     } else {
-        selectStoredDate(dateEndBox, ini.ReadString("Display", "DateEnd", QByteArray()), false);
+        selectStoredDate(dateEndBox, settings::readText(ini, settings::Key::DateEnd, mode), false);
     }
 
     const QString first = arguments.isEmpty() ? QString() : arguments.first().toLower();
@@ -143,14 +202,6 @@ void OptionsDialog::loadSettings(const QStringList &arguments) {
         autoRunImportBox->setChecked(false);
         autoRunAssociateBox->setChecked(false);
         autoQuitBox->setChecked(false);
-    }
-
-    if (m_playlist) {
-        m_playlist->priorityBar->setValue(ini.ReadInteger("Playlist", "Order", 1));
-        m_playlist->sortDirectionGroup->setItemIndex(ini.ReadInteger("Playlist", "Sorted", 1));
-        m_playlist->sortRateSpin->setValue(ini.ReadInteger("Playlist", "RandomizeRate", 100));
-        m_playlist->takeAssociatedBox->setChecked(ini.ReadBool("Playlist", "AssociateFile", true));
-        m_playlist->takeUnassociatedBox->setChecked(ini.ReadBool("Playlist", "NotAssociateFile", false));
     }
     recordRange();
 }
@@ -167,60 +218,13 @@ void OptionsDialog::saveSettings() {
         TDoubleIniFile ini;
         const int mode = writeModeFromControls();
         ini.SetWriteMode(mode);
-        auto wb = [&ini](const char *section, const char *key, bool v) { ini.WriteBool(section, key, v); };
-        auto wt = [&ini](const char *section, const char *key, const QString &v) {
-            QByteArray bytes;
-            // A text Shift-JIS cannot hold keeps its stored value rather than
-            // ending the save or being stored damaged.
-            if (sjis::tryFromUnicode(v, &bytes)) ini.WriteString(section, key, bytes);
-        };
-        if (mode == 0 || mode == 1) {
-            wb("OutputList", "Date", listDateBox->isChecked());
-            wb("OutputList", "Number", listRankBox->isChecked());
-            wb("OutputList", "Title", listTitleBox->isChecked());
-            wb("OutputList", "Artist", listArtistBox->isChecked());
-            wb("OutputList", "AssociateFile", listFileBox->isChecked());
-            wb("OutputList", "OpenMethod", listMethodBox->isChecked());
-            if (m_playlist) {
-                ini.WriteInteger("Playlist", "Order", m_playlist->priorityBar->value());
-                ini.WriteInteger("Playlist", "Sorted", m_playlist->sortDirectionGroup->itemIndex());
-                ini.WriteInteger("Playlist", "RandomizeRate", m_playlist->sortRateSpin->value());
-                wb("Playlist", "AssociateFile", m_playlist->takeAssociatedBox->isChecked());
-                wb("Playlist", "NotAssociateFile", m_playlist->takeUnassociatedBox->isChecked());
-            }
-            wt("Display", "DateStart", dateStartBox->currentText());
-            wb("Display", "DateEndIsRecent", dateEndIsRecentBox->isChecked());
-            wt("Display", "DateEnd", dateEndBox->currentText());
-        }
-        if (mode == 0) {
-            wt("AssociateFile", "FileName", fileNamePatternEdit->text());
-            wt("AssociateFile", "Folder", musicFolderEdit->text());
-            wb("AssociateFile", "DragDisabled", lockAssociationsBox->isChecked());
-            wb("AssociateFile", "DisplayAlerts", missingFileAlertBox->isChecked());
-            wb("AssociateFile", "AutoAddFile", fileNamePatternBox->isChecked());
-            wt("AssociateFile", "skipstring", skipStringEdit->text());
-            wb("ImportData", "Web", importFromWebRadio->isChecked());
-            wb("ImportData", "HTML", importFromHtmlRadio->isChecked());
-            wb("ImportData", "Text", importFromTextRadio->isChecked());
-            wb("ImportData", "None", noImportRadio->isChecked());
-            wb("ImportData", "AutoSave", autoSaveBox->isChecked());
-            wb("ImportData", "ConfirmData", confirmDataBox->isChecked());
-            wb("ImportData", "EditData", editDataBox->isChecked());
-            wb("ImportData", "HideNoData", hideNoDataBox->isChecked());
-            wb("ImportData", "AlsoAssociatedFile", alsoAssociateBox->isChecked());
-            wt("ImportData", "DataFolder", dataFolderEdit->text());
-            wb("ImportData", "DataFolderIsAppPath", dataFolderIsAppPathBox->isChecked());
-            wb("AutoRun", "ImportData", autoRunImportBox->isChecked());
-            wb("AutoRun", "AssociateFile", autoRunAssociateBox->isChecked());
-            wb("AutoRun", "AutoQuit", autoQuitBox->isChecked());
-            wt("Web", "URL_Home", homeUrlEdit->text());
-            wt("Web", "URL_Data", dataUrlEdit->text());
-            wb("Web", "IgnoreError", ignoreErrorBox->isChecked());
-            wb("Web", "AutoAddNotFound", autoAddNotFoundBox->isChecked());
-            wb("Web", "UseProxy", useProxyBox->isChecked());
-            wt("Web", "ProxyAddr", proxyAddressEdit->text());
-            wt("Web", "ProxyPort", proxyPortEdit->text());
-            saveWebExtras(ini);
+        const QList<Binding> all = bindings();
+        // In the table's order, which is the file's.
+        for (const settings::Setting &s : settings::table()) {
+            if (!settings::isWritten(s, mode)) continue;
+            const auto b =
+                std::find_if(all.begin(), all.end(), [&](const Binding &x) { return x.key == s.id; });
+            if (b != all.end()) saveControl(*b, ini);
         }
     } catch (const std::exception &) {
         // Saving is best effort at exit; keys written so far stay written and

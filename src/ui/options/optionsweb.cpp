@@ -10,7 +10,6 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
-#include "core/settings/doubleini.h"
 #include "core/settings/optionkeys.h"
 #include "ui/common/shellparts.h"
 #include "ui/options/optionsdialog.h"
@@ -64,18 +63,4 @@ void OptionsDialog::buildWebExtras(QVBoxLayout *webPage) {
             if (!chosen.isEmpty()) extraCaFileEdit->setText(chosen);
         });
     });
-}
-
-void OptionsDialog::loadWebExtras(TDoubleIniFile &ini) {
-    pageDelaySpin->setValue(options::pageDelayMs(ini) / 1000);
-    useExtraCaBox->setChecked(ini.ReadBool("Web", "UseExtraCA", false));
-    extraCaFileEdit->setText(optionsdialog::text(ini.ReadString("Web", "ExtraCAFile", QByteArray())));
-}
-
-void OptionsDialog::saveWebExtras(TDoubleIniFile &ini) {
-    ini.WriteInteger("Web", "PageDelay", pageDelaySpin->value());
-    ini.WriteBool("Web", "UseExtraCA", useExtraCaBox->isChecked());
-    QByteArray path;
-    // A path Shift-JIS cannot hold keeps its stored value.
-    if (sjis::tryFromUnicode(extraCaFileEdit->text(), &path)) ini.WriteString("Web", "ExtraCAFile", path);
 }

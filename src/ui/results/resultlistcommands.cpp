@@ -6,6 +6,7 @@
 #include "core/base/errors.h"
 #include "core/playlist/playlistentries.h"
 #include "core/settings/doubleini.h"
+#include "core/settings/settingstable.h"
 #include "core/text/sjistext.h"
 #include "ui/common/shellparts.h"
 #include "ui/results/listcommands.h"
@@ -16,13 +17,12 @@ using namespace vorq;
 
 namespace {
 
-// "[OutputList] AlsoM3u8": copy with playlist also writes filelist.m3u8 for
-// today's players. A settings key only, off by default, so the designed
-// dialogs stay as they are.
+// Copy with playlist also writes filelist.m3u8 for today's players: a
+// settings key only, off by default, so the designed dialogs stay as they are.
 bool alsoWriteM3u8() {
     try {
         const TDoubleIniFile ini(env::programBaseName(), TDoubleIniFile::Access::ReadOnly);
-        return ini.ReadBool("OutputList", "AlsoM3u8", false);
+        return settings::readBool(ini, settings::Key::ListAlsoM3u8);
     } catch (const Error &) {
         return false;
     }

@@ -19,9 +19,11 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include "cli/viewersettings.h"
 #include "core/base/appenv.h"
 #include "core/charts/chartstore.h"
 #include "core/settings/doubleini.h"
+#include "core/settings/settingstable.h"
 #include "core/text/sjistext.h"
 #include "fakeshell.h"
 #include "settingsenv.h"
@@ -439,4 +441,118 @@ TEST_F(OptionsDialogTest, EveryPageFitsTheDesignedSizeWithoutCuttingACaption) {
         }
     }
     form->hide();
+}
+
+namespace {
+QByteArray valueOf(QWidget *w) {
+    if (auto *b = qobject_cast<QAbstractButton *>(w)) return b->isChecked() ? "1" : "0";
+    if (auto *e = qobject_cast<QLineEdit *>(w)) return sjis::fromUnicode(e->text());
+    if (auto *c = qobject_cast<QComboBox *>(w)) return sjis::fromUnicode(c->currentText());
+    if (auto *n = qobject_cast<QSpinBox *>(w)) return QByteArray::number(n->value());
+    if (auto *s = qobject_cast<QSlider *>(w)) return QByteArray::number(s->value());
+    if (auto *g = qobject_cast<IndexedRadioGroup *>(w)) return QByteArray::number(g->itemIndex());
+    return "?";
+}
+}  // namespace
+
+// Every key of the table: stored off its default, loaded by the dialog, kept
+// through Cancel, saved where its write mode says, and read alike by vorq.
+TEST_F(OptionsDialogTest, EveryTableKeyRoundTripsAndVorqReadsTheSame) {
+    using settings::Key;
+    for (const int mode : {0, 1}) {
+        SCOPED_TRACE(mode);
+        QDir(sjis::path(root + "local")).removeRecursively();
+        const QByteArray header = mode == 1 ? "[Restrictions]\r\nWriteMode=1\r\n" : "";
+        // One import choice, and the folder left to be chosen: their rules
+        // would override the keys read after them.
+        const QList<Key> keptDefault = {Key::ImportText, Key::ImportNone, Key::DataFolderIsAppPath};
+        QMap<Key, QByteArray> stored, expected;
+        QList<QByteArray> sections;
+        QMap<QByteArray, QByteArray> body;
+        for (const settings::Setting &s : settings::table()) {
+            if (s.write == settings::Write::Never) continue;
+            const QByteArray def = settings::defaultIn(s, 0);
+            QByteArray v = def;
+            if (keptDefault.contains(s.id)) {
+            } else if (s.type == settings::Type::Bool)
+                v = def == "1" ? "0" : "1";
+            else if (s.type == settings::Type::Int)
+                v = QByteArray::number(def.toInt() - 1);
+            else if (s.type == settings::Type::Text)
+                v = "/v/" + QByteArray(s.key) + '/';
+            else
+                v = dateLabel(QDate(1995, 4, 8).addDays(s.id == Key::DateStart ? 7 * 52 : 7 * 260));
+            stored[s.id] = v;
+            expected[s.id] = settings::isRead(s, mode) ? v : settings::defaultIn(s, mode);
+            if (!body.contains(s.section)) sections.append(s.section);
+            body[s.section] += QByteArray(s.key) + '=' + v + "\r\n";
+        }
+        QByteArray file = header;
+        for (const QByteArray &sec : sections) file += '[' + sec + "]\r\n" + body[sec];
+        writeBytes(beside(), file);
+        recreate();
+        form->loadSettings({});
+        const QList<OptionsDialog::Binding> bound = form->bindings();
+        auto check = [&](const char *when) {
+            for (const OptionsDialog::Binding &b : bound)
+                EXPECT_EQ(valueOf(b.control), expected[b.key]) << when << ' ' << settings::setting(b.key).key;
+        };
+        ASSERT_EQ(bound.size(), stored.size());
+        check("load");
+
+        showOptions([&] {
+            for (const OptionsDialog::Binding &b : bound) {
+                if (!form->isAncestorOf(b.control)) continue;
+                if (auto *a = qobject_cast<QAbstractButton *>(b.control)) a->click();
+                if (auto *e = qobject_cast<QLineEdit *>(b.control)) e->setText(QStringLiteral("changed"));
+                if (auto *c = qobject_cast<QComboBox *>(b.control)) c->setCurrentIndex(0);
+                if (auto *n = qobject_cast<QSpinBox *>(b.control)) n->setValue(n->value() + 5);
+            }
+            form->cancelButton->click();
+        });
+        check("cancel");
+
+        const cli::ViewerSettings v = cli::readViewerSettings();
+        auto flag = [](bool on) { return QByteArray(on ? "1" : "0"); };
+        const QList<QPair<Key, QByteArray>> read = {
+            {Key::EditData, flag(v.editData)},
+            {Key::DataFolder, v.dataFolder},
+            {Key::DateEndIsRecent, flag(v.dateEndIsRecent)},
+            {Key::DateStart, v.dateStart},
+            {Key::DateEnd, v.dateEnd},
+            {Key::UrlData, v.urlData},
+            {Key::UseProxy, flag(v.useProxy)},
+            {Key::ProxyAddr, v.proxyAddr},
+            {Key::ProxyPort, v.proxyPort},
+            {Key::IgnoreError, flag(v.ignoreError)},
+            {Key::AutoAddNotFound, flag(v.autoAddNotFound)},
+            {Key::PageDelay, QByteArray::number(v.pageDelayMs / 1000)},
+            {Key::ExtraCAFile, sjis::fromUnicode(v.trustedCaFile)},
+            {Key::SkipString, v.skipString},
+            {Key::FileNamePattern, v.fileNamePattern},
+            {Key::MusicFolder, v.musicFolder},
+            {Key::AutoAddFile, flag(v.autoAddFile)},
+            {Key::PlaylistOrder, QByteArray::number(v.playlistOrder)},
+            {Key::PlaylistSorted, QByteArray::number(v.playlistSorted)},
+            {Key::PlaylistRate, QByteArray::number(v.playlistRate)},
+            {Key::PlaylistAssociated, flag(v.playlistAssociated)},
+            {Key::PlaylistNotAssociated, flag(v.playlistNotAssociated)},
+            {Key::ListDate, flag(v.outputList.date)},
+            {Key::ListNumber, flag(v.outputList.number)},
+            {Key::ListTitle, flag(v.outputList.title)},
+            {Key::ListArtist, flag(v.outputList.artist)},
+            {Key::ListFile, flag(v.outputList.file)},
+            {Key::ListMethod, flag(v.outputList.method)}};
+        for (const auto &[key, value] : read) EXPECT_EQ(value, expected[key]) << settings::setting(key).key;
+
+        writeBytes(beside(), header);  // what is read back below is what the save wrote
+        form->saveSettings();
+        const TMemIniFile saved(TDoubleIniFile().writeablePath());
+        for (const OptionsDialog::Binding &b : bound) {
+            const settings::Setting &s = settings::setting(b.key);
+            EXPECT_EQ(saved.ReadString(s.section, s.key, "-"),
+                      settings::isWritten(s, mode) ? expected[b.key] : "-")
+                << s.key;
+        }
+    }
 }
