@@ -169,6 +169,8 @@ LibraryMatcher::LibraryMatcher(const QList<LibraryFile> &files) {
         m_files.push_back(std::move(x));
     }
     m_counts.assign(m_files.size(), 0);
+    m_gramCounts.reserve(m_files.size());
+    for (const Indexed &x : m_files) m_gramCounts.push_back(qint32(x.bigrams));
 }
 
 QList<MatchProposal> LibraryMatcher::match(const SongKey &song, double minScore) const {
@@ -217,7 +219,7 @@ QList<MatchProposal> LibraryMatcher::match(const SongKey &song, double minScore)
     QList<quint32> artistGrams;
     bigramsOf(artist.core, &artistGrams);
     for (qint32 f : touched) {
-        const double dice = 2.0 * m_counts[f] / double(grams.size() + m_files[f].bigrams);
+        const double dice = 2.0 * m_counts[f] / double(grams.size() + m_gramCounts[f]);
         m_counts[f] = 0;
         if (dice >= kMinOverlap || title.core.size() == 1) candidates.push_back({dice, f});
     }

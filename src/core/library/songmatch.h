@@ -61,6 +61,7 @@ private:
     // Character bigrams of the folded title (a one-character title is its
     // own token) -> files: an exact title shares all of them.
     QHash<quint32, QList<qint32>> m_byBigram;
+    std::vector<qint32> m_gramCounts;      // bigrams per file, apart from m_files for the cache's sake
     mutable std::vector<qint32> m_counts;  // scratch per query: shared title bigrams by file
     mutable std::vector<qint32> m_touched;
 };
