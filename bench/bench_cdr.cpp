@@ -17,6 +17,8 @@
 #include "historygen.h"
 #include "ui/cdr/cdrwizard.h"
 
+using namespace vorq;
+
 namespace {
 
 struct History {

@@ -15,6 +15,8 @@
 #include "historygen.h"
 #include "ui/history/historywindow.h"
 
+using namespace vorq;
+
 namespace {
 
 struct Loaded {

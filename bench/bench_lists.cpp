@@ -20,6 +20,8 @@
 #include "ui/results/resultlistview.h"
 #include "ui/results/resultlistwindow.h"
 
+using namespace vorq;
+
 namespace {
 
 struct Loaded {

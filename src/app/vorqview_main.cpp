@@ -7,8 +7,8 @@
 #include "core/base/errors.h"
 #include "core/settings/doubleini.h"
 #include "core/text/sjistext.h"
+#include "ui/common/prompter.h"
 #include "ui/common/qttranslations.h"
-#include "ui/common/shellparts.h"
 #include "ui/mainwindow/mainwindow.h"
 #include "ui/options/optionsdialog.h"
 #include "ui/playlist/playlistmakerdialog.h"
@@ -57,17 +57,17 @@ int main(int argc, char **argv) {
         return 1;
     }
 
-    MainWindow form1;
-    auto *form2 = new OptionsDialog(&form1);
+    vorq::MainWindow form1;
+    auto *form2 = new vorq::OptionsDialog(&form1);
     form2->setWindowTitle(QStringLiteral("Option"));
     form1.setOptions(form2);
     // The playlist maker's controls hold the "Playlist" settings.
-    form2->setPlaylistForm(new PlaylistMakerDialog(&form1));
+    form2->setPlaylistForm(new vorq::PlaylistMakerDialog(&form1));
 
     // For start-up measurements: leave as soon as the window has finished
     // starting and the event queue has run dry.
     if (qEnvironmentVariableIsSet("VORQVIEW_QUIT_WHEN_IDLE")) {
-        QObject::connect(&form1, &MainWindow::startupFinished, &app,
+        QObject::connect(&form1, &vorq::MainWindow::startupFinished, &app,
                          [] { QTimer::singleShot(0, qApp, &QCoreApplication::quit); });
     }
     form1.showMaximized();

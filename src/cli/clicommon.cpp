@@ -4,6 +4,7 @@
 #include <QFile>
 #include <cstdio>
 
+#include "cli/commandtable.h"
 #include "core/base/appenv.h"
 #include "core/charts/chartstore.h"
 #include "core/text/sjistext.h"
@@ -40,6 +41,12 @@ Args parseArgs(const QStringList &args, const QSet<QString> &valueOptions, const
         }
     }
     return out;
+}
+
+Args parseArgs(const QStringList &args, const Command &command) {
+    QSet<QString> values, flags;
+    for (const Option &o : command.options) (o.arg ? values : flags).insert(QLatin1String(o.name));
+    return parseArgs(args, values, flags);
 }
 
 QDate parseDate(const QString &text) {

@@ -28,9 +28,14 @@ struct Args {
     }
 };
 
+struct Command;
+
 // valueOptions and flagOptions are names without the leading "--".
 // Throws UsageError for an unknown option or a missing value.
 Args parseArgs(const QStringList &args, const QSet<QString> &valueOptions, const QSet<QString> &flagOptions);
+// The options command lists (commandtable.h), those with an argument taking a
+// value.
+Args parseArgs(const QStringList &args, const Command &command);
 
 // A date given as a date label or as YYYY-MM-DD. Throws UsageError.
 QDate parseDate(const QString &text);
@@ -54,22 +59,22 @@ QByteArray programFolder();
 
 }  // namespace vorq::cli
 
-// Subcommands; each returns the exit status.
-int cmdDates(const QStringList &args);
-int cmdLoad(const QStringList &args);
-int cmdDetect(const QStringList &args);
-int cmdConvert(const QStringList &args);
-int cmdParse(const QStringList &args);
-int cmdFetch(const QStringList &args);
-int cmdImport(const QStringList &args);
-int cmdHistory(const QStringList &args);
-int cmdTop(const QStringList &args);
-int cmdAssociate(const QStringList &args);
-int cmdCdr(const QStringList &args);
-int cmdPlaylist(const QStringList &args);
-int cmdSearch(const QStringList &args);
-int cmdList(const QStringList &args);
-int cmdPrint(const QStringList &args);
-int cmdScan(const QStringList &args);
-int cmdWanted(const QStringList &args);
-int cmdCompleteness(const QStringList &args);
+// Subcommands, listed in commandtable.cpp; each returns the exit status.
+int cmdDates(const vorq::cli::Command &command, const QStringList &args);
+int cmdLoad(const vorq::cli::Command &command, const QStringList &args);
+int cmdDetect(const vorq::cli::Command &command, const QStringList &args);
+int cmdConvert(const vorq::cli::Command &command, const QStringList &args);
+int cmdParse(const vorq::cli::Command &command, const QStringList &args);
+int cmdFetch(const vorq::cli::Command &command, const QStringList &args);
+int cmdImport(const vorq::cli::Command &command, const QStringList &args);
+int cmdHistory(const vorq::cli::Command &command, const QStringList &args);
+int cmdTop(const vorq::cli::Command &command, const QStringList &args);
+int cmdAssociate(const vorq::cli::Command &command, const QStringList &args);
+int cmdCdr(const vorq::cli::Command &command, const QStringList &args);
+int cmdPlaylist(const vorq::cli::Command &command, const QStringList &args);
+int cmdSearch(const vorq::cli::Command &command, const QStringList &args);
+int cmdList(const vorq::cli::Command &command, const QStringList &args);
+int cmdPrint(const vorq::cli::Command &command, const QStringList &args);
+int cmdScan(const vorq::cli::Command &command, const QStringList &args);
+int cmdWanted(const vorq::cli::Command &command, const QStringList &args);
+int cmdCompleteness(const vorq::cli::Command &command, const QStringList &args);

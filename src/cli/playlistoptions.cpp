@@ -1,7 +1,7 @@
 #include "cli/playlistoptions.h"
 
 #include "cli/clicommon.h"
-#include "core/playlist/playlistentries.h"
+#include "core/playlist/playlistwriter.h"
 
 namespace vorq::cli {
 

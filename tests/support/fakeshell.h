@@ -10,7 +10,8 @@
 #include <QUrl>
 #include <deque>
 
-#include "ui/common/shellparts.h"
+#include "ui/common/prompter.h"
+#include "ui/common/shell.h"
 
 namespace vorq::test {
 

@@ -17,9 +17,9 @@
 #include "ui/mainwindow/mainwindow.h"
 #include "ui/options/optionsdialog.h"
 
-inline void startMainWindow(std::unique_ptr<MainWindow> &form, OptionsDialog *&options) {
-    form = std::make_unique<MainWindow>();
-    options = new OptionsDialog(form.get());
+inline void startMainWindow(std::unique_ptr<vorq::MainWindow> &form, vorq::OptionsDialog *&options) {
+    form = std::make_unique<vorq::MainWindow>();
+    options = new vorq::OptionsDialog(form.get());
     form->setOptions(options);
     form->show();
     form->activateWindow();
@@ -38,7 +38,7 @@ inline void useScratchFolders(const QTemporaryDir &home, const QTemporaryDir &pr
 
 // The data folder the default settings give there, created, with "/".
 inline QString scratchDataFolder() {
-    OptionsDialog probe;
+    vorq::OptionsDialog probe;
     probe.loadSettings({});
     QString data = probe.dataFolderEdit->text();
     if (!data.endsWith(QLatin1Char('/'))) data += QLatin1Char('/');
@@ -51,8 +51,8 @@ inline QString scratchDataFolder() {
 class ScratchWindowTest : public ::testing::Test {
 protected:
     QTemporaryDir home, prog;
-    std::unique_ptr<MainWindow> form;
-    OptionsDialog *options = nullptr;
+    std::unique_ptr<vorq::MainWindow> form;
+    vorq::OptionsDialog *options = nullptr;
 
     void SetUp() override {
         ASSERT_TRUE(home.isValid() && prog.isValid());

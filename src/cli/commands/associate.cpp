@@ -3,6 +3,7 @@
 #include <QFileInfo>
 
 #include "cli/clicommon.h"
+#include "cli/commandtable.h"
 #include "cli/rangeoptions.h"
 #include "core/base/errors.h"
 #include "core/charts/associationupdate.h"
@@ -96,13 +97,8 @@ int runSet(const cli::Args &a, cli::RangeOptions &r) {
 
 }  // namespace
 
-int cmdAssociate(const QStringList &args) {
-    const cli::Args a = cli::parseArgs(
-        args,
-        {QStringLiteral("data"), QStringLiteral("from"), QStringLiteral("to"), QStringLiteral("today"),
-         QStringLiteral("pattern"), QStringLiteral("folder"), QStringLiteral("auto-add"),
-         QStringLiteral("date"), QStringLiteral("rank"), QStringLiteral("file"), QStringLiteral("same-song")},
-        {QStringLiteral("auto"), QStringLiteral("clear"), QStringLiteral("sjis")});
+int cmdAssociate(const vorq::cli::Command &command, const QStringList &args) {
+    const cli::Args a = cli::parseArgs(args, command);
     const bool automatic = a.flags.contains(QStringLiteral("auto"));
     if (automatic && (a.has(QStringLiteral("date")) || a.has(QStringLiteral("file")) ||
                       a.flags.contains(QStringLiteral("clear"))))

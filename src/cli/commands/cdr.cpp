@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "cli/clicommon.h"
+#include "cli/commandtable.h"
 #include "cli/viewersettings.h"
 #include "core/base/appenv.h"
 #include "core/cdr/cdrstage.h"
@@ -69,17 +70,11 @@ QStringList takeRepeated(QStringList &args, const QString &name) {
 
 }  // namespace
 
-int cmdCdr(const QStringList &arguments) {
+int cmdCdr(const vorq::cli::Command &command, const QStringList &arguments) {
     QStringList args = arguments;
     const QStringList adds = takeRepeated(args, QStringLiteral("add"));
     const QStringList removes = takeRepeated(args, QStringLiteral("remove"));
-    const cli::Args a =
-        cli::parseArgs(args,
-                       {QStringLiteral("root"), QStringLiteral("program-folder"),
-                        QStringLiteral("assoc-folder"), QStringLiteral("from"), QStringLiteral("to"),
-                        QStringLiteral("list"), QStringLiteral("filter-folder"), QStringLiteral("program"),
-                        QStringLiteral("data"), QStringLiteral("today")},
-                       {QStringLiteral("overwrite")});
+    const cli::Args a = cli::parseArgs(args, command);
     if (!a.positional.isEmpty())
         throw cli::UsageError(QStringLiteral("unexpected argument %1").arg(a.positional.first()));
     if (!a.has(QStringLiteral("root"))) throw cli::UsageError(QStringLiteral("--root DIR is required"));

@@ -4,6 +4,7 @@
 #include <QFileInfo>
 
 #include "cli/clicommon.h"
+#include "cli/commandtable.h"
 #include "cli/rangeoptions.h"
 #include "cli/viewersettings.h"
 #include "core/base/appenv.h"
@@ -13,10 +14,8 @@
 
 using namespace vorq;
 
-int cmdDates(const QStringList &args) {
-    const cli::Args a = cli::parseArgs(
-        args, {QStringLiteral("data"), QStringLiteral("from"), QStringLiteral("to"), QStringLiteral("today")},
-        {QStringLiteral("hide-no-data"), QStringLiteral("sjis")});
+int cmdDates(const vorq::cli::Command &command, const QStringList &args) {
+    const cli::Args a = cli::parseArgs(args, command);
     cli::RangeOptions r = cli::prepareRange(a);
     const bool hide = a.flags.contains(QStringLiteral("hide-no-data"));
     std::optional<QString> error;
@@ -42,10 +41,8 @@ QByteArray resolvedFile(const QByteArray &stored, const QString &programFolder) 
 
 }  // namespace
 
-int cmdLoad(const QStringList &args) {
-    const cli::Args a = cli::parseArgs(
-        args, {QStringLiteral("data"), QStringLiteral("from"), QStringLiteral("to"), QStringLiteral("today")},
-        {QStringLiteral("sjis"), QStringLiteral("resolve")});
+int cmdLoad(const vorq::cli::Command &command, const QStringList &args) {
+    const cli::Args a = cli::parseArgs(args, command);
     const bool resolve = a.flags.contains(QStringLiteral("resolve"));
     const QString programFolder = resolve ? sjis::path(env::programFolder()) : QString();
     cli::RangeOptions r = cli::prepareRange(a);

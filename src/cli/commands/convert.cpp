@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "cli/clicommon.h"
+#include "cli/commandtable.h"
 #include "core/import/chartpage.h"
 #include "core/text/jconvert.h"
 #include "core/text/sjistext.h"
@@ -18,15 +19,15 @@ QString inputName(const cli::Args &a) {
 
 }  // namespace
 
-int cmdDetect(const QStringList &args) {
-    const cli::Args a = cli::parseArgs(args, {}, {});
+int cmdDetect(const vorq::cli::Command &command, const QStringList &args) {
+    const cli::Args a = cli::parseArgs(args, command);
     const QByteArray bytes = cli::readInput(inputName(a));
     cli::writeRaw(QByteArray::number(DetectCodeKind(bytes)) + '\n');
     return 0;
 }
 
-int cmdConvert(const QStringList &args) {
-    const cli::Args a = cli::parseArgs(args, {QStringLiteral("to")}, {});
+int cmdConvert(const vorq::cli::Command &command, const QStringList &args) {
+    const cli::Args a = cli::parseArgs(args, command);
     const QString to = a.value(QStringLiteral("to"), QStringLiteral("sjis"));
     int target;
     if (to == QLatin1String("sjis"))
@@ -41,9 +42,8 @@ int cmdConvert(const QStringList &args) {
     return 0;
 }
 
-int cmdParse(const QStringList &args) {
-    const cli::Args a =
-        cli::parseArgs(args, {QStringLiteral("skip")}, {QStringLiteral("no-edit"), QStringLiteral("sjis")});
+int cmdParse(const vorq::cli::Command &command, const QStringList &args) {
+    const cli::Args a = cli::parseArgs(args, command);
     const QByteArray skip = a.values.contains(QStringLiteral("skip"))
                                 ? sjis::fromUnicode(a.value(QStringLiteral("skip")))
                                 : sjis::lit("<!-- / NO1 -->");

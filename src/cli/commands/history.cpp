@@ -6,6 +6,7 @@
 #include <QJsonObject>
 
 #include "cli/clicommon.h"
+#include "cli/commandtable.h"
 #include "cli/rangeoptions.h"
 #include "core/history/charthistory.h"
 #include "core/history/yearend.h"
@@ -155,11 +156,8 @@ int yearEndTop(const Args &a) {
 
 }  // namespace
 
-int cmdHistory(const QStringList &args) {
-    const Args a = parseArgs(args,
-                             {QStringLiteral("data"), QStringLiteral("from"), QStringLiteral("to"),
-                              QStringLiteral("today"), QStringLiteral("title"), QStringLiteral("artist")},
-                             {QStringLiteral("json"), QStringLiteral("sjis")});
+int cmdHistory(const vorq::cli::Command &command, const QStringList &args) {
+    const Args a = parseArgs(args, command);
     if (!a.values.contains(QStringLiteral("artist")))
         throw UsageError(QStringLiteral("history needs --artist (and --title for a song)"));
     RangeOptions r = prepareRange(a);
@@ -210,12 +208,8 @@ int cmdHistory(const QStringList &args) {
     return finishRange(error);
 }
 
-int cmdTop(const QStringList &args) {
-    const Args a = parseArgs(
-        args,
-        {QStringLiteral("data"), QStringLiteral("from"), QStringLiteral("to"), QStringLiteral("today"),
-         QStringLiteral("by"), QStringLiteral("limit"), QStringLiteral("year"), QStringLiteral("decade")},
-        {QStringLiteral("json"), QStringLiteral("sjis")});
+int cmdTop(const vorq::cli::Command &command, const QStringList &args) {
+    const Args a = parseArgs(args, command);
     if (a.has(QStringLiteral("year")) || a.has(QStringLiteral("decade"))) return yearEndTop(a);
     static const QHash<QString, TopOrder> orders{{QStringLiteral("weeks"), TopOrder::Weeks},
                                                  {QStringLiteral("number1"), TopOrder::Number1},

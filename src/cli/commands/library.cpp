@@ -44,16 +44,10 @@ void load(Loaded &l, const Args &a) {
     l.owned = songOwnership(l.range.store.tabs);
 }
 
-const QSet<QString> kRangeValues{QStringLiteral("data"), QStringLiteral("from"), QStringLiteral("to"),
-                                 QStringLiteral("today")};
-
 }  // namespace
 
-int cmdScan(const QStringList &args) {
-    QSet<QString> values = kRangeValues;
-    values << QStringLiteral("folder") << QStringLiteral("min-score") << QStringLiteral("cache");
-    const Args a =
-        parseArgs(args, values, {QStringLiteral("json"), QStringLiteral("apply"), QStringLiteral("sjis")});
+int cmdScan(const Command &command, const QStringList &args) {
+    const Args a = parseArgs(args, command);
     if (!a.has(QStringLiteral("folder"))) throw UsageError(QStringLiteral("scan needs --folder DIR"));
     double minScore = 0.8;
     if (a.has(QStringLiteral("min-score"))) {
@@ -113,10 +107,8 @@ int cmdScan(const QStringList &args) {
     return 0;
 }
 
-int cmdWanted(const QStringList &args) {
-    QSet<QString> values = kRangeValues;
-    values << QStringLiteral("peak") << QStringLiteral("year");
-    const Args a = parseArgs(args, values, {QStringLiteral("json"), QStringLiteral("sjis")});
+int cmdWanted(const Command &command, const QStringList &args) {
+    const Args a = parseArgs(args, command);
     const WantedFilter filter{intOption(a, QStringLiteral("year"), 0),
                               intOption(a, QStringLiteral("peak"), 0)};
     Loaded l;
@@ -137,8 +129,8 @@ int cmdWanted(const QStringList &args) {
     return finishRange(l.error);
 }
 
-int cmdCompleteness(const QStringList &args) {
-    const Args a = parseArgs(args, kRangeValues, {QStringLiteral("json"), QStringLiteral("sjis")});
+int cmdCompleteness(const Command &command, const QStringList &args) {
+    const Args a = parseArgs(args, command);
     Loaded l;
     load(l, a);
     const QList<YearCompleteness> years = completenessByYear(l.history, l.owned);

@@ -10,12 +10,13 @@
 #include <cstring>
 
 #include "cli/clicommon.h"
+#include "cli/commandtable.h"
 #include "cli/playlistoptions.h"
 #include "cli/rangeoptions.h"
 #include "cli/viewersettings.h"
 #include "core/lists/listoutput.h"
 #include "core/lists/search.h"
-#include "core/playlist/playlistentries.h"
+#include "core/playlist/playlistwriter.h"
 #include "core/text/sjistext.h"
 #include "print/listprinting.h"
 
@@ -75,15 +76,10 @@ void nothingToDo(const QString &what) { cli::printError(QStringLiteral("vorq: ")
 
 }  // namespace
 
-int cmdSearch(const QStringList &commandArgs) {
+int cmdSearch(const vorq::cli::Command &command, const QStringList &commandArgs) {
     QStringList args = commandArgs;
     const cli::PlaylistFormatOption playlistFormat = cli::takePlaylistFormatOption(args);
-    const cli::Args a = cli::parseArgs(
-        args,
-        {QStringLiteral("data"), QStringLiteral("from"), QStringLiteral("to"), QStringLiteral("today"),
-         QStringLiteral("artist"), QStringLiteral("title"), QStringLiteral("save"), QStringLiteral("count"),
-         QStringLiteral("columns"), QStringLiteral("playlist"), QStringLiteral("pdf")},
-        {QStringLiteral("exact"), QStringLiteral("fold"), QStringLiteral("header"), QStringLiteral("sjis")});
+    const cli::Args a = cli::parseArgs(args, command);
     const int outputs = int(a.has(QStringLiteral("save"))) + int(a.has(QStringLiteral("playlist"))) +
                         int(a.has(QStringLiteral("pdf")));
     if (outputs > 1) throw cli::UsageError(QStringLiteral("--save, --playlist and --pdf exclude each other"));
@@ -154,12 +150,8 @@ const ChartTab &loadDate(cli::RangeOptions &r, const cli::Args &a) {
 
 }  // namespace
 
-int cmdList(const QStringList &args) {
-    const cli::Args a =
-        cli::parseArgs(args,
-                       {QStringLiteral("data"), QStringLiteral("date"), QStringLiteral("today"),
-                        QStringLiteral("save"), QStringLiteral("columns")},
-                       {QStringLiteral("sjis")});
+int cmdList(const vorq::cli::Command &command, const QStringList &args) {
+    const cli::Args a = cli::parseArgs(args, command);
     cli::RangeOptions r = cli::prepareRange(a);
     const OutputChoice choice = columnsOption(a);
     const ChartTab &tab = loadDate(r, a);
@@ -179,12 +171,8 @@ int cmdList(const QStringList &args) {
     return cli::finishRange(std::nullopt);
 }
 
-int cmdPrint(const QStringList &args) {
-    const cli::Args a =
-        cli::parseArgs(args,
-                       {QStringLiteral("data"), QStringLiteral("date"), QStringLiteral("today"),
-                        QStringLiteral("pdf"), QStringLiteral("columns")},
-                       {});
+int cmdPrint(const vorq::cli::Command &command, const QStringList &args) {
+    const cli::Args a = cli::parseArgs(args, command);
     if (!a.has(QStringLiteral("pdf"))) throw cli::UsageError(QStringLiteral("--pdf FILE is required"));
     cli::RangeOptions r = cli::prepareRange(a);
     const OutputChoice choice = columnsOption(a);

@@ -1,4 +1,5 @@
 #include "cli/clicommon.h"
+#include "cli/commandtable.h"
 #include "core/text/sjistext.h"
 #include "net/httpclient.h"
 
@@ -31,9 +32,8 @@ void reportNetErrorsToStderr() {
 
 }  // namespace
 
-int cmdFetch(const QStringList &args) {
-    const vorq::cli::Args a =
-        vorq::cli::parseArgs(args, {QStringLiteral("proxy"), QStringLiteral("ca-file")}, {});
+int cmdFetch(const vorq::cli::Command &command, const QStringList &args) {
+    const vorq::cli::Args a = vorq::cli::parseArgs(args, command);
     if (a.positional.size() != 1) throw vorq::cli::UsageError(QStringLiteral("fetch needs one URL"));
     const QByteArray url = vorq::sjis::fromUnicode(a.positional.first());
     if (a.has(QStringLiteral("proxy"))) {
@@ -137,13 +137,8 @@ QByteArray defaultDataFolder() {
 
 }  // namespace
 
-int cmdImport(const QStringList &args) {
-    const cli::Args a =
-        cli::parseArgs(args,
-                       {QStringLiteral("data"), QStringLiteral("from"), QStringLiteral("to"),
-                        QStringLiteral("today"), QStringLiteral("url-template"), QStringLiteral("proxy"),
-                        QStringLiteral("delay"), QStringLiteral("retries"), QStringLiteral("ca-file")},
-                       {});
+int cmdImport(const vorq::cli::Command &command, const QStringList &args) {
+    const cli::Args a = cli::parseArgs(args, command);
     if (!a.positional.isEmpty())
         throw cli::UsageError(QStringLiteral("unexpected argument %1").arg(a.positional.first()));
     cli::applyToday(a);

@@ -1,13 +1,14 @@
 // vorq playlist: one generation of the playlist maker over the full load of
 // a range, printed or written as a playlist file.
 #include "cli/clicommon.h"
+#include "cli/commandtable.h"
 #include "cli/playlistoptions.h"
 #include "cli/rangeoptions.h"
 #include "cli/viewersettings.h"
 #include "core/lists/listoutput.h"
 #include "core/lists/resultlist.h"
-#include "core/playlist/playlistentries.h"
 #include "core/playlist/playlistmaker.h"
+#include "core/playlist/playlistwriter.h"
 #include "core/text/sjistext.h"
 
 using namespace vorq;
@@ -55,16 +56,10 @@ PlaylistSettings settingsFrom(const cli::Args &a) {
 
 }  // namespace
 
-int cmdPlaylist(const QStringList &commandArgs) {
+int cmdPlaylist(const vorq::cli::Command &command, const QStringList &commandArgs) {
     QStringList args = commandArgs;
     const cli::PlaylistFormatOption playlistFormat = cli::takePlaylistFormatOption(args);
-    const cli::Args a =
-        cli::parseArgs(args,
-                       {QStringLiteral("data"), QStringLiteral("from"), QStringLiteral("to"),
-                        QStringLiteral("today"), QStringLiteral("order"), QStringLiteral("direction"),
-                        QStringLiteral("rate"), QStringLiteral("associated"),
-                        QStringLiteral("not-associated"), QStringLiteral("m3u"), QStringLiteral("count")},
-                       {QStringLiteral("sjis")});
+    const cli::Args a = cli::parseArgs(args, command);
     if (a.has(QStringLiteral("count")) && !a.has(QStringLiteral("m3u")))
         throw cli::UsageError(QStringLiteral("--count needs --m3u"));
     if (playlistFormat.given && !a.has(QStringLiteral("m3u")))

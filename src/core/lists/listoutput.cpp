@@ -169,27 +169,4 @@ bool PrintLayout::isRed(const ListRows &rows, qsizetype row) const {
     return !rows.field(row, m_offset + 3).isEmpty();
 }
 
-bool writePlaylist(QIODevice *device, const ResultList &rows, qint64 count) {
-    QList<qsizetype> withFile;
-    for (qsizetype i = 0; i < rows.size(); ++i)
-        if (!rows.at(i).text(ResultRow::File).isEmpty()) withFile.append(i);
-    QByteArray buf;
-    for (qint64 k = 0; k < count && !withFile.isEmpty(); ++k) {
-        buf += rows.at(withFile.at(qsizetype(k % withFile.size()))).text(ResultRow::File);
-        buf += "\r\n";
-        if (buf.size() >= kChunk) {
-            if (!writeAll(device, buf)) return false;
-            buf.clear();
-        }
-    }
-    return writeAll(device, buf);
-}
-
-void savePlaylist(const QString &fileName, const ResultList &rows, qint64 count) {
-    saveThrough(fileName, [&](QIODevice *dev, bool *ok) {
-        *ok = writePlaylist(dev, rows, count);
-        return true;
-    });
-}
-
 }  // namespace vorq

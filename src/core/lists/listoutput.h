@@ -111,9 +111,4 @@ private:
     qsizetype m_count = 0;
 };
 
-// ---- playlist files --------------------------------------------------------
-// The playlist of save mode (playlistLines), streamed, CR LF after each line.
-bool writePlaylist(QIODevice *device, const ResultList &rows, qint64 count);
-void savePlaylist(const QString &fileName, const ResultList &rows, qint64 count);
-
 }  // namespace vorq

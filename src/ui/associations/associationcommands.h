@@ -11,11 +11,12 @@
 
 #include "core/charts/associationupdate.h"
 
-class MainWindow;
 class QTableView;
 class QWidget;
 
 namespace vorq {
+
+class MainWindow;
 
 // How far a new association reaches when the song has other rows: asked in
 // the result list window's same-song layout.

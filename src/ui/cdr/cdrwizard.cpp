@@ -26,9 +26,11 @@
 
 #include "core/text/sjistext.h"
 #include "ui/cdr/cdrwizardparts.h"
-#include "ui/common/shellparts.h"
+#include "ui/common/guards.h"
+#include "ui/common/prompter.h"
+#include "ui/common/shell.h"
 
-using namespace vorq;
+namespace vorq {
 
 namespace {
 
@@ -652,3 +654,5 @@ void restoreFromCdr(QWidget *parent, const QString &programFile) {
     for (const QString &source : cdr::restoreSources(programFile))
         shell().copyFiles(parent, {source}, target);
 }
+
+}  // namespace vorq

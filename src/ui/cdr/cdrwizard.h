@@ -19,6 +19,9 @@ class QStackedWidget;
 class QTreeView;
 class QTreeWidget;
 class QTreeWidgetItem;
+
+namespace vorq {
+
 class AssocListModel;
 
 class CdrWizard : public QDialog {
@@ -117,3 +120,5 @@ private:
 // The restore: a folder dialog, then the program and its side files copied
 // into the chosen folder, each in its own shell copy. Cancel copies nothing.
 void restoreFromCdr(QWidget *parent, const QString &programFile);
+
+}  // namespace vorq

@@ -6,7 +6,7 @@
 
 #include "core/text/sjistext.h"
 
-using namespace vorq;
+namespace vorq {
 
 int AssocListModel::rowCount(const QModelIndex &parent) const {
     return parent.isValid() ? 0 : int(m_session->items().size());
@@ -63,3 +63,5 @@ QSize FolderItemDelegate::sizeHint(const QStyleOptionViewItem &option, const QMo
     s.rwidth() += 10 * index.data(kFolderDepthRole).toInt() + 20;
     return s;
 }
+
+}  // namespace vorq

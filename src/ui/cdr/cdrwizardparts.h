@@ -7,6 +7,8 @@
 
 #include "core/cdr/cdrstage.h"
 
+namespace vorq {
+
 class AssocListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -37,3 +39,5 @@ public:
                const QModelIndex &index) const override;
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
 };
+
+}  // namespace vorq

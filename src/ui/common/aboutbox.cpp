@@ -9,7 +9,11 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
-#include "ui/common/shellparts.h"
+#include "ui/common/guards.h"
+#include "ui/common/prompter.h"
+#include "ui/common/shell.h"
+
+namespace vorq {
 
 namespace {
 const char *const kSupportPage = "http://www.vorq.example/vorqview/support/";
@@ -112,3 +116,5 @@ bool AboutBox::eventFilter(QObject *watched, QEvent *event) {
     }
     return QDialog::eventFilter(watched, event);
 }
+
+}  // namespace vorq

@@ -5,6 +5,8 @@
 class QLabel;
 class QPushButton;
 
+namespace vorq {
+
 class AboutBox : public QDialog {
     Q_OBJECT
 public:
@@ -29,3 +31,5 @@ public:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 };
+
+}  // namespace vorq

@@ -7,7 +7,7 @@
 #include <QSaveFile>
 #include <QSvgGenerator>
 
-using namespace vorq;
+namespace vorq {
 
 namespace {
 
@@ -188,3 +188,5 @@ bool ChartRunPlot::exportSvg(const QString &path, const QSize &size, QString *er
     }
     return true;
 }
+
+}  // namespace vorq

@@ -9,6 +9,8 @@
 
 #include "core/history/charthistory.h"
 
+namespace vorq {
+
 class ChartRunPlot : public QWidget {
     Q_OBJECT
 public:
@@ -38,3 +40,5 @@ private:
     QDate m_first, m_last;
     int m_worstRank = 100;
 };
+
+}  // namespace vorq

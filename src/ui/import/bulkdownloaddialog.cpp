@@ -11,6 +11,8 @@
 #include <QtMath>
 #include <array>
 
+namespace vorq {
+
 namespace {
 
 // A transparent picture of the given size drawn by paint, antialiased.
@@ -227,3 +229,5 @@ void BulkDownloadDialog::closeEvent(QCloseEvent *event) {
     onCancelClicked();
     event->ignore();
 }
+
+}  // namespace vorq

@@ -12,6 +12,8 @@ class QProgressBar;
 class QPushButton;
 class QWidget;
 
+namespace vorq {
+
 class BulkDownloadDialog : public QDialog {
     Q_OBJECT
 public:
@@ -69,3 +71,5 @@ private:
     bool m_cancel = false;
     bool m_shownOnce = false;
 };
+
+}  // namespace vorq

@@ -4,17 +4,14 @@
 // dialog.
 #include <QStringList>
 
-class MainWindow;
-class BulkDownloadDialog;
-
 namespace vorq {
+
+class BulkDownloadDialog;
+class MainWindow;
 
 class Clock;
 
-// The main window's side of the import driver: reads the options dialog's
-// controls, drives the date list, tabs, prompts and the bulk download
-// dialog for the shared ImportEngine. One per main window, created on first
-// use as its child (importDriverOf).
+// The main window's import driver, created on first use as its child.
 class MainImportDriver;
 MainImportDriver &importDriverOf(MainWindow *form);
 

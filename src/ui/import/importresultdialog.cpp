@@ -9,9 +9,10 @@
 
 #include "core/import/importdriver.h"
 #include "core/text/sjistext.h"
-#include "ui/common/shellparts.h"
+#include "ui/common/guards.h"
+#include "ui/common/prompter.h"
 
-using namespace vorq;
+namespace vorq {
 
 ImportResultDialog::ImportResultDialog(QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
@@ -103,3 +104,5 @@ void ImportResultDialog::onSaveClicked() {
     if (file.isEmpty()) return;
     sjis::saveLines(file, gridLines(grid()));
 }
+
+}  // namespace vorq

@@ -7,6 +7,8 @@
 class QPushButton;
 class QTableWidget;
 
+namespace vorq {
+
 class ImportResultDialog : public QDialog {
     Q_OBJECT
 public:
@@ -38,3 +40,5 @@ private:
 
     int m_columns = 1;
 };
+
+}  // namespace vorq

@@ -4,7 +4,7 @@
 #include <QLineEdit>
 #include <QMenu>
 
-#include "ui/common/shellparts.h"
+#include "ui/common/guards.h"
 #include "ui/library/libraryreviewwindow.h"
 #include "ui/library/wantedwindow.h"
 #include "ui/mainwindow/mainwindow.h"

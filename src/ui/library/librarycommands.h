@@ -3,10 +3,11 @@
 // Ctrl+Shift+L the wanted list; both also in the date list's menu.
 #include <QObject>
 
-class MainWindow;
 class QAction;
 
 namespace vorq {
+
+class MainWindow;
 
 class LibraryReviewWindow;
 class WantedWindow;

@@ -12,7 +12,8 @@
 
 #include "core/base/errors.h"
 #include "core/text/sjistext.h"
-#include "ui/common/shellparts.h"
+#include "ui/common/guards.h"
+#include "ui/common/prompter.h"
 #include "ui/mainwindow/mainwindow.h"
 
 namespace vorq {

@@ -7,7 +7,6 @@
 #include "core/library/libraryscan.h"
 #include "core/library/songmatch.h"
 
-class MainWindow;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -15,6 +14,8 @@ class QSlider;
 class QTableWidget;
 
 namespace vorq {
+
+class MainWindow;
 
 class LibraryReviewWindow : public QDialog {
     Q_OBJECT

@@ -11,8 +11,9 @@
 #include <QVBoxLayout>
 
 #include "core/text/sjistext.h"
-#include "ui/common/shellparts.h"
-#include "ui/history/historywindow.h"
+#include "ui/common/guards.h"
+#include "ui/common/prompter.h"
+#include "ui/history/historycommands.h"
 #include "ui/mainwindow/mainwindow.h"
 
 namespace vorq {

@@ -6,7 +6,6 @@
 
 #include "core/library/wanted.h"
 
-class MainWindow;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -14,6 +13,8 @@ class QPushButton;
 class QTableWidget;
 
 namespace vorq {
+
+class MainWindow;
 
 // Per year: the share of charted songs owned (dark) over the songs charted
 // (light), the percentage above each bar.

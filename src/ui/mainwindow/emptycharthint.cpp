@@ -3,6 +3,8 @@
 #include <QEvent>
 #include <QStackedWidget>
 
+namespace vorq {
+
 EmptyChartHint::EmptyChartHint(QStackedWidget *pages) : QLabel(pages), m_pages(pages) {
     setObjectName(QStringLiteral("EmptyChartHint"));
     setText(hintText());
@@ -40,3 +42,5 @@ void EmptyChartHint::follow() {
     setVisible(m_pages->count() == 0);
     if (isVisible()) raise();
 }
+
+}  // namespace vorq

@@ -6,6 +6,8 @@
 
 class QStackedWidget;
 
+namespace vorq {
+
 class EmptyChartHint : public QLabel {
     Q_OBJECT
 public:
@@ -21,3 +23,5 @@ private:
 
     QStackedWidget *m_pages;
 };
+
+}  // namespace vorq

@@ -31,15 +31,23 @@
 #include "core/text/sjistext.h"
 #include "net/httpclient.h"
 #include "ui/associations/associationcommands.h"
+#include "ui/cdr/cdrcommands.h"
 #include "ui/common/aboutbox.h"
-#include "ui/common/shellparts.h"
+#include "ui/common/guards.h"
+#include "ui/common/prompter.h"
+#include "ui/common/shell.h"
 #include "ui/common/waitdialog.h"
-#include "ui/history/historywindow.h"
+#include "ui/history/historycommands.h"
+#include "ui/mainwindow/chartrowdelegate.h"
+#include "ui/mainwindow/charttablemodel.h"
+#include "ui/mainwindow/dateentrydelegate.h"
 #include "ui/library/librarycommands.h"
 #include "ui/mainwindow/emptycharthint.h"
 #include "ui/mainwindow/mainwindowkeys.h"
+#include "ui/playlist/playlistcommands.h"
+#include "ui/results/listcommands.h"
 
-using namespace vorq;
+namespace vorq {
 
 namespace {
 
@@ -97,14 +105,21 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent) {
     setAcceptDrops(true);
     buildLayout();
     historyCommands = new HistoryCommands(this);
-    vorq::installMainWindowKeys(this);
-    createListForms();
+    installMainWindowKeys(this);
+    listCommands = new ListCommands(this);
     associationCommands = new AssociationCommands(this);
+    playlistCommands = new PlaylistCommands(this);
+    cdrCommands = new CdrCommands(this);
     // The size the window returns to when it is no longer maximised.
     resize(1024, 700);
 }
 
 MainWindow::~MainWindow() = default;
+
+ResultListWindow *MainWindow::resultWindow() const { return listCommands->resultWindow(); }
+SearchDialog *MainWindow::searchDialog() const { return listCommands->searchDialog(); }
+void MainWindow::startCdrWizard() { cdrCommands->startWizard(); }
+void MainWindow::restoreFromCdr() { cdrCommands->restore(); }
 
 void MainWindow::setOptions(OptionsDialog *options) {
     m_options = options;
@@ -264,11 +279,12 @@ void MainWindow::buildLayout() {
     connect(optionsButton, &QPushButton::clicked, this, [this] { onOptionsClicked(); });
     connect(quitButton, &QPushButton::clicked, this, [this] { onQuitClicked(); });
     connect(clearButton, &QPushButton::clicked, this, [this] { onClearClicked(); });
-    connect(searchButton, &QPushButton::clicked, this, [this] { onSearchClicked(); });
-    connect(makePlaylistButton, &QPushButton::clicked, this, [this] { onMakePlaylistClicked(); });
+    connect(searchButton, &QPushButton::clicked, this, [this] { listCommands->onSearchClicked(); });
+    connect(makePlaylistButton, &QPushButton::clicked, this,
+            [this] { playlistCommands->onMakePlaylistClicked(); });
     connect(autoUpdateButton, &QPushButton::clicked, this, [this] { onAutoUpdateClicked(); });
-    connect(printButton, &QPushButton::clicked, this, [this] { onPrintClicked(); });
-    connect(saveListButton, &QPushButton::clicked, this, [this] { onSaveListClicked(); });
+    connect(printButton, &QPushButton::clicked, this, [this] { listCommands->onPrintClicked(); });
+    connect(saveListButton, &QPushButton::clicked, this, [this] { listCommands->onSaveListClicked(); });
     connect(aboutButton, &QToolButton::clicked, this, [this] { onAboutClicked(); });
 }
 
@@ -782,3 +798,5 @@ void MainWindow::dropEvent(QDropEvent *e) {
     e->acceptProposedAction();
     onFilesDropped(files, mapToGlobal(e->position().toPoint()));
 }
+
+}  // namespace vorq

@@ -2,18 +2,16 @@
 // The main window: the date list down the left, one hidden-tab page per
 // loaded date with its chart, the command buttons and the status bar. It
 // owns the chart store; the logic lives in the core, this form wires it.
-#include <QAbstractTableModel>
 #include <QHash>
 #include <QLabel>
-#include <QListWidget>
 #include <QMainWindow>
-#include <QStatusBar>
-#include <QStyledItemDelegate>
 #include <QTableView>
 
 #include "core/charts/chartstore.h"
 #include "core/lists/listoutput.h"
-#include "ui/mainwindow/chartviews.h"
+#include "ui/mainwindow/datelistwidget.h"
+#include "ui/mainwindow/datepage.h"
+#include "ui/mainwindow/panelstatusbar.h"
 #include "ui/options/optionsdialog.h"
 
 class QMenu;
@@ -22,17 +20,19 @@ class QPushButton;
 class QStackedWidget;
 class QTimer;
 class QToolButton;
-class MainWindow;
+
+namespace vorq {
+
+class AssociationCommands;
+class CdrCommands;
+class ChartTableModel;
+class HistoryCommands;
+class ListCommands;
+class PlaylistCommands;
 class ResultListWindow;
 class SearchDialog;
-class WaitDialog;
-namespace vorq {
-class AssociationCommands;
-}
 
-class HistoryCommands;
-
-class MainWindow : public QMainWindow, public vorq::OptionsHost {
+class MainWindow : public QMainWindow, public OptionsHost {
     Q_OBJECT
 public:
     explicit MainWindow(QWidget *parent = nullptr);
@@ -43,18 +43,11 @@ public:
     void setOptions(OptionsDialog *options);
     OptionsDialog *options() const { return m_options; }
     // The result list window ("Form3") and the search dialog ("Form5"),
-    // created with the main window and kept for its life (mainwindowlists).
-    ResultListWindow *resultWindow() const { return m_resultWindow; }
-    SearchDialog *searchDialog() const { return m_searchDialog; }
-    // The options dialog's "OutputList" choices (defaults without it).
-    vorq::OutputChoice outputChoice() const;
-    // The search function: fills the result window with the matching rows of
-    // every loaded chart (the originating entry's row selected) and sets its
-    // header; does not show it. Returns the number of rows.
-    int search(const vorq::ChartEntry *origin, const QByteArray &artistPattern, bool exact,
-               const QByteArray &titlePattern, bool fold = false);
-    vorq::ChartStore &store() { return m_store; }
-    const vorq::ChartStore &store() const { return m_store; }
+    // created with the main window and kept for its life (listCommands).
+    ResultListWindow *resultWindow() const;
+    SearchDialog *searchDialog() const;
+    ChartStore &store() { return m_store; }
+    const ChartStore &store() const { return m_store; }
 
     // ---- chart store operations on the window --------------------------
     void fullLoad() override;
@@ -82,7 +75,7 @@ public:
     bool dateHasData(int row) const;
 
     // Shows the tabs of the chosen dates, importing those not loaded by the
-    // import mode (the import driver, anlizfrm).
+    // import mode (through the main window's import driver).
     void importDateList(const QStringList &indices);
     void importMissingDates() override;
     // The automatic association update without its question (first
@@ -96,7 +89,7 @@ public:
     QString currentFile() const;
     QString currentMethod() const;
     // The selected row of the active page; null without one.
-    const vorq::ChartEntry *selectedEntry() const;
+    const ChartEntry *selectedEntry() const;
     void selectionFeedback();
     // The chart history commands (shortcuts and the row menu's entries).
     HistoryCommands *historyCommands = nullptr;
@@ -107,8 +100,6 @@ public:
     // Hooks of the options dialog for commands of later features.
     void startCdrWizard() override;
     void restoreFromCdr() override;
-    // The running program as the program folder holds it.
-    static QString runningProgramFile();
     void setAssociationEditingVisible(bool visible) override;
 
     // ---- event handlers, named as the form binds them -----------------------
@@ -120,11 +111,7 @@ public:
     void onOptionsClicked();
     void onQuitClicked();
     void onClearClicked();
-    void onSearchClicked();
-    void onMakePlaylistClicked();
     void onAutoUpdateClicked();
-    void onPrintClicked();
-    void onSaveListClicked();
     void onAboutClicked();
     void onStatusBarDoubleClicked();
     void onConnectionTimerTick();
@@ -160,8 +147,15 @@ public:
     QAction *openOnlineAction = nullptr;  // "オンラインで開く"
     QAction *importAction = nullptr;      // "取り込み"
     QTimer *connectionTimer = nullptr;
+    // The commands of the features, each wired to its buttons here.
     // Clear, drop, automatic update, drag-out and the file menu.
-    vorq::AssociationCommands *associationCommands = nullptr;
+    AssociationCommands *associationCommands = nullptr;
+    // Search, print and save of the active chart; the result list window.
+    ListCommands *listCommands = nullptr;
+    // "リスト作成".
+    PlaylistCommands *playlistCommands = nullptr;
+    // The CD-R wizard and restore.
+    CdrCommands *cdrCommands = nullptr;
 
     // The dateList index on which the date menu was opened.
     int rightClickedIndex() const { return m_rightClicked; }
@@ -191,13 +185,8 @@ private:
     void activeTabChanged();
     void noteCaption(const QByteArray &caption, int delta);
 
-    void createListForms();
-    void searchCommand();
-
     OptionsDialog *m_options = nullptr;
-    ResultListWindow *m_resultWindow = nullptr;
-    SearchDialog *m_searchDialog = nullptr;
-    vorq::ChartStore m_store;
+    ChartStore m_store;
     QHash<QByteArray, int> m_captions;   // caption -> number of tabs with it
     QList<QByteArray> m_dateLabels;      // dateList items as Shift-JIS
     QHash<QByteArray, int> m_dateIndex;  // label -> first dateList row
@@ -213,3 +202,5 @@ private:
     bool m_syncing = false;
     bool m_closing = false;
 };
+
+}  // namespace vorq

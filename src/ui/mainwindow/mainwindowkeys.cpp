@@ -6,7 +6,7 @@
 #include <QShortcut>
 #include <QStackedWidget>
 
-#include "ui/mainwindow/chartviews.h"
+#include "ui/mainwindow/datelistwidget.h"
 #include "ui/mainwindow/mainwindow.h"
 
 namespace vorq {

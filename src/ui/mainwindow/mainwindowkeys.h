@@ -1,8 +1,8 @@
 #pragma once
 // Keys for what the main window otherwise offers only to the mouse.
-class MainWindow;
-
 namespace vorq {
+
+class MainWindow;
 
 // Enter in a chart opens the selected song's file (as the default button
 // "開く" would), the context-menu key or Shift+F10 on the date list opens its

@@ -22,10 +22,11 @@
 #include "core/settings/doubleini.h"
 #include "core/settings/optionkeys.h"
 #include "core/text/sjistext.h"
-#include "ui/common/shellparts.h"
+#include "ui/common/guards.h"
+#include "ui/common/prompter.h"
 #include "ui/playlist/playlistmakerdialog.h"
 
-using namespace vorq;
+namespace vorq {
 
 using namespace vorq::optionsdialog;
 
@@ -627,3 +628,5 @@ void OptionsDialog::apply() {
         takeSnapshot();
     });
 }
+
+}  // namespace vorq

@@ -5,6 +5,8 @@
 #include <QList>
 #include <QPointer>
 
+#include "core/settings/settingstable.h"
+
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -13,15 +15,13 @@ class QPushButton;
 class QRadioButton;
 class QSpinBox;
 class QVBoxLayout;
-#include "core/settings/settingstable.h"
-
-namespace vorq {
-class TMemIniFile;
-}
 class QTabWidget;
-class PlaylistMakerDialog;
 
 namespace vorq {
+
+class PlaylistMakerDialog;
+class TDoubleIniFile;
+class TMemIniFile;
 
 // What the dialog asks of the main window.
 class OptionsHost {
@@ -36,8 +36,6 @@ public:
     // clearButton "消去" and importAllButton "自動更新" of the main window.
     virtual void setAssociationEditingVisible(bool visible) = 0;
 };
-
-}  // namespace vorq
 
 class OptionsDialog : public QDialog {
     Q_OBJECT
@@ -201,3 +199,5 @@ private:
     int m_endIndex = -1;
     QString m_dataFolder;
 };
+
+}  // namespace vorq

@@ -25,7 +25,6 @@
 #include "core/settings/optionkeys.h"
 #include "core/settings/settingstable.h"
 #include "core/text/sjistext.h"
-#include "ui/common/shellparts.h"
 #include "ui/playlist/playlistmakerdialog.h"
 
 using namespace vorq;

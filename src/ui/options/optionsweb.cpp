@@ -11,7 +11,8 @@
 #include <QVBoxLayout>
 
 #include "core/settings/optionkeys.h"
-#include "ui/common/shellparts.h"
+#include "ui/common/guards.h"
+#include "ui/common/prompter.h"
 #include "ui/options/optionsdialog.h"
 #include "ui/options/optionsdialog_p.h"
 

@@ -14,9 +14,11 @@
 #include <QVBoxLayout>
 #include <optional>
 
-#include "ui/common/shellparts.h"
+#include "ui/common/guards.h"
 #include "ui/common/waitdialog.h"
 #include "ui/results/resultlistwindow.h"
+
+namespace vorq {
 
 namespace {
 
@@ -225,3 +227,5 @@ void PlaylistMakerDialog::onGenerateClicked() {
     generate();
     m_resultWindow->exec();
 }
+
+}  // namespace vorq

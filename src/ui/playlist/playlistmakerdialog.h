@@ -14,6 +14,9 @@ class QPushButton;
 class QRadioButton;
 class QSlider;
 class QSpinBox;
+
+namespace vorq {
+
 class ResultListWindow;
 
 // A group of exclusive radio buttons addressed by item index (-1: none).
@@ -67,3 +70,5 @@ private:
     // which lives as long as the program, and continues across generations.
     vorq::PlaylistRandom m_random;
 };
+
+}  // namespace vorq

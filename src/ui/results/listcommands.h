@@ -1,7 +1,11 @@
 #pragma once
-// The print and save commands of song lists, shared by the main window and
-// the result list window: the print dialog and the save dialog go through
-// the Prompter, the work through the core's list output.
+// The list commands: the main window's result list window and search
+// dialog, the search and print and save of the active chart (ListCommands),
+// and the print and save steps every song list shares with the result list
+// window. Dialogs go through the Prompter, the work through the core's list
+// output.
+#include <QByteArray>
+#include <QObject>
 #include <QString>
 
 #include "core/lists/listoutput.h"
@@ -9,6 +13,41 @@
 class QWidget;
 
 namespace vorq {
+
+class MainWindow;
+class ResultListWindow;
+class SearchDialog;
+
+// Created and wired by the main window. The result list window is no child
+// of the main window, so the main window's widget tree stays the date list,
+// its pages and its controls; it goes with these commands.
+class ListCommands : public QObject {
+public:
+    explicit ListCommands(MainWindow *form);
+    ~ListCommands() override;
+
+    // The result list window and the search dialog, created with the main
+    // window and kept for its life.
+    ResultListWindow *resultWindow() const { return m_resultWindow; }
+    SearchDialog *searchDialog() const { return m_searchDialog; }
+    // The options dialog's "OutputList" choices (defaults without it).
+    OutputChoice outputChoice() const;
+    // The search function: fills the result window with the matching rows of
+    // every loaded chart (the originating entry's row selected) and sets its
+    // header; does not show it. Returns the number of rows.
+    int search(const ChartEntry *origin, const QByteArray &artistPattern, bool exact,
+               const QByteArray &titlePattern, bool fold = false);
+
+    void onSearchClicked();
+    void onPrintClicked();
+    void onSaveListClicked();
+
+private:
+    void searchCommand();
+    MainWindow *m_form;
+    ResultListWindow *m_resultWindow = nullptr;
+    SearchDialog *m_searchDialog = nullptr;
+};
 
 // Nothing for an empty list, a cancelled print dialog or an empty column
 // set; otherwise the list on the chosen printer.

@@ -4,16 +4,18 @@
 
 #include "core/base/appenv.h"
 #include "core/base/errors.h"
-#include "core/playlist/playlistentries.h"
+#include "core/playlist/playlistwriter.h"
 #include "core/settings/doubleini.h"
 #include "core/settings/settingstable.h"
 #include "core/text/sjistext.h"
-#include "ui/common/shellparts.h"
+#include "ui/common/guards.h"
+#include "ui/common/prompter.h"
+#include "ui/common/shell.h"
 #include "ui/results/listcommands.h"
 #include "ui/results/resultlistview.h"
 #include "ui/results/resultlistwindow.h"
 
-using namespace vorq;
+namespace vorq {
 
 namespace {
 
@@ -102,7 +104,9 @@ void ResultListWindow::writePlaylist(const QString &path, bool copyMode) {
         PlaylistOptions options;
         options.relativePaths = true;
         options.baseFolder = folder;
-        savePlaylist(folder + QStringLiteral("/filelist.m3u8"), PlaylistFormat::M3u8,
-                     playlistCopyEntries(rows(), copy), options);
+        saveExtendedPlaylist(folder + QStringLiteral("/filelist.m3u8"), PlaylistFormat::M3u8,
+                             playlistCopyEntries(rows(), copy), options);
     }
 }
+
+}  // namespace vorq

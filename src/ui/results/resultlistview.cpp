@@ -5,7 +5,9 @@
 
 #include "core/lists/listoutput.h"
 #include "core/text/sjistext.h"
-#include "ui/common/shellparts.h"
+#include "ui/common/shell.h"
+
+namespace vorq {
 
 int ResultListModel::rowCount(const QModelIndex &parent) const {
     return parent.isValid() ? 0 : int(m_rows.size());
@@ -93,3 +95,5 @@ void ResultListView::mouseMoveEvent(QMouseEvent *e) {
     // Moving with the button held would otherwise extend the selection.
     if (!(e->buttons() & Qt::LeftButton)) QTableView::mouseMoveEvent(e);
 }
+
+}  // namespace vorq

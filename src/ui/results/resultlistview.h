@@ -7,6 +7,8 @@
 
 #include "core/lists/resultlist.h"
 
+namespace vorq {
+
 // Item i is row i of the result list; only texts 0..5 have columns.
 class ResultListModel : public QAbstractTableModel {
     Q_OBJECT
@@ -47,3 +49,5 @@ private:
     QPoint m_pressPos;
     bool m_dragging = false;
 };
+
+}  // namespace vorq

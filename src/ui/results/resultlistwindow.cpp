@@ -10,8 +10,10 @@
 #include <QVBoxLayout>
 #include <climits>
 
-#include "ui/common/shellparts.h"
+#include "ui/common/guards.h"
 #include "ui/results/resultlistview.h"
+
+namespace vorq {
 
 namespace {
 constexpr int kColumnWidths[6] = {100, 40, 150, 100, 150, 60};
@@ -231,3 +233,5 @@ void ResultListWindow::closeEvent(QCloseEvent *e) {
     }
     QDialog::closeEvent(e);
 }
+
+}  // namespace vorq

@@ -33,6 +33,9 @@ class QLabel;
 class QPushButton;
 class QSpinBox;
 class QTableView;
+
+namespace vorq {
+
 class ResultListModel;
 class ResultListView;
 
@@ -124,3 +127,5 @@ private:
     int m_directions[6] = {1, 1, 1, 1, 1, 1};
     std::function<vorq::OutputChoice()> m_choice;
 };
+
+}  // namespace vorq

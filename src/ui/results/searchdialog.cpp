@@ -8,6 +8,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+namespace vorq {
+
 SearchDialog::SearchDialog(QWidget *parent) : QDialog(parent) {
     setObjectName(QStringLiteral("Form5"));
     setWindowTitle(QStringLiteral("検索"));
@@ -53,3 +55,5 @@ SearchDialog::SearchDialog(QWidget *parent) : QDialog(parent) {
     connect(startButton, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
 }
+
+}  // namespace vorq

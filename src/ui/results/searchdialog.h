@@ -8,6 +8,8 @@ class QCheckBox;
 class QLineEdit;
 class QPushButton;
 
+namespace vorq {
+
 class SearchDialog : public QDialog {
     Q_OBJECT
 public:
@@ -22,3 +24,5 @@ public:
     QPushButton *startButton = nullptr;   // Button1 "検索開始"
     QPushButton *cancelButton = nullptr;  // Button2 "キャンセル"
 };
+
+}  // namespace vorq

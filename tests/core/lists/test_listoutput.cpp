@@ -7,6 +7,7 @@
 
 #include "core/base/errors.h"
 #include "core/lists/listoutput.h"
+#include "core/playlist/playlistwriter.h"
 #include "sjtest.h"
 
 using namespace vorq;
@@ -126,7 +127,7 @@ TEST(Playlist, SaveModeWrapsCopyModeTakesDistinctFiles) {
     EXPECT_TRUE(playlistLines(rows, -3).isEmpty());
     QBuffer b;
     b.open(QIODevice::WriteOnly);
-    ASSERT_TRUE(writePlaylist(&b, rows, 3));
+    ASSERT_TRUE(writePathList(&b, rows, 3));
     EXPECT_EQ(b.data(), "/m/a.mp3\r\nhttp://x/b\r\n/m/a.mp3\r\n");
 
     const QList<QByteArray> distinct = distinctFiles(rows);

@@ -14,7 +14,7 @@
 #include <QXmlStreamReader>
 #include <QtEndian>
 
-#include "core/playlist/playlistformats.h"
+#include "core/playlist/playlistwriter.h"
 #include "sjtest.h"
 
 using namespace vorq;
@@ -69,7 +69,7 @@ TEST_F(PlaylistPlayer, MpvPlaysEveryEntryOfTheM3u8) {
     if (mpv.isEmpty())
         GTEST_SKIP() << "mpv is not installed (scripts/install-deps installs it); player check skipped";
     const QString list = dir.filePath(QStringLiteral("lists/日本語のリスト.m3u8"));
-    savePlaylist(list, PlaylistFormat::M3u8, entries, options);
+    saveExtendedPlaylist(list, PlaylistFormat::M3u8, entries, options);
 
     QProcess p;
     p.setProcessChannelMode(QProcess::MergedChannels);
@@ -93,7 +93,7 @@ TEST_F(PlaylistPlayer, MpvPlaysEveryEntryOfTheM3u8) {
 
 TEST_F(PlaylistPlayer, XspfLocationsResolveToEveryGeneratedFile) {
     const QString list = dir.filePath(QStringLiteral("lists/list.xspf"));
-    savePlaylist(list, PlaylistFormat::Xspf, entries, options);
+    saveExtendedPlaylist(list, PlaylistFormat::Xspf, entries, options);
     QFile f(list);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     QXmlStreamReader r(&f);

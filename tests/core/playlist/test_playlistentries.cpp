@@ -2,7 +2,7 @@
 // order as the designed lines, with their titles and artists.
 #include <gtest/gtest.h>
 
-#include "core/playlist/playlistentries.h"
+#include "core/playlist/playlistwriter.h"
 #include "sjtest.h"
 
 using namespace vorq;

@@ -10,7 +10,7 @@
 #include <QXmlStreamReader>
 
 #include "core/base/errors.h"
-#include "core/playlist/playlistformats.h"
+#include "core/playlist/playlistwriter.h"
 #include "sjtest.h"
 
 using namespace vorq;
@@ -21,7 +21,7 @@ QByteArray render(PlaylistFormat format, const QList<PlaylistEntry> &entries,
                   const PlaylistOptions &options = {}) {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
-    EXPECT_TRUE(writePlaylist(&buffer, format, entries, options));
+    EXPECT_TRUE(writeExtendedPlaylist(&buffer, format, entries, options));
     return buffer.data();
 }
 
@@ -134,18 +134,19 @@ TEST(PlaylistFormats, SaveIsAtomicAndRefusesWhatTheFormatCannotHold) {
     const QString file = dir.filePath(QStringLiteral("list.m3u8"));
     PlaylistOptions relative;
     relative.relativePaths = true;
-    savePlaylist(file, PlaylistFormat::M3u8, {{dir.filePath(QStringLiteral("a.wav")), u8("t"), u8("a"), -1}},
-                 relative);
+    saveExtendedPlaylist(file, PlaylistFormat::M3u8,
+                         {{dir.filePath(QStringLiteral("a.wav")), u8("t"), u8("a"), -1}}, relative);
     QFile f(file);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     const QByteArray good = f.readAll();
     f.close();
     EXPECT_EQ(good, QByteArray("#EXTM3U\n#EXTINF:-1,a - t\na.wav\n"));
 
-    EXPECT_THROW(savePlaylist(file, PlaylistFormat::M3u8, {{QStringLiteral("/x\ny.wav"), {}, {}, -1}}, {}),
-                 FileError);
     EXPECT_THROW(
-        savePlaylist(dir.filePath(QStringLiteral("no/such/list.xspf")), PlaylistFormat::Xspf, {}, {}),
+        saveExtendedPlaylist(file, PlaylistFormat::M3u8, {{QStringLiteral("/x\ny.wav"), {}, {}, -1}}, {}),
+        FileError);
+    EXPECT_THROW(
+        saveExtendedPlaylist(dir.filePath(QStringLiteral("no/such/list.xspf")), PlaylistFormat::Xspf, {}, {}),
         FileError);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), good);

@@ -21,7 +21,6 @@
 #include "chartsite.h"
 #include "core/base/appenv.h"
 #include "core/text/sjistext.h"
-#include "ui/common/shellparts.h"
 #include "ui/import/bulkdownloaddialog.h"
 #include "ui/import/importhost.h"
 #include "ui/import/importresultdialog.h"

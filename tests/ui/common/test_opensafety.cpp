@@ -11,7 +11,7 @@
 #include <QTest>
 
 #include "fakeshell.h"
-#include "ui/common/shellparts.h"
+#include "ui/common/shell.h"
 
 using namespace vorq;
 using vorq::test::ScopedFakes;

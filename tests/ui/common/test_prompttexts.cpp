@@ -12,8 +12,9 @@
 #include <QTimer>
 
 #include "net/httpclient.h"
+#include "ui/common/prompter.h"
 #include "ui/common/qttranslations.h"
-#include "ui/common/shellparts.h"
+#include "ui/common/shell.h"
 #include "ui/mainwindow/mainwindow.h"
 
 using namespace vorq;

@@ -13,7 +13,8 @@
 #include "core/base/errors.h"
 #include "fakeshell.h"
 #include "ui/common/aboutbox.h"
-#include "ui/common/shellparts.h"
+#include "ui/common/guards.h"
+#include "ui/common/shell.h"
 #include "ui/common/waitdialog.h"
 
 using namespace vorq;

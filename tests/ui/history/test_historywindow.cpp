@@ -19,6 +19,7 @@
 #include "sjtest.h"
 #include "ui/history/chartrunplot.h"
 #include "ui/history/historywindow.h"
+#include "ui/history/toplistsdialog.h"
 
 using namespace vorq;
 

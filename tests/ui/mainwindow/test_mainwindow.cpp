@@ -27,6 +27,7 @@
 #include "fakeshell.h"
 #include "mainwindowfixture.h"
 #include "sjtest.h"
+#include "ui/mainwindow/charttablemodel.h"
 #include "ui/mainwindow/mainwindow.h"
 #include "ui/options/optionsdialog.h"
 

@@ -1,4 +1,4 @@
-#include "ui/common/shellparts.h"
+#include "ui/common/shell.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -6,75 +6,23 @@
 #include <QDir>
 #include <QDrag>
 #include <QFile>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QMenu>
 #include <QMimeData>
-#include <QPrintDialog>
 #include <QProcess>
 #include <QProgressDialog>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QUrl>
-#include <exception>
 
 #include "core/base/errors.h"
 #include "core/charts/openverbs.h"
+#include "ui/common/prompter.h"
 
 namespace vorq {
 
 namespace {
-
-class DesktopPrompter : public Prompter {
-public:
-    QMessageBox::StandardButton message(QWidget *parent, QMessageBox::Icon icon, const QString &caption,
-                                        const QString &text, QMessageBox::StandardButtons buttons,
-                                        QMessageBox::StandardButton defaultButton) override {
-        QMessageBox box(icon, caption, text, buttons, parent);
-        // Texts carry stored paths, methods and titles: as rich text a link in
-        // them would open past the Shell's checks, an <img> would read a file.
-        box.setTextFormat(Qt::PlainText);
-        box.setDefaultButton(defaultButton);
-        return static_cast<QMessageBox::StandardButton>(box.exec());
-    }
-
-    void error(QWidget *parent, const QString &text) override {
-        QMessageBox box(QMessageBox::Critical, applicationTitle(), text, QMessageBox::Ok, parent);
-        box.setTextFormat(Qt::PlainText);
-        box.exec();
-    }
-
-    QString openFile(QWidget *parent, const QString &caption, const QString &proposed,
-                     const QString &filter) override {
-        return QFileDialog::getOpenFileName(parent, caption, proposed, filter);
-    }
-
-    QStringList openFiles(QWidget *parent, const QString &caption, const QString &startDir,
-                          const QString &filter) override {
-        return QFileDialog::getOpenFileNames(parent, caption, startDir, filter);
-    }
-
-    QString saveFile(QWidget *parent, const QString &caption, const QString &proposed, const QString &filter,
-                     const QString &defaultSuffix) override {
-        QFileDialog dialog(parent, caption, proposed, filter);
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setFileMode(QFileDialog::AnyFile);
-        if (!defaultSuffix.isEmpty()) dialog.setDefaultSuffix(defaultSuffix);
-        if (!proposed.isEmpty()) dialog.selectFile(proposed);
-        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-        return dialog.selectedFiles().constFirst();
-    }
-
-    QString folder(QWidget *parent, const QString &caption, const QString &start) override {
-        return QFileDialog::getExistingDirectory(parent, caption, start);
-    }
-
-    bool print(QWidget *parent, QPrinter *printer) override {
-        QPrintDialog dialog(printer, parent);
-        return dialog.exec() == QDialog::Accepted;
-    }
-};
 
 // run-mailcap builds a shell command line from the file name; a name it does
 // not take as it is goes through a symbolic link with a plain name.
@@ -255,23 +203,12 @@ protected:
     }
 };
 
-std::unique_ptr<Prompter> g_desktopPrompter;
 std::unique_ptr<Shell> g_desktopShell;
-Prompter *g_prompter = nullptr;
 Shell *g_shell = nullptr;
 
 }  // namespace
 
-QString applicationTitle() { return QStringLiteral("VORQ data viewer"); }
-
-std::unique_ptr<Prompter> makeDesktopPrompter() { return std::make_unique<DesktopPrompter>(); }
 std::unique_ptr<Shell> makeDesktopShell() { return std::make_unique<DesktopShell>(); }
-
-Prompter &prompter() {
-    if (g_prompter) return *g_prompter;
-    if (!g_desktopPrompter) g_desktopPrompter = makeDesktopPrompter();
-    return *g_desktopPrompter;
-}
 
 Shell &shell() {
     if (g_shell) return *g_shell;
@@ -279,7 +216,6 @@ Shell &shell() {
     return *g_desktopShell;
 }
 
-void setPrompter(Prompter *p) { g_prompter = p; }
 void setShell(Shell *s) { g_shell = s; }
 
 bool Shell::execute(QWidget *parent, const QString &verb, const QString &target, QString *error) {
@@ -319,34 +255,6 @@ bool Shell::execute(QWidget *parent, const QString &verb, const QString &target,
             return showFolder(QFileInfo(path).isDir() ? path : QFileInfo(path).absolutePath(), error);
         default: return openDefault(QUrl::fromLocalFile(path), error);
     }
-}
-
-bool runGuarded(QWidget *parent, const std::function<void()> &command) {
-    QString text;
-    try {
-        command();
-        return true;
-    } catch (const Error &e) {
-        text = e.message();
-    } catch (const std::bad_alloc &) {
-        text = QStringLiteral("メモリが不足しています。");
-    } catch (const std::exception &e) {
-        text = QString::fromLocal8Bit(e.what());
-    } catch (...) {
-        text = QStringLiteral("予期しないエラーが発生しました。");
-    }
-    prompter().error(parent, text);
-    return false;
-}
-
-CursorGuard::CursorGuard() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-CursorGuard::~CursorGuard() { QApplication::restoreOverrideCursor(); }
-
-FreezeGuard::FreezeGuard(QWidget *w) : m_widget(w), m_wasEnabled(w && w->updatesEnabled()) {
-    if (m_widget) m_widget->setUpdatesEnabled(false);
-}
-FreezeGuard::~FreezeGuard() {
-    if (m_widget && m_wasEnabled) m_widget->setUpdatesEnabled(true);
 }
 
 }  // namespace vorq

@@ -1,9 +1,11 @@
-#include "core/playlist/playlistformats.h"
+#include "core/playlist/playlistwriter.h"
 
 #include <sys/stat.h>
 
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
+#include <QIODevice>
 #include <QSaveFile>
 #include <QUrl>
 #include <QXmlStreamWriter>
@@ -161,20 +163,110 @@ bool writeXspf(QIODevice *device, const QList<PlaylistEntry> &entries, const Pla
     return !xml.hasError();
 }
 
-bool writePlaylist(QIODevice *device, PlaylistFormat format, const QList<PlaylistEntry> &entries,
-                   const PlaylistOptions &options) {
+bool writeExtendedPlaylist(QIODevice *device, PlaylistFormat format, const QList<PlaylistEntry> &entries,
+                           const PlaylistOptions &options) {
     return format == PlaylistFormat::M3u8 ? writeM3u8(device, entries, options)
                                           : writeXspf(device, entries, options);
 }
 
-void savePlaylist(const QString &fileName, PlaylistFormat format, const QList<PlaylistEntry> &entries,
-                  PlaylistOptions options) {
+void saveExtendedPlaylist(const QString &fileName, PlaylistFormat format, const QList<PlaylistEntry> &entries,
+                          PlaylistOptions options) {
     if (options.baseFolder.isEmpty()) options.baseFolder = QFileInfo(fileName).absolutePath();
     QSaveFile f(fileName);
     if (!f.open(QIODevice::WriteOnly))
         throw FileError(QStringLiteral("ファイル %1 を作成できません: %2").arg(fileName, f.errorString()));
-    if (!writePlaylist(&f, format, entries, options) || !f.commit())
+    if (!writeExtendedPlaylist(&f, format, entries, options) || !f.commit())
         throw FileError(QStringLiteral("ファイル %1 に書き込めません: %2").arg(fileName, f.errorString()));
+}
+
+// ---- the designed path lists ------------------------------------------------
+
+namespace {
+constexpr qsizetype kChunk = 1 << 16;
+}  // namespace
+
+bool writePathList(QIODevice *device, const ResultList &rows, qint64 count) {
+    QList<qsizetype> withFile;
+    for (qsizetype i = 0; i < rows.size(); ++i)
+        if (!rows.at(i).text(ResultRow::File).isEmpty()) withFile.append(i);
+    QByteArray buf;
+    for (qint64 k = 0; k < count && !withFile.isEmpty(); ++k) {
+        buf += rows.at(withFile.at(qsizetype(k % withFile.size()))).text(ResultRow::File);
+        buf += "\r\n";
+        if (buf.size() >= kChunk) {
+            if (!writeAll(device, buf)) return false;
+            buf.clear();
+        }
+    }
+    return writeAll(device, buf);
+}
+
+void savePathList(const QString &fileName, const ResultList &rows, qint64 count) {
+    QSaveFile f(fileName);
+    if (!f.open(QIODevice::WriteOnly))
+        throw FileError(QStringLiteral("ファイル %1 を作成できません: %2").arg(fileName, f.errorString()));
+    if (!writePathList(&f, rows, count) || !f.commit())
+        throw FileError(QStringLiteral("ファイル %1 に書き込めません: %2").arg(fileName, f.errorString()));
+}
+
+// ---- the result list's playlist --------------------------------------------
+
+namespace {
+
+PlaylistEntry entryOf(const ResultRow &r, const QByteArray &path) {
+    return PlaylistEntry::fromSjis(path, r.text(ResultRow::Title), r.text(ResultRow::Artist));
+}
+
+}  // namespace
+
+QList<PlaylistEntry> playlistEntries(const ResultList &rows, qint64 count) {
+    QList<const ResultRow *> withFile;
+    for (const ResultRow &r : rows)
+        if (!r.text(ResultRow::File).isEmpty()) withFile.append(&r);
+    QList<PlaylistEntry> out;
+    if (count <= 0 || withFile.isEmpty()) return out;
+    // Decode each row once, however often the wrap-around repeats it.
+    QList<PlaylistEntry> once;
+    once.reserve(withFile.size());
+    for (const ResultRow *r : withFile) once.append(entryOf(*r, r->text(ResultRow::File)));
+    out.reserve(qsizetype(count));
+    for (qint64 k = 0; k < count; ++k) out.append(once.at(qsizetype(k % once.size())));
+    return out;
+}
+
+QList<PlaylistEntry> playlistCopyEntries(const ResultList &rows, const PlaylistCopy &copy) {
+    QHash<QByteArray, const ResultRow *> firstRow;
+    for (const ResultRow &r : rows)
+        if (!r.text(ResultRow::File).isEmpty() && !firstRow.contains(r.text(ResultRow::File)))
+            firstRow.insert(r.text(ResultRow::File), &r);
+    QList<PlaylistEntry> out;
+    for (qsizetype i = 0; i < copy.sources.size() && i < copy.lines.size(); ++i) {
+        const ResultRow *r = firstRow.value(copy.sources.at(i));
+        out.append(r ? entryOf(*r, copy.lines.at(i)) : PlaylistEntry::fromSjis(copy.lines.at(i), {}, {}));
+    }
+    return out;
+}
+
+QString extendedPlaylistFilter(const QString &designedFilter) {
+    return designedFilter + QStringLiteral(";;") + playlistFormatFilter(PlaylistFormat::M3u8) +
+           QStringLiteral(";;") + playlistFormatFilter(PlaylistFormat::Xspf);
+}
+
+bool isPlaylistFormatName(const QString &name) {
+    return name == QLatin1String("m3u") || playlistFormatByName(name).has_value();
+}
+
+void saveResultPlaylist(const QString &fileName, const ResultList &rows, qint64 count,
+                        const QString &formatName, bool relative) {
+    const auto format =
+        formatName.isEmpty() ? playlistFormatForFileName(fileName) : playlistFormatByName(formatName);
+    if (!format) {
+        savePathList(fileName, rows, count);
+        return;
+    }
+    PlaylistOptions options;
+    options.relativePaths = relative;
+    saveExtendedPlaylist(fileName, *format, playlistEntries(rows, count), options);
 }
 
 }  // namespace vorq

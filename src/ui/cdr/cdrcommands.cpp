@@ -1,5 +1,5 @@
-// The main window's CD-R commands: the wizard and the restore, behind the
-// options dialog's "その他" page.
+#include "ui/cdr/cdrcommands.h"
+
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -11,27 +11,31 @@
 #include "ui/mainwindow/mainwindow.h"
 #include "ui/options/optionsdialog.h"
 
-using namespace vorq;
+namespace vorq {
 
-void MainWindow::startCdrWizard() {
+CdrCommands::CdrCommands(MainWindow *form) : QObject(form), m_form(form) {}
+
+void CdrCommands::startWizard() {
     // A copy running from a disc stages its "\"-rooted files again.
     const QString programFolder = sjis::path(env::programFolder());
-    CdrWizard wizard(this, [programFolder](const QByteArray &stored) {
+    CdrWizard wizard(m_form, [programFolder](const QByteArray &stored) {
         return resolveAssociatedPath(stored, programFolder);
     });
     cdr::StageSource source;
-    source.dataFolder = m_store.dataFolder;
+    source.dataFolder = m_form->store().dataFolder;
     source.programFile = runningProgramFile();
-    if (m_options) {
-        source.rangeStart = sjis::fromUnicode(m_options->dateStartBox->currentText());
-        source.rangeEnd = sjis::fromUnicode(m_options->dateEndBox->currentText());
+    if (const OptionsDialog *options = m_form->options()) {
+        source.rangeStart = sjis::fromUnicode(options->dateStartBox->currentText());
+        source.rangeEnd = sjis::fromUnicode(options->dateEndBox->currentText());
     }
     wizard.start(source);
     wizard.exec();
 }
 
-void MainWindow::restoreFromCdr() { ::restoreFromCdr(this, runningProgramFile()); }
+void CdrCommands::restore() { restoreFromCdr(m_form, runningProgramFile()); }
 
-QString MainWindow::runningProgramFile() {
+QString CdrCommands::runningProgramFile() {
     return sjis::path(env::programFolder()) + QFileInfo(QCoreApplication::applicationFilePath()).fileName();
 }
+
+}  // namespace vorq

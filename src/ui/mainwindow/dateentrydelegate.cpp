@@ -1,0 +1,73 @@
+#include "ui/mainwindow/dateentrydelegate.h"
+
+#include <QApplication>
+#include <QPainter>
+
+#include "ui/mainwindow/mainwindow.h"
+
+namespace vorq {
+
+// Owned by the main window, so it goes with it.
+DateEntryDelegate::DateEntryDelegate(MainWindow *form) : QStyledItemDelegate(form), m_form(form) {}
+
+void DateEntryDelegate::paint(QPainter *p, const QStyleOptionViewItem &option,
+                              const QModelIndex &index) const {
+    // Right and bottom are exclusive, as the tab outline is laid out.
+    const QRect r = option.rect;
+    const int L = r.x(), T = r.y(), R = r.x() + r.width(), B = r.y() + r.height();
+    const bool data = m_form->dateHasData(index.row());
+    const bool selected = option.state & QStyle::State_Selected;
+    const QString label = index.data(Qt::DisplayRole).toString();
+
+    p->save();
+    p->setRenderHint(QPainter::Antialiasing, false);
+    p->fillRect(r, kBtnFace);
+    p->setPen(Qt::white);
+    p->setBrush(kBtnFace);
+    p->drawPolygon(
+        QPolygon({QPoint(L, B - 1), QPoint(L, T + 3), QPoint(L + 1, T + 2), QPoint(L + 2, T + 1),
+                  QPoint(R - 3, T + 1), QPoint(R - 2, T + 2), QPoint(R - 1, T + 3), QPoint(R - 1, B - 1)}));
+    p->setPen(kGray);
+    p->drawLine(R - 2, T + 3, R - 2, B - 2);
+    p->setPen(Qt::black);
+    p->drawPoint(R - 2, T + 2);
+    p->drawLine(R - 1, T + 3, R - 1, B - 2);
+    p->setPen(kBtnFace);
+    p->drawLine(R - 2, B - 1, L + 1, B - 1);  // open at the bottom
+
+    QFont font = option.font;
+    if (selected) {
+        p->setPen(kGray);
+        p->drawLine(L + 5, B - 1, L + 5, T + 4);
+        p->drawLine(L + 5, T + 3, R - 6, T + 3);
+        p->setPen(Qt::white);
+        p->drawLine(R - 6, T + 3, R - 6, B - 2);
+        font.setBold(true);
+        font.setUnderline(true);
+    }
+    p->setFont(font);
+    const int ascent = QFontMetrics(font).ascent();
+    if (!data) {
+        // A white copy one pixel down-right under a grey one: engraved.
+        p->setPen(Qt::white);
+        p->drawText(L + 21, T + 7 + ascent, label);
+        p->setPen(kGray);
+    } else {
+        p->setPen(Qt::black);
+    }
+    p->drawText(L + 20, T + 6 + ascent, label);
+    if (selected) {
+        QStyleOptionFocusRect focus;
+        focus.initFrom(option.widget);
+        focus.rect = r;
+        focus.backgroundColor = kBtnFace;
+        QApplication::style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, p, option.widget);
+    }
+    p->restore();
+}
+
+QSize DateEntryDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &) const {
+    return QSize(option.rect.width(), 23);
+}
+
+}  // namespace vorq
