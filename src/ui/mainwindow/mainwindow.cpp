@@ -146,6 +146,11 @@ void MainWindow::buildLayout() {
     lp.setColor(QPalette::Base, kBtnFace);
     dateList->setPalette(lp);
     connect(dateList, &DateListWidget::userClicked, this, [this] { onDateListClicked(); });
+    // A loaded date shows its chart as the keys pass it; a date without data
+    // waits for Enter or a click.
+    connect(dateList, &DateListWidget::keyboardMoved, this, [this] {
+        if (dateHasData(dateList->currentRow())) onDateListClicked();
+    });
     connect(dateList, &DateListWidget::rightPressed, this,
             [this](const QPoint &pos) { onDateListRightPressed(pos); });
     top->addWidget(dateList);
