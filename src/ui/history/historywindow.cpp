@@ -72,6 +72,7 @@ void HistoryWindow::showSong(const SongFigures &f) {
     m_artistMode = false;
     m_song = f.song;
     setWindowTitle(QStringLiteral("チャート履歴 - ") + songName(f.song));
+    plot->setTitle(songName(f.song));
     plot->setSeries({{u(f.song.title), f}});
     figuresLabel->setText(
         QStringLiteral("<b>%1</b><br>%2<br><br>"
@@ -108,6 +109,7 @@ void HistoryWindow::showArtist(const ArtistFigures &a) {
     m_song = {};
     m_artistMode = true;
     setWindowTitle(QStringLiteral("チャート履歴 - ") + u(a.artist));
+    plot->setTitle(u(a.artist));
     QList<ChartRunPlot::Series> series;
     m_songs.clear();
     for (const SongFigures &f : a.songList) {
