@@ -43,6 +43,7 @@
 #include "ui/mainwindow/charttablemodel.h"
 #include "ui/mainwindow/datafoldersync.h"
 #include "ui/mainwindow/dateentrydelegate.h"
+#include "ui/library/librarycommands.h"
 #include "ui/mainwindow/emptycharthint.h"
 #include "ui/mainwindow/mainwindowkeys.h"
 #include "ui/playlist/playlistcommands.h"
@@ -300,6 +301,7 @@ void MainWindow::buildLayout() {
     importAction->setObjectName(QStringLiteral("Save1"));
     connect(openOnlineAction, &QAction::triggered, this, [this] { onOpenOnlineTriggered(); });
     connect(importAction, &QAction::triggered, this, [this] { onImportTriggered(); });
+    new vorq::LibraryCommands(this);
 
     connectionTimer = new QTimer(this);
     connectionTimer->setObjectName(QStringLiteral("Timer1"));
