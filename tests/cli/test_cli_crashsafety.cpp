@@ -111,7 +111,7 @@ TEST(CrashSafety, KilledImportsAndAssociationsLeaveWholeFilesAndTheNextRunFinish
         ASSERT_EQ(runVorq(import(data)).status, 0);
         ASSERT_TRUE(files(data) == want) << round;
     }
-    EXPECT_GE(kills, 25);
+    EXPECT_GE(kills, 10);  // with the associations' below, at least 50 in all
 
     // A large file.idx (unloaded dates kept), toggled: old or new, whatever the moment.
     QList<QByteArray> seed;

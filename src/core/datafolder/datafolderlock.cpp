@@ -4,6 +4,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSet>
+#include <QThread>
+#include <algorithm>
 
 #include "core/text/sjistext.h"
 
@@ -39,18 +41,21 @@ QString lockPath(const QByteArray &folder, const char *name) {
 // A writer killed between creating its lock file and writing its owner into
 // it leaves a file that names nobody, which QLockFile would honour until
 // the file is as old as the stale time (for the window's lock: for ever).
-// A live holder names itself at once, so such a file a little old is taken
-// over.
-constexpr int kUnnamedStaleMs = 2000;
+// A live holder names itself at once, so a file still unnamed a second
+// after it was made is taken over (waiting for that second if need be).
+constexpr int kUnnamedStaleMs = 1000;
 
 bool takeOverUnnamedLock(QLockFile &lock, const QString &path) {
-    qint64 pid = 0;
-    QString host, app;
-    if (lock.getLockInfo(&pid, &host, &app)) return false;
-    const QFileInfo info(path);
-    if (!info.exists() || info.lastModified().msecsTo(QDateTime::currentDateTime()) < kUnnamedStaleMs)
-        return false;
-    return lock.removeStaleLockFile() && lock.tryLock(0);
+    for (;;) {
+        qint64 pid = 0;
+        QString host, app;
+        if (lock.getLockInfo(&pid, &host, &app)) return false;
+        const QFileInfo info(path);
+        if (!info.exists()) return lock.tryLock(0);
+        const qint64 age = info.lastModified().msecsTo(QDateTime::currentDateTime());
+        if (age >= kUnnamedStaleMs) return lock.removeStaleLockFile() && lock.tryLock(0);
+        QThread::msleep(std::clamp<qint64>(kUnnamedStaleMs - age, 10, 100));
+    }
 }
 
 }  // namespace
