@@ -11,7 +11,7 @@
 #include "core/base/appenv.h"
 #include "core/cdr/cdrstage.h"
 #include "core/charts/chartstore.h"
-#include "core/charts/mediumpath.h"
+#include "core/charts/storedtarget.h"
 #include "core/text/sjistext.h"
 
 using namespace vorq;
@@ -113,8 +113,9 @@ int cmdCdr(const vorq::cli::Command &command, const QStringList &arguments) {
 
     // As the wizard: "\"-rooted files of a copy on a disc resolve on it.
     const QString programFolder = sjis::path(env::programFolder());
-    cdr::CdrSession session(
-        [programFolder](const QByteArray &stored) { return resolveAssociatedPath(stored, programFolder); });
+    cdr::CdrSession session([programFolder](const QByteArray &stored) {
+        return resolveStoredTarget(stored, programFolder).localPath;
+    });
     session.start(source);
     // The date page: the first data date on or after --from, the last on or
     // before --to.

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "core/charts/storedtarget.h"
 #include "core/text/sjistext.h"
 
 namespace vorq {
@@ -82,7 +83,7 @@ QList<RowRef> sameSongRows(const QList<ChartTab> &tabs, const QByteArray &title,
     return out;
 }
 
-bool pathExistsOnDisk(const QByteArray &path) { return QFileInfo::exists(sjis::path(path)); }
+bool pathExistsOnDisk(const QByteArray &path) { return resolveStoredTarget(path).exists; }
 
 QByteArray patternFileName(const QByteArray &pattern, const QByteArray &artist, const QByteArray &title) {
     return replaceEach(replaceEach(pattern, "%a", artist), "%t", title);
