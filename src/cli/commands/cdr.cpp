@@ -150,11 +150,11 @@ int cmdCdr(const vorq::cli::Command &command, const QStringList &arguments) {
     }
 
     const cdr::StagePlan plan = cdr::planStage(session, layout);
+    // Not even --overwrite may replace the running program's own files.
+    cdr::refuseLiveFolders(plan, cdr::liveFolders(source.dataFolder, "vorqview"));
     // Nobody to ask before overwriting: refuse before anything is written.
     if (!a.flags.contains(QStringLiteral("overwrite"))) {
-        QStringList existing;
-        for (const QString &t : plan.targets())
-            if (QFileInfo::exists(t)) existing.append(t);
+        const QStringList existing = cdr::existingTargets(plan);
         if (!existing.isEmpty())
             throw FileError(
                 QStringLiteral("%1 個のファイルが既にあります (%2 など)。--overwrite で上書きします。")

@@ -6,9 +6,11 @@
 #include <QSaveFile>
 #include <algorithm>
 
+#include "core/base/appenv.h"
 #include "core/base/errors.h"
 #include "core/charts/chartstore.h"
 #include "core/lists/resultlist.h"
+#include "core/settings/doubleini.h"
 #include "core/settings/settingstable.h"
 #include "core/text/sjistext.h"
 
@@ -426,6 +428,36 @@ void runStage(const StagePlan &plan, StageCopier &copier) {
     if (!plan.dataFiles.isEmpty()) copier.copy(plan.dataFiles, plan.programFolder);
     if (plan.writeIndex) sjis::saveLines(plan.programFolder + QStringLiteral("file.idx"), plan.index);
     if (!plan.assocFiles.isEmpty()) copier.copy(plan.assocFiles, plan.assocFolder);
+}
+
+QStringList liveFolders(const QByteArray &dataFolder, const QByteArray &iniBaseName) {
+    QStringList out;
+    auto add = [&out](const QString &folder) {
+        const QString c = QFileInfo(folder).canonicalFilePath();
+        if (!c.isEmpty() && !out.contains(c)) out.append(c);
+    };
+    add(sjis::path(dataFolder));
+    add(sjis::path(env::programFolder()));
+    const TDoubleIniFile ini(iniBaseName, TDoubleIniFile::Access::ReadOnly);
+    for (const QByteArray &f : {ini.readOnlyPath(), ini.writeablePath()})
+        if (!f.isEmpty()) add(QFileInfo(sjis::path(f)).absolutePath());
+    return out;
+}
+
+void refuseLiveFolders(const StagePlan &plan, const QStringList &live) {
+    const QString target = QFileInfo(plan.programFolder).canonicalFilePath();
+    if (target.isEmpty() || !live.contains(target)) return;
+    throw FileError(QStringLiteral("%1 は使用中のデータフォルダ、プログラムフォルダまたは設定ファイルの"
+                                   "フォルダです。\nここに作成すると関連付けや設定が置き換わるため、"
+                                   "作成しません。別のフォルダを選んでください。")
+                        .arg(QDir::toNativeSeparators(plan.programFolder)));
+}
+
+QStringList existingTargets(const StagePlan &plan) {
+    QStringList out;
+    for (const QString &t : plan.targets())
+        if (QFileInfo::exists(t) && !out.contains(t)) out.append(t);
+    return out;
 }
 
 QStringList restoreSources(const QString &programFile) {

@@ -186,6 +186,19 @@ public:
     virtual void copy(const QStringList &sources, const QString &targetFolder) = 0;
 };
 
+// The folders of the running program a staging must never write into: the
+// data folder, the program folder and the folders holding its settings
+// files (iniBaseName's, as TDoubleIniFile finds them). Canonical paths.
+QStringList liveFolders(const QByteArray &dataFolder, const QByteArray &iniBaseName);
+
+// Throws FileError naming the folder when the plan's program folder (which
+// also takes the data) is one of live: the finish would replace the live
+// file.idx, settings or program with the staged ones.
+void refuseLiveFolders(const StagePlan &plan, const QStringList &live);
+
+// The plan's targets that exist already.
+QStringList existingTargets(const StagePlan &plan);
+
 // Writes and copies in the finish's order. A text file that cannot be
 // written throws FileError and ends the finish; copies report through the
 // copier and the steps go on.

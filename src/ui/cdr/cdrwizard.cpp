@@ -24,6 +24,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "core/base/appenv.h"
+#include "core/settings/doubleini.h"
 #include "core/text/sjistext.h"
 #include "ui/cdr/cdrwizardparts.h"
 #include "ui/common/guards.h"
@@ -57,8 +59,9 @@ void clearRadios(std::initializer_list<QRadioButton *> radios) {
 class ShellCopier : public cdr::StageCopier {
 public:
     explicit ShellCopier(QWidget *owner) : m_owner(owner) {}
+    // The finish has asked once before replacing anything.
     void copy(const QStringList &sources, const QString &targetFolder) override {
-        shell().copyFiles(m_owner, sources, targetFolder);
+        shell().copyFiles(m_owner, sources, targetFolder, nullptr, Overwrite::Replace);
     }
 
 private:
@@ -635,10 +638,28 @@ bool CdrWizard::eventFilter(QObject *watched, QEvent *e) {
 }
 
 void CdrWizard::onFinishClicked() {
+    // Everything that could stop the finish is settled before its first
+    // write; a refusal or a No leaves the wizard open on its choices.
+    cdr::StagePlan plan;
+    const bool planned = runGuarded(this, [&] {
+        plan = cdr::planStage(m_session, layout());
+        cdr::refuseLiveFolders(plan, cdr::liveFolders(m_session.source().dataFolder, env::programBaseName()));
+    });
+    if (!planned) return;
+    if (const QStringList existing = cdr::existingTargets(plan); !existing.isEmpty()) {
+        constexpr int kShown = 15;
+        QStringList shown = existing.mid(0, kShown);
+        if (existing.size() > kShown)
+            shown.append(QStringLiteral("ほか %1 個のファイル").arg(existing.size() - kShown));
+        const auto answer = prompter().message(
+            this, QMessageBox::Question, kCaption,
+            QStringLiteral("次のファイルは既にあります。置き換えますか?\n\n") + shown.join(QLatin1Char('\n')),
+            QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+        if (answer != QMessageBox::Yes) return;
+    }
     hide();
     QWidget *owner = parentWidget();
-    runGuarded(owner, [this, owner] {
-        const cdr::StagePlan plan = cdr::planStage(m_session, layout());
+    runGuarded(owner, [&plan, owner] {
         ShellCopier copier(owner);
         cdr::runStage(plan, copier);
     });
