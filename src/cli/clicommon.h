@@ -75,3 +75,6 @@ int cmdPlaylist(const vorq::cli::Command &command, const QStringList &args);
 int cmdSearch(const vorq::cli::Command &command, const QStringList &args);
 int cmdList(const vorq::cli::Command &command, const QStringList &args);
 int cmdPrint(const vorq::cli::Command &command, const QStringList &args);
+int cmdScan(const vorq::cli::Command &command, const QStringList &args);
+int cmdWanted(const vorq::cli::Command &command, const QStringList &args);
+int cmdCompleteness(const vorq::cli::Command &command, const QStringList &args);

@@ -245,6 +245,45 @@ const std::vector<Command> kCommands = {
      .options =
          {{"date", "D", "the date"}, {"pdf", "FILE", "the PDF file to write"}, kData, kToday, kColumns},
      .forms = {"--date D --pdf FILE [--data DIR] [--today YYYY-MM-DD] [--columns LIST]"}},
+    {.name = "scan",
+     .run = cmdScan,
+     .description =
+         "Scans a music folder (recursively; hidden folders skipped, links not followed out of it) and\n"
+         "prints the proposed file of each song of the range that owns none: score TAB sure TAB title\n"
+         "TAB artist TAB file, best first. Tags are read through a cache in vorqview's settings folder.\n"
+         "--json prints objects with the keys title, artist, file, score, sure, tag_title, tag_artist.\n",
+     .options = {{"folder", "DIR", "the music folder"},
+                 {"min-score", "S", "proposals scoring at least S, 0 to 1 (default 0.8)"},
+                 {"apply", nullptr,
+                  "store the printed proposals on every loaded date of their songs, save file.idx"},
+                 {"cache", "FILE", "another tag cache file"},
+                 kData,
+                 kFrom,
+                 kTo,
+                 kToday,
+                 {"json", nullptr, "JSON instead"},
+                 kSjis},
+     .forms = {"--folder DIR [--min-score S] [--apply] [--cache FILE] [--data DIR] [--from D] [--to D] "
+               "[--today YYYY-MM-DD] [--json] [--sjis]"}},
+    {.name = "wanted",
+     .run = cmdWanted,
+     .description =
+         "Prints the songs of the range without an existing associated file, by peak, then weeks on\n"
+         "chart, then debut: peak TAB title TAB artist TAB weeks TAB debut date label.\n"
+         "--json prints objects with the keys title, artist, peak, weeks, first.\n",
+     .options = {{"peak", "N", "only songs that peaked at N or higher"},
+                 {"year", "Y", "only songs that debuted in Y"},
+                 kData,
+                 kFrom,
+                 kTo,
+                 kToday,
+                 {"json", nullptr, "JSON instead"},
+                 kSjis}},
+    {.name = "completeness",
+     .run = cmdCompleteness,
+     .description = "Prints per year the songs charted and owned, and the song-weeks charted and owned.\n"
+                    "--json prints objects with the keys year, songs, owned, weeks, weeks_owned.\n",
+     .options = {kData, kFrom, kTo, kToday, {"json", nullptr, "JSON instead"}, kSjis}},
 };
 
 QString optionText(const Option &o) {

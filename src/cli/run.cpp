@@ -8,6 +8,7 @@
 
 #include "cli/clicommon.h"
 #include "cli/commandtable.h"
+#include "core/datafolder/datafolderlock.h"
 #include "core/text/sjistext.h"
 
 namespace vorq::cli {
@@ -69,6 +70,10 @@ int run(int argc, char **argv) {
     } catch (const UsageError &e) {
         printError(QStringLiteral("vorq: ") + e.message());
         return 2;
+    } catch (const DataFolderBusyError &e) {
+        // Its own status: a cron job can tell "try again later" from a failure.
+        printError(QStringLiteral("vorq: ") + e.message());
+        return 4;
     } catch (const Error &e) {
         printError(QStringLiteral("vorq: ") + e.message());
         return 1;

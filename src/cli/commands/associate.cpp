@@ -7,6 +7,7 @@
 #include "cli/rangeoptions.h"
 #include "core/base/errors.h"
 #include "core/charts/associationupdate.h"
+#include "core/datafolder/datafolderlock.h"
 #include "core/text/sjistext.h"
 
 using namespace vorq;
@@ -34,6 +35,9 @@ int runAuto(const cli::Args &a, cli::RangeOptions &r) {
                                                   : r.settings.musicFolder;
     opts.autoAdd = a.has(QStringLiteral("auto-add")) ? parseOnOff(a.value(QStringLiteral("auto-add")))
                                                      : r.settings.autoAddFile;
+    // Read, update and write in one step under the lock: nothing another
+    // program stores meanwhile is overwritten.
+    const DataFolderLock lock(r.store.dataFolder);
     if (const auto error = cli::loadRange(r)) throw Error(*error);
     const AutoUpdateResult result = autoUpdate(r.store.tabs, opts);
     if (result.changed) saveIndex(r.store);
@@ -66,6 +70,7 @@ int runSet(const cli::Args &a, cli::RangeOptions &r) {
             file = sjis::fromUnicode(QFileInfo(given).absoluteFilePath());
     }
 
+    const DataFolderLock lock(r.store.dataFolder);
     if (const auto error = cli::loadRange(r)) throw Error(*error);
     const int tab = r.store.indexOfTag(dateTag(date));
     if (tab < 0)

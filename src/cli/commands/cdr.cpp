@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <cstdio>
+#include <optional>
 
 #include "cli/clicommon.h"
 #include "cli/commandtable.h"
@@ -12,6 +13,7 @@
 #include "core/cdr/cdrstage.h"
 #include "core/charts/chartstore.h"
 #include "core/charts/storedtarget.h"
+#include "core/datafolder/datafolderlock.h"
 #include "core/text/sjistext.h"
 
 using namespace vorq;
@@ -103,6 +105,9 @@ int cmdCdr(const vorq::cli::Command &command, const QStringList &arguments) {
     cdr::StageSource source;
     source.dataFolder = sjis::fromUnicode(data);
     source.programFile = QFileInfo(program).absoluteFilePath();
+    // The data is read under the lock, so no half-run of another writer is
+    // staged; the copies that follow need it no longer.
+    std::optional<DataFolderLock> lock(std::in_place, source.dataFolder);
     {
         const QList<QByteArray> nf = readNotFoundList(source.dataFolder, env::programFolder());
         const QList<QDate> calendar = broadcastCalendar(env::today(), QSet<QByteArray>(nf.begin(), nf.end()));
@@ -117,6 +122,7 @@ int cmdCdr(const vorq::cli::Command &command, const QStringList &arguments) {
         return resolveStoredTarget(stored, programFolder).localPath;
     });
     session.start(source);
+    lock.reset();
     // The date page: the first data date on or after --from, the last on or
     // before --to.
     const QList<cdr::DataDate> &dates = session.dataDates();

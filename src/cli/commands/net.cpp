@@ -62,6 +62,7 @@ int cmdFetch(const vorq::cli::Command &command, const QStringList &args) {
 #include "cli/viewersettings.h"
 #include "core/base/appenv.h"
 #include "core/charts/chartstore.h"
+#include "core/datafolder/datafolderlock.h"
 #include "core/import/importdriver.h"
 #include "core/settings/optionkeys.h"
 #include "core/text/sjistext.h"
@@ -219,6 +220,8 @@ int cmdImport(const vorq::cli::Command &command, const QStringList &args) {
     ImportEngine engine(host);
     try {
         engine.importMissingDates();
+    } catch (const DataFolderBusyError &) {
+        throw;  // exit status 4
     } catch (const Error &e) {
         cli::printError(QStringLiteral("vorq: ") + e.message());
         return 1;

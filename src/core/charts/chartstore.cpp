@@ -100,15 +100,6 @@ const QByteArray kNotFound("notfound.txt");
 // only cost memory.
 constexpr qint64 kMaxChartFileBytes = 64 * 1024 * 1024;
 
-// yyyymmdd.txt, first digit 1-9, extension in any letter case.
-bool isChartFileName(const QString &name) {
-    if (name.size() != 12 || !name.endsWith(QLatin1String(".txt"), Qt::CaseInsensitive)) return false;
-    if (name.at(0) < QLatin1Char('1') || name.at(0) > QLatin1Char('9')) return false;
-    for (int i = 1; i < 8; ++i)
-        if (name.at(i) < QLatin1Char('0') || name.at(i) > QLatin1Char('9')) return false;
-    return true;
-}
-
 // "yyyymmdd.txt" from a date label's year, month and day positions.
 QString fileNameOfLabel(const QByteArray &label) {
     const QByteArray name = label.left(4) + label.mid(6, 2) + label.mid(10, 2) + ".txt";
@@ -167,6 +158,14 @@ QList<QByteArray> buildDateList(const QDate &start, const QDate &end, const QSet
 }
 
 // ---- ChartStore -------------------------------------------------------------
+
+bool isChartFileName(const QString &name) {
+    if (name.size() != 12 || !name.endsWith(QLatin1String(".txt"), Qt::CaseInsensitive)) return false;
+    if (name.at(0) < QLatin1Char('1') || name.at(0) > QLatin1Char('9')) return false;
+    for (int i = 1; i < 8; ++i)
+        if (name.at(i) < QLatin1Char('0') || name.at(i) > QLatin1Char('9')) return false;
+    return true;
+}
 
 QStringList ChartStore::listChartFiles() const {
     const QString folder = sjis::path(dataFolder);

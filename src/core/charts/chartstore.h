@@ -79,6 +79,10 @@ QList<QByteArray> lineViews(const QByteArray &data);
 // be read or is larger than maxBytes (memory stays bounded).
 QByteArray readWholeFile(const QString &path, qint64 maxBytes);
 
+// A chart file's name: yyyymmdd.txt, first digit 1-9, extension in any
+// letter case.
+bool isChartFileName(const QString &name);
+
 // ---- loading -------------------------------------------------------------
 // Hooks through which the main window follows a full load.
 class LoadObserver {

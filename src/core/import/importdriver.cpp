@@ -10,6 +10,7 @@
 #include "core/base/appenv.h"
 #include "core/base/errors.h"
 #include "core/charts/chartstore.h"
+#include "core/datafolder/datafolderlock.h"
 #include "core/text/sjistext.h"
 
 namespace vorq {
@@ -116,6 +117,9 @@ bool isNotFoundPage(const QByteArray &page) {
 bool notFoundIsFinal(const QDate &date, const QDate &today) { return date.daysTo(today) >= 3; }
 
 void recordNotFound(const QByteArray &dataFolder, const QByteArray &programFolder, const QByteArray &label) {
+    ensureFolder(dataFolder);
+    // Read and written under the lock: another writer's line is not lost.
+    const DataFolderLock lock(dataFolder);
     const QString dataFile = sjis::path(dataFolder + "notfound.txt");
     QList<QByteArray> lines;
     if (QFileInfo::exists(dataFile)) lines = sjis::readLines(dataFile);
@@ -131,7 +135,6 @@ void recordNotFound(const QByteArray &dataFolder, const QByteArray &programFolde
             lines.insert(at, line);
         }
     }
-    ensureFolder(dataFolder);
     sjis::saveLines(dataFile, lines);
 }
 
@@ -391,6 +394,7 @@ bool ImportEngine::acceptResultGrid(ResultGrid grid, const QString &name, const 
     if (options.autoSave) {
         const QByteArray folder = m_host.dataFolder();
         ensureFolder(folder);
+        const DataFolderLock lock(folder);
         sjis::saveLines(sjis::path(folder) + name, lines);
     }
     m_host.addChartTable(name, lines);

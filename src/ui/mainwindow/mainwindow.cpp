@@ -40,7 +40,9 @@
 #include "ui/history/historycommands.h"
 #include "ui/mainwindow/chartrowdelegate.h"
 #include "ui/mainwindow/charttablemodel.h"
+#include "ui/mainwindow/datafoldersync.h"
 #include "ui/mainwindow/dateentrydelegate.h"
+#include "ui/library/librarycommands.h"
 #include "ui/mainwindow/emptycharthint.h"
 #include "ui/mainwindow/mainwindowkeys.h"
 #include "ui/playlist/playlistcommands.h"
@@ -103,6 +105,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent) {
     setFont(mainFont());
     setAcceptDrops(true);
     buildLayout();
+    m_folderSync = new DataFolderSync(this);
     historyCommands = new HistoryCommands(this);
     installMainWindowKeys(this);
     listCommands = new ListCommands(this);
@@ -267,6 +270,7 @@ void MainWindow::buildLayout() {
     importAction->setObjectName(QStringLiteral("Save1"));
     connect(openOnlineAction, &QAction::triggered, this, [this] { onOpenOnlineTriggered(); });
     connect(importAction, &QAction::triggered, this, [this] { onImportTriggered(); });
+    new vorq::LibraryCommands(this);
 
     connectionTimer = new QTimer(this);
     connectionTimer->setObjectName(QStringLiteral("Timer1"));
@@ -310,6 +314,7 @@ void MainWindow::onFirstShow() {
     });
     runGuarded(this, [this] { fullLoad(); });
     runGuarded(this, [this] { buildDateList(); });
+    m_folderSync->sayIfShared();
     m_loaded = true;
     if (m_activationDue || isActiveWindow()) {
         m_activationDue = false;
@@ -395,6 +400,7 @@ void MainWindow::fullLoad() {
         ensureCurrentView();
         selectionFeedback();
     });
+    m_folderSync->follow(m_store.dataFolder);
     WaitGuard wait(this);
     LoadWatcher watcher(wait.get(), [this] { syncPages(); });
     m_store.fullLoad(start, end, &watcher);
@@ -724,8 +730,23 @@ bool MainWindow::associationsDirty() const { return statusPanels->panelText(0) =
 
 void MainWindow::saveAssociationIndex() {
     if (!associationsDirty()) return;
-    saveIndex(m_store);  // throws with the marker still set
+    m_folderSync->saveIndex();  // throws with the marker still set
     statusPanels->setPanelText(0, QString());
+}
+
+bool MainWindow::operationRunning() const {
+    return !m_loaded || m_loading || m_closing || m_startupGuard == 0 ||
+           importRunning(const_cast<MainWindow *>(this)) || QApplication::activeModalWidget() != nullptr;
+}
+
+void MainWindow::addChartQuietly(const QString &path) {
+    m_loading = true;  // the page on view stays
+    ScopeExit done([this] {
+        syncPages();
+        m_loading = false;
+        dateList->viewport()->update();
+    });
+    m_store.loadChartFile(static_cast<int>(m_store.tabs.size()), path);
 }
 
 void MainWindow::onStatusBarDoubleClicked() {

@@ -31,6 +31,7 @@ class ListCommands;
 class PlaylistCommands;
 class ResultListWindow;
 class SearchDialog;
+class DataFolderSync;
 
 class MainWindow : public QMainWindow, public OptionsHost {
     Q_OBJECT
@@ -96,6 +97,12 @@ public:
     void markChanged();  // the dirty marker "更新"
     bool associationsDirty() const;
     void saveAssociationIndex();  // when dirty; clears the marker
+    // Whether a modal operation (load, import, automatic update, CD-R, a
+    // question) is running: changes from other programs wait for its end.
+    bool operationRunning() const;
+    // Adds a chart another program stored as a page, without leaving the
+    // page on view.
+    void addChartQuietly(const QString &path);
 
     // Hooks of the options dialog for commands of later features.
     void startCdrWizard() override;
@@ -187,6 +194,7 @@ private:
 
     OptionsDialog *m_options = nullptr;
     ChartStore m_store;
+    DataFolderSync *m_folderSync = nullptr;
     QHash<QByteArray, int> m_captions;   // caption -> number of tabs with it
     QList<QByteArray> m_dateLabels;      // dateList items as Shift-JIS
     QHash<QByteArray, int> m_dateIndex;  // label -> first dateList row

@@ -1,0 +1,1 @@
+// The GUI tests' precompiled headers are built with this empty unit.
