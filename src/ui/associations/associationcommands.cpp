@@ -150,7 +150,11 @@ void AssociationCommands::drop(const QStringList &files, const QPoint &globalPos
     const int tab = m_form->activeTab();
     QTableView *view = tab >= 0 ? m_form->listView(tab) : nullptr;
     if (!view) return;
-    const int row = view->rowAt(view->viewport()->mapFromGlobal(globalPos).y());
+    // Only a drop on a row the user can see: the date list, the buttons or
+    // a point past the visible rows share y with some row, not the row.
+    const QPoint at = view->viewport()->mapFromGlobal(globalPos);
+    if (!view->viewport()->rect().contains(at)) return;
+    const int row = view->rowAt(at.y());
     if (row < 0) return;
     const QString name = files.constFirst();
     QByteArray file;
