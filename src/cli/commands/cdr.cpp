@@ -143,7 +143,7 @@ int cmdCdr(const vorq::cli::Command &command, const QStringList &arguments) {
         session.keepOnlyNames(cdr::namesInFolder(a.value(QStringLiteral("filter-folder"))));
     for (const QString &f : adds) {
         if (!QFileInfo(f).isFile()) throw FileError(QStringLiteral("ファイル %1 がありません。").arg(f));
-        session.addLocalFile(QFileInfo(f).absoluteFilePath());
+        session.addLocalFile(QFileInfo(f).absoluteFilePath());  // refuses what a disc path cannot hold
     }
     for (const QString &name : removes) {
         QByteArray wanted;
@@ -179,6 +179,10 @@ int cmdCdr(const vorq::cli::Command &command, const QStringList &arguments) {
     line("associated", session.assocSize());
     line("total", session.total());
     out += QByteArray("colour\t") + cdr::colourName(cdr::summaryColour(session.total())) + '\n';
+    // What the medium will not carry as files, so it is known before burning.
+    for (const cdr::LeftOut &l : session.leftOut())
+        out += QByteArray("left-out\t") + cdr::leftOutKey(l.reason) + '\t' +
+               sjis::toUnicode(l.stored).toUtf8() + '\n';
     cli::writeRaw(out);
     std::fflush(stdout);
     return copier.failures ? 1 : 0;

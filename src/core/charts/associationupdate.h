@@ -30,7 +30,7 @@ struct AssociationChange {
 
 struct AutoUpdateOptions {
     QByteArray pattern;  // e.g. "%a-%t.mp3": "%a" the artist, "%t" the title
-    QByteArray folder;   // the names are looked for here
+    QByteArray folder;   // the names are looked for here (relative: against the current folder)
     bool autoAdd = false;
 };
 
