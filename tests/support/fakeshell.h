@@ -112,18 +112,11 @@ public:
         return Shell::execute(parent, verb, target, error);  // the real table, recorded actions
     }
     bool exists(const QString &path) override { return !path.isEmpty() && QFileInfo::exists(path); }
-    QStringList copyFails;  // sources the copy reports as failed
     bool copyFiles(QWidget *, const QStringList &sources, const QString &targetFolder, CopyOutcome *outcome,
                    Overwrite) override {
         calls.append({QStringLiteral("copy"), targetFolder, sources});
-        if (outcome) {
-            *outcome = {};
-            outcome->cancelled = !copyResult;
-            for (const QString &s : sources)
-                (copyFails.contains(s) ? outcome->failed : outcome->present) << s;
-            if (!copyResult) outcome->present.clear();
-        }
-        return copyResult && copyFails.isEmpty();
+        if (outcome) *outcome = {copyResult ? sources : QStringList(), {}, !copyResult};
+        return copyResult;
     }
     void dragFiles(QWidget *, const QStringList &files) override {
         calls.append({QStringLiteral("drag"), {}, files});

@@ -180,8 +180,7 @@ TEST_F(AssociationCommandsTest, DropIsRefusedWhileLockedOutsideRowsAndForNamesSh
 
     options->lockAssociationsBox->setChecked(false);
     form->associationCommands->drop({song}, view()->viewport()->mapToGlobal(QPoint(5, 500)));
-    // Beside the view at a row's height: the date list, the button panel.
-    const int y = rowCenter(1).y();
+    const int y = rowCenter(1).y();  // beside the view: the date list, the button panel
     for (const int x : {-30, view()->viewport()->width() + 30})
         form->associationCommands->drop({song}, view()->viewport()->mapToGlobal(QPoint(x, y)));
     EXPECT_FALSE(form->associationsDirty());

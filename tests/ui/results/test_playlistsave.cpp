@@ -7,7 +7,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "core/text/sjistext.h"
 #include "fakeshell.h"
 #include "sjtest.h"
 #include "ui/results/resultlistwindow.h"
@@ -47,38 +46,25 @@ TEST(PlaylistCopy, ListsOnlyWhatWasCopiedReportsFailuresOnceAndWritesNoneWhenCan
     ScopedFakes fakes;
     std::unique_ptr<Shell> desktop = makeDesktopShell();
     setShell(desktop.get());
+    ResultList rows;
+    for (const char *name : {"a.mp3", "gone1.mp3", "gone2.mp3", "c.mp3"})
+        rows.append(ResultRow::fromEntry(
+            "d", {"1", "T", "A", sjis::fromUnicode(src.filePath(QLatin1String(name))), {}}));
     sjis::saveFile(src.filePath(QStringLiteral("a.mp3")), "a");
     sjis::saveFile(src.filePath(QStringLiteral("c.mp3")), "c");
-    ResultList rows;
-    for (const char *name : {"a.mp3", "gone1.mp3", "gone2.mp3", "c.mp3"}) {
-        ResultRow r;
-        r.texts = {sj("2001年01月06日"),
-                   "1",
-                   "T",
-                   "A",
-                   sjis::fromUnicode(src.filePath(QLatin1String(name))),
-                   {},
-                   "1",
-                   "0"};
-        rows.append(r);
-    }
     ResultListWindow w;
     w.setRows(rows);
-    w.setLayoutMode(ResultListWindow::Playlist);
     w.setSongCount(4);
     const QString list = dst.filePath(QStringLiteral("filelist.m3u"));
-    fakes.prompter.files = {dst.path()};
+    fakes.prompter.files = {dst.path(), dst.path()};
     w.copyButton->click();
     const QByteArray to = sjis::fromUnicode(dst.path());
     EXPECT_EQ(sjis::readLines(list), QList<QByteArray>({to + "/a.mp3", to + "/c.mp3"}));
-    ASSERT_EQ(fakes.prompter.errors().size(), 1);
+    ASSERT_EQ(fakes.prompter.errors().size(), 1);  // one summary naming both
     EXPECT_TRUE(fakes.prompter.errors().at(0).text.contains(QStringLiteral("gone2.mp3")));
-
-    // Cancelled at the first question: nothing was copied, no list.
+    // Cancelled at the first question: nothing copied, no list.
     QFile::remove(list);
-    fakes.prompter.files = {dst.path()};
     fakes.prompter.answers = {QMessageBox::Cancel};
     w.copyButton->click();
     EXPECT_FALSE(QFile::exists(list));
-    setShell(nullptr);
 }
