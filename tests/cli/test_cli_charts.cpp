@@ -158,6 +158,12 @@ TEST_F(CliCharts, HistoryAndTopPrintTheirFormats) {
                  "weeks on chart: 2\nweeks at #1: 1\nruns: 1\nre-entries: 0\n"
                  "1995年04月15日\t1\n1995年04月29日\t3\n"));
 
+    // Typed as the chart page shows it: full-width letters, a spaced name.
+    const VorqRun typed = runVorq(QStringList{QStringLiteral("history"), QStringLiteral("--title"),
+                                              u8("ＡＢＣ"), QStringLiteral("--artist"), u8("山田 太郎")} +
+                                  common);
+    EXPECT_EQ(typed.status, 0) << typed.err.constData();
+
     const VorqRun artist = runVorq(QStringList{QStringLiteral("history"), QStringLiteral("--artist"),
                                                QStringLiteral("John Smith"), QStringLiteral("--json")} +
                                    common);

@@ -164,9 +164,12 @@ int cmdHistory(const vorq::cli::Command &command, const QStringList &args) {
     const std::optional<QString> error = loadRange(r);
     const ChartHistory history(r.store.tabs);
     const bool json = a.flags.contains(QStringLiteral("json"));
-    const QByteArray artist = argText(a, QStringLiteral("artist"));
+    // Typed as the chart page shows it (full-width letters, spaced names):
+    // the load normalised the stored songs, so the query is normalised alike.
+    const QByteArray artist = sjis::normalizeArtist(argText(a, QStringLiteral("artist")));
     if (a.values.contains(QStringLiteral("title"))) {
-        const std::optional<SongFigures> f = history.song({argText(a, QStringLiteral("title")), artist});
+        const std::optional<SongFigures> f =
+            history.song({sjis::normalizeTitle(argText(a, QStringLiteral("title"))), artist});
         if (!f) throw Error(QStringLiteral("その曲はチャートにありません。"));
         if (json) {
             writeJson(songJson(*f, true));

@@ -1,5 +1,6 @@
 #include "core/datafolder/datafolderlock.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QSet>
@@ -35,6 +36,23 @@ QString lockPath(const QByteArray &folder, const char *name) {
     return dir + QLatin1String(name);
 }
 
+// A writer killed between creating its lock file and writing its owner into
+// it leaves a file that names nobody, which QLockFile would honour until
+// the file is as old as the stale time (for the window's lock: for ever).
+// A live holder names itself at once, so such a file a little old is taken
+// over.
+constexpr int kUnnamedStaleMs = 2000;
+
+bool takeOverUnnamedLock(QLockFile &lock, const QString &path) {
+    qint64 pid = 0;
+    QString host, app;
+    if (lock.getLockInfo(&pid, &host, &app)) return false;
+    const QFileInfo info(path);
+    if (!info.exists() || info.lastModified().msecsTo(QDateTime::currentDateTime()) < kUnnamedStaleMs)
+        return false;
+    return lock.removeStaleLockFile() && lock.tryLock(0);
+}
+
 }  // namespace
 
 DataFolderBusyError::DataFolderBusyError(const QByteArray &dataFolder)
@@ -51,14 +69,15 @@ DataFolderLock::DataFolderLock(const QByteArray &dataFolder, int waitMs) {
     if (!folderExists(dataFolder)) return;
     const QByteArray key = canonicalKey(dataFolder);
     if (heldFolders().contains(key)) return;
-    auto lock = std::make_unique<QLockFile>(lockPath(dataFolder, kWriteLockName));
+    const QString path = lockPath(dataFolder, kWriteLockName);
+    auto lock = std::make_unique<QLockFile>(path);
     lock->setStaleLockTime(kStaleAfterMs);
     if (!lock->tryLock(waitMs < 0 ? defaultLockWaitMs() : waitMs)) {
         // Only a lock held by another program is "busy". A folder where no
         // lock file can be made (read-only medium, a staged disc) is read
         // unlocked; a write there says why itself.
         if (lock->error() != QLockFile::LockFailedError) return;
-        throw DataFolderBusyError(dataFolder);
+        if (!takeOverUnnamedLock(*lock, path)) throw DataFolderBusyError(dataFolder);
     }
     m_lock = std::move(lock);
     m_key = key;
@@ -73,10 +92,12 @@ DataFolderLock::~DataFolderLock() {
 
 PresenceLock::PresenceLock(const QByteArray &dataFolder) {
     if (!folderExists(dataFolder)) return;
-    auto lock = std::make_unique<QLockFile>(lockPath(dataFolder, kPresenceLockName));
+    const QString path = lockPath(dataFolder, kPresenceLockName);
+    auto lock = std::make_unique<QLockFile>(path);
     // Held for a window's lifetime: only a dead holder makes it stale.
     lock->setStaleLockTime(0);
-    if (lock->tryLock(0)) {
+    if (lock->tryLock(0) ||
+        (lock->error() == QLockFile::LockFailedError && takeOverUnnamedLock(*lock, path))) {
         m_lock = std::move(lock);
     } else if (lock->error() == QLockFile::LockFailedError) {
         m_alone = false;

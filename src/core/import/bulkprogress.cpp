@@ -7,6 +7,7 @@ namespace vorq {
 
 namespace {
 QString two(qint64 v) { return QString::number(v).rightJustified(2, QLatin1Char('0')); }
+constexpr int kMeasuredPages = 3;  // pages done before their times are trusted
 }  // namespace
 
 QString formatClock(qint64 ms) {
@@ -42,6 +43,7 @@ void BulkProgress::reset() {
     m_completedTime = 0;
     m_currentBytes = 0;
     m_currentTime = 0;
+    m_pagesDone = 0;
     m_counter = 160;
 }
 
@@ -56,6 +58,14 @@ BulkProgress::Figures BulkProgress::update(qint64 bytes, qint64 elapsedMs) {
     f.transfer = QString::number(bytes);
     f.time = formatClock(elapsedMs);
     f.timeLeft = timeLeftText(m_expected, all, secs, bytes, m_plannedWaitMs);
+    if (m_pagesDone >= kMeasuredPages && m_completedBytes > 0 && m_completedTime > 0) {
+        // The run's page count follows from the expectation, which is the
+        // bytes per page so far times the pages.
+        const double pages = double(m_expected) * m_pagesDone / double(m_completedBytes);
+        const double perPage = double(m_completedTime) / m_pagesDone;
+        const double leftMs = std::max(0.0, (pages - m_pagesDone) * perPage - double(elapsedMs));
+        f.timeLeft = formatClock(qint64(leftMs / 1000) * 1000 + std::max<qint64>(0, m_plannedWaitMs));
+    }
     f.totTransfer = QString::number(all);
     f.totTime = formatClock(totalMs);
     f.rate = rateText(all, secs);
@@ -73,6 +83,7 @@ BulkProgress::Figures BulkProgress::update(qint64 bytes, qint64 elapsedMs) {
 void BulkProgress::finishDate() {
     m_completedBytes += m_currentBytes;
     m_completedTime += m_currentTime;
+    ++m_pagesDone;
     m_currentBytes = 0;
     m_currentTime = 0;
 }

@@ -38,6 +38,9 @@ public:
     // The pauses between the pages still to come (not part of the transfer
     // times the estimate is made of).
     void setPlannedWaitMs(qint64 ms) { m_plannedWaitMs = ms; }
+    // Once a few pages are done the time left comes from the measured time
+    // per page: the byte-based figure rests on a guessed page size and the
+    // first bytes' rate, and can be hours off.
     Figures update(qint64 bytes, qint64 elapsedMs);
     void finishDate();
 
@@ -53,6 +56,7 @@ private:
     qint64 m_currentTime = 0;
     qint64 m_completedBytes = 0;
     qint64 m_completedTime = 0;
+    int m_pagesDone = 0;
     int m_counter = 160;
 };
 

@@ -323,7 +323,14 @@ void ImportEngine::importOneDate() {
                 if (options.useProxy) {
                     bool ok = false;
                     proxyPort = options.proxyPort.toInt(&ok, 10);
-                    if (!ok) throw ConvertError::notInteger(sjis::toUnicode(options.proxyPort));
+                    // A stored bad value is named by its setting, so the user
+                    // knows where to mend it.
+                    if (!ok)
+                        throw ConvertError(
+                            QStringLiteral(
+                                "プロキシ サーバーのポート (設定 [Web] ProxyPort) の値 '%1' は"
+                                "有効な整数ではありません。\n「Option」の「Web」で数字だけを入れてください。")
+                                .arg(sjis::toUnicode(options.proxyPort)));
                     proxyHost = options.proxyAddr;
                 }
                 if (!pauseBetweenPages(options)) return;

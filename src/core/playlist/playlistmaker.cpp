@@ -1,6 +1,7 @@
 #include "core/playlist/playlistmaker.h"
 
 #include <QHash>
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -308,8 +309,20 @@ bool scoreMerged(const QList<ChartTab> &tabs, const PlaylistSettings &s, bool lo
 
 }  // namespace
 
-PlaylistResult scorePlaylist(const QList<ChartTab> &tabs, const PlaylistSettings &settings,
+static QList<ChartTab> newestFirst(const QList<ChartTab> &tabs) {
+    QList<ChartTab> sorted = tabs;  // shares every table's rows
+    std::stable_sort(sorted.begin(), sorted.end(),
+                     [](const ChartTab &a, const ChartTab &b) { return a.tag > b.tag; });
+    return sorted;
+}
+
+PlaylistResult scorePlaylist(const QList<ChartTab> &loadedTabs, const PlaylistSettings &settings,
                              PlaylistRandom &random, const std::function<void(int)> &progress) {
+    // Imported weeks are appended after the loaded ones, yet "new" means the
+    // newest broadcast, whatever order the tabs arrived in.
+    const bool ordered = std::is_sorted(loadedTabs.begin(), loadedTabs.end(),
+                                        [](const ChartTab &a, const ChartTab &b) { return a.tag > b.tag; });
+    const QList<ChartTab> tabs = ordered ? loadedTabs : newestFirst(loadedTabs);
     PlaylistSettings s = settings;
     s.order = std::clamp(s.order, int(NewestOnly), int(AllEqual));
     PlaylistResult result;

@@ -59,7 +59,8 @@ struct PlaylistResult {
     bool logScores = false;
 };
 
-// Steps of one generation; tabs in the main window's tab order (0 newest).
+// Steps of one generation. The tabs are taken newest date first whatever
+// their order (the main window appends imported weeks after the loaded ones).
 // Scores the songs and returns the rows in the order they were created.
 // progress(percent) is called after each tab for settings 1 to 5.
 PlaylistResult scorePlaylist(const QList<ChartTab> &tabs, const PlaylistSettings &settings,

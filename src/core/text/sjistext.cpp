@@ -55,10 +55,9 @@ QByteArray fromUnicode(const QString &text) {
         const QString ch = text.mid(i, len);
         QByteArray tmp;
         if (!tryFromUnicode(ch, &tmp))
-            throw EncodingError(QStringLiteral("「%1」(U+%2) は Shift-JIS で保存できない文字です。")
-                                    .arg(ch)
-                                    .arg(ch.toUcs4().value(0), 4, 16, QLatin1Char('0'))
-                                    .toUpper());
+            throw EncodingError(
+                QStringLiteral("「%1」(U+%2) は Shift-JIS で保存できない文字です。")
+                    .arg(ch, QString::number(ch.toUcs4().value(0), 16).rightJustified(4, u'0').toUpper()));
         i += len;
     }
     throw EncodingError(QStringLiteral("この文字列は Shift-JIS で保存できません。"));

@@ -1,8 +1,12 @@
 #include "ui/common/prompter.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QHash>
 #include <QPrintDialog>
+#include <QRegularExpression>
 
 namespace vorq {
 
@@ -29,25 +33,63 @@ public:
 
     QString openFile(QWidget *parent, const QString &caption, const QString &proposed,
                      const QString &filter) override {
-        return QFileDialog::getOpenFileName(parent, caption, proposed, filter);
+        const QString key = QStringLiteral("open ") + filter;
+        return remember(key, QFileDialog::getOpenFileName(parent, caption, startPath(key, proposed), filter));
     }
 
     QStringList openFiles(QWidget *parent, const QString &caption, const QString &startDir,
                           const QString &filter) override {
-        return QFileDialog::getOpenFileNames(parent, caption, startDir, filter);
+        const QString key = QStringLiteral("open ") + filter;
+        const QStringList files =
+            QFileDialog::getOpenFileNames(parent, caption, startPath(key, startDir), filter);
+        if (!files.isEmpty()) remember(key, files.constFirst());
+        return files;
     }
 
     QString saveFile(QWidget *parent, const QString &caption, const QString &proposed, const QString &filter,
                      const QString &defaultSuffix) override {
-        QFileDialog dialog(parent, caption, proposed, filter);
+        const QString key = QStringLiteral("save ") + filter;
+        const QString start = startPath(key, proposed);
+        QFileDialog dialog(parent, caption, start, filter);
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setFileMode(QFileDialog::AnyFile);
-        if (!defaultSuffix.isEmpty()) dialog.setDefaultSuffix(defaultSuffix);
-        if (!proposed.isEmpty()) dialog.selectFile(proposed);
+        // The filter chosen gives the suffix of a name typed without one.
+        const auto suffixFor = [&](const QString &nameFilter) {
+            static const QRegularExpression first(QStringLiteral("\\*\\.([A-Za-z0-9]+)"));
+            const QRegularExpressionMatch m = first.match(nameFilter);
+            return m.hasMatch() ? m.captured(1) : defaultSuffix;
+        };
+        if (!defaultSuffix.isEmpty()) {
+            dialog.setDefaultSuffix(defaultSuffix);
+            QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                             [&](const QString &f) { dialog.setDefaultSuffix(suffixFor(f)); });
+        }
+        if (!proposed.isEmpty()) dialog.selectFile(start);
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-        return dialog.selectedFiles().constFirst();
+        QString file = dialog.selectedFiles().constFirst();
+        // A desktop's own dialog may ignore the default suffix.
+        if (!defaultSuffix.isEmpty() && QFileInfo(file).suffix().isEmpty())
+            file += QLatin1Char('.') + suffixFor(dialog.selectedNameFilter());
+        return remember(key, file);
     }
 
+private:
+    // The folder last used for each kind of file (its filter), so a dialog
+    // does not open in whatever folder the program was started from.
+    QHash<QString, QString> m_lastFolder;
+
+    QString startPath(const QString &key, const QString &proposed) const {
+        if (!proposed.isEmpty() && QFileInfo(proposed).isAbsolute()) return proposed;
+        QString folder = m_lastFolder.value(key);
+        if (folder.isEmpty() || !QFileInfo(folder).isDir()) folder = QDir::homePath();
+        return proposed.isEmpty() ? folder : QDir(folder).filePath(proposed);
+    }
+    QString remember(const QString &key, const QString &file) {
+        if (!file.isEmpty()) m_lastFolder.insert(key, QFileInfo(file).absolutePath());
+        return file;
+    }
+
+public:
     QString folder(QWidget *parent, const QString &caption, const QString &start) override {
         return QFileDialog::getExistingDirectory(parent, caption, start);
     }

@@ -9,12 +9,14 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QMimeData>
+#include <QMimeDatabase>
 #include <QProcess>
 #include <QProgressDialog>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QUrl>
+#include <optional>
 
 #include "core/base/errors.h"
 #include "core/charts/openverbs.h"
@@ -52,6 +54,51 @@ QString openFailureText(const QString &target, const QString &reason) {
         }
     }
     return shown + QStringLiteral(" を\n開けませんでした。\n\n") + reason;
+}
+
+// Whether the desktop has a program for the target, asked before opening:
+// QDesktopServices::openUrl reports success as soon as xdg-open starts, even
+// when xdg-open then finds nothing. nullopt when the desktop cannot be asked
+// (no xdg-mime, or a sandbox whose portal decides): then the open is tried.
+std::optional<bool> desktopHasHandler(const QUrl &url) {
+    if (qEnvironmentVariableIsSet("FLATPAK_ID") || qEnvironmentVariableIsSet("SNAP")) return std::nullopt;
+    const QString xdgMime = QStandardPaths::findExecutable(QStringLiteral("xdg-mime"));
+    if (xdgMime.isEmpty()) return std::nullopt;
+    const auto answers = [](const QString &program, const QStringList &args) -> std::optional<bool> {
+        QProcess p;
+        p.start(program, args);
+        if (!p.waitForFinished(5000)) {
+            p.kill();
+            p.waitForFinished(1000);
+            return std::nullopt;
+        }
+        if (p.exitStatus() != QProcess::NormalExit) return std::nullopt;
+        return p.exitCode() == 0 && !p.readAllStandardOutput().trimmed().isEmpty();
+    };
+    if (url.isLocalFile()) {
+        const QString type = QMimeDatabase().mimeTypeForFile(url.toLocalFile()).name();
+        const std::optional<bool> desktop =
+            answers(xdgMime, {QStringLiteral("query"), QStringLiteral("default"), type});
+        if (!desktop || *desktop) return desktop;
+        // xdg-open falls back to the mailcap entries of the type.
+        const QString mailcap = QStandardPaths::findExecutable(QStringLiteral("run-mailcap"));
+        if (mailcap.isEmpty()) return false;
+        if (!isMailcapSafePath(url.toLocalFile())) return std::nullopt;
+        return answers(mailcap,
+                       {QStringLiteral("--norun"), QStringLiteral("--action=view"), url.toLocalFile()})
+            .value_or(false);
+    }
+    const std::optional<bool> desktop =
+        answers(xdgMime, {QStringLiteral("query"), QStringLiteral("default"),
+                          QStringLiteral("x-scheme-handler/") + url.scheme()});
+    if (!desktop || *desktop) return desktop;
+    // Without a registered handler xdg-open still tries $BROWSER and the
+    // Debian alternatives for web addresses.
+    if (url.scheme() == QLatin1String("mailto")) return false;
+    if (!qEnvironmentVariableIsEmpty("BROWSER")) return true;
+    for (const char *browser : {"x-www-browser", "sensible-browser", "www-browser"})
+        if (!QStandardPaths::findExecutable(QString::fromLatin1(browser)).isEmpty()) return true;
+    return false;
 }
 
 class DesktopShell : public Shell {
@@ -188,7 +235,7 @@ protected:
         };
         if (url.isLocalFile() && !QFileInfo::exists(target))
             return fail(QStringLiteral("ファイルが存在しません。"));
-        if (QDesktopServices::openUrl(url)) return true;
+        if (desktopHasHandler(url).value_or(true) && QDesktopServices::openUrl(url)) return true;
         if (url.isLocalFile())
             return fail(QStringLiteral("この種類のファイルを開くプログラムが設定されていません。"));
         if (url.scheme() == QLatin1String("mailto"))

@@ -6,6 +6,8 @@
 #include <QPainterPath>
 #include <QSaveFile>
 #include <QSvgGenerator>
+#include <algorithm>
+#include <numeric>
 
 namespace vorq {
 
@@ -54,11 +56,24 @@ void ChartRunPlot::setSeries(const QList<Series> &series) {
     update();
 }
 
-void ChartRunPlot::render(QPainter &p, const QRectF &area) const {
+void ChartRunPlot::render(QPainter &p, const QRectF &whole, const QString &title) const {
     p.save();
     p.setRenderHint(QPainter::Antialiasing);
-    p.fillRect(area, Qt::white);
+    p.fillRect(whole, Qt::white);
     const QFontMetricsF fm(p.font());
+    QRectF area = whole;
+    if (!title.isEmpty()) {
+        const QFont normal = p.font();
+        QFont bold = normal;
+        bold.setBold(true);
+        p.setFont(bold);
+        p.setPen(QColor(0x20, 0x20, 0x20));
+        const QRectF head(area.left() + 8, area.top() + 4, area.width() - 16, fm.height() + 4);
+        p.drawText(head, Qt::AlignLeft | Qt::AlignVCenter,
+                   QFontMetricsF(bold).elidedText(title, Qt::ElideRight, head.width()));
+        p.setFont(normal);
+        area.setTop(head.bottom() + 4);
+    }
     const bool legend = m_series.size() > 1;
     const qreal legendWidth = legend ? std::min(area.width() * 0.3, 200.0) : 0;
     const QRectF plot = area.adjusted(fm.horizontalAdvance(QStringLiteral("100")) + 12, fm.height() / 2 + 4,
@@ -90,17 +105,33 @@ void ChartRunPlot::render(QPainter &p, const QRectF &area) const {
         p.drawText(QRectF(area.left(), y - fm.height() / 2, plot.left() - area.left() - 4, fm.height()),
                    Qt::AlignRight | Qt::AlignVCenter, QString::number(r));
     }
-    // Date axis: years when the span is long, months otherwise.
-    const bool years = span > 500;
-    QDate tick = years ? QDate(first.year() + 1, 1, 1) : QDate(first.year(), first.month(), 1).addMonths(1);
-    const int every = years ? std::max<int>(1, int(span / 365 / 8)) : std::max<int>(1, int(span / 30 / 8));
-    for (; tick <= m_last; tick = years ? tick.addYears(every) : tick.addMonths(every)) {
-        const qreal x = xOf(tick);
-        p.setPen(QPen(QColor(0xe8, 0xe8, 0xe8), 0));
-        p.drawLine(QPointF(x, plot.top()), QPointF(x, plot.bottom()));
-        p.setPen(QColor(0x40, 0x40, 0x40));
-        const QString text = years ? QString::number(tick.year()) : tick.toString(QStringLiteral("yyyy/MM"));
-        p.drawText(QPointF(x - fm.horizontalAdvance(text) / 2, plot.bottom() + fm.ascent() + 4), text);
+    // Date axis: the smallest step in months whose labels do not run into
+    // each other; labels of a year or more are the year alone.
+    {
+        const qreal monthLabel = fm.horizontalAdvance(QStringLiteral("0000/00")) + 12;
+        const qreal yearLabel = fm.horizontalAdvance(QStringLiteral("0000")) + 12;
+        const qreal perMonth = plot.width() * 30.44 / qreal(span);
+        int every = 120;
+        for (int months : {1, 2, 3, 6, 12, 24, 60, 120})
+            if (perMonth * months >= (months < 12 ? monthLabel : yearLabel)) {
+                every = months;
+                break;
+            }
+        QDate tick(first.year(), first.month(), 1);
+        if (every >= 12) tick = QDate(first.year(), 1, 1);
+        while (tick < first) tick = tick.addMonths(every);
+        for (; tick <= m_last; tick = tick.addMonths(every)) {
+            const qreal x = xOf(tick);
+            p.setPen(QPen(QColor(0xe8, 0xe8, 0xe8), 0));
+            p.drawLine(QPointF(x, plot.top()), QPointF(x, plot.bottom()));
+            p.setPen(QColor(0x40, 0x40, 0x40));
+            const QString text =
+                every >= 12 ? QString::number(tick.year()) : tick.toString(QStringLiteral("yyyy/MM"));
+            // Centred on its line, but never past the plot's ends.
+            const qreal w = fm.horizontalAdvance(text);
+            const qreal left = std::clamp(x - w / 2, plot.left(), std::max(plot.left(), plot.right() - w));
+            p.drawText(QPointF(left, plot.bottom() + fm.ascent() + 4), text);
+        }
     }
 
     for (int i = 0; i < m_series.size(); ++i) {
@@ -135,13 +166,32 @@ void ChartRunPlot::render(QPainter &p, const QRectF &area) const {
         }
     }
     if (legend) {
+        const qreal line = fm.height() + 2;
+        const int room = std::max(1, int((area.bottom() - plot.top()) / line));
+        // The songs of the best peaks (then most weeks) when not all fit,
+        // and one line saying how many are left out.
+        QList<int> shown(m_series.size());
+        std::iota(shown.begin(), shown.end(), 0);
+        if (shown.size() > room) {
+            std::stable_sort(shown.begin(), shown.end(), [this](int a, int b) {
+                const SongFigures &x = m_series.at(a).figures, &y = m_series.at(b).figures;
+                return x.peakRank != y.peakRank ? x.peakRank < y.peakRank : x.weeks > y.weeks;
+            });
+            shown.resize(room - 1);
+        }
         qreal y = plot.top();
         const qreal x = plot.right() + 10;
-        for (int i = 0; i < m_series.size() && y + fm.height() <= area.bottom(); ++i, y += fm.height() + 2) {
+        for (int i : std::as_const(shown)) {
             p.fillRect(QRectF(x, y + fm.height() / 2 - 3, 12, 6), seriesColour(i));
             p.setPen(QColor(0x20, 0x20, 0x20));
             p.drawText(QRectF(x + 16, y, legendWidth - 18, fm.height()), Qt::AlignLeft | Qt::AlignVCenter,
                        fm.elidedText(m_series.at(i).name, Qt::ElideRight, legendWidth - 18));
+            y += line;
+        }
+        if (shown.size() < m_series.size()) {
+            p.setPen(QColor(0x40, 0x40, 0x40));
+            p.drawText(QRectF(x, y, legendWidth, fm.height()), Qt::AlignLeft | Qt::AlignVCenter,
+                       QStringLiteral("ほか %1 曲").arg(m_series.size() - shown.size()));
         }
     }
     p.restore();
@@ -158,7 +208,7 @@ bool ChartRunPlot::exportPng(const QString &path, const QSize &size, QString *er
     {
         QPainter p(&image);
         p.setFont(font());
-        render(p, QRectF(QPointF(0, 0), QSizeF(size)));
+        render(p, QRectF(QPointF(0, 0), QSizeF(size)), m_title);
     }
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || !image.save(&file, "PNG") || !file.commit()) {
@@ -176,10 +226,12 @@ bool ChartRunPlot::exportSvg(const QString &path, const QSize &size, QString *er
         svg.setOutputDevice(&buffer);
         svg.setSize(size);
         svg.setViewBox(QRect(QPoint(0, 0), size));
-        svg.setTitle(m_series.size() == 1 ? m_series.first().name : QStringLiteral("chart runs"));
+        svg.setTitle(!m_title.isEmpty()     ? m_title
+                     : m_series.size() == 1 ? m_series.first().name
+                                            : QStringLiteral("chart runs"));
         QPainter p(&svg);
         p.setFont(font());
-        render(p, QRectF(QPointF(0, 0), QSizeF(size)));
+        render(p, QRectF(QPointF(0, 0), QSizeF(size)), m_title);
     }
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(buffer.data()) != buffer.size() || !file.commit()) {

@@ -22,10 +22,15 @@ public:
     explicit ChartRunPlot(QWidget *parent = nullptr);
     void setSeries(const QList<Series> &series);
     const QList<Series> &series() const { return m_series; }
+    // The heading an exported image carries (the window shows it in its
+    // title bar instead).
+    void setTitle(const QString &title) { m_title = title; }
 
     // Draws the plot into any paint device of the given size (the widget,
     // an image for PNG, an SVG generator).
-    void render(QPainter &p, const QRectF &area) const;
+    // With a title, it heads the area. A legend longer than the area names
+    // the songs of the best peaks and says how many more there are.
+    void render(QPainter &p, const QRectF &area, const QString &title = {}) const;
     // Writes the plot as PNG or SVG; false with the reason on failure.
     bool exportPng(const QString &path, const QSize &size, QString *error) const;
     bool exportSvg(const QString &path, const QSize &size, QString *error) const;
@@ -37,6 +42,7 @@ protected:
 
 private:
     QList<Series> m_series;
+    QString m_title;
     QDate m_first, m_last;
     int m_worstRank = 100;
 };

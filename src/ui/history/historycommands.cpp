@@ -1,5 +1,7 @@
 #include "ui/history/historycommands.h"
 
+#include <QTableView>
+
 #include <QAction>
 
 #include "ui/common/guards.h"
@@ -103,6 +105,17 @@ void HistoryCommands::showWeek(int tag) {
     if (index < 0) return;
     m_main->setActiveTab(index);
     m_main->syncDateListSelection();
+    // The week is asked for because of the song: show where it stands.
+    const SongKey song = m_window ? m_window->song() : SongKey();
+    const ChartTable &rows = m_main->store().tabs.at(index).rows;
+    for (qsizetype r = 0; r < rows.size(); ++r) {
+        if (rows.at(r).title != song.title || rows.at(r).artist != song.artist) continue;
+        if (QTableView *view = m_main->listView(index)) {
+            view->selectRow(int(r));
+            view->scrollTo(view->model()->index(int(r), 0), QAbstractItemView::PositionAtCenter);
+        }
+        break;
+    }
     m_main->raise();
     m_main->activateWindow();
 }

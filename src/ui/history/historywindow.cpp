@@ -70,7 +70,9 @@ HistoryWindow::HistoryWindow(QWidget *parent) : QDialog(parent) {
 
 void HistoryWindow::showSong(const SongFigures &f) {
     m_artistMode = false;
+    m_song = f.song;
     setWindowTitle(QStringLiteral("チャート履歴 - ") + songName(f.song));
+    plot->setTitle(songName(f.song));
     plot->setSeries({{u(f.song.title), f}});
     figuresLabel->setText(
         QStringLiteral("<b>%1</b><br>%2<br><br>"
@@ -104,8 +106,10 @@ void HistoryWindow::showSong(const SongFigures &f) {
 }
 
 void HistoryWindow::showArtist(const ArtistFigures &a) {
+    m_song = {};
     m_artistMode = true;
     setWindowTitle(QStringLiteral("チャート履歴 - ") + u(a.artist));
+    plot->setTitle(u(a.artist));
     QList<ChartRunPlot::Series> series;
     m_songs.clear();
     for (const SongFigures &f : a.songList) {
@@ -144,10 +148,16 @@ void HistoryWindow::showArtist(const ArtistFigures &a) {
 
 void HistoryWindow::onExport(bool svg) {
     runGuarded(this, [&] {
-        const QString name = prompter().saveFile(
-            this, svg ? QStringLiteral("SVGで保存") : QStringLiteral("PNGで保存"), QString(),
-            svg ? QStringLiteral("SVG (*.svg)") : QStringLiteral("PNG (*.png)"),
-            svg ? QStringLiteral("svg") : QStringLiteral("png"));
+        // "曲名 - アーティスト名.png" (the artist alone in artist mode); a
+        // folder separator in a name would make it a path.
+        const QString shown = windowTitle().mid(QStringLiteral("チャート履歴 - ").size());
+        QString proposed = m_artistMode ? shown : u(m_song.title) + QStringLiteral(" - ") + u(m_song.artist);
+        proposed.replace(QLatin1Char('/'), QLatin1Char('_'));
+        proposed += svg ? QStringLiteral(".svg") : QStringLiteral(".png");
+        const QString name =
+            prompter().saveFile(this, svg ? QStringLiteral("SVGで保存") : QStringLiteral("PNGで保存"),
+                                proposed, svg ? QStringLiteral("SVG (*.svg)") : QStringLiteral("PNG (*.png)"),
+                                svg ? QStringLiteral("svg") : QStringLiteral("png"));
         if (name.isEmpty()) return;
         QString error;
         const QSize size = plot->size().expandedTo(QSize(640, 320));

@@ -21,6 +21,8 @@ public:
 
     void showSong(const vorq::SongFigures &song);
     void showArtist(const vorq::ArtistFigures &artist);
+    // The song on view in song mode (empty in artist mode).
+    const vorq::SongKey &song() const { return m_song; }
 
     ChartRunPlot *plot = nullptr;
     QLabel *figuresLabel = nullptr;
@@ -37,6 +39,7 @@ signals:
 private:
     void onExport(bool svg);
     bool m_artistMode = false;
+    vorq::SongKey m_song;
     QList<vorq::SongKey> m_songs;  // artist mode: the table's rows
 };
 

@@ -1,5 +1,7 @@
 #include "ui/mainwindow/datelistwidget.h"
 
+#include <QContextMenuEvent>
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 
@@ -26,9 +28,19 @@ void DateListWidget::mouseReleaseEvent(QMouseEvent *e) {
 }
 
 void DateListWidget::keyPressEvent(QKeyEvent *e) {
+    if (e->key() == Qt::Key_F10 && e->modifiers() == Qt::ShiftModifier) {
+        const QRect r = currentItem() ? visualItemRect(currentItem()) : QRect();
+        QContextMenuEvent menu(QContextMenuEvent::Keyboard, r.center(), viewport()->mapToGlobal(r.center()));
+        QCoreApplication::sendEvent(this, &menu);
+        return;
+    }
+    if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) && currentRow() >= 0) {
+        emit userClicked();
+        return;
+    }
     const int before = currentRow();
     QListWidget::keyPressEvent(e);
-    if (currentRow() != before && currentRow() >= 0) emit userClicked();
+    if (currentRow() != before && currentRow() >= 0) emit keyboardMoved();
 }
 
 }  // namespace vorq

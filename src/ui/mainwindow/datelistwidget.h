@@ -1,6 +1,8 @@
 #pragma once
-// The date list: reports user clicks (mouse or keyboard) and right-button
-// presses without letting the press move the selection.
+// The date list: reports user clicks (a click, Enter), keyboard moves
+// (which only select: browsing must not download every date passed) and
+// right-button presses without letting the press move the selection;
+// Shift+F10 asks for the context menu as the menu key does.
 #include <QListWidget>
 
 namespace vorq {
@@ -11,6 +13,7 @@ public:
     using QListWidget::QListWidget;
 signals:
     void userClicked();
+    void keyboardMoved();
     void rightPressed(const QPoint &pos);
 
 protected:

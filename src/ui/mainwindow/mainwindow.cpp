@@ -17,6 +17,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QStackedWidget>
 #include <QStyle>
 #include <QTimer>
@@ -49,6 +50,9 @@
 #include "ui/results/listcommands.h"
 
 namespace vorq {
+
+// Room for the window manager's frame around the window.
+constexpr QSize kFrameAllowance(16, 48);
 
 namespace {
 
@@ -112,8 +116,12 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent) {
     associationCommands = new AssociationCommands(this);
     playlistCommands = new PlaylistCommands(this);
     cdrCommands = new CdrCommands(this);
-    // The size the window returns to when it is no longer maximised.
-    resize(1024, 700);
+    // The size the window returns to when it is no longer maximised; never
+    // more than the screen holds.
+    QSize size(1024, 700);
+    if (const QScreen *display = screen())
+        size = size.boundedTo(display->availableGeometry().size() - kFrameAllowance);
+    resize(size.expandedTo(minimumSizeHint()));
 }
 
 MainWindow::~MainWindow() = default;
@@ -149,6 +157,11 @@ void MainWindow::buildLayout() {
     lp.setColor(QPalette::Base, kBtnFace);
     dateList->setPalette(lp);
     connect(dateList, &DateListWidget::userClicked, this, [this] { onDateListClicked(); });
+    // A loaded date shows its chart as the keys pass it; a date without data
+    // waits for Enter or a click.
+    connect(dateList, &DateListWidget::keyboardMoved, this, [this] {
+        if (dateHasData(dateList->currentRow())) onDateListClicked();
+    });
     connect(dateList, &DateListWidget::rightPressed, this,
             [this](const QPoint &pos) { onDateListRightPressed(pos); });
     top->addWidget(dateList);
@@ -226,7 +239,11 @@ void MainWindow::buildLayout() {
         box->addLayout(row);
         return box;
     };
-    auto *bottom = new QHBoxLayout(commandPanel);
+    auto *panelRows = new QVBoxLayout(commandPanel);
+    panelRows->setContentsMargins(0, 0, 0, 0);
+    panelRows->setSpacing(0);
+    auto *bottom = new QHBoxLayout;
+    panelRows->addLayout(bottom);
     bottom->setContentsMargins(8, 6, 8, 6);
     bottom->setSpacing(16);
     auto *listMaker = new QVBoxLayout;
@@ -261,6 +278,20 @@ void MainWindow::buildLayout() {
     for (int state = -1; state <= 5; ++state) states << net::connectionStateText(state);
     statusPanels->fitPanel(3, states);
     connect(statusPanels, &PanelStatusBar::doubleClicked, this, [this] { onStatusBarDoubleClicked(); });
+
+    // On a narrow screen (a small one, or a large scale factor) the buttons
+    // of the right end go to a second row rather than off the screen.
+    const QScreen *display = screen();
+    const int available = display ? display->availableGeometry().width() - kFrameAllowance.width() : INT_MAX;
+    if (central->minimumSizeHint().width() > available) {
+        bottom->removeItem(right);
+        auto *second = new QHBoxLayout;
+        second->setContentsMargins(8, 0, 8, 6);
+        second->addStretch(1);
+        second->addLayout(right);
+        panelRows->addLayout(second);
+        commandPanel->setFixedHeight(84 + right->sizeHint().height() + 6);
+    }
 
     dateMenu = new QMenu(this);
     dateMenu->setObjectName(QStringLiteral("PopupMenu1"));

@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpressionValidator>
 #include <QSet>
 #include <QSlider>
 #include <QSpinBox>
@@ -309,6 +310,9 @@ void OptionsDialog::buildPages() {
         proxy->addWidget(proxyAddressEdit, 3);
         proxy->addWidget(proxyPortLabel);
         proxy->addWidget(proxyPortEdit, 1);
+        // A port is digits only; a letter typed here would fail only at import.
+        proxyPortEdit->setValidator(
+            new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,5}")), proxyPortEdit));
         l->addLayout(proxy);
         buildWebExtras(l);
         l->addStretch();
@@ -385,7 +389,9 @@ void OptionsDialog::connectRules() {
         if (m_host) runGuarded(this, [this] { m_host->restoreFromCdr(); });
         accept();
     });
-    connect(okButton, &QPushButton::clicked, this, &QDialog::accept);
+    connect(okButton, &QPushButton::clicked, this, [this] {
+        if (rangeIsValid()) accept();
+    });
     connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
     connect(applyButton, &QPushButton::clicked, this, &OptionsDialog::apply);
 }
@@ -453,7 +459,11 @@ void OptionsDialog::updateAutoQuitControl() {
 
 void OptionsDialog::updateDateEndControl() {
     if (m_rulesBlocked) return;
-    dateEndBox->setEnabled(!dateEndIsRecentBox->isChecked());
+    const bool recent = dateEndIsRecentBox->isChecked();
+    dateEndBox->setEnabled(!recent);
+    // The box means "up to the newest date": a disabled list still holding
+    // an old end would keep the range the user just asked to leave.
+    if (recent) dateEndBox->setCurrentIndex(dateEndBox->count() - 1);
 }
 
 void OptionsDialog::updateDataFolderControls() {
@@ -614,7 +624,21 @@ void OptionsDialog::showOptions() {
     m_snapshot = Snapshot();
 }
 
+bool OptionsDialog::rangeIsValid() {
+    if (dateStartBox->currentIndex() <= dateEndBox->currentIndex()) return true;
+    // A start after the end loads no week at all: say so instead of showing
+    // an empty window.
+    pageTabs->setCurrentIndex(kDisplayPage);
+    prompter().message(this, QMessageBox::Warning, windowTitle(),
+                       QStringLiteral("表示する期間の開始日が終了日より後になっています。\n"
+                                      "開始日を終了日以前にしてください。"),
+                       QMessageBox::Ok, QMessageBox::Ok);
+    dateStartBox->setFocus();
+    return false;
+}
+
 void OptionsDialog::apply() {
+    if (!rangeIsValid()) return;
     setEnabled(false);
     ScopeExit enable([this] { setEnabled(true); });
     runGuarded(this, [this] {

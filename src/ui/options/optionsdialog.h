@@ -183,6 +183,8 @@ private:
     void browse(QLineEdit *edit, const QString &caption);
     void runImportAll();
     void apply();
+    // False (after saying why) when the start date lies after the end date.
+    bool rangeIsValid();
     void takeSnapshot();
     void restoreSnapshot();
     void setRadio(QRadioButton *button, bool checked);

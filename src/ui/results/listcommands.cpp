@@ -106,15 +106,21 @@ void ListCommands::searchCommand() {
     const ChartEntry *origin = m_form->selectedEntry();
     SearchDialog *d = m_searchDialog;
     if (origin) {
-        d->artistEdit->setText(sjis::toUnicode(origin->artist));
-        d->titleEdit->setText(sjis::toUnicode(origin->title));
+        m_filledArtist = {sjis::toUnicode(origin->artist), origin->artist};
+        m_filledTitle = {sjis::toUnicode(origin->title), origin->title};
+        d->artistEdit->setText(m_filledArtist.shown);
+        d->titleEdit->setText(m_filledTitle.shown);
         d->exactBox->setChecked(true);
     }
     if (d->exec() != QDialog::Accepted) return;
+    const auto pattern = [](const QLineEdit *edit, const FilledPattern &filled) {
+        return edit->text() == filled.shown && !filled.bytes.isNull() ? filled.bytes
+                                                                      : sjis::fromUnicode(edit->text());
+    };
     {
         CursorGuard busy;
-        search(origin, sjis::fromUnicode(d->artistEdit->text()), d->exactBox->isChecked(),
-               sjis::fromUnicode(d->titleEdit->text()), d->foldBox->isChecked());
+        search(origin, pattern(d->artistEdit, m_filledArtist), d->exactBox->isChecked(),
+               pattern(d->titleEdit, m_filledTitle), d->foldBox->isChecked());
     }
     ResultListWindow *w = m_resultWindow;
     w->setLayoutMode(ResultListWindow::Search);

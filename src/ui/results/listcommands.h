@@ -47,6 +47,14 @@ private:
     MainWindow *m_form;
     ResultListWindow *m_resultWindow = nullptr;
     SearchDialog *m_searchDialog = nullptr;
+    // The row's own bytes behind the texts last put into the edits: a code
+    // whose decoded text encodes back to another code (the NEC and IBM
+    // duplicates) must still find the row it came from.
+    struct FilledPattern {
+        QString shown;
+        QByteArray bytes;
+    };
+    FilledPattern m_filledArtist, m_filledTitle;
 };
 
 // Nothing for an empty list, a cancelled print dialog or an empty column

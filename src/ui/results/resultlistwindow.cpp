@@ -173,8 +173,12 @@ void ResultListWindow::setLayoutMode(LayoutMode mode) {
     // A fixed dialog border except in the playlist layout.
     setSizeGripEnabled(playlist);
     if (playlist) {
-        setMinimumSize(QSize(320, 200));
+        // The layout's own minimum: a fixed one would cut the count and
+        // association labels of this row.
+        setMinimumSize(QSize(0, 0));
         setMaximumSize(QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
+        layout()->activate();
+        resize(size().expandedTo(minimumSizeHint()).expandedTo(QSize(320, 200)));
     } else {
         setFixedSize(size());
     }

@@ -110,6 +110,14 @@ TEST(PlaylistMaker, NewestOnlyListsTheNewestChartInOrderAndKeepsRepeats) {
     const PlaylistResult up = generatePlaylist(tabs, settings(NewestOnly, false), random);
     EXPECT_EQ(column(up.rows, 1), (QList<QByteArray>{"3", "2", "1"}));
     EXPECT_EQ(random.state(), 0u);  // no random draw at sort rate 100
+    // An imported week appended after the loaded ones is still the newest.
+    const QList<ChartTab> appended = {tabs[1], tabs[0]};
+    for (int order : {NewestOnly, NewWeighted}) {
+        PlaylistRandom a, b;
+        EXPECT_EQ(generatePlaylist(appended, settings(order), a).rows,
+                  generatePlaylist(tabs, settings(order), b).rows)
+            << order;
+    }
 
     // The other settings merge the repeated song.
     for (int order = 1; order <= 5; ++order) {
@@ -187,7 +195,7 @@ TEST(PlaylistMaker, NewWeightedOnALongHistoryScoresInTheLogDomain) {
             const QByteArray song = QByteArray::number(weeks - i + r);
             rows.append({{}, song, "x", "/f", {}});
         }
-        tabs.append(tab(20000000 + i, rows));
+        tabs.append(tab(20000000 + weeks - i, rows));  // newest first
     }
     PlaylistRandom random;
     const PlaylistResult r = generatePlaylist(tabs, settings(NewWeighted), random);

@@ -324,6 +324,24 @@ TEST_F(OptionsDialogTest, OkReloadsOnlyWhenTheRangeOrFolderChanged) {
               QStringList({QStringLiteral("dispose"), QStringLiteral("load"), QStringLiteral("dates")}));
 }
 
+TEST_F(OptionsDialogTest, UpToTheNewestSelectsItAndAStartAfterTheEndIsRefused) {
+    writeBytes(beside(), "[Display]\r\nDateEndIsRecent=0\r\nDateEnd=" + sj("2000年12月30日") + "\r\n");
+    form->loadSettings({});
+    showOptions([this] {
+        form->dateStartBox->setCurrentIndex(form->dateStartBox->count() - 2);
+        form->okButton->click();  // the end, 2000-12-30, lies before the start
+        EXPECT_TRUE(form->isVisible());
+        form->applyButton->click();
+        EXPECT_TRUE(host.calls.isEmpty());
+        form->dateEndIsRecentBox->click();
+        EXPECT_EQ(form->dateEndBox->currentText(), label(2001, 4, 28));
+        form->okButton->click();
+    });
+    EXPECT_EQ(fakes.prompter.asked.size(), 2);
+    EXPECT_EQ(host.calls,
+              QStringList({QStringLiteral("dispose"), QStringLiteral("load"), QStringLiteral("dates")}));
+}
+
 TEST_F(OptionsDialogTest, ApplyReloadsAndALaterCancelReturnsToTheAppliedState) {
     form->loadSettings({});
     showOptions([this] {

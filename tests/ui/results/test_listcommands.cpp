@@ -169,6 +169,21 @@ TEST_F(ListCommandsTest, SearchFromASelectedRowAndWithNoneAndCancel) {
     EXPECT_TRUE(header.endsWith(u8("検索した結果は次の通りです。\r\n同名の項目は見つかりませんでした。")));
 }
 
+TEST_F(ListCommandsTest, SearchFromARowWhoseCodesDoNotRoundTripFindsThatRow) {
+    // NEC row 13, NEC-selected IBM and IBM codes decode to characters that
+    // encode back to other codes.
+    const QByteArray title("\x87\x90\xED\x40\xFA\x40", 6);
+    sjis::saveLines(data + QStringLiteral("19950408.txt"), {"1\t" + title + "\t\x87\x9C", "2\tSolo\tB"});
+    start();
+    form->listView(0)->selectRow(0);
+    QApplication::processEvents();
+    clickWhenShown(form->searchDialog()->startButton);
+    QTimer::singleShot(50, results()->closeButton, [this] { results()->closeButton->click(); });
+    form->searchButton->click();
+    ASSERT_EQ(results()->rowCount(), 1);
+    EXPECT_EQ(results()->selectedRows(), QList<int>({0}));
+}
+
 TEST_F(ListCommandsTest, SearchButtonDoesNothingWithNoChartLoaded) {
     start();
     form->searchButton->click();  // no dialog shown: it would block here
