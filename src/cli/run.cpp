@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <new>
 
 #include "cli/clicommon.h"
 #include "cli/commandtable.h"
@@ -76,6 +77,10 @@ int run(int argc, char **argv) {
         return 4;
     } catch (const Error &e) {
         printError(QStringLiteral("vorq: ") + e.message());
+        return 1;
+    } catch (const std::bad_alloc &) {
+        // A request too large for memory is a failure to report, not a crash.
+        printError(QStringLiteral("vorq: メモリが足りません。"));
         return 1;
     }
 }

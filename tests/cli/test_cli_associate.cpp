@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -97,4 +98,33 @@ TEST_F(CliAssociate, SetFileOnOneRowOrOnEverySameSongRow) {
     ASSERT_EQ(r.status, 0);
     EXPECT_EQ(r.out, QByteArray("1995年04月08日\t2\tGone\tY\t/nowhere/gone.mp3\t\n"));
     EXPECT_FALSE(index().contains("gone"));
+}
+
+TEST_F(CliAssociate, NothingLeftOutInSilenceAndARelativeFolderIsStoredAbsolute) {
+    write("vorqview", "program");
+    auto cdr = [&](const QString &root) {
+        return QStringList{QStringLiteral("cdr"), QStringLiteral("--root"), root, QStringLiteral("--program"),
+                           dir.filePath(QStringLiteral("vorqview"))} +
+               range().mid(0, 4);
+    };
+    QTemporaryDir root;
+    VorqRun r = runVorq(cdr(root.path()));
+    ASSERT_EQ(r.status, 0) << r.err.constData();
+    EXPECT_TRUE(r.out.endsWith("left-out\tmissing\t/nowhere/gone.mp3\nleft-out\tweb\thttp://w/x\n"))
+        << r.out.constData();
+    for (const QString &name : {QString::fromUtf8("\xF0\x9F\x8E\xB5.mp3"), QStringLiteral("a\\b.mp3")}) {
+        QTemporaryDir empty;
+        QFile(music.filePath(name)).open(QIODevice::WriteOnly);
+        r = runVorq(cdr(empty.path()) + QStringList{QStringLiteral("--add"), music.filePath(name)});
+        EXPECT_EQ(r.status, 1) << r.err.constData();
+        EXPECT_TRUE(QDir(empty.path()).isEmpty());
+    }
+
+    const QStringList relative =
+        QStringLiteral("associate --auto --pattern %a-%t.mp3 --auto-add on --folder").split(QLatin1Char(' '))
+        << QDir(music.path()).dirName();
+    r = runVorqAt(vorqCopy(), relative + range(), QFileInfo(music.path()).path());
+    ASSERT_EQ(r.status, 0) << r.err.constData();
+    EXPECT_TRUE(index().contains(
+        QByteArray("19950422001\t" + music.filePath(QStringLiteral("Star-Hit.mp3")).toUtf8())));
 }

@@ -112,8 +112,10 @@ public:
         return Shell::execute(parent, verb, target, error);  // the real table, recorded actions
     }
     bool exists(const QString &path) override { return !path.isEmpty() && QFileInfo::exists(path); }
-    bool copyFiles(QWidget *, const QStringList &sources, const QString &targetFolder) override {
+    bool copyFiles(QWidget *, const QStringList &sources, const QString &targetFolder, CopyOutcome *outcome,
+                   Overwrite) override {
         calls.append({QStringLiteral("copy"), targetFolder, sources});
+        if (outcome) *outcome = {copyResult ? sources : QStringList(), {}, !copyResult};
         return copyResult;
     }
     void dragFiles(QWidget *, const QStringList &files) override {

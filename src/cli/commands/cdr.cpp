@@ -12,7 +12,7 @@
 #include "core/base/appenv.h"
 #include "core/cdr/cdrstage.h"
 #include "core/charts/chartstore.h"
-#include "core/charts/mediumpath.h"
+#include "core/charts/storedtarget.h"
 #include "core/datafolder/datafolderlock.h"
 #include "core/text/sjistext.h"
 
@@ -118,8 +118,9 @@ int cmdCdr(const vorq::cli::Command &command, const QStringList &arguments) {
 
     // As the wizard: "\"-rooted files of a copy on a disc resolve on it.
     const QString programFolder = sjis::path(env::programFolder());
-    cdr::CdrSession session(
-        [programFolder](const QByteArray &stored) { return resolveAssociatedPath(stored, programFolder); });
+    cdr::CdrSession session([programFolder](const QByteArray &stored) {
+        return resolveStoredTarget(stored, programFolder).localPath;
+    });
     session.start(source);
     lock.reset();
     // The date page: the first data date on or after --from, the last on or
@@ -142,7 +143,7 @@ int cmdCdr(const vorq::cli::Command &command, const QStringList &arguments) {
         session.keepOnlyNames(cdr::namesInFolder(a.value(QStringLiteral("filter-folder"))));
     for (const QString &f : adds) {
         if (!QFileInfo(f).isFile()) throw FileError(QStringLiteral("ファイル %1 がありません。").arg(f));
-        session.addLocalFile(QFileInfo(f).absoluteFilePath());
+        session.addLocalFile(QFileInfo(f).absoluteFilePath());  // refuses what a disc path cannot hold
     }
     for (const QString &name : removes) {
         QByteArray wanted;
@@ -155,11 +156,11 @@ int cmdCdr(const vorq::cli::Command &command, const QStringList &arguments) {
     }
 
     const cdr::StagePlan plan = cdr::planStage(session, layout);
+    // Not even --overwrite may replace the running program's own files.
+    cdr::refuseLiveFolders(plan, cdr::liveFolders(source.dataFolder, "vorqview"));
     // Nobody to ask before overwriting: refuse before anything is written.
     if (!a.flags.contains(QStringLiteral("overwrite"))) {
-        QStringList existing;
-        for (const QString &t : plan.targets())
-            if (QFileInfo::exists(t)) existing.append(t);
+        const QStringList existing = cdr::existingTargets(plan);
         if (!existing.isEmpty())
             throw FileError(
                 QStringLiteral("%1 個のファイルが既にあります (%2 など)。--overwrite で上書きします。")
@@ -178,6 +179,10 @@ int cmdCdr(const vorq::cli::Command &command, const QStringList &arguments) {
     line("associated", session.assocSize());
     line("total", session.total());
     out += QByteArray("colour\t") + cdr::colourName(cdr::summaryColour(session.total())) + '\n';
+    // What the medium will not carry as files, so it is known before burning.
+    for (const cdr::LeftOut &l : session.leftOut())
+        out += QByteArray("left-out\t") + cdr::leftOutKey(l.reason) + '\t' +
+               sjis::toUnicode(l.stored).toUtf8() + '\n';
     cli::writeRaw(out);
     std::fflush(stdout);
     return copier.failures ? 1 : 0;

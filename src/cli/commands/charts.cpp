@@ -9,7 +9,7 @@
 #include "cli/viewersettings.h"
 #include "core/base/appenv.h"
 #include "core/charts/chartstore.h"
-#include "core/charts/mediumpath.h"
+#include "core/charts/storedtarget.h"
 #include "core/text/sjistext.h"
 
 using namespace vorq;
@@ -33,10 +33,9 @@ namespace {
 // stored, paths absolute, medium-rooted ones on the medium of the program
 // folder; empty when nothing is associated or the path leaves the medium.
 QByteArray resolvedFile(const QByteArray &stored, const QString &programFolder) {
-    if (stored.isEmpty() || isWebTarget(stored)) return stored;
-    const QString path = resolveAssociatedPath(stored, programFolder);
-    if (path.isEmpty()) return {};
-    return sjis::fromUnicode(QDir::cleanPath(QDir::current().absoluteFilePath(path)));
+    const StoredTarget t = resolveStoredTarget(stored, programFolder);
+    if (t.kind == StoredTarget::Kind::None || t.isWeb()) return stored;
+    return sjis::fromUnicode(t.localPath);
 }
 
 }  // namespace

@@ -5,10 +5,13 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <algorithm>
+#include <optional>
 
+#include "core/base/appenv.h"
 #include "core/base/errors.h"
 #include "core/charts/chartstore.h"
 #include "core/lists/resultlist.h"
+#include "core/settings/doubleini.h"
 #include "core/settings/settingstable.h"
 #include "core/text/sjistext.h"
 
@@ -162,7 +165,14 @@ int CdrSession::knownFile(const QByteArray &stored) {
     // A file that cannot be found has no size to count and nothing to copy.
     if (!path.isEmpty() && sjis::tryFromUnicode(fi.absoluteFilePath(), &full)) {
         const qsizetype slash = full.lastIndexOf('/');
-        k.listable = fi.isFile();
+        // The staged file.idx names it "\folder\name": a "\" of its own
+        // would split the name.
+        const bool badName = fi.fileName().contains(QLatin1Char('\\'));
+        k.listable = fi.isFile() && !badName;
+        if (fi.isDir())
+            k.unlisted = LeftOut::Reason::Folder;
+        else if (badName)
+            k.unlisted = LeftOut::Reason::BadName;
         k.item = {full.mid(slash + 1), full.left(slash + 1), k.listable ? fi.size() : 0};
         // Also for a file not found: its line still takes a listed file
         // whose path differs only in letter case.
@@ -193,9 +203,55 @@ bool CdrSession::addFile(const QByteArray &stored) {
 }
 
 bool CdrSession::addLocalFile(const QString &path) {
-    QByteArray stored;
-    if (!sjis::tryFromUnicode(path, &stored)) return false;
+    const QByteArray stored = sjis::fromUnicode(path);  // throws, naming the character
+    if (QFileInfo(path).fileName().contains(QLatin1Char('\\')))
+        throw FileError(
+            QStringLiteral("%1\r\nファイル名に「\\」を含むファイルはディスクに書けません。").arg(path));
     return addFile(stored);
+}
+
+QList<LeftOut> CdrSession::leftOut() const {
+    QList<LeftOut> out;
+    if (m_first < 0 || m_last >= m_dates.size() || m_first > m_last) return out;
+    const int firstTag = m_dates.at(m_first).tag, lastTag = m_dates.at(m_last).tag;
+    QSet<QByteArray> seen;
+    for (const IndexLine &l : m_index) {
+        if (l.file.isEmpty() || l.tag < firstTag || l.tag > lastTag || seen.contains(l.file)) continue;
+        std::optional<LeftOut::Reason> reason;
+        if (l.known < 0) {
+            if (isWebTarget(l.file)) reason = LeftOut::Reason::Web;
+        } else if (const KnownFile &k = m_files.at(l.known); !k.listable) {
+            reason = k.unlisted;
+        } else if (!m_listed.contains(k.upperPath)) {
+            reason = LeftOut::Reason::Removed;
+        }
+        if (!reason) continue;
+        seen.insert(l.file);
+        out.append({l.file, *reason});
+    }
+    return out;
+}
+
+const char *leftOutKey(LeftOut::Reason r) {
+    switch (r) {
+        case LeftOut::Reason::Web: return "web";
+        case LeftOut::Reason::Folder: return "folder";
+        case LeftOut::Reason::BadName: return "bad-name";
+        case LeftOut::Reason::Removed: return "removed";
+        case LeftOut::Reason::Missing: break;
+    }
+    return "missing";
+}
+
+QString leftOutText(LeftOut::Reason r) {
+    switch (r) {
+        case LeftOut::Reason::Web: return QStringLiteral("Web アドレス (そのまま残ります)");
+        case LeftOut::Reason::Folder: return QStringLiteral("フォルダ");
+        case LeftOut::Reason::BadName: return QStringLiteral("ファイル名に「\\」を含む");
+        case LeftOut::Reason::Removed: return QStringLiteral("リストから外したファイル");
+        case LeftOut::Reason::Missing: break;
+    }
+    return QStringLiteral("見つからないファイル");
 }
 
 void CdrSession::setRange(int first, int last) {
@@ -426,6 +482,36 @@ void runStage(const StagePlan &plan, StageCopier &copier) {
     if (!plan.dataFiles.isEmpty()) copier.copy(plan.dataFiles, plan.programFolder);
     if (plan.writeIndex) sjis::saveLines(plan.programFolder + QStringLiteral("file.idx"), plan.index);
     if (!plan.assocFiles.isEmpty()) copier.copy(plan.assocFiles, plan.assocFolder);
+}
+
+QStringList liveFolders(const QByteArray &dataFolder, const QByteArray &iniBaseName) {
+    QStringList out;
+    auto add = [&out](const QString &folder) {
+        const QString c = QFileInfo(folder).canonicalFilePath();
+        if (!c.isEmpty() && !out.contains(c)) out.append(c);
+    };
+    add(sjis::path(dataFolder));
+    add(sjis::path(env::programFolder()));
+    const TDoubleIniFile ini(iniBaseName, TDoubleIniFile::Access::ReadOnly);
+    for (const QByteArray &f : {ini.readOnlyPath(), ini.writeablePath()})
+        if (!f.isEmpty()) add(QFileInfo(sjis::path(f)).absolutePath());
+    return out;
+}
+
+void refuseLiveFolders(const StagePlan &plan, const QStringList &live) {
+    const QString target = QFileInfo(plan.programFolder).canonicalFilePath();
+    if (target.isEmpty() || !live.contains(target)) return;
+    throw FileError(QStringLiteral("%1 は使用中のデータフォルダ、プログラムフォルダまたは設定ファイルの"
+                                   "フォルダです。\nここに作成すると関連付けや設定が置き換わるため、"
+                                   "作成しません。別のフォルダを選んでください。")
+                        .arg(QDir::toNativeSeparators(plan.programFolder)));
+}
+
+QStringList existingTargets(const StagePlan &plan) {
+    QStringList out;
+    for (const QString &t : plan.targets())
+        if (QFileInfo::exists(t) && !out.contains(t)) out.append(t);
+    return out;
 }
 
 QStringList restoreSources(const QString &programFile) {

@@ -56,6 +56,22 @@ struct StageSource {
     QByteArray rangeEnd;
 };
 
+// An association of the chosen range that the medium will not carry as a
+// file: the user should know before burning.
+struct LeftOut {
+    enum class Reason {
+        Web,      // an address: it goes on the medium as it is, no file
+        Folder,   // names a folder
+        Missing,  // no such file (or a medium-rooted path leaving its medium)
+        BadName,  // a file name with "\", which a disc path cannot hold
+        Removed,  // taken off the list (by hand or by the filter)
+    };
+    QByteArray stored;
+    Reason reason = Reason::Missing;
+};
+const char *leftOutKey(LeftOut::Reason r);  // "web", "folder", "missing", "bad-name", "removed"
+QString leftOutText(LeftOut::Reason r);     // the same for the screen
+
 // A stored associated file as a path of this computer (the default reads
 // the text as a path; medium-rooted paths need the medium's resolver).
 using PathResolver = std::function<QString(const QByteArray &stored)>;
@@ -91,9 +107,15 @@ public:
     // Adds a file by its stored text (file.idx) or local path (manual, in
     // Shift-JIS). Web addresses, folders and files that cannot be found are
     // not listed; nor is a full path already listed (letter case ignored).
-    // Returns whether an item was added.
+    // Returns whether an item was added. addLocalFile throws EncodingError
+    // (naming the character) for a path Shift-JIS cannot hold, and
+    // FileError for a file name with "\", rather than leave it out unsaid.
     bool addFile(const QByteArray &stored);
     bool addLocalFile(const QString &path);
+
+    // The associations of the chosen range the medium will not carry as
+    // files, each stored text once, in file.idx order.
+    QList<LeftOut> leftOut() const;
     void removeItems(QList<int> rows);
     // Keeps only items whose name is one of names (letter case ignored).
     void keepOnlyNames(const QList<QByteArray> &names);
@@ -114,6 +136,7 @@ private:
     };
     struct KnownFile {
         bool listable = false;
+        LeftOut::Reason unlisted = LeftOut::Reason::Missing;  // why not, when not listable
         AssocItem item;
         QByteArray upperPath;
     };
@@ -185,6 +208,19 @@ public:
     // Copies files into a folder in one operation; reports its own errors.
     virtual void copy(const QStringList &sources, const QString &targetFolder) = 0;
 };
+
+// The folders of the running program a staging must never write into: the
+// data folder, the program folder and the folders holding its settings
+// files (iniBaseName's, as TDoubleIniFile finds them). Canonical paths.
+QStringList liveFolders(const QByteArray &dataFolder, const QByteArray &iniBaseName);
+
+// Throws FileError naming the folder when the plan's program folder (which
+// also takes the data) is one of live: the finish would replace the live
+// file.idx, settings or program with the staged ones.
+void refuseLiveFolders(const StagePlan &plan, const QStringList &live);
+
+// The plan's targets that exist already.
+QStringList existingTargets(const StagePlan &plan);
 
 // Writes and copies in the finish's order. A text file that cannot be
 // written throws FileError and ends the finish; copies report through the

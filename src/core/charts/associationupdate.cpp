@@ -1,10 +1,12 @@
 #include "core/charts/associationupdate.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QHash>
 #include <algorithm>
 #include <vector>
 
+#include "core/charts/storedtarget.h"
 #include "core/text/sjistext.h"
 
 namespace vorq {
@@ -82,7 +84,7 @@ QList<RowRef> sameSongRows(const QList<ChartTab> &tabs, const QByteArray &title,
     return out;
 }
 
-bool pathExistsOnDisk(const QByteArray &path) { return QFileInfo::exists(sjis::path(path)); }
+bool pathExistsOnDisk(const QByteArray &path) { return resolveStoredTarget(path).exists; }
 
 QByteArray patternFileName(const QByteArray &pattern, const QByteArray &artist, const QByteArray &title) {
     return replaceEach(replaceEach(pattern, "%a", artist), "%t", title);
@@ -182,7 +184,12 @@ AutoUpdateResult autoUpdate(QList<ChartTab> &tabs, const AutoUpdateOptions &opti
 
     // The memo: the file of the song's latest record (empty: none or empty).
     std::vector<QByteArray> memo(songs);
-    const QByteArray folder = folderPrefix(options.folder);
+    // Stored paths are opened later from anywhere: a relative folder is
+    // taken against the current one now, as a file set by hand is.
+    QByteArray folder = options.folder;
+    if (!folder.isEmpty() && QDir::isRelativePath(sjis::path(folder)))
+        folder = sjis::fromUnicode(QDir::current().absoluteFilePath(sjis::path(folder)));
+    folder = folderPrefix(folder);
 
     const int tables = int(tabs.size());
     for (int q = 0; q < tables; ++q) {

@@ -30,7 +30,7 @@ struct AssociationChange {
 
 struct AutoUpdateOptions {
     QByteArray pattern;  // e.g. "%a-%t.mp3": "%a" the artist, "%t" the title
-    QByteArray folder;   // the names are looked for here
+    QByteArray folder;   // the names are looked for here (relative: against the current folder)
     bool autoAdd = false;
 };
 
@@ -51,9 +51,11 @@ struct AutoUpdateResult {
     qsizetype existenceTests = 0;      // file-system tests made (one per distinct path)
 };
 
-// The file-system half of the existence test: whether a local path exists.
+// The file-system half of the existence test: whether a stored associated
+// file names something that exists.
 using PathExists = std::function<bool(const QByteArray &path)>;
-// The real one: QFileInfo::exists on the decoded path.
+// The real one: the stored target's existence (storedtarget.h), so a
+// medium-rooted path is looked up on the medium, not in the current folder.
 bool pathExistsOnDisk(const QByteArray &path);
 
 // The name the pattern gives: each "%a" becomes the artist, then each "%t"

@@ -9,6 +9,7 @@
 #include "core/base/appenv.h"
 #include "core/base/errors.h"
 #include "core/charts/mediumpath.h"
+#include "core/charts/storedtarget.h"
 #include "core/text/sjistext.h"
 
 namespace vorq {
@@ -117,16 +118,7 @@ bool isWebTarget(const QByteArray &target) {
     return target.startsWith("http") || target.startsWith("ftp") || target.startsWith("mailto");
 }
 
-bool existenceTest(const QByteArray &target) {
-    if (target.isEmpty()) return false;
-    if (isWebTarget(target)) return true;
-    if (isMediumRooted(target)) {
-        // Refused when it leaves the medium: such a file does not exist for us.
-        const QString path = resolveAssociatedPath(target, sjis::path(env::programFolder()));
-        return !path.isEmpty() && QFileInfo::exists(path);
-    }
-    return QFileInfo::exists(sjis::path(target));
-}
+bool existenceTest(const QByteArray &target) { return resolveStoredTarget(target).exists; }
 
 QList<QByteArray> readNotFoundList(const QByteArray &dataFolder, const QByteArray &programFolder) {
     QList<QByteArray> list;

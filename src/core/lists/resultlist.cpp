@@ -1,5 +1,7 @@
 #include "core/lists/resultlist.h"
 
+#include "core/text/sjistext.h"
+
 #include <QCollator>
 #include <QHash>
 #include <QLocale>

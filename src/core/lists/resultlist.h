@@ -64,8 +64,8 @@ PlaylistCopy playlistCopy(const QList<QByteArray> &distinct, qint64 count, const
 
 // Drag-out and context menu: the selected rows' files in list order; web
 // addresses ("http", "ftp", "mailto") and empty texts are skipped; each is
-// made absolute against the current folder; collection stops at the first
-// file that does not exist (exists() decides).
+// resolved as a stored target (storedtarget.h); collection stops at the
+// first file that does not exist (exists() decides for the resolved path).
 template <typename Exists>
 QStringList selectedLocalFiles(const ResultList &rows, const QList<int> &selected, Exists exists);
 

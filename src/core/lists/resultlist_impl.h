@@ -1,8 +1,6 @@
 #pragma once
 // Template part of resultlist.h.
-#include <QDir>
-
-#include "core/text/sjistext.h"
+#include "core/charts/storedtarget.h"
 
 namespace vorq {
 
@@ -13,9 +11,9 @@ QStringList selectedLocalFiles(const ResultList &rows, const QList<int> &selecte
         if (r < 0 || r >= rows.size()) continue;
         const QByteArray &file = rows.at(r).text(ResultRow::File);
         if (file.isEmpty() || isWebTarget(file)) continue;
-        const QString path = QDir::current().absoluteFilePath(sjis::toUnicode(file));
-        if (!exists(path)) break;
-        out << path;
+        const StoredTarget t = resolveStoredTarget(file, LocalExists(exists));
+        if (!t.exists) break;
+        out << t.localPath;
     }
     return out;
 }

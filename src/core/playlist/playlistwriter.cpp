@@ -9,8 +9,11 @@
 #include <QSaveFile>
 #include <QUrl>
 #include <QXmlStreamWriter>
+#include <memory>
 
 #include "core/base/errors.h"
+#include "core/charts/mediumpath.h"
+#include "core/charts/storedtarget.h"
 #include "core/text/sjistext.h"
 
 namespace vorq {
@@ -124,9 +127,22 @@ QString playlistPath(const QString &path, const PlaylistOptions &options) {
     return QDir(options.baseFolder).relativeFilePath(path);
 }
 
+PlaylistSource PlaylistSource::of(const QList<PlaylistEntry> &entries) {
+    return {entries.size(), [&entries](qint64 i) { return entries.at(qsizetype(i)); }};
+}
+
+namespace {
+constexpr qsizetype kFlushAt = 1 << 16;
+}  // namespace
+
 bool writeM3u8(QIODevice *device, const QList<PlaylistEntry> &entries, const PlaylistOptions &options) {
+    return writeExtendedPlaylistFrom(device, PlaylistFormat::M3u8, PlaylistSource::of(entries), options);
+}
+
+static bool writeM3u8Source(QIODevice *device, const PlaylistSource &source, const PlaylistOptions &options) {
     QByteArray out = QByteArrayLiteral("#EXTM3U") + options.lineEnd;
-    for (const PlaylistEntry &e : entries) {
+    for (qint64 i = 0; i < source.count; ++i) {
+        const PlaylistEntry e = source.entryAt(i);
         QString path = playlistPath(e.path, options);
         if (path.contains(QLatin1Char('\n')) || path.contains(QLatin1Char('\r')))
             throw FileError(QStringLiteral("M3U8 に書けないファイル名です (改行を含む): %1").arg(path));
@@ -134,11 +150,20 @@ bool writeM3u8(QIODevice *device, const QList<PlaylistEntry> &entries, const Pla
         if (path.startsWith(QLatin1Char('#'))) path.prepend(QStringLiteral("./"));
         out += "#EXTINF:" + QByteArray::number(e.seconds < 0 ? -1 : e.seconds) + ',' +
                displayText(e).toUtf8() + options.lineEnd + path.toUtf8() + options.lineEnd;
+        if (out.size() >= kFlushAt) {
+            if (!writeAll(device, out)) return false;
+            out.clear();
+        }
     }
     return writeAll(device, out);
 }
 
 bool writeXspf(QIODevice *device, const QList<PlaylistEntry> &entries, const PlaylistOptions &options) {
+    return writeExtendedPlaylistFrom(device, PlaylistFormat::Xspf, PlaylistSource::of(entries), options);
+}
+
+// QXmlStreamWriter writes to the device as it goes.
+static bool writeXspfSource(QIODevice *device, const PlaylistSource &source, const PlaylistOptions &options) {
     QXmlStreamWriter xml(device);
     xml.setAutoFormatting(true);
     xml.setAutoFormattingIndent(2);
@@ -147,7 +172,8 @@ bool writeXspf(QIODevice *device, const QList<PlaylistEntry> &entries, const Pla
     xml.writeAttribute(QStringLiteral("version"), QStringLiteral("1"));
     xml.writeDefaultNamespace(QStringLiteral("http://xspf.org/ns/0/"));
     xml.writeStartElement(QStringLiteral("trackList"));
-    for (const PlaylistEntry &e : entries) {
+    for (qint64 i = 0; i < source.count && !xml.hasError(); ++i) {
+        const PlaylistEntry e = source.entryAt(i);
         xml.writeStartElement(QStringLiteral("track"));
         xml.writeTextElement(QStringLiteral("location"),
                              QString::fromLatin1(locationOf(playlistPath(e.path, options))));
@@ -165,33 +191,56 @@ bool writeXspf(QIODevice *device, const QList<PlaylistEntry> &entries, const Pla
 
 bool writeExtendedPlaylist(QIODevice *device, PlaylistFormat format, const QList<PlaylistEntry> &entries,
                            const PlaylistOptions &options) {
-    return format == PlaylistFormat::M3u8 ? writeM3u8(device, entries, options)
-                                          : writeXspf(device, entries, options);
+    return writeExtendedPlaylistFrom(device, format, PlaylistSource::of(entries), options);
+}
+
+bool writeExtendedPlaylistFrom(QIODevice *device, PlaylistFormat format, const PlaylistSource &source,
+                               const PlaylistOptions &options) {
+    return format == PlaylistFormat::M3u8 ? writeM3u8Source(device, source, options)
+                                          : writeXspfSource(device, source, options);
 }
 
 void saveExtendedPlaylist(const QString &fileName, PlaylistFormat format, const QList<PlaylistEntry> &entries,
                           PlaylistOptions options) {
+    saveExtendedPlaylistFrom(fileName, format, PlaylistSource::of(entries), std::move(options));
+}
+
+void saveExtendedPlaylistFrom(const QString &fileName, PlaylistFormat format, const PlaylistSource &entries,
+                              PlaylistOptions options) {
     if (options.baseFolder.isEmpty()) options.baseFolder = QFileInfo(fileName).absolutePath();
     QSaveFile f(fileName);
     if (!f.open(QIODevice::WriteOnly))
         throw FileError(QStringLiteral("ファイル %1 を作成できません: %2").arg(fileName, f.errorString()));
-    if (!writeExtendedPlaylist(&f, format, entries, options) || !f.commit())
+    if (!writeExtendedPlaylistFrom(&f, format, entries, options) || !f.commit())
         throw FileError(QStringLiteral("ファイル %1 に書き込めません: %2").arg(fileName, f.errorString()));
 }
 
 // ---- the designed path lists ------------------------------------------------
 
 namespace {
+
 constexpr qsizetype kChunk = 1 << 16;
+
+// A medium-rooted file ("\music\a.mp3") as the path it resolves to on the
+// medium the program runs from: a player cannot look it up. Other texts are
+// written as stored.
+QByteArray playlistText(const QByteArray &stored) {
+    if (!isMediumRooted(stored)) return stored;
+    const StoredTarget t = resolveStoredTarget(stored);
+    QByteArray out;
+    return !t.localPath.isEmpty() && sjis::tryFromUnicode(t.localPath, &out) ? out : stored;
+}
+
 }  // namespace
 
 bool writePathList(QIODevice *device, const ResultList &rows, qint64 count) {
-    QList<qsizetype> withFile;
+    QList<QByteArray> withFile;
     for (qsizetype i = 0; i < rows.size(); ++i)
-        if (!rows.at(i).text(ResultRow::File).isEmpty()) withFile.append(i);
+        if (!rows.at(i).text(ResultRow::File).isEmpty())
+            withFile.append(playlistText(rows.at(i).text(ResultRow::File)));
     QByteArray buf;
     for (qint64 k = 0; k < count && !withFile.isEmpty(); ++k) {
-        buf += rows.at(withFile.at(qsizetype(k % withFile.size()))).text(ResultRow::File);
+        buf += withFile.at(qsizetype(k % withFile.size()));
         buf += "\r\n";
         if (buf.size() >= kChunk) {
             if (!writeAll(device, buf)) return false;
@@ -214,23 +263,25 @@ void savePathList(const QString &fileName, const ResultList &rows, qint64 count)
 namespace {
 
 PlaylistEntry entryOf(const ResultRow &r, const QByteArray &path) {
-    return PlaylistEntry::fromSjis(path, r.text(ResultRow::Title), r.text(ResultRow::Artist));
+    return PlaylistEntry::fromSjis(playlistText(path), r.text(ResultRow::Title), r.text(ResultRow::Artist));
 }
 
 }  // namespace
 
-QList<PlaylistEntry> playlistEntries(const ResultList &rows, qint64 count) {
-    QList<const ResultRow *> withFile;
-    for (const ResultRow &r : rows)
-        if (!r.text(ResultRow::File).isEmpty()) withFile.append(&r);
-    QList<PlaylistEntry> out;
-    if (count <= 0 || withFile.isEmpty()) return out;
+PlaylistSource playlistEntrySource(const ResultList &rows, qint64 count) {
     // Decode each row once, however often the wrap-around repeats it.
-    QList<PlaylistEntry> once;
-    once.reserve(withFile.size());
-    for (const ResultRow *r : withFile) once.append(entryOf(*r, r->text(ResultRow::File)));
-    out.reserve(qsizetype(count));
-    for (qint64 k = 0; k < count; ++k) out.append(once.at(qsizetype(k % once.size())));
+    auto once = std::make_shared<QList<PlaylistEntry>>();
+    for (const ResultRow &r : rows)
+        if (!r.text(ResultRow::File).isEmpty()) once->append(entryOf(r, r.text(ResultRow::File)));
+    if (count <= 0 || once->isEmpty()) return {};
+    return {count, [once](qint64 k) { return once->at(qsizetype(k % once->size())); }};
+}
+
+QList<PlaylistEntry> playlistEntries(const ResultList &rows, qint64 count) {
+    const PlaylistSource source = playlistEntrySource(rows, count);
+    QList<PlaylistEntry> out;
+    out.reserve(qsizetype(source.count));
+    for (qint64 k = 0; k < source.count; ++k) out.append(source.entryAt(k));
     return out;
 }
 
@@ -266,7 +317,7 @@ void saveResultPlaylist(const QString &fileName, const ResultList &rows, qint64 
     }
     PlaylistOptions options;
     options.relativePaths = relative;
-    saveExtendedPlaylist(fileName, *format, playlistEntries(rows, count), options);
+    saveExtendedPlaylistFrom(fileName, *format, playlistEntrySource(rows, count), options);
 }
 
 }  // namespace vorq

@@ -8,6 +8,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <functional>
 #include <optional>
 
 #include "core/lists/resultlist.h"
@@ -63,24 +64,38 @@ bool isWebAddress(const QString &path);
 // base folder when asked and both are on the same medium.
 QString playlistPath(const QString &path, const PlaylistOptions &options);
 
+// Entries produced one at a time, so a playlist of millions of lines never
+// exists in memory as a whole: count entries, entryAt(0..count-1) in order.
+struct PlaylistSource {
+    qint64 count = 0;
+    std::function<PlaylistEntry(qint64 index)> entryAt;
+    static PlaylistSource of(const QList<PlaylistEntry> &entries);
+};
+
 // Format entries into a device; false on a device error. Throws FileError
 // for an entry that the format cannot hold (a line break in an M3U8 path).
 bool writeM3u8(QIODevice *device, const QList<PlaylistEntry> &entries, const PlaylistOptions &options);
 bool writeXspf(QIODevice *device, const QList<PlaylistEntry> &entries, const PlaylistOptions &options);
 bool writeExtendedPlaylist(QIODevice *device, PlaylistFormat format, const QList<PlaylistEntry> &entries,
                            const PlaylistOptions &options);
+bool writeExtendedPlaylistFrom(QIODevice *device, PlaylistFormat format, const PlaylistSource &source,
+                               const PlaylistOptions &options);
 
 // Writes the file atomically (QSaveFile). When options.baseFolder is empty,
 // relative paths are taken against the file's own folder. Throws FileError
 // with the system's message; the old file is then untouched.
 void saveExtendedPlaylist(const QString &fileName, PlaylistFormat format, const QList<PlaylistEntry> &entries,
                           PlaylistOptions options);
+void saveExtendedPlaylistFrom(const QString &fileName, PlaylistFormat format, const PlaylistSource &source,
+                              PlaylistOptions options);
 
 // ---- the result list's playlist --------------------------------------------
 // The same songs in the same order as the designed path lists, with their
 // titles and artists.
 // Save mode: the rows of playlistLines(rows, count), as entries.
 QList<PlaylistEntry> playlistEntries(const ResultList &rows, qint64 count);
+// The same, streamed: what the file writers take for any count.
+PlaylistSource playlistEntrySource(const ResultList &rows, qint64 count);
 
 // Copy mode: one entry per copied file, its path the copy's line; title and
 // artist from the first row that lists the source.

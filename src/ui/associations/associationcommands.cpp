@@ -11,6 +11,7 @@
 #include <QTableView>
 
 #include "core/base/errors.h"
+#include "core/charts/storedtarget.h"
 #include "core/lists/search.h"
 #include "core/text/sjistext.h"
 #include "ui/common/guards.h"
@@ -83,9 +84,9 @@ private:
     MainWindow *m_form;
 };
 
-QString fullTarget(const QByteArray &file) {
-    const QString text = sjis::toUnicode(file);
-    return isWebTarget(file) ? text : QDir::cleanPath(QDir::current().absoluteFilePath(text));
+// The stored file as drag-out and the file menu see it, existence by the shell.
+StoredTarget targetOf(const QByteArray &file) {
+    return resolveStoredTarget(file, [](const QString &p) { return shell().exists(p); });
 }
 
 }  // namespace
@@ -149,7 +150,11 @@ void AssociationCommands::drop(const QStringList &files, const QPoint &globalPos
     const int tab = m_form->activeTab();
     QTableView *view = tab >= 0 ? m_form->listView(tab) : nullptr;
     if (!view) return;
-    const int row = view->rowAt(view->viewport()->mapFromGlobal(globalPos).y());
+    // Only a drop on a row the user can see: the date list, the buttons or
+    // a point past the visible rows share y with some row, not the row.
+    const QPoint at = view->viewport()->mapFromGlobal(globalPos);
+    if (!view->viewport()->rect().contains(at)) return;
+    const int row = view->rowAt(at.y());
     if (row < 0) return;
     const QString name = files.constFirst();
     QByteArray file;
@@ -205,7 +210,7 @@ AutoUpdateResult AssociationCommands::autoUpdate() {
     });
     UpdateWatcher watcher(wait.get());
     result = vorq::autoUpdate(m_form->store().tabs, opts, &watcher,
-                              [](const QByteArray &path) { return shell().exists(sjis::path(path)); });
+                              [](const QByteArray &path) { return targetOf(path).exists; });
     return result;
 }
 
@@ -250,21 +255,22 @@ void AssociationCommands::mouseMoved(QTableView *view, const QPoint &pos, Qt::Mo
     if (row < 0 || tab < 0 || tab >= m_form->store().tabs.size()) return;
     const QByteArray file = m_form->store().tabs.at(tab).rows.value(row).file;
     if (file.isEmpty()) return;
-    const QString target = fullTarget(file);
+    const StoredTarget target = targetOf(file);
     // A web address is no file to drop anywhere.
-    if (isWebTarget(file)) return;
-    if (shell().exists(target)) {
+    if (target.isWeb()) return;
+    if (target.exists) {
         m_dragging = true;
         ScopeExit over([this] { m_dragging = false; });
-        shell().dragFiles(view, {target});
+        shell().dragFiles(view, {target.localPath});
         return;
     }
     if (m_form->options() && m_form->options()->missingFileAlertBox->isChecked())
-        prompter().message(m_form, QMessageBox::Warning, QStringLiteral("ファイルが見つかりません"),
-                           target + QStringLiteral("は存在しません。\r\n"
-                                                   "ファイルの場所を確認するか、"
-                                                   "ディスクを変更してもう一度実行してください"),
-                           QMessageBox::Ok, QMessageBox::Ok);
+        prompter().message(
+            m_form, QMessageBox::Warning, QStringLiteral("ファイルが見つかりません"),
+            target.displayText() + QStringLiteral("は存在しません。\r\n"
+                                                  "ファイルの場所を確認するか、"
+                                                  "ディスクを変更してもう一度実行してください"),
+            QMessageBox::Ok, QMessageBox::Ok);
 }
 
 void AssociationCommands::rightPressed(QTableView *view, const QPoint &globalPos) {
@@ -276,9 +282,8 @@ void AssociationCommands::rightPressed(QTableView *view, const QPoint &globalPos
     if (HistoryCommands *h = m_form->historyCommands) history = {h->songAction, h->artistAction};
     // Our file menu is for local files that exist (a right press elsewhere
     // may start a drag); it carries the history entries too.
-    if (file.isEmpty() || isWebTarget(file)) return;
-    const QString target = fullTarget(file);
-    if (shell().exists(target)) shell().contextMenu(view, {target}, globalPos, history);
+    const StoredTarget target = targetOf(file);
+    if (!target.isWeb() && target.exists) shell().contextMenu(view, {target.localPath}, globalPos, history);
 }
 
 }  // namespace vorq

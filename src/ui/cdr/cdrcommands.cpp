@@ -5,7 +5,7 @@
 #include <QFileInfo>
 
 #include "core/base/appenv.h"
-#include "core/charts/mediumpath.h"
+#include "core/charts/storedtarget.h"
 #include "core/text/sjistext.h"
 #include "ui/cdr/cdrwizard.h"
 #include "ui/mainwindow/mainwindow.h"
@@ -19,7 +19,7 @@ void CdrCommands::startWizard() {
     // A copy running from a disc stages its "\"-rooted files again.
     const QString programFolder = sjis::path(env::programFolder());
     CdrWizard wizard(m_form, [programFolder](const QByteArray &stored) {
-        return resolveAssociatedPath(stored, programFolder);
+        return resolveStoredTarget(stored, programFolder).localPath;
     });
     cdr::StageSource source;
     source.dataFolder = m_form->store().dataFolder;

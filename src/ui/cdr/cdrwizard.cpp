@@ -24,6 +24,9 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "core/base/appenv.h"
+#include "core/base/errors.h"
+#include "core/settings/doubleini.h"
 #include "core/text/sjistext.h"
 #include "ui/cdr/cdrwizardparts.h"
 #include "ui/common/guards.h"
@@ -57,8 +60,9 @@ void clearRadios(std::initializer_list<QRadioButton *> radios) {
 class ShellCopier : public cdr::StageCopier {
 public:
     explicit ShellCopier(QWidget *owner) : m_owner(owner) {}
+    // The finish has asked once before replacing anything.
     void copy(const QStringList &sources, const QString &targetFolder) override {
-        shell().copyFiles(m_owner, sources, targetFolder);
+        shell().copyFiles(m_owner, sources, targetFolder, nullptr, Overwrite::Replace);
     }
 
 private:
@@ -388,6 +392,12 @@ void CdrWizard::buildPages() {
          QStringLiteral(
              "ウィザードを終了したら、お使いのCD-R作成ソフトを起動して、ここで指定したフォルダをルートフォル"
              "ダとしたCD-Rを作成してください。CD-Rを挿入しただけでソフトを起動させることができます。")});
+    // What the disc will not carry, so it is known before burning.
+    leftOutLabel = wrapped(QString(), p8);
+    leftOutLabel->setObjectName(QStringLiteral("LeftOutLabel"));
+    leftOutLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    leftOutLabel->hide();
+    static_cast<QVBoxLayout *>(p8->layout())->addWidget(leftOutLabel);
     addNavigation(8, p8, 4, 0);
 }
 
@@ -412,7 +422,22 @@ void CdrWizard::start(const cdr::StageSource &source) {
 int CdrWizard::currentPage() const { return pages->currentIndex() + 1; }
 
 void CdrWizard::showPage(int page) {
+    if (page == kPages) refreshLeftOut();
     if (page >= 1 && page <= kPages) pages->setCurrentIndex(page - 1);
+}
+
+void CdrWizard::refreshLeftOut() {
+    const QList<cdr::LeftOut> left = m_session.leftOut();
+    constexpr int kShown = 12;
+    QStringList lines;
+    for (qsizetype i = 0; i < left.size() && i < kShown; ++i)
+        lines.append(sjis::toUnicode(left.at(i).stored) + QStringLiteral("  (") +
+                     cdr::leftOutText(left.at(i).reason) + QLatin1Char(')'));
+    if (left.size() > kShown) lines.append(QStringLiteral("ほか %1 件").arg(left.size() - kShown));
+    leftOutLabel->setText(
+        QStringLiteral("次の %1 件の関連付けはファイルとしてディスクに入りません:\n").arg(left.size()) +
+        lines.join(QLatin1Char('\n')));
+    leftOutLabel->setVisible(!left.isEmpty());
 }
 
 void CdrWizard::onNavigate() {
@@ -575,7 +600,18 @@ void CdrWizard::onLeaveFilterPage() {
 }
 
 void CdrWizard::addDroppedFiles(const QStringList &files) {
-    for (const QString &f : files) m_session.addLocalFile(f);
+    for (const QString &f : files) {
+        try {
+            m_session.addLocalFile(f);
+        } catch (const EncodingError &e) {
+            // As a drop on the chart says it.
+            prompter().message(this, QMessageBox::Warning, QStringLiteral("関連付けできません"),
+                               f + QStringLiteral("\r\n") + e.message(), QMessageBox::Ok, QMessageBox::Ok);
+        } catch (const Error &e) {
+            prompter().message(this, QMessageBox::Warning, kCaption, e.message(), QMessageBox::Ok,
+                               QMessageBox::Ok);
+        }
+    }
     refreshList();
 }
 
@@ -635,10 +671,28 @@ bool CdrWizard::eventFilter(QObject *watched, QEvent *e) {
 }
 
 void CdrWizard::onFinishClicked() {
+    // Everything that could stop the finish is settled before its first
+    // write; a refusal or a No leaves the wizard open on its choices.
+    cdr::StagePlan plan;
+    const bool planned = runGuarded(this, [&] {
+        plan = cdr::planStage(m_session, layout());
+        cdr::refuseLiveFolders(plan, cdr::liveFolders(m_session.source().dataFolder, env::programBaseName()));
+    });
+    if (!planned) return;
+    if (const QStringList existing = cdr::existingTargets(plan); !existing.isEmpty()) {
+        constexpr int kShown = 15;
+        QStringList shown = existing.mid(0, kShown);
+        if (existing.size() > kShown)
+            shown.append(QStringLiteral("ほか %1 個のファイル").arg(existing.size() - kShown));
+        const auto answer = prompter().message(
+            this, QMessageBox::Question, kCaption,
+            QStringLiteral("次のファイルは既にあります。置き換えますか?\n\n") + shown.join(QLatin1Char('\n')),
+            QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+        if (answer != QMessageBox::Yes) return;
+    }
     hide();
     QWidget *owner = parentWidget();
-    runGuarded(owner, [this, owner] {
-        const cdr::StagePlan plan = cdr::planStage(m_session, layout());
+    runGuarded(owner, [&plan, owner] {
         ShellCopier copier(owner);
         cdr::runStage(plan, copier);
     });

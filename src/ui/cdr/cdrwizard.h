@@ -73,6 +73,7 @@ public:
     QPushButton *addButton = nullptr;                           // Button11
     QPushButton *removeButton = nullptr;                        // Button13
     QPushButton *finishButton = nullptr;                        // Button20
+    QLabel *leftOutLabel = nullptr;                             // page 8: what the disc will not carry
     QList<QLabel *> sizeProgram, sizeData, sizeAssoc, sizeAll;  // SizeApp0..3 ...
 
     // ---- handlers ----------------------------------------------------------
@@ -105,6 +106,7 @@ private:
     void buildPages();
     void refreshSizes();
     void refreshList();
+    void refreshLeftOut();
     void fillFolderList();
     void onNavigate();
     void onLeaveFilterPage();

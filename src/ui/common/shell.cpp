@@ -105,9 +105,14 @@ class DesktopShell : public Shell {
 public:
     bool exists(const QString &path) override { return !path.isEmpty() && QFileInfo::exists(path); }
 
-    bool copyFiles(QWidget *parent, const QStringList &sources, const QString &targetFolder) override {
+    bool copyFiles(QWidget *parent, const QStringList &sources, const QString &targetFolder,
+                   CopyOutcome *outcome, Overwrite overwrite) override {
+        CopyOutcome local;
+        CopyOutcome &out = outcome ? *outcome : local;
+        out = {};
         QDir dir(targetFolder);
         if (!dir.exists() && !QDir().mkpath(targetFolder)) {
+            out.failed = sources;
             prompter().error(parent, QStringLiteral("フォルダ %1 を作成できません。").arg(targetFolder));
             return false;
         }
@@ -115,43 +120,70 @@ public:
                                  static_cast<int>(sources.size()), parent);
         progress.setWindowModality(Qt::WindowModal);
         progress.setMinimumDuration(300);
-        bool all = false, ok = true;
-        for (qsizetype i = 0; i < sources.size(); ++i) {
+        // Once the progress is up, our boxes belong to it: a window manager
+        // stacks a box of the parent below the modal progress, where it
+        // takes neither clicks nor keys.
+        auto asker = [&]() -> QWidget * { return progress.isVisible() ? &progress : parent; };
+        QStringList errors;
+        bool all = overwrite == Overwrite::Replace;
+        for (qsizetype i = 0; i < sources.size() && !out.cancelled; ++i) {
             progress.setValue(static_cast<int>(i));
-            if (progress.wasCanceled()) return false;
+            if (progress.wasCanceled()) {
+                out.cancelled = true;
+                break;
+            }
             const QString &src = sources.at(i);
             const QString dst = dir.filePath(QFileInfo(src).fileName());
-            if (QFileInfo(src).absoluteFilePath() == QFileInfo(dst).absoluteFilePath()) continue;
-            if (QFileInfo::exists(dst)) {
-                if (!all) {
-                    const auto answer = prompter().message(
-                        parent, QMessageBox::Question, QStringLiteral("ファイルの上書き確認"),
-                        QStringLiteral("%1 は既に存在します。上書きしますか?").arg(dst),
-                        QMessageBox::Yes | QMessageBox::YesToAll | QMessageBox::No | QMessageBox::Cancel,
-                        QMessageBox::No);
-                    if (answer == QMessageBox::Cancel) return false;
-                    if (answer == QMessageBox::No) continue;
-                    if (answer == QMessageBox::YesToAll) all = true;
+            if (QFileInfo(src).absoluteFilePath() == QFileInfo(dst).absoluteFilePath()) {
+                out.present.append(src);
+                continue;
+            }
+            if (QFileInfo::exists(dst) && !all) {
+                const auto answer = prompter().message(
+                    asker(), QMessageBox::Question, QStringLiteral("ファイルの上書き確認"),
+                    QStringLiteral("%1 は既に存在します。上書きしますか?").arg(dst),
+                    QMessageBox::Yes | QMessageBox::YesToAll | QMessageBox::No | QMessageBox::Cancel,
+                    QMessageBox::No);
+                if (answer == QMessageBox::Cancel) {
+                    out.cancelled = true;
+                    break;
                 }
+                if (answer == QMessageBox::No) {
+                    out.present.append(src);  // the user keeps the file by that name
+                    continue;
+                }
+                if (answer == QMessageBox::YesToAll) all = true;
             }
             // Copy beside the target first so an existing file is replaced
             // only by a complete copy.
             const QString part = dst + QStringLiteral(".part");
             QFile::remove(part);
             if (!QFile::copy(src, part)) {
-                ok = false;
-                prompter().error(parent, QStringLiteral("%1 をコピーできません。").arg(src));
+                out.failed.append(src);
+                errors.append(QStringLiteral("%1 をコピーできません。").arg(src));
                 continue;
             }
             QFile::remove(dst);
             if (!QFile::rename(part, dst)) {
                 QFile::remove(part);
-                ok = false;
-                prompter().error(parent, QStringLiteral("%1 を書き込めません。").arg(dst));
+                out.failed.append(src);
+                errors.append(QStringLiteral("%1 を書き込めません。").arg(dst));
+                continue;
             }
+            out.present.append(src);
         }
-        progress.setValue(static_cast<int>(sources.size()));
-        return ok;
+        if (!out.cancelled) progress.setValue(static_cast<int>(sources.size()));
+        if (!errors.isEmpty()) {
+            // One box for the whole copy, however many files failed.
+            constexpr int kShown = 20;
+            QStringList shown = errors.mid(0, kShown);
+            if (errors.size() > kShown)
+                shown.append(QStringLiteral("ほか %1 個のファイル").arg(errors.size() - kShown));
+            prompter().error(
+                asker(), QStringLiteral("%1 個のファイルをコピーできませんでした。\n\n").arg(errors.size()) +
+                             shown.join(QLatin1Char('\n')));
+        }
+        return !out.cancelled && out.failed.isEmpty();
     }
 
     void dragFiles(QWidget *source, const QStringList &files) override {

@@ -14,6 +14,17 @@ class QUrl;
 
 namespace vorq {
 
+// What a copy left in the target folder.
+struct CopyOutcome {
+    QStringList present;  // sources whose file is now in the target (copied, kept on No, or already there)
+    QStringList failed;   // sources that could not be copied
+    bool cancelled = false;
+};
+
+// Whether a copy asks before it replaces a file of the target folder, or
+// replaces without asking (the caller has asked once for all of them).
+enum class Overwrite { Ask, Replace };
+
 class Shell {
 public:
     virtual ~Shell() = default;
@@ -27,8 +38,10 @@ public:
     virtual bool execute(QWidget *parent, const QString &verb, const QString &target, QString *error);
     virtual bool exists(const QString &path) = 0;
     // Copies files into a folder in one operation (progress, overwrite
-    // question). Returns false when anything failed or was cancelled.
-    virtual bool copyFiles(QWidget *parent, const QStringList &sources, const QString &targetFolder) = 0;
+    // question, one summary of what failed at the end). Returns false when
+    // anything failed or was cancelled; *outcome, when given, says which.
+    virtual bool copyFiles(QWidget *parent, const QStringList &sources, const QString &targetFolder,
+                           CopyOutcome *outcome = nullptr, Overwrite overwrite = Overwrite::Ask) = 0;
     // A blocking drag of local files, copy only.
     virtual void dragFiles(QWidget *source, const QStringList &files) = 0;
     // Our own context menu for files at a global point.

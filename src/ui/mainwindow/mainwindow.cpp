@@ -27,7 +27,7 @@
 
 #include "core/base/appenv.h"
 #include "core/base/errors.h"
-#include "core/charts/mediumpath.h"
+#include "core/charts/storedtarget.h"
 #include "core/import/importdriver.h"
 #include "core/text/sjistext.h"
 #include "net/httpclient.h"
@@ -735,11 +735,8 @@ const ChartEntry *MainWindow::selectedEntry() const {
 QString MainWindow::currentFile() const {
     const ChartEntry *e = selectedEntry();
     if (!e || e->file.isEmpty()) return {};
-    if (isWebTarget(e->file)) return sjis::toUnicode(e->file);
     // A medium-rooted path that leaves the medium shows as stored; open refuses it.
-    const QString file = resolveAssociatedPath(e->file, sjis::path(env::programFolder()));
-    if (file.isEmpty()) return sjis::toUnicode(e->file);
-    return QDir::cleanPath(QDir::current().absoluteFilePath(file));
+    return resolveStoredTarget(e->file).displayText();
 }
 
 QString MainWindow::currentMethod() const {
@@ -790,9 +787,7 @@ void MainWindow::onStatusBarDoubleClicked() {
 void MainWindow::onOpenClicked() {
     const QString file = currentFile();
     if (file.isEmpty()) return;
-    if (const ChartEntry *e = selectedEntry();
-        isMediumRooted(e->file) &&
-        resolveAssociatedPath(e->file, sjis::path(env::programFolder())).isEmpty()) {
+    if (const ChartEntry *e = selectedEntry(); resolveStoredTarget(e->file).isRefused()) {
         prompter().message(this, QMessageBox::Warning, QStringLiteral("ファイルが見つかりません"),
                            file + QStringLiteral("は存在しません。\r\nファイルの場所を確認するか、"
                                                  "ディスクを変更してもう一度実行してください"),

@@ -1,9 +1,11 @@
 // The result list window's commands: print, save, playlist files, copy.
 #include <QDate>
 #include <QDir>
+#include <QSet>
 
 #include "core/base/appenv.h"
 #include "core/base/errors.h"
+#include "core/charts/storedtarget.h"
 #include "core/playlist/playlistwriter.h"
 #include "core/settings/doubleini.h"
 #include "core/settings/settingstable.h"
@@ -91,13 +93,23 @@ void ResultListWindow::writePlaylist(const QString &path, bool copyMode) {
         return;
     }
     const QString folder = QFileInfo(path).path();
-    const PlaylistCopy copy = playlistCopy(distinct, n, sjis::fromUnicode(folder));
+    PlaylistCopy copy = playlistCopy(distinct, n, sjis::fromUnicode(folder));
     if (!copy.sources.isEmpty()) {
         QStringList sources;
-        for (const QByteArray &s : copy.sources)
-            sources << QDir::current().absoluteFilePath(sjis::toUnicode(s));
-        // The shell reports its own failures; the playlist is written all the same.
-        shell().copyFiles(this, sources, folder);
+        for (const QByteArray &s : copy.sources) sources << resolveStoredTarget(s).displayText();
+        // The shell reports its own failures; the playlist lists only the
+        // files that are now in the folder, so it never names a missing one.
+        CopyOutcome outcome;
+        shell().copyFiles(this, sources, folder, &outcome);
+        const QSet<QString> present(outcome.present.begin(), outcome.present.end());
+        PlaylistCopy landed;
+        for (qsizetype i = 0; i < copy.sources.size(); ++i) {
+            if (!present.contains(sources.at(i))) continue;
+            landed.sources.append(copy.sources.at(i));
+            landed.lines.append(copy.lines.at(i));
+        }
+        copy = std::move(landed);
+        if (copy.sources.isEmpty()) return;  // nothing copied: no playlist either
     }
     sjis::saveLines(path, copy.lines);
     if (alsoWriteM3u8()) {

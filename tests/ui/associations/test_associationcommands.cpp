@@ -87,6 +87,8 @@ protected:
         form->resize(900, 600);
         form->setActiveTab(0);  // 1995-04-22
         QApplication::processEvents();
+        view();
+        QApplication::processEvents();  // the view on screen, as a drop finds it
     }
     QTableView *view() { return form->listView(form->activeTab()); }
     QPoint rowCenter(int row) { return view()->visualRect(view()->model()->index(row, 1)).center(); }
@@ -178,6 +180,9 @@ TEST_F(AssociationCommandsTest, DropIsRefusedWhileLockedOutsideRowsAndForNamesSh
 
     options->lockAssociationsBox->setChecked(false);
     form->associationCommands->drop({song}, view()->viewport()->mapToGlobal(QPoint(5, 500)));
+    const int y = rowCenter(1).y();  // beside the view: the date list, the button panel
+    for (const int x : {-30, view()->viewport()->width() + 30})
+        form->associationCommands->drop({song}, view()->viewport()->mapToGlobal(QPoint(x, y)));
     EXPECT_FALSE(form->associationsDirty());
 
     const QString odd = music.filePath(QString::fromUtf8("\xF0\x9F\x8E\xB5.mp3"));  // U+1F3B5

@@ -275,6 +275,32 @@ TEST_F(Wizard, FinishStagesWhatVorqCdrStages) {
     EXPECT_EQ(filesUnder(root2), staged);
 }
 
+TEST_F(Wizard, FinishRefusesTheLiveDataFolderAndAsksOnceBeforeReplacingAnOlderStaging) {
+    std::unique_ptr<Shell> desktop = makeDesktopShell();
+    setShell(desktop.get());
+    const QMap<QString, QByteArray> live = filesUnder(data);
+    chooseRoot(data);
+    wizard->finishButton->click();
+    EXPECT_EQ(filesUnder(data), live);
+    ASSERT_EQ(fakes.prompter.errors().size(), 1);
+    EXPECT_TRUE(fakes.prompter.errors().at(0).text.contains(data));
+    // An older staging: one question; No writes nothing, Yes replaces without asking again.
+    fakes.prompter.asked.clear();
+    chooseRoot(root);
+    wizard->programFolderBox->setCurrentIndex(wizard->programFolderBox->findText(QStringLiteral("prog")));
+    write(root + QStringLiteral("/prog/file.idx"), "older");
+    const QMap<QString, QByteArray> older = filesUnder(root);
+    fakes.prompter.answers = {QMessageBox::No};
+    wizard->finishButton->click();
+    EXPECT_EQ(filesUnder(root), older);
+    ASSERT_EQ(fakes.prompter.asked.size(), 1);
+    EXPECT_TRUE(fakes.prompter.asked.at(0).text.contains(root + QStringLiteral("/prog/file.idx")));
+    fakes.prompter.answers = {QMessageBox::Yes};
+    wizard->finishButton->click();
+    EXPECT_EQ(fakes.prompter.asked.size(), 2);
+    EXPECT_TRUE(filesUnder(root).value(QStringLiteral("prog/file.idx")).startsWith("19950408001\t\\a.mp3"));
+}
+
 TEST(CdrRestore, CopiesTheProgramAndItsSideFilesOrNothingOnCancel) {
     QTemporaryDir dir;
     const QString prog = dir.filePath(QStringLiteral("disc/vorqview"));

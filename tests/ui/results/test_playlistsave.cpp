@@ -40,3 +40,31 @@ TEST(PlaylistSave, TheChosenExtensionDecidesTheForm) {
     EXPECT_EQ(read("list.m3u"), sj("/曲/a.mp3\r\n/曲/a.mp3\r\n"));
     EXPECT_TRUE(fakes.prompter.errors().isEmpty());
 }
+
+TEST(PlaylistCopy, ListsOnlyWhatWasCopiedReportsFailuresOnceAndWritesNoneWhenCancelled) {
+    QTemporaryDir src, dst;
+    ScopedFakes fakes;
+    std::unique_ptr<Shell> desktop = makeDesktopShell();
+    setShell(desktop.get());
+    ResultList rows;
+    for (const char *name : {"a.mp3", "gone1.mp3", "gone2.mp3", "c.mp3"})
+        rows.append(ResultRow::fromEntry(
+            "d", {"1", "T", "A", sjis::fromUnicode(src.filePath(QLatin1String(name))), {}}));
+    sjis::saveFile(src.filePath(QStringLiteral("a.mp3")), "a");
+    sjis::saveFile(src.filePath(QStringLiteral("c.mp3")), "c");
+    ResultListWindow w;
+    w.setRows(rows);
+    w.setSongCount(4);
+    const QString list = dst.filePath(QStringLiteral("filelist.m3u"));
+    fakes.prompter.files = {dst.path(), dst.path()};
+    w.copyButton->click();
+    const QByteArray to = sjis::fromUnicode(dst.path());
+    EXPECT_EQ(sjis::readLines(list), QList<QByteArray>({to + "/a.mp3", to + "/c.mp3"}));
+    ASSERT_EQ(fakes.prompter.errors().size(), 1);  // one summary naming both
+    EXPECT_TRUE(fakes.prompter.errors().at(0).text.contains(QStringLiteral("gone2.mp3")));
+    // Cancelled at the first question: nothing copied, no list.
+    QFile::remove(list);
+    fakes.prompter.answers = {QMessageBox::Cancel};
+    w.copyButton->click();
+    EXPECT_FALSE(QFile::exists(list));
+}
