@@ -42,6 +42,7 @@
 #include "ui/library/librarycommands.h"
 #include "ui/mainwindow/chartrowdelegate.h"
 #include "ui/mainwindow/charttablemodel.h"
+#include "ui/mainwindow/commandpanel.h"
 #include "ui/mainwindow/datafoldersync.h"
 #include "ui/mainwindow/dateentrydelegate.h"
 #include "ui/mainwindow/emptycharthint.h"
@@ -50,9 +51,6 @@
 #include "ui/results/listcommands.h"
 
 namespace vorq {
-
-// Room for the window manager's frame around the window.
-constexpr QSize kFrameAllowance(16, 48);
 
 namespace {
 
@@ -64,20 +62,6 @@ QFont mainFont() {
                    QStringLiteral("IPAゴシック"), QStringLiteral("Noto Sans Mono CJK JP")});
     f.setPixelSize(12);
     return f;
-}
-
-QPixmap smallMark(const QColor &c) {
-    // Drawn at the screen's scale so the mark stays sharp at 200 %.
-    const qreal dpr = qApp->devicePixelRatio();
-    QPixmap pm(QSize(16, 10) * dpr);
-    pm.setDevicePixelRatio(dpr);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing, dpr > 1);
-    p.setPen(Qt::NoPen);
-    p.setBrush(c);
-    p.drawPolygon(QPolygon({QPoint(2, 1), QPoint(12, 5), QPoint(2, 9)}));
-    return pm;
 }
 
 // Follows a full load: pages as tables arrive, the wait dialog's label,
@@ -173,98 +157,7 @@ void MainWindow::buildLayout() {
     top->addWidget(pageStack, 1);
     outer->addLayout(top, 1);
 
-    // Bottom panel: the command buttons in groups, as the user reads them.
-    commandPanel = new QWidget(central);
-    commandPanel->setObjectName(QStringLiteral("Panel1"));
-    commandPanel->setFixedHeight(84);
-    auto button = [this](QPushButton *&b, const char *name, const QString &caption, const QString &hint) {
-        b = new QPushButton(caption, commandPanel);
-        b->setObjectName(QString::fromLatin1(name));
-        if (!hint.isEmpty()) b->setToolTip(hint);
-        b->setMinimumWidth(72);
-    };
-    auto image = [this](QLabel *&l, const char *name, const QColor &c) {
-        l = new QLabel(commandPanel);
-        l->setObjectName(QString::fromLatin1(name));
-        l->setFixedSize(16, 10);
-        l->setPixmap(smallMark(c));
-    };
-    button(makePlaylistButton, "BitBtn6", QStringLiteral("リスト作成"),
-           QStringLiteral("プレイリストを作成します"));
-    button(printButton, "Button6", QStringLiteral("印刷"), {});
-    button(saveListButton, "Button7", QStringLiteral("保存"), {});
-    button(searchButton, "BitBtn5", QStringLiteral("検索"), {});
-    button(openButton, "BitBtn1", QStringLiteral("開く"),
-           QStringLiteral("関連付けられたファイルを起動します"));
-    button(clearButton, "BitBtn4", QStringLiteral("消去"),
-           QStringLiteral("ファイルの関連付けの設定を消去します"));
-    button(autoUpdateButton, "Button1", QStringLiteral("自動更新"),
-           QStringLiteral("関連付けを自動更新します"));
-    button(optionsButton, "BitBtn2", QStringLiteral("Option"), QStringLiteral("諸設定"));
-    button(quitButton, "BitBtn3", QStringLiteral("終了"), QStringLiteral("終了します"));
-    openButton->setDefault(true);
-    openButton->setEnabled(false);
-    clearButton->setEnabled(false);
-    openButton->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
-    optionsButton->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
-    quitButton->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
-    clearButton->setIcon(style()->standardIcon(QStyle::SP_DialogDiscardButton));
-    searchButton->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
-    makePlaylistButton->setIcon(style()->standardIcon(QStyle::SP_FileDialogListView));
-    aboutButton = new QToolButton(commandPanel);
-    aboutButton->setObjectName(QStringLiteral("SpeedButton1"));
-    aboutButton->setIcon(style()->standardIcon(QStyle::SP_MessageBoxInformation));
-    aboutButton->setAutoRaise(true);
-    aboutButton->setAccessibleName(QStringLiteral("バージョン情報"));
-    songListLabel = new QLabel(QStringLiteral("曲目リスト"), commandPanel);
-    songListLabel->setObjectName(QStringLiteral("Label1"));
-    associationLabel = new QLabel(QStringLiteral("関連付けファイル"), commandPanel);
-    associationLabel->setObjectName(QStringLiteral("Label2"));
-    image(songListMarkLeft, "Image1", QColor(0, 96, 192));
-    image(songListMarkRight, "Image2", QColor(0, 96, 192));
-    image(associationMarkLeft, "Image3", QColor(192, 64, 0));
-    image(associationMarkRight, "Image4", QColor(192, 64, 0));
-
-    auto group = [this](QLabel *imgL, QLabel *label, QLabel *imgR, std::initializer_list<QWidget *> ws) {
-        auto *box = new QVBoxLayout;
-        box->addStretch();
-        auto *head = new QHBoxLayout;
-        head->addWidget(imgL);
-        head->addWidget(label);
-        head->addWidget(imgR);
-        head->addStretch();
-        box->addLayout(head);
-        auto *row = new QHBoxLayout;
-        for (QWidget *w : ws) row->addWidget(w);
-        box->addLayout(row);
-        return box;
-    };
-    auto *panelRows = new QVBoxLayout(commandPanel);
-    panelRows->setContentsMargins(0, 0, 0, 0);
-    panelRows->setSpacing(0);
-    auto *bottom = new QHBoxLayout;
-    panelRows->addLayout(bottom);
-    bottom->setContentsMargins(8, 6, 8, 6);
-    bottom->setSpacing(16);
-    auto *listMaker = new QVBoxLayout;
-    listMaker->addStretch();
-    listMaker->addWidget(makePlaylistButton);
-    makePlaylistButton->setMinimumWidth(96);
-    bottom->addLayout(listMaker);
-    bottom->addLayout(group(songListMarkLeft, songListLabel, songListMarkRight,
-                            {printButton, saveListButton, searchButton}));
-    bottom->addLayout(group(associationMarkLeft, associationLabel, associationMarkRight,
-                            {openButton, clearButton, autoUpdateButton}));
-    bottom->addStretch(1);
-    auto *right = new QVBoxLayout;
-    right->addStretch();
-    auto *rightRow = new QHBoxLayout;
-    rightRow->addWidget(optionsButton);
-    rightRow->addWidget(quitButton);
-    rightRow->addWidget(aboutButton);
-    right->addLayout(rightRow);
-    bottom->addLayout(right);
-    outer->addWidget(commandPanel);
+    outer->addWidget(buildCommandPanel(this, central));
     setCentralWidget(central);
 
     statusPanels = new PanelStatusBar(this);
@@ -279,19 +172,7 @@ void MainWindow::buildLayout() {
     statusPanels->fitPanel(3, states);
     connect(statusPanels, &PanelStatusBar::doubleClicked, this, [this] { onStatusBarDoubleClicked(); });
 
-    // On a narrow screen (a small one, or a large scale factor) the buttons
-    // of the right end go to a second row rather than off the screen.
-    const QScreen *display = screen();
-    const int available = display ? display->availableGeometry().width() - kFrameAllowance.width() : INT_MAX;
-    if (central->minimumSizeHint().width() > available) {
-        bottom->removeItem(right);
-        auto *second = new QHBoxLayout;
-        second->setContentsMargins(8, 0, 8, 6);
-        second->addStretch(1);
-        second->addLayout(right);
-        panelRows->addLayout(second);
-        commandPanel->setFixedHeight(84 + right->sizeHint().height() + 6);
-    }
+    fitCommandPanelToScreen(this, central);
 
     dateMenu = new QMenu(this);
     dateMenu->setObjectName(QStringLiteral("PopupMenu1"));
