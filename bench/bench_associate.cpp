@@ -33,12 +33,7 @@ struct History {
     int songs = 0, musicFiles = 0;
 
     History() {
-        const QDate today = env::today();
-        bench::generateHistory(dir.path(), {.today = today});
-        store.dataFolder = sjis::fromUnicode(dir.path() + QLatin1Char('/'));
-        QDate last = firstBroadcastDate();
-        while (last.addDays(7) < today) last = last.addDays(7);
-        store.fullLoad(dateLabel(firstBroadcastDate()), dateLabel(last));
+        bench::generateAndLoad(dir.path(), store, env::today());
         options = {"%a-%t.mp3", sjis::fromUnicode(music.path() + QLatin1Char('/')), true};
         // Nine in ten associated files exist; a third of the songs have a
         // file of the pattern's name in the music folder.

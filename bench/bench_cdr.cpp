@@ -51,10 +51,8 @@ struct History {
         const QString prog = dir.filePath(QStringLiteral("prog/vorqview"));
         QDir().mkpath(dir.filePath(QStringLiteral("prog")));
         vorq::sjis::saveFile(prog, QByteArray(1'000'000, 'p'));
-        QDate last = vorq::firstBroadcastDate();
-        while (last.addDays(7) < today) last = last.addDays(7);
         source = {vorq::sjis::fromUnicode(data), prog, vorq::dateLabel(vorq::firstBroadcastDate()),
-                  vorq::dateLabel(last)};
+                  vorq::dateLabel(vorq::bench::lastBroadcastBefore(today))};
     }
 };
 

@@ -28,12 +28,7 @@ struct History {
     QList<LibraryFile> files;
 
     History() {
-        const QDate today = env::today();
-        bench::generateHistory(dir.path(), {.today = today});
-        store.dataFolder = sjis::fromUnicode(dir.path() + QLatin1Char('/'));
-        QDate last = firstBroadcastDate();
-        while (last.addDays(7) < today) last = last.addDays(7);
-        store.fullLoad(dateLabel(firstBroadcastDate()), dateLabel(last));
+        bench::generateAndLoad(dir.path(), store, env::today());
         QSet<SongKey> seen;
         for (const ChartTab &t : store.tabs)
             for (const ChartEntry &e : t.rows)

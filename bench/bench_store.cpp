@@ -25,9 +25,7 @@ struct History {
         stats = vorq::bench::generateHistory(dir.path(), {.today = today});
         folder = vorq::sjis::fromUnicode(dir.path() + QLatin1Char('/'));
         first = vorq::dateLabel(vorq::firstBroadcastDate());
-        QDate d = vorq::firstBroadcastDate();
-        while (d.addDays(7) < today) d = d.addDays(7);
-        last = vorq::dateLabel(d);
+        last = vorq::dateLabel(vorq::bench::lastBroadcastBefore(today));
     }
 };
 

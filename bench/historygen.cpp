@@ -195,4 +195,17 @@ HistoryStats generateHistory(const QString &folderIn, const HistoryOptions &opti
     return stats;
 }
 
+QDate lastBroadcastBefore(const QDate &today) {
+    QDate last = firstBroadcastDate();
+    while (last.addDays(7) < today) last = last.addDays(7);
+    return last;
+}
+
+HistoryStats generateAndLoad(const QString &folder, ChartStore &store, const QDate &today) {
+    const HistoryStats stats = generateHistory(folder, {.today = today});
+    store.dataFolder = sjis::fromUnicode(folder + QLatin1Char('/'));
+    store.fullLoad(dateLabel(firstBroadcastDate()), dateLabel(lastBroadcastBefore(today)));
+    return stats;
+}
+
 }  // namespace vorq::bench

@@ -5,6 +5,10 @@
 #include <QDate>
 #include <QString>
 
+namespace vorq {
+class ChartStore;
+}
+
 namespace vorq::bench {
 
 struct HistoryOptions {
@@ -25,5 +29,11 @@ struct HistoryStats {
 
 // Writes into folder (created when missing). Throws vorq::FileError.
 HistoryStats generateHistory(const QString &folder, const HistoryOptions &options);
+
+// The newest broadcast date before today: the end of a full range.
+QDate lastBroadcastBefore(const QDate &today);
+
+// Generates the full history into folder and loads all of it into store.
+HistoryStats generateAndLoad(const QString &folder, ChartStore &store, const QDate &today);
 
 }  // namespace vorq::bench
