@@ -152,7 +152,8 @@ PlayQueue playlistQueue(const ResultList &rows, qint64 count, const QList<ChartT
         const qsizetype before = queue.entries.size();
         take(queue, std::move(e));
         if (isLine)
-            lines.append(queue.entries.size() > before ? std::optional(queue.entries.constLast()) : std::nullopt);
+            lines.append(queue.entries.size() > before ? std::optional(queue.entries.constLast())
+                                                       : std::nullopt);
     }
     QList<qsizetype> playable;
     for (qsizetype i = 0; i < lines.size(); ++i)
@@ -196,7 +197,8 @@ PlayQueue topListQueue(const QList<TopListItem> &items, const QList<ChartTab> &t
     for (int i : chosenPlaces(places, options)) {
         const TopListItem &item = items.at(i);
         const Newest found = newest.value(item.song);
-        QueueEntry e{QByteArray::number(i + 1), item.song.title, item.song.artist, {}, {}, found.tag, found.row};
+        QueueEntry e{
+            QByteArray::number(i + 1), item.song.title, item.song.artist, {}, {}, found.tag, found.row};
         if (found.entry) e.stored = found.entry->file;
         take(queue, std::move(e));
     }

@@ -2,11 +2,11 @@
 // listed with its reason.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <limits>
-#include <unistd.h>
 
 #include "core/player/playqueue.h"
 #include "sjtest.h"
@@ -169,8 +169,10 @@ TEST_F(PlayQueueTest, ResultListPlaylistAndYearEndSources) {
          {}},
         // A year-end chart counting down its top 2: each song's newest file.
         {"year-end",
-         topListQueue({{{w1.rows[0].title, "Artist"}, "400"}, {{w1.rows[1].title, "Artist"}, "300"},
-                       {{"Never", "Artist"}, "100"}, {{{}, "Artist"}, "1"}},
+         topListQueue({{{w1.rows[0].title, "Artist"}, "400"},
+                       {{w1.rows[1].title, "Artist"}, "300"},
+                       {{"Never", "Artist"}, "100"},
+                       {{{}, "Artist"}, "1"}},
                       tabs, {2, false}),
          {{19950408, 1}, {19950415, 1}},
          {b, a},
@@ -197,8 +199,10 @@ TEST_F(PlayQueueTest, ResultListPlaylistAndYearEndSources) {
 }
 
 TEST_F(PlayQueueTest, PlaylistRepetitionStaysBounded) {
-    const ChartTab w{19950408, sj("1995年04月08日"), {row(1, file(QStringLiteral("a.wav"))), row(2, "/gone")}};
-    const ResultList rows{ResultRow::fromEntry(w.caption, w.rows.at(0)), ResultRow::fromEntry(w.caption, w.rows.at(1))};
+    const ChartTab w{
+        19950408, sj("1995年04月08日"), {row(1, file(QStringLiteral("a.wav"))), row(2, "/gone")}};
+    const ResultList rows{ResultRow::fromEntry(w.caption, w.rows.at(0)),
+                          ResultRow::fromEntry(w.caption, w.rows.at(1))};
     EXPECT_EQ(playlistQueue(rows, 7, {w}).entries.size(), 4);  // lines 1, 3, 5, 7 play
     EXPECT_EQ(playlistQueue(rows, std::numeric_limits<qint64>::max(), {w}).entries.size(), kQueueLimit);
     EXPECT_TRUE(playlistQueue(rows, 0, {w}).entries.isEmpty());
@@ -223,9 +227,11 @@ TEST(QueueCursorTest, NextAndPreviousPassFailedEntries) {
 }
 
 TEST(PlayTextsTest, BarTexts) {
-    EXPECT_EQ(nowPlayingText({"3", sj("曲名"), sj("アーティスト"), {}, {}, 0, -1}), u8("3位 曲名 / アーティスト"));
-    const std::pair<qint64, const char *> times[] = {
-        {-5, "0:00"}, {999, "0:00"}, {61000, "1:01"}, {3599999, "59:59"}, {3600000, "1:00:00"}, {36061000, "10:01:01"}};
+    EXPECT_EQ(nowPlayingText({"3", sj("曲名"), sj("アーティスト"), {}, {}, 0, -1}),
+              u8("3位 曲名 / アーティスト"));
+    const std::pair<qint64, const char *> times[] = {{-5, "0:00"},         {999, "0:00"},
+                                                     {61000, "1:01"},      {3599999, "59:59"},
+                                                     {3600000, "1:00:00"}, {36061000, "10:01:01"}};
     for (const auto &[ms, text] : times) EXPECT_EQ(playTimeText(ms), u8(text)) << ms;
 }
 
