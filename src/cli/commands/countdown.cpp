@@ -1,9 +1,9 @@
 // vorq countdown: a week's chart in the order the player counts it down,
 // written as a playlist for any player; the songs that cannot play are
 // listed on stderr with the reason.
+#include <unistd.h>
 #include <QBuffer>
 #include <cstdio>
-#include <unistd.h>
 
 #include "cli/clicommon.h"
 #include "cli/commandtable.h"
@@ -51,8 +51,8 @@ int topOption(const cli::Args &a) {
     bool ok = false;
     const int n = a.value(QStringLiteral("top")).toInt(&ok);
     if (!ok || n < 1)
-        throw cli::UsageError(
-            QStringLiteral("--top needs a whole number of at least 1: %1").arg(a.value(QStringLiteral("top"))));
+        throw cli::UsageError(QStringLiteral("--top needs a whole number of at least 1: %1")
+                                  .arg(a.value(QStringLiteral("top"))));
     return n;
 }
 
@@ -100,16 +100,16 @@ int cmdCountdown(const vorq::cli::Command &command, const QStringList &commandAr
                                  shown(sjis::toUnicode(s.song.artist)), skipReasonText(s.reason),
                                  shown(sjis::toUnicode(s.song.stored))));
     if (q.entries.isEmpty()) {
-        cli::printError(QStringLiteral("vorq: %1 には再生できる曲がありません。").arg(sjis::toUnicode(label)));
+        cli::printError(
+            QStringLiteral("vorq: %1 には再生できる曲がありません。").arg(sjis::toUnicode(label)));
         return 1;
     }
 
     // The form: --format, else the file's extension, else M3U8 for stdout.
     const QString output = a.value(QStringLiteral("output"));
-    std::optional<PlaylistFormat> extended =
-        !format.format.isEmpty() ? playlistFormatByName(format.format)
-        : toFile                 ? playlistFormatForFileName(output)
-                                 : std::optional(PlaylistFormat::M3u8);
+    std::optional<PlaylistFormat> extended = !format.format.isEmpty() ? playlistFormatByName(format.format)
+                                             : toFile                 ? playlistFormatForFileName(output)
+                                                                      : std::optional(PlaylistFormat::M3u8);
     if (toFile) {
         PlaylistOptions o;
         o.relativePaths = format.relative;

@@ -83,7 +83,8 @@ QVariantMap MprisService::metadata() const {
     if (isNumber) m.insert(QStringLiteral("xesam:trackNumber"), rank);
     if (e->tag) m.insert(QStringLiteral("xesam:album"), sjis::toUnicode(dateLabelFromTag(e->tag)));
     m.insert(QStringLiteral("xesam:url"), QUrl::fromLocalFile(e->path).toString());
-    if (m_player->duration() > 0) m.insert(QStringLiteral("mpris:length"), qlonglong(m_player->duration()) * 1000);
+    if (m_player->duration() > 0)
+        m.insert(QStringLiteral("mpris:length"), qlonglong(m_player->duration()) * 1000);
     return m;
 }
 
@@ -92,8 +93,8 @@ void MprisService::announce() {
     const QVariantMap meta = metadata();
     // The metadata is compared by what identifies it; QVariant does not
     // compare the object path inside.
-    const QString fingerprint = trackId().path() + u'|' +
-                                QString::number(meta.value(QStringLiteral("mpris:length")).toLongLong());
+    const QString fingerprint =
+        trackId().path() + u'|' + QString::number(meta.value(QStringLiteral("mpris:length")).toLongLong());
     const QVariantMap now{
         {QStringLiteral("PlaybackStatus"), playbackStatus()},
         {QStringLiteral("Metadata"), fingerprint},
@@ -140,8 +141,7 @@ void MprisRootAdaptor::Raise() {
 
 void MprisRootAdaptor::Quit() {
     // The window's own close: unsaved associations are still asked about.
-    if (QWidget *w = m_service->window())
-        QMetaObject::invokeMethod(w, &QWidget::close, Qt::QueuedConnection);
+    if (QWidget *w = m_service->window()) QMetaObject::invokeMethod(w, &QWidget::close, Qt::QueuedConnection);
 }
 
 // ---- org.mpris.MediaPlayer2.Player ---------------------------------------------
@@ -179,8 +179,9 @@ void MprisPlayerAdaptor::OpenUri(const QString &uri, const QDBusMessage &message
     // The queue comes from the charts; a file from elsewhere is refused
     // plainly rather than accepted and dropped.
     message.setDelayedReply(true);
-    QDBusConnection::sessionBus().send(message.createErrorReply(
-        QDBusError::NotSupported, QStringLiteral("vorqview plays the songs of its charts only: %1").arg(uri)));
+    QDBusConnection::sessionBus().send(
+        message.createErrorReply(QDBusError::NotSupported,
+                                 QStringLiteral("vorqview plays the songs of its charts only: %1").arg(uri)));
 }
 
 }  // namespace vorq

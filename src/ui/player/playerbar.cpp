@@ -64,7 +64,8 @@ PlayerBar::PlayerBar(QueuePlayer *player, QWidget *parent) : QFrame(parent), m_p
     queueButton = button("QueueButton", QStyle::SP_FileDialogDetailedView, QStringLiteral("再生キュー"));
     queueButton->setText(QStringLiteral("キュー"));
     queueButton->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    closeButton = button("ClosePlayerButton", QStyle::SP_TitleBarCloseButton, QStringLiteral("プレーヤーを閉じる"));
+    closeButton =
+        button("ClosePlayerButton", QStyle::SP_TitleBarCloseButton, QStringLiteral("プレーヤーを閉じる"));
 
     auto *row = new QHBoxLayout(this);
     row->setContentsMargins(4, 2, 4, 2);

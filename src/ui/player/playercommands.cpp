@@ -51,10 +51,11 @@ PlayerCommands::PlayerCommands(MainWindow *form) : QObject(form), m_form(form) {
 
     // The week of the date menu, and the week on view for the chart's menu.
     if (QMenu *dates = form->dateMenu) {
-        QMenu *menu = makeCountdownMenu(form, QStringLiteral("CountdownMenu"), [this](const CountdownOptions &o) {
-            if (const auto date = dateFromLabel(m_form->dateLabelAt(m_form->rightClickedIndex())))
-                countdown(dateTag(*date), o);
-        });
+        QMenu *menu =
+            makeCountdownMenu(dates, QStringLiteral("CountdownMenu"), [this](const CountdownOptions &o) {
+                if (const auto date = dateFromLabel(m_form->dateLabelAt(m_form->rightClickedIndex())))
+                    countdown(dateTag(*date), o);
+            });
         const qsizetype at = dates->actions().indexOf(form->importAction) + 1;
         if (at > 0 && at < dates->actions().size())
             dates->insertMenu(dates->actions().at(at), menu);
@@ -64,15 +65,19 @@ PlayerCommands::PlayerCommands(MainWindow *form) : QObject(form), m_form(form) {
             menu->menuAction()->setEnabled(m_form->dateHasData(m_form->rightClickedIndex()));
         });
     }
-    m_chartMenu = makeCountdownMenu(form, QStringLiteral("ChartCountdownMenu"), [this](const CountdownOptions &o) {
-        if (const DatePage *page = m_form->tabSheet(m_form->activeTab())) countdown(page->tag(), o);
-    });
+    m_chartMenu =
+        makeCountdownMenu(form, QStringLiteral("ChartCountdownMenu"), [this](const CountdownOptions &o) {
+            if (const DatePage *page = m_form->tabSheet(m_form->activeTab())) countdown(page->tag(), o);
+        });
 
     // Media keys reach the window when the desktop does not take them.
     const std::pair<Qt::Key, void (QueuePlayer::*)()> keys[] = {
-        {Qt::Key_MediaTogglePlayPause, &QueuePlayer::playPause}, {Qt::Key_MediaPlay, &QueuePlayer::play},
-        {Qt::Key_MediaPause, &QueuePlayer::pause},           {Qt::Key_MediaStop, &QueuePlayer::stop},
-        {Qt::Key_MediaNext, &QueuePlayer::next},             {Qt::Key_MediaPrevious, &QueuePlayer::previous}};
+        {Qt::Key_MediaTogglePlayPause, &QueuePlayer::playPause},
+        {Qt::Key_MediaPlay, &QueuePlayer::play},
+        {Qt::Key_MediaPause, &QueuePlayer::pause},
+        {Qt::Key_MediaStop, &QueuePlayer::stop},
+        {Qt::Key_MediaNext, &QueuePlayer::next},
+        {Qt::Key_MediaPrevious, &QueuePlayer::previous}};
     for (const auto &[key, command] : keys) {
         auto *action = new QAction(form);
         action->setShortcut(key);
@@ -96,9 +101,9 @@ QMenu *PlayerCommands::makeCountdownMenu(QWidget *parent, const QString &name,
     auto *menu = new QMenu(QStringLiteral("カウントダウン再生"), parent);
     menu->setObjectName(name);
     const std::pair<int, QString> choices[] = {
-        {0, QStringLiteral("全順位(&A)")},     {50, QStringLiteral("トップ50(&5)")},
-        {40, QStringLiteral("トップ40(&4)")},  {30, QStringLiteral("トップ30(&3)")},
-        {20, QStringLiteral("トップ20(&2)")},  {10, QStringLiteral("トップ10(&1)")}};
+        {0, QStringLiteral("全順位(&A)")},    {50, QStringLiteral("トップ50(&5)")},
+        {40, QStringLiteral("トップ40(&4)")}, {30, QStringLiteral("トップ30(&3)")},
+        {20, QStringLiteral("トップ20(&2)")}, {10, QStringLiteral("トップ10(&1)")}};
     for (const auto &[top, text] : choices) {
         QAction *a = menu->addAction(text);
         a->setObjectName(top ? QStringLiteral("CountdownTop%1").arg(top) : QStringLiteral("CountdownAll"));
@@ -133,7 +138,9 @@ void PlayerCommands::countdown(int tag, const CountdownOptions &options) {
     play(countdownQueue(m_form->store().tabs.at(index), options));
 }
 
-void PlayerCommands::playResultRows(const ResultList &rows) { play(resultListQueue(rows, m_form->store().tabs)); }
+void PlayerCommands::playResultRows(const ResultList &rows) {
+    play(resultListQueue(rows, m_form->store().tabs));
+}
 
 void PlayerCommands::playPlaylist(const ResultList &rows, qint64 count) {
     play(playlistQueue(rows, count, m_form->store().tabs));

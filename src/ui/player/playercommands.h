@@ -4,8 +4,8 @@
 // window's, the playlist maker's and the top lists' "再生", the player bar,
 // the queue window and the desktop's media controls. It marks the playing
 // row in the chart view and follows it from week to week.
-#include <QObject>
 #include <QList>
+#include <QObject>
 #include <functional>
 
 #include "core/player/playqueue.h"

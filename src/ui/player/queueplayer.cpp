@@ -16,9 +16,8 @@ void QueuePlayer::ensureBackend() {
     m_output = new QAudioOutput(this);
     m_output->setVolume(float(m_volume));
     m_player->setAudioOutput(m_output);
-    connect(m_player, &QMediaPlayer::mediaStatusChanged, this, [this](QMediaPlayer::MediaStatus s) {
-        onMediaStatus(int(s));
-    });
+    connect(m_player, &QMediaPlayer::mediaStatusChanged, this,
+            [this](QMediaPlayer::MediaStatus s) { onMediaStatus(int(s)); });
     connect(m_player, &QMediaPlayer::errorOccurred, this, [this](QMediaPlayer::Error, const QString &text) {
         if (isCurrentSource()) onError(text);
     });
@@ -61,6 +60,7 @@ void QueuePlayer::setQueue(PlayQueue queue, int start) {
 }
 
 void QueuePlayer::load(int index, bool start) {
+    if (m_backendFailed) releaseBackend();
     ensureBackend();
     m_cursor.setCurrent(index);
     m_source = QUrl::fromLocalFile(m_queue.entries.at(index).path);
@@ -95,6 +95,9 @@ void QueuePlayer::onError(const QString &message) {
     const int i = current();
     if (i < 0 || m_cursor.hasFailed(i)) return;
     m_cursor.markFailed(i);
+    // After an error the backend fails the next file too ("Internal data
+    // stream error"): the next file gets a fresh one.
+    m_backendFailed = true;
     emit playbackFailed(i, message.isEmpty() ? QStringLiteral("再生できない形式です。") : message);
     if (m_state == State::Playing) advance();
 }
@@ -108,6 +111,7 @@ void QueuePlayer::advance() {
         [this, from, source] {
             // A command in between (next, a jump, a new queue) has moved on.
             if (current() != from || m_source != source) return;
+            if (m_backendFailed) releaseBackend();
             const int n = m_cursor.next();
             if (n >= 0) {
                 load(n, true);
@@ -197,13 +201,20 @@ void QueuePlayer::setVolume(double volume) {
     emit volumeChanged(volume);
 }
 
-void QueuePlayer::shutdown() {
+void QueuePlayer::releaseBackend() {
+    m_backendFailed = false;
     if (!m_player) return;
     m_player->stop();
+    // Its queued signals must not reach us any more.
+    m_player->disconnect(this);
     delete m_player;
     delete m_output;
     m_player = nullptr;
     m_output = nullptr;
+}
+
+void QueuePlayer::shutdown() {
+    releaseBackend();
     m_source.clear();
     setState(State::Stopped);
 }

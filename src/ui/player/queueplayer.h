@@ -72,6 +72,7 @@ signals:
 
 private:
     void ensureBackend();
+    void releaseBackend();
     void load(int index, bool start);
     void setState(State state);
     void onMediaStatus(int status);
@@ -87,7 +88,7 @@ private:
     State m_state = State::Stopped;
     double m_volume = 1.0;
     int m_generation = 0;
-    bool m_advancePending = false;
+    bool m_backendFailed = false;  // the backend reported an error: replace it before the next file
 };
 
 }  // namespace vorq

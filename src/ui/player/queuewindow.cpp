@@ -28,14 +28,13 @@ QString dateOf(int tag) { return tag ? sjis::toUnicode(dateLabelFromTag(tag)) : 
 
 }  // namespace
 
-QueueWindow::QueueWindow(QueuePlayer *player, QWidget *parent)
-    : QWidget(parent, Qt::Tool), m_player(player) {
+QueueWindow::QueueWindow(QueuePlayer *player, QWidget *parent) : QWidget(parent, Qt::Tool), m_player(player) {
     setObjectName(QStringLiteral("PlayQueueWindow"));
     setWindowTitle(QStringLiteral("再生キュー"));
     auto *queueLabel = new QLabel(QStringLiteral("再生する曲(&Q)"), this);
     queueList = makeList(this, "QueueList",
-                         {QString(), QStringLiteral("順位"), QStringLiteral("曲名"), QStringLiteral("アーティスト"),
-                          QStringLiteral("日付")});
+                         {QString(), QStringLiteral("順位"), QStringLiteral("曲名"),
+                          QStringLiteral("アーティスト"), QStringLiteral("日付")});
     queueList->setToolTip(QStringLiteral("ダブルクリックかEnterでその曲から再生"));
     queueLabel->setBuddy(queueList);
     skippedLabel = new QLabel(this);
@@ -59,7 +58,8 @@ QueueWindow::QueueWindow(QueuePlayer *player, QWidget *parent)
         if (QTreeWidgetItem *item = queueList->topLevelItem(index)) {
             item->setText(0, QStringLiteral("×"));
             item->setToolTip(0, message);
-            for (int c = 0; c < item->columnCount(); ++c) item->setForeground(c, palette().brush(QPalette::Disabled, QPalette::Text));
+            for (int c = 0; c < item->columnCount(); ++c)
+                item->setForeground(c, palette().brush(QPalette::Disabled, QPalette::Text));
         }
     });
     fill();

@@ -1,0 +1,142 @@
+// The player plays for real, headless: a countdown of generated WAV files
+// from the date menu to the end, the playing row marked and followed, a file
+// no player reads reported once and passed over; the window closes cleanly
+// while a song plays.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QTest>
+
+#include "playerfixture.h"
+#include "ui/mainwindow/datepage.h"
+#include "ui/mainwindow/panelstatusbar.h"
+#include "ui/player/playerbar.h"
+#include "ui/player/playercommands.h"
+#include "ui/player/queueplayer.h"
+
+VORQ_PLAYER_LEAK_SUPPRESSIONS
+
+using namespace vorq;
+
+namespace {
+
+// What the window showed each time the player moved on.
+struct Step {
+    QByteArray rank;  // empty: nothing plays
+    PlayingMark mark;
+    int pageTag;
+    QString bar;
+    friend bool operator==(const Step &a, const Step &b) {
+        return a.rank == b.rank && a.mark.tag == b.mark.tag && a.mark.row == b.mark.row &&
+               a.pageTag == b.pageTag && a.bar == b.bar;
+    }
+    friend std::ostream &operator<<(std::ostream &os, const Step &s) {
+        return os << s.rank.constData() << " mark " << s.mark.tag << '/' << s.mark.row << " page " << s.pageTag
+                  << ' ' << s.bar.toStdString();
+    }
+};
+
+class PlaybackTest : public PlayerWindowTest {
+protected:
+    QList<Step> steps;
+    QList<qint64> durations;  // per played entry, the length the backend found
+    int failures = 0;
+    bool finished = false;
+
+    QueuePlayer *player() { return form->playerCommands->player(); }
+    void record() {
+        QObject::connect(player(), &QueuePlayer::currentChanged, form.get(), [this] {
+            // After the window's own handlers: the mark and the page as shown.
+            QMetaObject::invokeMethod(
+                form.get(),
+                [this] {
+                    const QueueEntry *e = player()->currentEntry();
+                    steps.append({e ? e->rank : QByteArray(), form->playingMark,
+                                  form->tabSheet(form->activeTab())->tag(),
+                                  form->playerCommands->bar()->nowPlayingLabel->text()});
+                },
+                Qt::QueuedConnection);
+        });
+        QObject::connect(player(), &QueuePlayer::durationChanged, form.get(), [this](qint64 ms) {
+            if (ms > 0) durations.append(ms);
+        });
+        QObject::connect(player(), &QueuePlayer::playbackFailed, form.get(), [this] { ++failures; });
+        QObject::connect(player(), &QueuePlayer::finished, form.get(), [this] { finished = true; });
+    }
+    bool waitFinished() {
+        // Generous: a loaded machine or a sanitizer build plays slowly.
+        return QTest::qWaitFor([&] { return finished; }, 120000);
+    }
+};
+
+TEST_F(PlaybackTest, CountdownFromTheDateMenuPlaysToTheEndFollowingTheRow) {
+    const int week = 19950422, before = 19950415;
+    form->setActiveTab(pageOf(before));
+    record();
+    // The date menu of 1995-04-22, "カウントダウン再生" > "全順位".
+    QListWidget *dates = form->dateList;
+    int row = -1;
+    for (int i = 0; i < dates->count(); ++i)
+        if (dates->item(i)->text() == QString::fromUtf8("1995年04月22日")) row = i;
+    ASSERT_GE(row, 0);
+    QTest::mousePress(dates->viewport(), Qt::RightButton, {}, dates->visualItemRect(dates->item(row)).center());
+    auto *menu = form->dateMenu->findChild<QMenu *>(QStringLiteral("CountdownMenu"));
+    ASSERT_TRUE(menu);
+    EXPECT_TRUE(menu->menuAction()->isEnabled());
+    form->dateMenu->hide();
+    form->setActiveTab(pageOf(before));  // the right press showed the week; start elsewhere
+    menu->findChild<QAction *>(QStringLiteral("CountdownAll"))->trigger();
+    EXPECT_TRUE(form->playerCommands->bar()->isVisible());
+
+    ASSERT_TRUE(waitFinished());
+    QApplication::processEvents();
+    const QList<Step> expected = {
+        {"4", {week, 3}, week, QString::fromUtf8("4位 Four / D")},
+        {"3", {week, 2}, week, QString::fromUtf8("3位 Three / C")},
+        {"2", {week, 1}, week, QString::fromUtf8("2位 Two / B")},
+        {"1", {week, 0}, week, QString::fromUtf8("1位 One / A")},
+        {{}, {0, -1}, week, QString()},
+    };
+    EXPECT_EQ(steps, expected);
+    // The three WAV files played through; the broken one was reported once.
+    EXPECT_EQ(durations, (QList<qint64>{1000, 1000, 1000}));
+    EXPECT_EQ(failures, 1);
+    const QString message = form->playerCommands->messageLabel()->text();
+    EXPECT_TRUE(message.contains(song(2))) << message.toStdString();
+    EXPECT_EQ(player()->state(), QueuePlayer::State::Stopped);
+    // The panels of the status bar stay as they were.
+    EXPECT_TRUE(form->statusPanels->panel(0)->isVisible());
+}
+
+TEST_F(PlaybackTest, ResultRowsFollowTheirWeeksAndClosingStopsThePlayer) {
+    record();
+    // A search's rows over both weeks: the page follows each song's week.
+    const ChartTab &week = form->store().tabs.at(pageOf(19950422));
+    const ChartTab &before = form->store().tabs.at(pageOf(19950415));
+    form->playerCommands->playResultRows({ResultRow::fromEntry(week.caption, week.rows.at(3), "1", "3"),
+                                          ResultRow::fromEntry(before.caption, before.rows.at(1), "2", "1"),
+                                          ResultRow::fromEntry(before.caption, before.rows.at(0), "2", "0")});
+    ASSERT_EQ(player()->queue().entries.size(), 2);
+    ASSERT_EQ(player()->queue().skipped.size(), 1);  // "Four" has no file in the older week
+    EXPECT_FALSE(form->playerCommands->messageLabel()->text().isEmpty());
+    ASSERT_TRUE(waitFinished());
+    QApplication::processEvents();
+    ASSERT_GE(steps.size(), 2);
+    EXPECT_EQ(steps.at(0).pageTag, 19950422);
+    EXPECT_EQ(steps.at(1).pageTag, 19950415);
+    EXPECT_EQ(steps.at(1).mark.row, 0);
+
+    // Closing the window in the middle of a song stops it at once.
+    finished = false;
+    form->playerCommands->countdown(19950422, {1, false});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return player()->position() > 0; }, 60000));
+    EXPECT_TRUE(form->close());
+    EXPECT_EQ(player()->state(), QueuePlayer::State::Stopped);
+    EXPECT_EQ(player()->position(), 0);
+    form.reset();
+}
+
+}  // namespace
