@@ -24,7 +24,8 @@ inline void writeWav(const QString &path, int ms) {
     out.writeRawData("RIFF", 4);
     out << quint32(36 + bytes);
     out.writeRawData("WAVEfmt ", 8);
-    out << quint32(16) << quint16(1) << quint16(1) << quint32(8000) << quint32(16000) << quint16(2) << quint16(16);
+    out << quint32(16) << quint16(1) << quint16(1) << quint32(8000) << quint32(16000) << quint16(2)
+        << quint16(16);
     out.writeRawData("data", 4);
     out << bytes;
     for (quint32 i = 0; i < samples; ++i) out << qint16((i / 8 % 2) ? 800 : -800);
@@ -74,7 +75,7 @@ protected:
 // The sound server's client library under the media backend and the bus
 // library keep their connections to the end; sanitizer runs take that as
 // leaks that are not ours. Each test program defines it once.
-#define VORQ_PLAYER_LEAK_SUPPRESSIONS                                                              \
-    extern "C" const char *__lsan_default_suppressions() {                                          \
+#define VORQ_PLAYER_LEAK_SUPPRESSIONS                                                                  \
+    extern "C" const char *__lsan_default_suppressions() {                                             \
         return "leak:libpulse.so\nleak:libgstreamer-1.0.so\nleak:libglib-2.0.so\nleak:libdbus-1.so\n"; \
     }

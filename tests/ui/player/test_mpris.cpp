@@ -37,7 +37,8 @@ protected:
     // answers the bus.
     QString playerctl(const QStringList &args) {
         QProcess p;
-        p.start(QStringLiteral("playerctl"), QStringList{QStringLiteral("-p"), QStringLiteral("vorqview")} + args);
+        p.start(QStringLiteral("playerctl"),
+                QStringList{QStringLiteral("-p"), QStringLiteral("vorqview")} + args);
         if (!QTest::qWaitFor([&] { return p.state() == QProcess::NotRunning; }, 60000)) {
             p.kill();
             p.waitForFinished();
@@ -51,17 +52,20 @@ TEST_F(MprisTest, PlayerctlReadsTheSongMovesToTheNextRankAndPauses) {
     form->playerCommands->countdown(19950422, {});
     ASSERT_TRUE(form->playerCommands->mpris());
     ASSERT_TRUE(form->playerCommands->mpris()->isRegistered());
-    EXPECT_EQ(form->playerCommands->mpris()->serviceName(), QStringLiteral("org.mpris.MediaPlayer2.vorqview"));
+    EXPECT_EQ(form->playerCommands->mpris()->serviceName(),
+              QStringLiteral("org.mpris.MediaPlayer2.vorqview"));
 
     EXPECT_EQ(playerctl({QStringLiteral("metadata"), QStringLiteral("title")}), QStringLiteral("Four"));
-    EXPECT_EQ(playerctl({QStringLiteral("metadata"), QStringLiteral("xesam:trackNumber")}), QStringLiteral("4"));
+    EXPECT_EQ(playerctl({QStringLiteral("metadata"), QStringLiteral("xesam:trackNumber")}),
+              QStringLiteral("4"));
     EXPECT_EQ(playerctl({QStringLiteral("status")}), QStringLiteral("Playing"));
 
     // A listener hears every change: the bus sends none by itself.
     QProcess follow;
-    follow.start(QStringLiteral("playerctl"),
-                 {QStringLiteral("-p"), QStringLiteral("vorqview"), QStringLiteral("--follow"),
-                  QStringLiteral("metadata"), QStringLiteral("--format"), QStringLiteral("{{status}} {{title}}")});
+    follow.start(
+        QStringLiteral("playerctl"),
+        {QStringLiteral("-p"), QStringLiteral("vorqview"), QStringLiteral("--follow"),
+         QStringLiteral("metadata"), QStringLiteral("--format"), QStringLiteral("{{status}} {{title}}")});
     QByteArray heard;
     auto hears = [&](const char *line) {
         return QTest::qWaitFor(
@@ -74,8 +78,8 @@ TEST_F(MprisTest, PlayerctlReadsTheSongMovesToTheNextRankAndPauses) {
     ASSERT_TRUE(hears("Playing Four")) << heard.constData();
 
     EXPECT_EQ(playerctl({QStringLiteral("next")}), QString());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return player()->currentEntry() && player()->currentEntry()->rank == "3"; },
-                                60000));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return player()->currentEntry() && player()->currentEntry()->rank == "3"; }, 60000));
     EXPECT_EQ(playerctl({QStringLiteral("metadata"), QStringLiteral("title")}), QStringLiteral("Three"));
     EXPECT_TRUE(hears("Playing Three")) << heard.constData();
 

@@ -34,8 +34,8 @@ struct Step {
                a.pageTag == b.pageTag && a.bar == b.bar;
     }
     friend std::ostream &operator<<(std::ostream &os, const Step &s) {
-        return os << s.rank.constData() << " mark " << s.mark.tag << '/' << s.mark.row << " page " << s.pageTag
-                  << ' ' << s.bar.toStdString();
+        return os << s.rank.constData() << " mark " << s.mark.tag << '/' << s.mark.row << " page "
+                  << s.pageTag << ' ' << s.bar.toStdString();
     }
 };
 
@@ -82,7 +82,8 @@ TEST_F(PlaybackTest, CountdownFromTheDateMenuPlaysToTheEndFollowingTheRow) {
     for (int i = 0; i < dates->count(); ++i)
         if (dates->item(i)->text() == QString::fromUtf8("1995年04月22日")) row = i;
     ASSERT_GE(row, 0);
-    QTest::mousePress(dates->viewport(), Qt::RightButton, {}, dates->visualItemRect(dates->item(row)).center());
+    QTest::mousePress(dates->viewport(), Qt::RightButton, {},
+                      dates->visualItemRect(dates->item(row)).center());
     auto *menu = form->dateMenu->findChild<QMenu *>(QStringLiteral("CountdownMenu"));
     ASSERT_TRUE(menu);
     EXPECT_TRUE(menu->menuAction()->isEnabled());
