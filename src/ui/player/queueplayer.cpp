@@ -59,15 +59,18 @@ void QueuePlayer::setQueue(PlayQueue queue, int start) {
     load(std::clamp(start, 0, int(m_queue.entries.size()) - 1), true);
 }
 
+// Every file gets a backend of its own. One reused after an error fails the
+// next file too ("Internal data stream error"), and one given a new source
+// right after stop() skips its loading and may not report the new length.
 void QueuePlayer::load(int index, bool start) {
-    if (m_backendFailed) releaseBackend();
+    releaseBackend();
     ensureBackend();
     m_cursor.setCurrent(index);
     m_source = QUrl::fromLocalFile(m_queue.entries.at(index).path);
     m_player->setSource(m_source);
     emit currentChanged(index);
-    emit durationChanged(0);
-    emit positionChanged(0);
+    emit durationChanged(m_player->duration());
+    emit positionChanged(m_player->position());
     if (start) {
         m_player->play();
         setState(State::Playing);
@@ -95,9 +98,6 @@ void QueuePlayer::onError(const QString &message) {
     const int i = current();
     if (i < 0 || m_cursor.hasFailed(i)) return;
     m_cursor.markFailed(i);
-    // After an error the backend fails the next file too ("Internal data
-    // stream error"): the next file gets a fresh one.
-    m_backendFailed = true;
     emit playbackFailed(i, message.isEmpty() ? QStringLiteral("再生できない形式です。") : message);
     if (m_state == State::Playing) advance();
 }
@@ -111,7 +111,6 @@ void QueuePlayer::advance() {
         [this, from, source] {
             // A command in between (next, a jump, a new queue) has moved on.
             if (current() != from || m_source != source) return;
-            if (m_backendFailed) releaseBackend();
             const int n = m_cursor.next();
             if (n >= 0) {
                 load(n, true);
@@ -202,7 +201,6 @@ void QueuePlayer::setVolume(double volume) {
 }
 
 void QueuePlayer::releaseBackend() {
-    m_backendFailed = false;
     if (!m_player) return;
     m_player->stop();
     // Its queued signals must not reach us any more.

@@ -1,7 +1,7 @@
 #pragma once
-// Plays a play queue through Qt Multimedia, one entry after the other. The
-// media backend is made on the first queue (a window that never plays
-// never loads it) and released by shutdown(). Nothing here waits: loading,
+// Plays a play queue through Qt Multimedia, one entry after the other, each
+// file with a media backend of its own (a window that never plays never
+// loads one; shutdown() lets the last go). Nothing here waits: loading,
 // playing and failing arrive as signals, so the window and an import run
 // on. A file that will not play is reported once and passed over.
 #include <QObject>
@@ -88,7 +88,6 @@ private:
     State m_state = State::Stopped;
     double m_volume = 1.0;
     int m_generation = 0;
-    bool m_backendFailed = false;  // the backend reported an error: replace it before the next file
 };
 
 }  // namespace vorq

@@ -113,6 +113,9 @@ TEST_F(PlaybackTest, CountdownFromTheDateMenuPlaysToTheEndFollowingTheRow) {
 }
 
 TEST_F(PlaybackTest, ResultRowsFollowTheirWeeksAndClosingStopsThePlayer) {
+    // A countdown playing when the search's rows are asked for.
+    form->playerCommands->countdown(19950422, {1, false});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return player()->position() > 0; }, 60000));
     record();
     // A search's rows over both weeks: the page follows each song's week.
     const ChartTab &week = form->store().tabs.at(pageOf(19950422));
@@ -123,12 +126,19 @@ TEST_F(PlaybackTest, ResultRowsFollowTheirWeeksAndClosingStopsThePlayer) {
     ASSERT_EQ(player()->queue().entries.size(), 2);
     ASSERT_EQ(player()->queue().skipped.size(), 1);  // "Four" has no file in the older week
     EXPECT_FALSE(form->playerCommands->messageLabel()->text().isEmpty());
+    // The bar shows the new song's length, not the old one's nor none.
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return form->playerCommands->bar()->timeLabel->text().endsWith(QStringLiteral("/ 0:01")); },
+        60000))
+        << form->playerCommands->bar()->timeLabel->text().toStdString();
     ASSERT_TRUE(waitFinished());
     QApplication::processEvents();
     ASSERT_GE(steps.size(), 2);
     EXPECT_EQ(steps.at(0).pageTag, 19950422);
+    EXPECT_EQ(steps.at(0).mark.row, 3);
     EXPECT_EQ(steps.at(1).pageTag, 19950415);
     EXPECT_EQ(steps.at(1).mark.row, 0);
+    EXPECT_EQ(durations, (QList<qint64>{1000, 1000}));
 
     // Closing the window in the middle of a song stops it at once.
     finished = false;
