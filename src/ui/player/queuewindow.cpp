@@ -41,7 +41,7 @@ QueueWindow::QueueWindow(QueuePlayer *player, QWidget *parent) : QWidget(parent,
     skippedLabel->setObjectName(QStringLiteral("SkippedLabel"));
     skippedList = makeList(this, "SkippedList",
                            {QStringLiteral("順位"), QStringLiteral("曲名"), QStringLiteral("アーティスト"),
-                            QStringLiteral("理由"), QStringLiteral("ファイル")});
+                            QStringLiteral("日付"), QStringLiteral("理由"), QStringLiteral("ファイル")});
     skippedLabel->setBuddy(skippedList);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(queueLabel);
@@ -78,8 +78,8 @@ void QueueWindow::fill() {
     items.clear();
     for (const SkippedSong &s : q.skipped)
         items << new QTreeWidgetItem({sjis::toUnicode(s.song.rank), sjis::toUnicode(s.song.title),
-                                      sjis::toUnicode(s.song.artist), skipReasonText(s.reason),
-                                      sjis::toUnicode(s.song.stored)});
+                                      sjis::toUnicode(s.song.artist), dateOf(s.song.tag),
+                                      skipReasonText(s.reason), sjis::toUnicode(s.song.stored)});
     skippedList->addTopLevelItems(items);
     skippedLabel->setText(QStringLiteral("再生できない曲(&S): %1曲").arg(q.skipped.size()));
     for (QTreeWidget *list : {queueList, skippedList})
