@@ -121,12 +121,9 @@ public:
     void dragFiles(QWidget *, const QStringList &files) override {
         calls.append({QStringLiteral("drag"), {}, files});
     }
-    void contextMenu(QWidget *, const QStringList &files, const QPoint &,
-                     const QList<QAction *> &extra) override {
+    void contextMenu(QWidget *, const QStringList &files, const QPoint &, const QList<QAction *> &) override {
         calls.append({QStringLiteral("menu"), {}, files});
-        menuExtras = extra;
     }
-    QList<QAction *> menuExtras;  // the caller's entries of the last menu
 
 protected:
     bool openDefault(const QUrl &url, QString *error) override {

@@ -5,6 +5,7 @@
 #include <unistd.h>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <limits>
 
@@ -28,15 +29,14 @@ protected:
     static ChartEntry row(int rank, const QByteArray &file = {}) {
         return {QByteArray::number(rank), "Title" + QByteArray::number(rank), "Artist", file, {}};
     }
-    static QList<QByteArray> ranks(const QList<QueueEntry> &entries) {
-        QList<QByteArray> out;
-        for (const QueueEntry &e : entries) out << e.rank;
-        return out;
-    }
-    static QList<QByteArray> skippedRanks(const PlayQueue &q) {
-        QList<QByteArray> out;
-        for (const SkippedSong &s : q.skipped) out << s.song.rank;
-        return out;
+    // "played ranks | skipped rank:reason ...", in queue order.
+    static QString order(const PlayQueue &q) {
+        QStringList out;
+        for (const QueueEntry &e : q.entries) out << QString::fromLatin1(e.rank);
+        out << QStringLiteral("|");
+        for (const SkippedSong &s : q.skipped)
+            out << QString::fromLatin1(s.song.rank) + u':' + skipReasonText(s.reason);
+        return out.join(u' ');
     }
     // A week of 10 ranks; ranks 7, 4 and 2 have no file that plays.
     ChartTab week() {
@@ -55,12 +55,7 @@ protected:
 TEST_F(PlayQueueTest, WeekCountsDownOverPlayableFilesAndListsTheRestWithReasons) {
     const ChartTab tab = week();
     const PlayQueue q = countdownQueue(tab, {});
-    EXPECT_EQ(ranks(q.entries), (QList<QByteArray>{"10", "9", "8", "6", "5", "3", "1"}));
-    ASSERT_EQ(q.skipped.size(), 3);
-    EXPECT_EQ(skippedRanks(q), (QList<QByteArray>{"7", "4", "2"}));
-    EXPECT_EQ(q.skipped.at(0).reason, SkipReason::NoFile);
-    EXPECT_EQ(q.skipped.at(1).reason, SkipReason::Missing);
-    EXPECT_EQ(q.skipped.at(2).reason, SkipReason::WebAddress);
+    EXPECT_EQ(order(q), u8("10 9 8 6 5 3 1 | 7:関連付けなし 4:ファイルがない 2:Webアドレス"));
     // Every entry knows its file and the chart row the player marks.
     for (const QueueEntry &e : q.entries) {
         EXPECT_EQ(e.path, dir.filePath(sjis::toUnicode(e.rank) + QStringLiteral(".wav")));
@@ -75,23 +70,16 @@ TEST_F(PlayQueueTest, TopLimitAndDirectionChooseRanksByValue) {
     std::swap(tab.rows[0], tab.rows[5]);
     tab.rows.removeAt(8);  // rank 9 gone
     tab.rows << row(3, file(QStringLiteral("3b.wav")));
-    struct Case {
-        CountdownOptions options;
-        QList<QByteArray> played;
-        QList<QByteArray> skipped;
-    } cases[] = {
-        {{5, false}, {"5", "3", "3", "1"}, {"4", "2"}},
-        {{5, true}, {"1", "3", "3", "5"}, {"2", "4"}},
-        {{0, true}, {"1", "3", "3", "5", "6", "8", "10"}, {"2", "4", "7"}},
-        {{1, false}, {"1"}, {}},
-        {{-3, false}, {"10", "8", "6", "5", "3", "3", "1"}, {"7", "4", "2"}},
-        {{200, false}, {"10", "8", "6", "5", "3", "3", "1"}, {"7", "4", "2"}},
+    const std::pair<CountdownOptions, const char *> cases[] = {
+        {{5, false}, "5 3 3 1 | 4:ファイルがない 2:Webアドレス"},
+        {{5, true}, "1 3 3 5 | 2:Webアドレス 4:ファイルがない"},
+        {{0, true}, "1 3 3 5 6 8 10 | 2:Webアドレス 4:ファイルがない 7:関連付けなし"},
+        {{1, false}, "1 |"},
+        {{-3, false}, "10 8 6 5 3 3 1 | 7:関連付けなし 4:ファイルがない 2:Webアドレス"},
+        {{200, false}, "10 8 6 5 3 3 1 | 7:関連付けなし 4:ファイルがない 2:Webアドレス"},
     };
-    for (const Case &c : cases) {
-        const PlayQueue q = countdownQueue(tab, c.options);
-        EXPECT_EQ(ranks(q.entries), c.played) << c.options.top << c.options.fromTop;
-        EXPECT_EQ(skippedRanks(q), c.skipped) << c.options.top << c.options.fromTop;
-    }
+    for (const auto &[options, expected] : cases)
+        EXPECT_EQ(order(countdownQueue(tab, options)), u8(expected)) << options.top << options.fromTop;
     // Equal ranks mirror: from the top the file's order, counting down reversed.
     const PlayQueue down = countdownQueue(tab, {});
     EXPECT_EQ(down.entries.at(4).path, dir.filePath(QStringLiteral("3b.wav")));
@@ -138,64 +126,39 @@ TEST_F(PlayQueueTest, ResultListPlaylistAndYearEndSources) {
     auto result = [](const ChartTab &t, int r, const QByteArray &extra2 = {}) {
         return ResultRow::fromEntry(t.caption, t.rows.at(r), {}, extra2);
     };
-    struct Case {
-        const char *name;
-        PlayQueue queue;
-        QList<std::pair<int, int>> marks;  // tag, row of each entry
-        QList<QByteArray> played;          // the files
-        QList<SkipReason> skipped;
-    } cases[] = {
+    // Each entry as "week/row:file", then the reasons of the skipped songs.
+    auto placed = [](const PlayQueue &q) {
+        QStringList out;
+        for (const QueueEntry &e : q.entries)
+            out << QStringLiteral("%1/%2:%3").arg(e.tag).arg(e.row).arg(QFileInfo(e.path).baseName());
+        out << QStringLiteral("|");
+        for (const SkippedSong &s : q.skipped) out << skipReasonText(s.reason);
+        return out.join(u' ');
+    };
+    const std::pair<PlayQueue, const char *> cases[] = {
         // A search: list order; a stale row index is corrected by the texts,
         // a week not loaded leaves the entry unmarked.
-        {"search",
-         resultListQueue({result(w2, 1, "0"), result(w1, 2, "2"), result(w1, 1, "1"),
+        {resultListQueue({result(w2, 1, "0"), result(w1, 2, "2"), result(w1, 1, "1"),
                           ResultRow{{sj("1995年05月06日"), "1", "T", "A", c, {}, {}, {}}}},
                          tabs),
-         {{19950415, 1}, {19950408, 1}, {0, -1}},
-         {a, b, c},
-         {SkipReason::NoFile}},
+         "19950415/1:a 19950408/1:b 0/-1:c | 関連付けなし"},
         // The maker's output, 5 lines over 3 rows with a file: repeats from
         // the top; the missing file is listed once however often it comes.
-        {"playlist 5",
-         playlistQueue({result(w2, 2), result(w1, 2), result(w2, 0), result(w1, 1)}, 5, tabs),
-         {{19950415, 0}, {19950408, 1}, {19950415, 0}},
-         {c, b, c},
-         {SkipReason::Missing, SkipReason::NoFile}},
+        {playlistQueue({result(w2, 2), result(w1, 2), result(w2, 0), result(w1, 1)}, 5, tabs),
+         "19950415/0:c 19950408/1:b 19950415/0:c | ファイルがない 関連付けなし"},
         // A smaller count leaves the bottom rows out, unlisted.
-        {"playlist 1",
-         playlistQueue({result(w2, 0), result(w1, 2), result(w1, 1)}, 1, tabs),
-         {{19950415, 0}},
-         {c},
-         {}},
+        {playlistQueue({result(w2, 0), result(w1, 2), result(w1, 1)}, 1, tabs), "19950415/0:c |"},
         // A year-end chart counting down its top 2: each song's newest file.
-        {"year-end",
-         topListQueue({{{w1.rows[0].title, "Artist"}, "400"},
+        {topListQueue({{{w1.rows[0].title, "Artist"}, "400"},
                        {{w1.rows[1].title, "Artist"}, "300"},
                        {{"Never", "Artist"}, "100"},
                        {{{}, "Artist"}, "1"}},
                       tabs, {2, false}),
-         {{19950408, 1}, {19950415, 1}},
-         {b, a},
-         {}},
-        {"year-end from the top",
-         topListQueue({{{w1.rows[0].title, "Artist"}, "400"}, {{"Never", "Artist"}, "100"}}, tabs, {0, true}),
-         {{19950415, 1}},
-         {a},
-         {SkipReason::NoFile}},
+         "19950408/1:b 19950415/1:a |"},
+        {topListQueue({{{w1.rows[0].title, "Artist"}, "400"}, {{"Never", "Artist"}, "100"}}, tabs, {0, true}),
+         "19950415/1:a | 関連付けなし"},
     };
-    for (const Case &k : cases) {
-        QList<std::pair<int, int>> marks;
-        QList<QByteArray> played;
-        for (const QueueEntry &e : k.queue.entries) {
-            marks << std::pair{e.tag, e.row};
-            played << sjis::fromUnicode(e.path);
-        }
-        QList<SkipReason> skipped;
-        for (const SkippedSong &s : k.queue.skipped) skipped << s.reason;
-        EXPECT_EQ(marks, k.marks) << k.name;
-        EXPECT_EQ(played, k.played) << k.name;
-        EXPECT_EQ(skipped, k.skipped) << k.name;
-    }
+    for (const auto &[queue, expected] : cases) EXPECT_EQ(placed(queue), u8(expected));
 }
 
 TEST_F(PlayQueueTest, PlaylistRepetitionStaysBounded) {
@@ -212,27 +175,14 @@ TEST(QueueCursorTest, NextAndPreviousPassFailedEntries) {
     QueueCursor c;
     c.reset(5);
     EXPECT_EQ(c.next(), 0);  // from none: the first
-    EXPECT_EQ(c.previous(), -1);
     c.markFailed(0);
     c.markFailed(2);
-    EXPECT_EQ(c.next(), 1);
-    c.setCurrent(1);
-    EXPECT_EQ(c.next(), 3);
-    EXPECT_EQ(c.previous(), -1);
-    c.setCurrent(4);
-    EXPECT_EQ(c.next(), -1);
-    EXPECT_EQ(c.previous(), 3);
-    c.setCurrent(9);
-    EXPECT_EQ(c.current(), -1);
-}
-
-TEST(PlayTextsTest, BarTexts) {
-    EXPECT_EQ(nowPlayingText({"3", sj("曲名"), sj("アーティスト"), {}, {}, 0, -1}),
-              u8("3位 曲名 / アーティスト"));
-    const std::pair<qint64, const char *> times[] = {{-5, "0:00"},         {999, "0:00"},
-                                                     {61000, "1:01"},      {3599999, "59:59"},
-                                                     {3600000, "1:00:00"}, {36061000, "10:01:01"}};
-    for (const auto &[ms, text] : times) EXPECT_EQ(playTimeText(ms), u8(text)) << ms;
+    const int cases[][3] = {{1, 3, -1}, {3, 4, 1}, {4, -1, 3}};  // current, next, previous
+    for (const auto &[current, next, previous] : cases) {
+        c.setCurrent(current);
+        EXPECT_EQ(c.next(), next) << current;
+        EXPECT_EQ(c.previous(), previous) << current;
+    }
 }
 
 }  // namespace
