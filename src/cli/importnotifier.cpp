@@ -66,15 +66,18 @@ void openViewer(const QDate &week) {
         printError(QStringLiteral("vorq: vorqview が見つからないため、開けません。"));
         return;
     }
-    const schedule::LaunchCommand launch = schedule::viewerLaunchCommand(
-        viewer, {QStringLiteral("--date"), week.toString(Qt::ISODate)}, qEnvironmentVariableIsSet("INVOCATION_ID"),
-        QStandardPaths::findExecutable(QStringLiteral("systemd-run")));
+    const schedule::LaunchCommand launch =
+        schedule::viewerLaunchCommand(viewer, {QStringLiteral("--date"), week.toString(Qt::ISODate)},
+                                      qEnvironmentVariableIsSet("INVOCATION_ID"),
+                                      QStandardPaths::findExecutable(QStringLiteral("systemd-run")));
     printError(QStringLiteral("vorq: vorqview で %1 を開きます。").arg(sjis::toUnicode(dateLabel(week))));
     bool ok = true;
     if (launch.waitForIt) {
-        const schedule::CommandResult r = schedule::processRunner().run(launch.program, launch.arguments, 30000);
+        const schedule::CommandResult r =
+            schedule::processRunner().run(launch.program, launch.arguments, 30000);
         ok = r.started && r.finished && r.exitCode == 0;
-        if (!ok && !r.err.isEmpty()) printError(QStringLiteral("vorq: ") + QString::fromLocal8Bit(r.err).trimmed());
+        if (!ok && !r.err.isEmpty())
+            printError(QStringLiteral("vorq: ") + QString::fromLocal8Bit(r.err).trimmed());
     } else {
         ok = QProcess::startDetached(launch.program, launch.arguments);
     }
@@ -85,8 +88,8 @@ void showNotice(const NewChartNotice &notice, int waitSeconds) {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) return tellFailure(bus.lastError().message());
     const QDBusMessage caps = bus.call(
-        QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("GetCapabilities")), QDBus::Block,
-        kCallTimeoutMs);
+        QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("GetCapabilities")),
+        QDBus::Block, kCallTimeoutMs);
     if (caps.type() != QDBusMessage::ReplyMessage) return tellFailure(caps.errorMessage());
     const QStringList capabilities = caps.arguments().value(0).toStringList();
     const bool markup = capabilities.contains(QStringLiteral("body-markup"));
@@ -113,7 +116,8 @@ void showNotice(const NewChartNotice &notice, int waitSeconds) {
     const uint id = reply.arguments().value(0).toUInt();
     if (!clickable || waitSeconds <= 0) return;
 
-    printError(QStringLiteral("vorq: 通知をクリックすると vorqview で開きます (最長 %1 秒待ちます)。").arg(waitSeconds));
+    printError(QStringLiteral("vorq: 通知をクリックすると vorqview で開きます (最長 %1 秒待ちます)。")
+                   .arg(waitSeconds));
     QEventLoop loop;
     heard.loop = &loop;
     QTimer::singleShot(qint64(waitSeconds) * 1000, &loop, &QEventLoop::quit);

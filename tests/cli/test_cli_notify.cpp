@@ -63,7 +63,8 @@ QProcessEnvironment scratchEnv() {
 
 QSet<QByteArray> songsOf(const QString &chartFile) {
     QSet<QByteArray> songs;
-    for (const QByteArray &line : vorq::sjis::readLines(chartFile)) songs.insert(line.mid(line.indexOf('\t') + 1));
+    for (const QByteArray &line : vorq::sjis::readLines(chartFile))
+        songs.insert(line.mid(line.indexOf('\t') + 1));
     return songs;
 }
 
@@ -71,7 +72,8 @@ class CliNotify : public ::testing::Test {
 protected:
     void SetUp() override {
         busRunner = QStandardPaths::findExecutable(QStringLiteral("dbus-run-session"));
-        if (busRunner.isEmpty()) GTEST_SKIP() << "dbus-run-session is not installed (Debian package dbus-daemon)";
+        if (busRunner.isEmpty())
+            GTEST_SKIP() << "dbus-run-session is not installed (Debian package dbus-daemon)";
         ASSERT_TRUE(dir.isValid());
         data = dir.path() + QStringLiteral("/data");
         log = dir.path() + QStringLiteral("/notifications.jsonl");
@@ -87,12 +89,18 @@ protected:
                                  sj("/\r\n[Display]\r\nDateStart=2001年03月31日\r\nDateEndIsRecent=0\r\n"
                                     "DateEnd=2001年03月31日\r\n"));
     }
-    void TearDown() override { QFile::remove(scratchHome() + QStringLiteral("/share/Brelon/vorqview/vorqview.ini")); }
+    void TearDown() override {
+        QFile::remove(scratchHome() + QStringLiteral("/share/Brelon/vorqview/vorqview.ini"));
+    }
 
     QStringList importArgs(std::initializer_list<const char *> extra) const {
-        QStringList a{QStringLiteral("import"), QStringLiteral("--today"), QStringLiteral("2001-04-20"),
-                      QStringLiteral("--url-template"), QString::fromLatin1(site->urlTemplate()),
-                      QStringLiteral("--delay"), QStringLiteral("0")};
+        QStringList a{QStringLiteral("import"),
+                      QStringLiteral("--today"),
+                      QStringLiteral("2001-04-20"),
+                      QStringLiteral("--url-template"),
+                      QString::fromLatin1(site->urlTemplate()),
+                      QStringLiteral("--delay"),
+                      QStringLiteral("0")};
         for (const char *e : extra) a << QString::fromLatin1(e);
         return a;
     }
@@ -182,8 +190,8 @@ TEST_F(CliNotify, ClickingOpensVorqviewOnTheWeekAndAServiceWithoutActionsIsNotWa
         QFile::remove(started);
         // An hour's wait would time the test out: only a click or the lack
         // of actions may end it.
-        ChildRun run = underFakeService(c.service, importArgs({"--missing", "--notify", "--notify-wait", "3600",
-                                                          "--from", "2001-04-14"}));
+        ChildRun run = underFakeService(c.service, importArgs({"--missing", "--notify", "--notify-wait",
+                                                               "3600", "--from", "2001-04-14"}));
         ASSERT_EQ(run.status, 0) << run.err.toStdString();
         const QList<QJsonObject> shown = notifications();
         ASSERT_EQ(shown.size(), 1);
@@ -216,15 +224,17 @@ TEST_F(CliNotify, WithoutANotificationServiceTheExitStatusStays) {
     site = std::make_unique<ChartSite>(o);
     ASSERT_TRUE(site->start());
     QProcessEnvironment noBus = scratchEnv();
-    noBus.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("unix:path=") + dir.path() +
-                                                                 QStringLiteral("/no-bus"));
+    noBus.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"),
+                 QStringLiteral("unix:path=") + dir.path() + QStringLiteral("/no-bus"));
     noBus.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.path());
     noBus.remove(QStringLiteral("DISPLAY"));
     for (bool emptyBus : {false, true}) {
         QDir(data).removeRecursively();
-        const QStringList args = importArgs({"--missing", "--notify", "--from", "2001-04-07", "--retries", "0"});
-        const ChildRun run = emptyBus ? runServing(busRunner, QStringList{QStringLiteral("--"), vorqCopy()} << args, noBus)
-                                 : runServing(vorqCopy(), args, noBus);
+        const QStringList args =
+            importArgs({"--missing", "--notify", "--from", "2001-04-07", "--retries", "0"});
+        const ChildRun run =
+            emptyBus ? runServing(busRunner, QStringList{QStringLiteral("--"), vorqCopy()} << args, noBus)
+                     : runServing(vorqCopy(), args, noBus);
         EXPECT_EQ(run.status, 3) << emptyBus << run.err.toStdString();
         EXPECT_TRUE(QFile::exists(data + QStringLiteral("/20010414.txt")));
         EXPECT_TRUE(run.err.contains(u8("デスクトップ通知を表示できませんでした"))) << run.err.toStdString();
@@ -232,10 +242,12 @@ TEST_F(CliNotify, WithoutANotificationServiceTheExitStatusStays) {
 }
 
 TEST_F(CliNotify, MissingTakesNoEndDateAndTheWaitIsBounded) {
-    for (const QStringList &bad : {QStringList{QStringLiteral("--missing"), QStringLiteral("--to"), QStringLiteral("2001-04-07")},
-                                   QStringList{QStringLiteral("--notify-wait"), QStringLiteral("-1")},
-                                   QStringList{QStringLiteral("--notify-wait"), QStringLiteral("86401")}}) {
-        const ChildRun run = runServing(vorqCopy(), QStringList{QStringLiteral("import")} << bad, scratchEnv());
+    for (const QStringList &bad :
+         {QStringList{QStringLiteral("--missing"), QStringLiteral("--to"), QStringLiteral("2001-04-07")},
+          QStringList{QStringLiteral("--notify-wait"), QStringLiteral("-1")},
+          QStringList{QStringLiteral("--notify-wait"), QStringLiteral("86401")}}) {
+        const ChildRun run =
+            runServing(vorqCopy(), QStringList{QStringLiteral("import")} << bad, scratchEnv());
         EXPECT_EQ(run.status, 2) << bad.join(QLatin1Char(' ')).toStdString();
     }
 }

@@ -29,7 +29,8 @@ public:
 public slots:
     QStringList GetCapabilities() {
         return plain ? QStringList{QStringLiteral("body")}
-                     : QStringList{QStringLiteral("actions"), QStringLiteral("body"), QStringLiteral("body-markup")};
+                     : QStringList{QStringLiteral("actions"), QStringLiteral("body"),
+                                   QStringLiteral("body-markup")};
     }
     QString GetServerInformation(QString &vendor, QString &version, QString &specVersion) {
         vendor = QStringLiteral("vorq tests");
@@ -38,7 +39,8 @@ public slots:
         return QStringLiteral("vorq-fakenotifyd");
     }
     uint Notify(const QString &appName, uint replacesId, const QString &appIcon, const QString &summary,
-                const QString &body, const QStringList &actions, const QVariantMap &hints, int expireTimeout) {
+                const QString &body, const QStringList &actions, const QVariantMap &hints,
+                int expireTimeout) {
         const uint id = ++m_lastId;
         QJsonObject o{{QStringLiteral("app_name"), appName},
                       {QStringLiteral("replaces_id"), qint64(replacesId)},
@@ -74,10 +76,14 @@ int main(int argc, char **argv) {
     QStringList args = app.arguments().mid(1);
     while (!args.isEmpty() && args.first() != QLatin1String("--")) {
         const QString a = args.takeFirst();
-        if (a == QLatin1String("--log") && !args.isEmpty()) service.logPath = args.takeFirst();
-        else if (a == QLatin1String("--click")) service.click = true;
-        else if (a == QLatin1String("--keep")) service.keep = true;
-        else if (a == QLatin1String("--plain")) service.plain = true;
+        if (a == QLatin1String("--log") && !args.isEmpty())
+            service.logPath = args.takeFirst();
+        else if (a == QLatin1String("--click"))
+            service.click = true;
+        else if (a == QLatin1String("--keep"))
+            service.keep = true;
+        else if (a == QLatin1String("--plain"))
+            service.plain = true;
     }
     if (args.size() < 2 || service.logPath.isEmpty()) {
         std::fprintf(stderr, "usage: vorq-fakenotifyd --log FILE [--click|--keep] [--plain] -- COMMAND...\n");

@@ -57,8 +57,10 @@ QString when(const QDateTime &t) { return t.toLocalTime().toString(QStringLitera
 
 QString systemctlWords(const CommandResult &r) {
     QString text = QString::fromLocal8Bit(r.err.isEmpty() ? r.out : r.err).trimmed();
-    if (!r.started) text = QStringLiteral("systemctl を実行できません。");
-    else if (!r.finished) text = QStringLiteral("systemctl が応答しません。");
+    if (!r.started)
+        text = QStringLiteral("systemctl を実行できません。");
+    else if (!r.finished)
+        text = QStringLiteral("systemctl が応答しません。");
     return text;
 }
 
@@ -70,13 +72,14 @@ CommandRunner &processRunner() {
 }
 
 QStringList statusArguments() {
-    return {QStringLiteral("--user"),
-            QStringLiteral("show"),
-            QStringLiteral("-p"),
-            QStringLiteral("Id,LoadState,UnitFileState,ActiveState,SubState,LastTriggerUSec,"
-                           "NextElapseUSecRealtime,Result,ExecMainCode,ExecMainStatus,ExecMainStartTimestamp"),
-            QString::fromLatin1(kTimerUnit),
-            QString::fromLatin1(kServiceUnit)};
+    return {
+        QStringLiteral("--user"),
+        QStringLiteral("show"),
+        QStringLiteral("-p"),
+        QStringLiteral("Id,LoadState,UnitFileState,ActiveState,SubState,LastTriggerUSec,"
+                       "NextElapseUSecRealtime,Result,ExecMainCode,ExecMainStatus,ExecMainStartTimestamp"),
+        QString::fromLatin1(kTimerUnit),
+        QString::fromLatin1(kServiceUnit)};
 }
 
 TimerStatus parseTimerStatus(const QByteArray &showOutput) {
@@ -95,8 +98,10 @@ TimerStatus parseTimerStatus(const QByteArray &showOutput) {
     QHash<QByteArray, QByteArray> timer, service;
     for (int i = 0; i < blocks.size(); ++i) {
         const QByteArray id = blocks[i].value("Id");
-        if (id == kTimerUnit || (id.isEmpty() && i == 0)) timer = blocks[i];
-        else if (id == kServiceUnit || (id.isEmpty() && i == 1)) service = blocks[i];
+        if (id == kTimerUnit || (id.isEmpty() && i == 0))
+            timer = blocks[i];
+        else if (id == kServiceUnit || (id.isEmpty() && i == 1))
+            service = blocks[i];
     }
 
     TimerStatus s;
@@ -117,8 +122,10 @@ TimerStatus parseTimerStatus(const QByteArray &showOutput) {
     // 3 dumped (the status is the signal).
     const int code = service.value("ExecMainCode").toInt();
     const int status = service.value("ExecMainStatus").toInt();
-    if (code == 1) s.exitCode = status;
-    else if (code == 2 || code == 3) s.signal = status;
+    if (code == 1)
+        s.exitCode = status;
+    else if (code == 2 || code == 3)
+        s.signal = status;
     return s;
 }
 
@@ -126,10 +133,12 @@ QString unavailableText(const TimerStatus &s) {
     switch (s.availability) {
         case TimerStatus::Availability::Available: return {};
         case TimerStatus::Availability::NoSystemctl:
-            return QStringLiteral("この環境では使えません: systemctl がありません (systemd のないシステムです)。");
+            return QStringLiteral(
+                "この環境では使えません: systemctl がありません (systemd のないシステムです)。");
         case TimerStatus::Availability::NoUserManager:
             return QStringLiteral("この環境では使えません: systemd のユーザー インスタンスが動いていません") +
-                   (s.problem.isEmpty() ? QStringLiteral("。") : QStringLiteral(" (") + s.problem + QStringLiteral(")。"));
+                   (s.problem.isEmpty() ? QStringLiteral("。")
+                                        : QStringLiteral(" (") + s.problem + QStringLiteral(")。"));
         case TimerStatus::Availability::NotInstalled:
             return QStringLiteral(
                 "vorq-import.timer がインストールされていません (make install またはパッケージで入ります)。");
@@ -151,14 +160,19 @@ QString importExitText(int exitCode) {
 QString timerStatusText(const TimerStatus &s) {
     if (!s.usable()) return unavailableText(s);
     QStringList lines;
-    if (!s.enabled) lines << QStringLiteral("オフです。");
-    else if (!s.waiting) lines << QStringLiteral("オンですが、タイマーが止まっています。");
-    else if (s.nextElapse.isValid()) lines << QStringLiteral("オンです。次回: %1 以降").arg(when(s.nextElapse));
-    else lines << QStringLiteral("オンです。");
+    if (!s.enabled)
+        lines << QStringLiteral("オフです。");
+    else if (!s.waiting)
+        lines << QStringLiteral("オンですが、タイマーが止まっています。");
+    else if (s.nextElapse.isValid())
+        lines << QStringLiteral("オンです。次回: %1 以降").arg(when(s.nextElapse));
+    else
+        lines << QStringLiteral("オンです。");
 
     const bool retrying = s.serviceSubState == QLatin1String("auto-restart");
     if (s.serviceState == QLatin1String("activating") && !retrying) {
-        lines << QStringLiteral("取り込み中です (%1 から)。").arg(when(s.lastStart.isValid() ? s.lastStart : s.lastTrigger));
+        lines << QStringLiteral("取り込み中です (%1 から)。")
+                     .arg(when(s.lastStart.isValid() ? s.lastStart : s.lastTrigger));
     } else if (s.lastStart.isValid() && !s.result.isEmpty()) {
         QString how;
         if (s.result == QLatin1String("success") || s.result == QLatin1String("exit-code"))
@@ -196,7 +210,8 @@ TimerStatus ImportTimer::status() {
 }
 
 void ImportTimer::setEnabled(bool on) {
-    const QStringList args = {QStringLiteral("--user"), on ? QStringLiteral("enable") : QStringLiteral("disable"),
+    const QStringList args = {QStringLiteral("--user"),
+                              on ? QStringLiteral("enable") : QStringLiteral("disable"),
                               QStringLiteral("--now"), QString::fromLatin1(kTimerUnit)};
     const CommandResult r = m_runner.run(kSystemctl, args, kSystemctlTimeoutMs);
     if (r.started && r.finished && r.exitCode == 0) return;
