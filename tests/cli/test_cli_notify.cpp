@@ -19,6 +19,7 @@
 #include "chartsite.h"
 #include "core/text/sjistext.h"
 #include "sjtest.h"
+#include "testserver.h"
 #include "vorqrun.h"
 
 using vorq::test::ChartSite;
@@ -250,4 +251,35 @@ TEST_F(CliNotify, MissingTakesNoEndDateAndTheWaitIsBounded) {
             runServing(vorqCopy(), QStringList{QStringLiteral("import")} << bad, scratchEnv());
         EXPECT_EQ(run.status, 2) << bad.join(QLatin1Char(' ')).toStdString();
     }
+}
+
+TEST_F(CliNotify, WeeksStoredBeforeAnErrorEndedTheRunAreStillTold) {
+    // 2001-04-14 is stored first (newest first); 2001-04-07's page holds a
+    // rank that is not a number, which ends the run before anything of it
+    // is written. The next run will not see 04-14 as missing: this is the
+    // only time the user can hear of it.
+    vorq::test::TestServer server;
+    server.setHandler([this](const vorq::test::HttpRequest &request) {
+        vorq::test::ScriptedReply reply;
+        if (request.path.contains("20010407")) {
+            QByteArray page = vorq::test::chartPageSjis(QDate(2001, 4, 7));
+            page.replace("<TD ALIGN=right>1.</TD>", "<TD ALIGN=right>x.</TD>");
+            reply.data = vorq::test::httpResponse(200, "OK", page);
+        } else {
+            reply.data = site->response(request.path);
+        }
+        return reply;
+    });
+    ASSERT_TRUE(server.listen(0));
+    QStringList args = importArgs({"--missing", "--notify", "--notify-wait", "60", "--from", "2001-04-07"});
+    args[args.indexOf(QStringLiteral("--url-template")) + 1] =
+        QStringLiteral("\"") + QString::fromLatin1(server.url(QByteArray())) +
+        QStringLiteral("/vorq/cddb/countdown\"yyyymmdd\"-j.html\"");
+    const ChildRun run = underFakeService({}, args);
+    EXPECT_EQ(run.status, 1) << run.err.toStdString();
+    EXPECT_TRUE(QFile::exists(data + QStringLiteral("/20010414.txt")));
+    EXPECT_FALSE(QFile::exists(data + QStringLiteral("/20010407.txt")));
+    const QList<QJsonObject> shown = notifications();
+    ASSERT_EQ(shown.size(), 1) << run.err.toStdString();
+    EXPECT_EQ(shown.first()[QStringLiteral("summary")].toString(), u8("新しいチャート: 2001年04月14日"));
 }

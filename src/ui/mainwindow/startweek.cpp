@@ -15,11 +15,11 @@ void showRequestedWeek(MainWindow &window, const QDate &week) {
         window.importDateList({QString::number(row)});
         return;
     }
-    prompter().message(&window, QMessageBox::Information, applicationTitle(),
-                       sjis::toUnicode(label) +
-                           QStringLiteral(" は表示する期間にありません。\n"
-                                          "「Option」の「表示」で期間を広げると表示できます。"),
-                       QMessageBox::Ok, QMessageBox::Ok);
+    prompter().message(
+        &window, QMessageBox::Information, applicationTitle(),
+        sjis::toUnicode(label) + QStringLiteral(" は表示する期間にありません。\n"
+                                                "「Option」の「表示」で期間を広げると表示できます。"),
+        QMessageBox::Ok, QMessageBox::Ok);
 }
 
 }  // namespace vorq

@@ -13,8 +13,8 @@ WeeklyImportControl::WeeklyImportControl(QWidget *parent)
     setObjectName(QStringLiteral("WeeklyImport"));
     enableBox = new QCheckBox(QStringLiteral("毎週自動で取り込む"), this);
     enableBox->setObjectName(QStringLiteral("WeeklyImportBox"));
-    enableBox->setToolTip(
-        QStringLiteral("vorqview を起動していなくても、毎週日曜の朝に新しい週を取り込み、デスクトップに通知します。"));
+    enableBox->setToolTip(QStringLiteral(
+        "vorqview を起動していなくても、毎週日曜の朝に新しい週を取り込み、デスクトップに通知します。"));
     statusLabel = new QLabel(this);
     statusLabel->setObjectName(QStringLiteral("WeeklyImportStatus"));
     statusLabel->setWordWrap(true);

@@ -34,10 +34,10 @@ TEST(NewChartNotice, CountsSongsNewToTheChartAndThoseNotOwned) {
     // no chart), wherever it stands in the list; 03-10 lends only its files.
     const ChartTab prev = chart(20010324, {{"1", "続く", "C", {}}, {"2", "去る", "D", {}}});
     const ChartTab newest = chart(20010331, {{"2", "続く", "C", {}},
-                                             {"1", "再会", "A", {}},     // a re-entry, owned on 03-10
-                                             {"3", "消えた", "B", {}},   // a re-entry whose file is gone
-                                             {"4", "初登場", "E", {}},   // a debut
-                                             {"5", "初登場", "F", {}}}); // same title, other artist
+                                             {"1", "再会", "A", {}},      // a re-entry, owned on 03-10
+                                             {"3", "消えた", "B", {}},    // a re-entry whose file is gone
+                                             {"4", "初登場", "E", {}},    // a debut
+                                             {"5", "初登場", "F", {}}});  // same title, other artist
     const NewChartNotice n = newChartNotice({20010324, 20010331, 20010331}, {newest, old, prev});
     EXPECT_TRUE(n.loaded);
     EXPECT_EQ(n.newest, QDate(2001, 3, 31));

@@ -33,9 +33,10 @@ QByteArray show(const QByteArray &timer, const QByteArray &service) {
     return "Id=vorq-import.timer\n" + timer + "\n\nId=vorq-import.service\n" + service + "\n";
 }
 
-const QByteArray kEnabledTimer = "LoadState=loaded\nActiveState=active\nSubState=waiting\nUnitFileState=enabled\n"
-                                 "NextElapseUSecRealtime=Sun 2024-01-14 06:00:00 JST\n"
-                                 "LastTriggerUSec=Sun 2024-01-07 07:41:12 JST\nResult=success";
+const QByteArray kEnabledTimer =
+    "LoadState=loaded\nActiveState=active\nSubState=waiting\nUnitFileState=enabled\n"
+    "NextElapseUSecRealtime=Sun 2024-01-14 06:00:00 JST\n"
+    "LastTriggerUSec=Sun 2024-01-07 07:41:12 JST\nResult=success";
 
 }  // namespace
 
@@ -56,29 +57,56 @@ TEST(ImportTimer, ReadsWhatSystemctlShows) {
               "NextElapseUSecRealtime=",
               "LoadState=loaded\nActiveState=inactive\nSubState=dead\nResult=success\nExecMainCode=0\n"
               "ExecMainStatus=0\nExecMainStartTimestamp="),
-         false, false, QStringLiteral("inactive"), -1, 0, {}, "オフです。\nまだ一度も実行されていません。"},
+         false,
+         false,
+         QStringLiteral("inactive"),
+         -1,
+         0,
+         {},
+         "オフです。\nまだ一度も実行されていません。"},
         {"on, last run fine",
-         show(kEnabledTimer, "LoadState=loaded\nActiveState=inactive\nSubState=dead\nResult=success\n"
-                             "ExecMainCode=1\nExecMainStatus=0\nExecMainStartTimestamp=Sun 2024-01-07 07:41:12 JST"),
-         true, true, QStringLiteral("inactive"), 0, 0, started, "前回: 2024年01月07日 07:41、正常に終了しました。"},
+         show(kEnabledTimer,
+              "LoadState=loaded\nActiveState=inactive\nSubState=dead\nResult=success\n"
+              "ExecMainCode=1\nExecMainStatus=0\nExecMainStartTimestamp=Sun 2024-01-07 07:41:12 JST"),
+         true, true, QStringLiteral("inactive"), 0, 0, started,
+         "前回: 2024年01月07日 07:41、正常に終了しました。"},
         {"weeks failed, retrying in an hour (weekday in the user's language)",
-         show(kEnabledTimer, "ActiveState=activating\nSubState=auto-restart\nResult=exit-code\nExecMainCode=1\n"
-                             "ExecMainStatus=3\nExecMainStartTimestamp=日 2024-01-07 07:41:12 JST\nLoadState=loaded"),
-         true, true, QStringLiteral("activating"), 3, 0, started, "取得できなかった週があります。あとで再試行します。"},
+         show(kEnabledTimer,
+              "ActiveState=activating\nSubState=auto-restart\nResult=exit-code\nExecMainCode=1\n"
+              "ExecMainStatus=3\nExecMainStartTimestamp=日 2024-01-07 07:41:12 JST\nLoadState=loaded"),
+         true, true, QStringLiteral("activating"), 3, 0, started,
+         "取得できなかった週があります。あとで再試行します。"},
         {"killed",
-         show(kEnabledTimer, "LoadState=loaded\nActiveState=failed\nResult=signal\nExecMainCode=2\nExecMainStatus=9\n"
-                             "ExecMainStartTimestamp=@1704611472"),
-         true, true, QStringLiteral("failed"), -1, 9, QDateTime::fromSecsSinceEpoch(1704611472), "シグナル 9"},
+         show(kEnabledTimer,
+              "LoadState=loaded\nActiveState=failed\nResult=signal\nExecMainCode=2\nExecMainStatus=9\n"
+              "ExecMainStartTimestamp=@1704611472"),
+         true, true, QStringLiteral("failed"), -1, 9, QDateTime::fromSecsSinceEpoch(1704611472),
+         "シグナル 9"},
         {"running now",
-         show(kEnabledTimer, "LoadState=loaded\nActiveState=activating\nSubState=start\nResult=success\n"
-                             "ExecMainCode=0\nExecMainStatus=0\nExecMainStartTimestamp=Sun 2024-01-07 07:41:12 JST"),
-         true, true, QStringLiteral("activating"), -1, 0, started, "取り込み中です (2024年01月07日 07:41 から)。"},
+         show(kEnabledTimer,
+              "LoadState=loaded\nActiveState=activating\nSubState=start\nResult=success\n"
+              "ExecMainCode=0\nExecMainStatus=0\nExecMainStartTimestamp=Sun 2024-01-07 07:41:12 JST"),
+         true, true, QStringLiteral("activating"), -1, 0, started,
+         "取り込み中です (2024年01月07日 07:41 から)。"},
         {"the manager restarted: only the timer remembers",
-         show(kEnabledTimer, "LoadState=loaded\nActiveState=inactive\nResult=success\nExecMainStartTimestamp="),
-         true, true, QStringLiteral("inactive"), -1, 0, {}, "前回: 2024年01月07日 07:41 (結果はログにあります)。"},
+         show(kEnabledTimer,
+              "LoadState=loaded\nActiveState=inactive\nResult=success\nExecMainStartTimestamp="),
+         true,
+         true,
+         QStringLiteral("inactive"),
+         -1,
+         0,
+         {},
+         "前回: 2024年01月07日 07:41 (結果はログにあります)。"},
         {"enabled, timer stopped",
-         show("LoadState=loaded\nActiveState=inactive\nUnitFileState=enabled", "LoadState=loaded"), true, false,
-         {}, -1, 0, {}, "オンですが、タイマーが止まっています。"},
+         show("LoadState=loaded\nActiveState=inactive\nUnitFileState=enabled", "LoadState=loaded"),
+         true,
+         false,
+         {},
+         -1,
+         0,
+         {},
+         "オンですが、タイマーが止まっています。"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -90,12 +118,14 @@ TEST(ImportTimer, ReadsWhatSystemctlShows) {
         EXPECT_EQ(s.exitCode, c.exitCode);
         EXPECT_EQ(s.signal, c.signal);
         EXPECT_EQ(s.lastStart, c.lastStart);
-        EXPECT_TRUE(timerStatusText(s).contains(QString::fromUtf8(c.text))) << timerStatusText(s).toStdString();
+        EXPECT_TRUE(timerStatusText(s).contains(QString::fromUtf8(c.text)))
+            << timerStatusText(s).toStdString();
     }
     // The next run, in local time whatever zone systemctl named; UTC is UTC.
     EXPECT_EQ(parseTimerStatus(show(kEnabledTimer, {})).nextElapse,
               QDateTime(QDate(2024, 1, 14), QTime(6, 0)));
-    EXPECT_EQ(parseTimerStatus(show("LoadState=loaded\nLastTriggerUSec=Sun 2024-01-07 07:41:12 UTC", {})).lastTrigger,
+    EXPECT_EQ(parseTimerStatus(show("LoadState=loaded\nLastTriggerUSec=Sun 2024-01-07 07:41:12 UTC", {}))
+                  .lastTrigger,
               QDateTime(QDate(2024, 1, 7), QTime(7, 41, 12), Qt::UTC));
 }
 
@@ -151,5 +181,6 @@ TEST(ImportTimer, TheViewerOutlivesTheServiceThatStartsIt) {
     EXPECT_EQ(unit.arguments.mid(unit.arguments.indexOf(QStringLiteral("--")) + 1),
               QStringList{QStringLiteral("/usr/bin/vorqview")} + week);
     EXPECT_TRUE(unit.waitForIt);
-    EXPECT_EQ(viewerLaunchCommand(QStringLiteral("vorqview"), week, true, {}).program, QStringLiteral("vorqview"));
+    EXPECT_EQ(viewerLaunchCommand(QStringLiteral("vorqview"), week, true, {}).program,
+              QStringLiteral("vorqview"));
 }

@@ -26,7 +26,7 @@ namespace {
 class FakeSystemctl : public schedule::CommandRunner {
 public:
     std::optional<CommandResult> showResult;  // when set, show answers this instead
-    QByteArray enableFails;    // systemctl's words when enable fails
+    QByteArray enableFails;                   // systemctl's words when enable fails
     bool enabled = false;
     QStringList calls;
 
@@ -37,13 +37,17 @@ public:
             if (showResult) return *showResult;
             const QByteArray state = enabled ? "enabled" : "disabled";
             const QByteArray active = enabled ? "active" : "inactive";
-            return {true, true, 0,
-                    "Id=vorq-import.timer\nLoadState=loaded\nActiveState=" + active + "\nUnitFileState=" + state +
+            return {true,
+                    true,
+                    0,
+                    "Id=vorq-import.timer\nLoadState=loaded\nActiveState=" + active +
+                        "\nUnitFileState=" + state +
                         "\nNextElapseUSecRealtime=Sun 2024-01-14 06:00:00 JST\n\nId=vorq-import.service\n"
                         "LoadState=loaded\nActiveState=inactive\n",
                     {}};
         }
-        if (verb == QLatin1String("enable") && !enableFails.isEmpty()) return {true, true, 1, {}, enableFails};
+        if (verb == QLatin1String("enable") && !enableFails.isEmpty())
+            return {true, true, 1, {}, enableFails};
         enabled = verb == QLatin1String("enable");
         return {true, true, 0, {}, {}};
     }
@@ -62,17 +66,23 @@ TEST(WeeklyImportControl, GreyedOutWithTheReasonWhereThereIsNoTimer) {
     };
     const Case cases[] = {
         {"no systemctl", {}, false, "systemctl がありません"},
-        {"no user manager", {true, true, 1, {}, "Failed to connect to bus: No medium found"}, false,
+        {"no user manager",
+         {true, true, 1, {}, "Failed to connect to bus: No medium found"},
+         false,
          "systemd のユーザー インスタンスが動いていません (Failed to connect to bus: No medium found)"},
-        {"units not installed", {true, true, 0, "Id=vorq-import.timer\nLoadState=not-found\n", {}}, false,
+        {"units not installed",
+         {true, true, 0, "Id=vorq-import.timer\nLoadState=not-found\n", {}},
+         false,
          "vorq-import.timer がインストールされていません"},
         {"off", {}, true, "オフです。"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         FakeSystemctl systemctl;
-        if (c.usable) systemctl.showResult.reset();
-        else systemctl.showResult = c.show;
+        if (c.usable)
+            systemctl.showResult.reset();
+        else
+            systemctl.showResult = c.show;
         WeeklyImportControl control;
         control.setRunner(&systemctl);
         control.show();  // asks, as the page does when shown
@@ -101,7 +111,8 @@ TEST(WeeklyImportControl, AClickSwitchesAtOnceAndCancelLeavesIt) {
     form.showOptions();
     EXPECT_TRUE(systemctl.enabled);
     EXPECT_TRUE(form.weeklyImport->enableBox->isChecked());
-    EXPECT_TRUE(form.weeklyImport->statusLabel->text().startsWith(QStringLiteral("オンです。次回: 2024年01月14日")));
+    EXPECT_TRUE(
+        form.weeklyImport->statusLabel->text().startsWith(QStringLiteral("オンです。次回: 2024年01月14日")));
     // Shown, switched, shown again; Cancel's restore asked nothing.
     ASSERT_GE(systemctl.calls.size(), 3);
     EXPECT_EQ(systemctl.calls.mid(systemctl.calls.size() - 2),
@@ -150,5 +161,6 @@ TEST_F(StartWeekTest, TheWeekIsShownAndTheWindowStays) {
 TEST_F(StartWeekTest, AWeekOutsideTheRangeIsSaidSo) {
     startOn(QDate(1995, 5, 20), false);
     ASSERT_EQ(fakes.prompter.asked.size(), 1);
-    EXPECT_TRUE(fakes.prompter.asked.first().text.startsWith(u8("1995年05月20日 は表示する期間にありません。")));
+    EXPECT_TRUE(
+        fakes.prompter.asked.first().text.startsWith(u8("1995年05月20日 は表示する期間にありません。")));
 }
