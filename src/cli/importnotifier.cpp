@@ -96,11 +96,14 @@ void showNotice(const NewChartNotice &notice, int waitSeconds) {
     // A service without actions cannot be clicked: nothing to wait for.
     const bool clickable = capabilities.contains(QStringLiteral("actions"));
 
+    // From any sender: matching the service's name would have the bus
+    // library look up its owner, and a signal arriving before that answer
+    // is dropped. The id tells ours apart.
     NotificationSignals heard;
     if (clickable) {
-        bus.connect(kService, kPath, kInterface, QStringLiteral("ActionInvoked"), &heard,
+        bus.connect(QString(), kPath, kInterface, QStringLiteral("ActionInvoked"), &heard,
                     SLOT(actionInvoked(uint, QString)));
-        bus.connect(kService, kPath, kInterface, QStringLiteral("NotificationClosed"), &heard,
+        bus.connect(QString(), kPath, kInterface, QStringLiteral("NotificationClosed"), &heard,
                     SLOT(notificationClosed(uint, uint)));
     }
     QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("Notify"));
