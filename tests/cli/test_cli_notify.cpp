@@ -1,6 +1,5 @@
-// vorq import --missing --notify under a fake notification service on a bus of
-// its own (dbus-run-session): told once, of what is new only, also after an
-// error; no service leaves the status; a click starts vorqview on the week.
+// vorq import --missing --notify under a fake notification service on a bus of its own (dbus-run-session):
+// told once, of what is new only, also after an error; no service leaves the status; a click opens the week.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>

@@ -1,6 +1,5 @@
-// vorq-fakenotifyd LOG dismiss|click COMMAND...: a notification service on the
-// session bus (under dbus-run-session) that logs each Notify as a JSON line and
-// dismisses it, or clicks it ("default") first, while COMMAND runs.
+// vorq-fakenotifyd LOG dismiss|click COMMAND...: a notification service on the session bus (dbus-run-session)
+// that logs each Notify as a JSON line and dismisses it, or clicks it ("default") first, while COMMAND runs.
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QFile>
