@@ -72,7 +72,11 @@ const std::vector<Command> kCommands = {
      .description = "Imports every date of the range without a chart file from the chart site,\n"
                     "newest first, with vorqview's settings for whatever is not given. One line per\n"
                     "date goes to standard error: YYYY-MM-DD TAB bytes TAB outcome (imported, rejected,\n"
-                    "failed, not-found-recorded, not-found, not-yet).\n",
+                    "failed, not-found-recorded, not-found, not-yet).\n"
+                    "--missing runs to the newest broadcast week whatever range vorqview shows, as the\n"
+                    "weekly timer (vorq-import.timer) does. --notify shows one desktop notification when\n"
+                    "a week was imported: the newest week, its #1, how many songs entered its chart and\n"
+                    "how many of them you do not own; clicking it opens vorqview on that week.\n",
      .options = {kData,
                  kFrom,
                  kTo,
@@ -81,7 +85,10 @@ const std::vector<Command> kCommands = {
                  kProxy,
                  {"delay", "S", "the pause between pages in seconds, decimals allowed (0 to 600)"},
                  {"retries", "N", "the retries of a failed fetch (0 to 10, default 3)"},
-                 kCaFile}},
+                 kCaFile,
+                 {"missing", nullptr, "every missing week up to the newest (not with --to)"},
+                 {"notify", nullptr, "a desktop notification when a week was imported"},
+                 {"notify-wait", "S", "how long the notification can still open vorqview (default 600)"}}},
     {.name = "history",
      .run = cmdHistory,
      .description = "Prints the figures of a song (with --title) or of an artist over the loaded\n"

@@ -47,6 +47,7 @@
 #include "ui/mainwindow/dateentrydelegate.h"
 #include "ui/mainwindow/emptycharthint.h"
 #include "ui/mainwindow/mainwindowkeys.h"
+#include "ui/mainwindow/startweek.h"
 #include "ui/player/playerbar.h"
 #include "ui/player/playercommands.h"
 #include "ui/playlist/playlistcommands.h"
@@ -253,9 +254,10 @@ void MainWindow::onActivated() {
         if (m_options->autoRunImportBox->isChecked()) runGuarded(this, [this] { importMissingDates(); });
         if (m_options->autoRunAssociateBox->isChecked())
             runGuarded(this, [this] { autoUpdateAssociations(); });
-        if (m_options->autoQuitBox->isChecked())
+        if (m_options->autoQuitBox->isChecked() && !m_startWeek.isValid())
             QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
     }
+    if (m_startWeek.isValid()) runGuarded(this, [this] { showRequestedWeek(*this, m_startWeek); });
     emit startupFinished();
 }
 

@@ -174,6 +174,9 @@ public:
     int rightClickedIndex() const { return m_rightClicked; }
     // 0 until the start-up sequence has run, then 1.
     int startupGuard() const { return m_startupGuard; }
+    // A week to show once started (vorqview --date); the start-up's
+    // automatic close then does not apply, the user asked to see it.
+    void setStartWeek(const QDate &week) { m_startWeek = week; }
 
 signals:
     // The start-up load and the first activation have run.
@@ -207,6 +210,7 @@ private:
     QList<ChartTableModel *> m_models;   // per table, created with its view
     QList<int> m_pageTags;               // per page, the tag of the table it shows
     int m_startupGuard = 0;
+    QDate m_startWeek;
     int m_rightClicked = -1;
     bool m_shown = false;          // start-up load started
     bool m_loaded = false;         // start-up load ended
