@@ -5,6 +5,7 @@
 #include <QContextMenuEvent>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
@@ -230,10 +231,15 @@ QTableView *AssociationCommands::viewOf(QObject *viewport) const {
 bool AssociationCommands::eventFilter(QObject *watched, QEvent *event) {
     if (m_forwarding) return false;
     const QEvent::Type type = event->type();
-    if (type == QEvent::ContextMenu) {
+    // The menu key, or Shift+F10, on the view itself.
+    if (type == QEvent::ContextMenu || type == QEvent::KeyPress) {
         auto *view = qobject_cast<QTableView *>(watched);
-        if (!view || static_cast<QContextMenuEvent *>(event)->reason() != QContextMenuEvent::Keyboard)
-            return false;
+        const bool asked =
+            type == QEvent::ContextMenu
+                ? static_cast<QContextMenuEvent *>(event)->reason() == QContextMenuEvent::Keyboard
+                : static_cast<QKeyEvent *>(event)->key() == Qt::Key_F10 &&
+                      static_cast<QKeyEvent *>(event)->modifiers() == Qt::ShiftModifier;
+        if (!view || !asked) return false;
         keyboardMenu(view);
         return true;
     }
