@@ -3,7 +3,6 @@
 // dbus-run-session through tests/support/with-session-bus).
 #include <gtest/gtest.h>
 
-#include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QProcess>
 #include <QStandardPaths>
