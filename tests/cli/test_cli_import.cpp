@@ -214,12 +214,11 @@ TEST_F(CliImport, TypedDatesMoveOntoBroadcastDatesAndNotFoundGetsNoOtherDay) {
     ASSERT_TRUE(site.start());
     const VorqRun r = runVorq(args(site, "2001-05-01", "2001-03-02", "2001-03-30"), dir.path());
     EXPECT_EQ(r.exitCode, 0) << r.lines.join(QLatin1Char('\n')).toStdString();
-    QStringList files = QDir(data).entryList(QDir::Files);
-    EXPECT_EQ(files, QStringList({QStringLiteral("20010303.txt"), QStringLiteral("20010310.txt"),
-                                  QStringLiteral("20010324.txt"), QStringLiteral("notfound.txt")}));
+    EXPECT_EQ(QDir(data).entryList(QDir::Files),
+              QStringList({QStringLiteral("20010303.txt"), QStringLiteral("20010310.txt"),
+                           QStringLiteral("20010324.txt"), QStringLiteral("notfound.txt")}));
     EXPECT_EQ(vorq::sjis::readLines(data + QStringLiteral("/notfound.txt")),
               QList<QByteArray>{sj("2001年03月17日")});
-
     EXPECT_FALSE(
         vorq::recordNotFound(vorq::sjis::fromUnicode(data + QLatin1Char('/')), {}, sj("2001年03月30日")));
     EXPECT_EQ(vorq::sjis::readLines(data + QStringLiteral("/notfound.txt")),

@@ -304,57 +304,40 @@ TEST_F(Wizard, FinishRefusesTheLiveDataFolderAndAsksOnceBeforeReplacingAnOlderSt
 
 // "はい" to replacing an older staging never reaches a link into the live
 // data folder: the finish refuses it, naming it, before asking anything.
-TEST_F(Wizard, FinishRefusesALinkToTheLiveIndexEvenWhenTheUserSaysYes) {
+// Two files named a.mp3 go through the desktop's copy as two files.
+TEST_F(Wizard, FinishRefusesLinksEvenOnYesAndKeepsFilesOfOneNameApart) {
     std::unique_ptr<Shell> desktop = makeDesktopShell();
     setShell(desktop.get());
     const QMap<QString, QByteArray> live = filesUnder(data);
-    const QString staged = root + QStringLiteral("/prog/file.idx");
-    write(root + QStringLiteral("/prog/vorqview.ini"), "older");
-    for (const bool hard : {false, true}) {
-        SCOPED_TRACE(hard ? "hard link" : "symbolic link");
+    const QString staged = root + QStringLiteral("/file.idx");
+    chooseRoot(root);
+    for (const auto makeLink : {::link, ::symlink}) {
         QFile::remove(staged);
-        const QByteArray from = QFile::encodeName(data + QStringLiteral("file.idx")),
-                         to = QFile::encodeName(staged);
-        ASSERT_EQ(
-            hard ? ::link(from.constData(), to.constData()) : ::symlink(from.constData(), to.constData()), 0);
-        chooseRoot(root);
-        wizard->programFolderBox->setCurrentIndex(wizard->programFolderBox->findText(QStringLiteral("prog")));
+        ASSERT_EQ(makeLink(QFile::encodeName(data + QStringLiteral("file.idx")).constData(),
+                           QFile::encodeName(staged).constData()),
+                  0);
         fakes.prompter.asked.clear();
         fakes.prompter.answers = {QMessageBox::Yes};
         wizard->finishButton->click();
-        ASSERT_EQ(fakes.prompter.asked.size(), 1);
-        EXPECT_EQ(fakes.prompter.asked.at(0).kind, QStringLiteral("error"));
-        EXPECT_TRUE(fakes.prompter.asked.at(0).text.contains(staged))
-            << fakes.prompter.asked.at(0).text.toStdString();
+        ASSERT_EQ(fakes.prompter.errors().size(), 1);
+        EXPECT_TRUE(fakes.prompter.asked.at(0).text.contains(staged));
         EXPECT_TRUE(wizard->isVisible());
         EXPECT_EQ(filesUnder(data), live);
-        EXPECT_EQ(filesUnder(root).keys(),
-                  QStringList({QStringLiteral("prog/file.idx"), QStringLiteral("prog/vorqview.ini")}));
+        EXPECT_EQ(filesUnder(root).keys(), QStringList{QStringLiteral("file.idx")});
     }
-}
-
-// Two files named a.mp3 go on the disc through the desktop's copy as two
-// files, each association pointing at its own.
-TEST_F(Wizard, FilesOfOneNameStayTwoFilesOnTheDisc) {
-    std::unique_ptr<Shell> desktop = makeDesktopShell();
-    setShell(desktop.get());
-    const QString other = dir.filePath(QStringLiteral("other/"));
-    QDir().mkpath(other);
-    write(other + QStringLiteral("a.mp3"), "the other a");
-    const QByteArray m = sjis::fromUnicode(music), o = sjis::fromUnicode(other);
+    QFile::remove(staged);
+    write(prog + QStringLiteral("a.mp3"), "the other a");
     write(data + QStringLiteral("file.idx"),
-          "19950408001\t" + m + "a.mp3\t\r\n19950415001\t" + o + "a.mp3\tplay\r\n");
+          "19950408001\t" + sjis::fromUnicode(music) + "a.mp3\t\r\n19950415001\t" +
+              sjis::fromUnicode(prog + QStringLiteral("a.mp3")) + "\tplay\r\n");
     wizard->start(source());
     chooseRoot(root);
-    wizard->assocFolderBox->setCurrentIndex(wizard->assocFolderBox->findText(QStringLiteral("music")));
-    wizard->showPage(8);
     wizard->finishButton->click();
-    EXPECT_EQ(wizard->result(), QDialog::Accepted);
-    const QMap<QString, QByteArray> staged = filesUnder(root);
-    EXPECT_EQ(staged.value(QStringLiteral("file.idx")),
-              "19950408001\t\\music\\a.mp3\t\r\n19950415001\t\\music\\a (2).mp3\tplay\r\n");
-    EXPECT_EQ(staged.value(QStringLiteral("music/a.mp3")), QByteArray(3000, 'a'));
-    EXPECT_EQ(staged.value(QStringLiteral("music/a (2).mp3")), "the other a");
+    const QMap<QString, QByteArray> disc = filesUnder(root);
+    EXPECT_EQ(disc.value(QStringLiteral("file.idx")),
+              "19950408001\t\\a.mp3\t\r\n19950415001\t\\a (2).mp3\tplay\r\n");
+    EXPECT_EQ(disc.value(QStringLiteral("a.mp3")), QByteArray(3000, 'a'));
+    EXPECT_EQ(disc.value(QStringLiteral("a (2).mp3")), "the other a");
 }
 
 TEST(CdrRestore, CopiesTheProgramAndItsSideFilesOrNothingOnCancel) {
