@@ -40,6 +40,11 @@ Args parseArgs(const QStringList &args, const Command &command);
 // A date given as a date label or as YYYY-MM-DD. Throws UsageError.
 QDate parseDate(const QString &text);
 
+// The --from and --to of a command, moved onto the broadcast calendar: the
+// broadcast date on or after --from, on or before --to (invalid before the
+// first broadcast, an empty range). Untouched when not given.
+void parseDateRange(const Args &args, QDate *from, QDate *to);
+
 // --today YYYY-MM-DD, when given, becomes the program's today. Throws
 // UsageError for another form.
 void applyToday(const Args &args);

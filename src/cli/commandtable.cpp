@@ -10,8 +10,9 @@ namespace {
 
 // The options most commands share, with one wording everywhere.
 const Option kData{"data", "DIR", "the data folder (default: vorqview's)"};
-const Option kFrom{"from", "D", "the first date of the range (default: vorqview's displayed range)"};
-const Option kTo{"to", "D", "the last date of the range (default: vorqview's displayed range)"};
+const Option kFrom{"from", "D",
+                   "the first broadcast date on or after D (default: vorqview's displayed range)"};
+const Option kTo{"to", "D", "the last broadcast date on or before D (default: vorqview's displayed range)"};
 const Option kToday{"today", "YYYY-MM-DD", "the day taken as today"};
 const Option kSjis{"sjis", nullptr, "write Shift-JIS instead of UTF-8"};
 const Option kColumns{"columns", "LIST", "the columns, a comma list of date,number,title,artist,file,method"};

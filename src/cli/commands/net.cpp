@@ -221,8 +221,9 @@ int cmdImport(const vorq::cli::Command &command, const QStringList &args) {
     const cli::DateRange range = cli::configuredRange(calendar, settings);
     host.from = range.from;
     host.to = range.to;
-    if (a.has(QStringLiteral("from"))) host.from = cli::parseDate(a.value(QStringLiteral("from")));
-    if (a.has(QStringLiteral("to"))) host.to = cli::parseDate(a.value(QStringLiteral("to")));
+    // A typed date steps onto the calendar: from a Friday, the weeks are
+    // the Saturdays after it, not Fridays.
+    cli::parseDateRange(a, &host.from, &host.to);
     // The weekly run wants the new week even when the window shows a range
     // that ends earlier.
     if (missing && !calendar.isEmpty()) host.to = calendar.last();

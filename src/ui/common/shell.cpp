@@ -106,7 +106,7 @@ public:
     bool exists(const QString &path) override { return !path.isEmpty() && QFileInfo::exists(path); }
 
     bool copyFiles(QWidget *parent, const QStringList &sources, const QString &targetFolder,
-                   CopyOutcome *outcome, Overwrite overwrite) override {
+                   CopyOutcome *outcome, Overwrite overwrite, const QStringList &names) override {
         CopyOutcome local;
         CopyOutcome &out = outcome ? *outcome : local;
         out = {};
@@ -133,7 +133,7 @@ public:
                 break;
             }
             const QString &src = sources.at(i);
-            const QString dst = dir.filePath(QFileInfo(src).fileName());
+            const QString dst = dir.filePath(names.value(i, QFileInfo(src).fileName()));
             if (QFileInfo(src).absoluteFilePath() == QFileInfo(dst).absoluteFilePath()) {
                 out.present.append(src);
                 continue;
