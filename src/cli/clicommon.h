@@ -77,6 +77,7 @@ int cmdTop(const vorq::cli::Command &command, const QStringList &args);
 int cmdAssociate(const vorq::cli::Command &command, const QStringList &args);
 int cmdCdr(const vorq::cli::Command &command, const QStringList &args);
 int cmdPlaylist(const vorq::cli::Command &command, const QStringList &args);
+int cmdCountdown(const vorq::cli::Command &command, const QStringList &args);
 int cmdSearch(const vorq::cli::Command &command, const QStringList &args);
 int cmdList(const vorq::cli::Command &command, const QStringList &args);
 int cmdPrint(const vorq::cli::Command &command, const QStringList &args);

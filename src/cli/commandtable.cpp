@@ -209,6 +209,24 @@ const std::vector<Command> kCommands = {
      .forms = {"[--data DIR] [--from D] [--to D] [--today YYYY-MM-DD] [--order 0-5] [--direction down|up] "
                "[--rate R] [--associated on|off] [--not-associated on|off] [--sjis] "
                "[--m3u FILE [--count N] [--format m3u|m3u8|xspf] [--relative]]"}},
+    {.name = "countdown",
+     .run = cmdCountdown,
+     .description = "Writes the chart of one date as the player counts it down, the lowest rank first up to\n"
+                    "#1 (--from-top: #1 first; --top N: ranks 1 to N only), as a playlist of the files that\n"
+                    "play: M3U8 on standard output, or into FILE by its extension (.m3u8, .xspf, else the\n"
+                    "classic Shift-JIS path list) unless --format names the form. Every song without a file\n"
+                    "that plays (none, missing, a web address, a folder...) is listed on standard error,\n"
+                    "one line each, TAB-separated: a header, rank, title, artist, the reason, the file.\n",
+     .options = {{"date", "D", "the week"},
+                 {"top", "N", "only ranks 1 to N"},
+                 {"from-top", nullptr, "#1 first, then down the chart"},
+                 kFormat,
+                 {"output", "FILE", "write the playlist into FILE"},
+                 kRelative,
+                 kData,
+                 kToday},
+     .forms = {"--date D [--top N] [--from-top] [--format m3u8|xspf|m3u] [--output FILE [--relative]] "
+               "[--data DIR] [--today YYYY-MM-DD]"}},
     {.name = "search",
      .run = cmdSearch,
      .description = "Searches the loaded charts for songs whose artist and title contain the patterns\n"

@@ -48,7 +48,8 @@ public:
     // A blocking drag of local files, copy only.
     virtual void dragFiles(QWidget *source, const QStringList &files) = 0;
     // Our own context menu for files at a global point.
-    // extra: the caller's own entries, below the file entries.
+    // extra: the caller's own entries, below the file entries; without
+    // files the menu holds them alone.
     virtual void contextMenu(QWidget *parent, const QStringList &files, const QPoint &globalPos,
                              const QList<QAction *> &extra = {}) = 0;
 

@@ -9,6 +9,7 @@
 
 #include "core/charts/chartstore.h"
 #include "core/lists/listoutput.h"
+#include "ui/mainwindow/chartrowdelegate.h"
 #include "ui/mainwindow/datelistwidget.h"
 #include "ui/mainwindow/datepage.h"
 #include "ui/mainwindow/panelstatusbar.h"
@@ -29,6 +30,7 @@ class ChartTableModel;
 class HistoryCommands;
 class ListCommands;
 class PlaylistCommands;
+class PlayerCommands;
 class ResultListWindow;
 class SearchDialog;
 class DataFolderSync;
@@ -163,6 +165,10 @@ public:
     PlaylistCommands *playlistCommands = nullptr;
     // The CD-R wizard and restore.
     CdrCommands *cdrCommands = nullptr;
+    // The countdown player: its bar, queue, menus and media controls.
+    PlayerCommands *playerCommands = nullptr;
+    // The row the player plays, marked in the chart views.
+    PlayingMark playingMark;
 
     // The dateList index on which the date menu was opened.
     int rightClickedIndex() const { return m_rightClicked; }
