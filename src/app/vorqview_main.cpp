@@ -10,6 +10,7 @@
 #include "core/text/sjistext.h"
 #include "ui/common/prompter.h"
 #include "ui/common/qttranslations.h"
+#include "ui/common/readablecolours.h"
 #include "ui/mainwindow/mainwindow.h"
 #include "ui/options/optionsdialog.h"
 #include "ui/playlist/playlistmakerdialog.h"
@@ -58,6 +59,8 @@ int main(int argc, char **argv) {
     icon.addFile(QStringLiteral(":/icons/vorqview-128.png"));
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("vorqview"), icon));
     vorq::installQtTranslations(&app);
+    // Whatever palette the desktop gives, every text keeps its contrast.
+    vorq::colours::applyReadablePalette();
     try {
         vorq::sjis::ensureCodec();
     } catch (const vorq::Error &e) {
