@@ -69,6 +69,9 @@ bool boundaryAround(QStringView s, qsizetype start, qsizetype end, bool dotted) 
 // Length of the joiner word at i, 0 when none.
 template <size_t N>
 qsizetype joinerWordAt(QStringView s, qsizetype i, const JoinerWord (&words)[N]) {
+    // Every joiner word begins with f, w or v.
+    const char16_t first = s[i].unicode() | 0x20;
+    if (first != u'f' && first != u'w' && first != u'v') return 0;
     for (const JoinerWord &w : words)
         if (s.mid(i).startsWith(w.word, Qt::CaseInsensitive) &&
             boundaryAround(s, i, i + w.word.size(), w.dotted))
@@ -206,6 +209,13 @@ struct ParsedTitle {
 ParsedTitle parseTitle(const QString &s) {
     ParsedTitle p;
     QString &kept = p.kept;
+    // Most titles hold no part to set aside and no "feat.".
+    if (std::none_of(s.cbegin(), s.cend(), [](QChar c) {
+            return closingFor(c) || isWave(c) || isDash(c) || (c.unicode() | 0x20) == u'f';
+        })) {
+        kept = s;
+        return p;
+    }
     kept.reserve(s.size());
     for (qsizetype i = 0; i < s.size(); ++i) {
         const char16_t close = closingFor(s[i]);
@@ -264,6 +274,12 @@ ParsedTitle parseTitle(const QString &s) {
 }  // namespace
 
 QString loadTitleRule(const QString &text) {
+    // Most texts have nothing to change: no copy then.
+    if (std::none_of(text.cbegin(), text.cend(), [](QChar c) {
+            const char16_t u = c.unicode();
+            return u == 0x3000 || (u >= 0xFF10 && u <= 0xFF5A);
+        }))
+        return text;
     QString out = text;
     for (QChar &c : out) {
         const char16_t u = c.unicode();
@@ -377,7 +393,8 @@ QStringList folderVersionMarkers(QStringView text) {
     return keys;
 }
 
-bool isCompilationArtist(const QString &artist) {
+namespace {
+bool isCompilationKey(const QString &key) {
     static const QStringList kNames{QStringLiteral("va"),
                                     QStringLiteral("various"),
                                     QStringLiteral("variousartists"),
@@ -387,8 +404,12 @@ bool isCompilationArtist(const QString &artist) {
                                     QStringLiteral("コンピレーション"),
                                     QStringLiteral("ヴァリアスアーティスト"),
                                     QStringLiteral("ヴァリアスアーティスツ")};
-    const QString key = foldForMatch(artist.normalized(QString::NormalizationForm_KC).toCaseFolded());
-    return kNames.contains(key);
+    return key.size() <= 12 && kNames.contains(key);
+}
+}  // namespace
+
+bool isCompilationArtist(const QString &artist) {
+    return isCompilationKey(foldForMatch(artist.normalized(QString::NormalizationForm_KC).toCaseFolded()));
 }
 
 QList<std::pair<QString, QString>> compilationReadings(const QString &title) {
@@ -447,7 +468,7 @@ SongText songText(const QString &title, const QString &artist) {
     // of a Japanese artist ("Mizuki x 山本 優"); the names come out folded,
     // without spaces, as that rule would leave them.
     const QString a = loadTitleRule(artist).normalized(QString::NormalizationForm_KC);
-    if (isCompilationArtist(a)) {
+    if (isCompilationKey(foldForMatch(a.toCaseFolded()))) {
         out.unknownArtist = true;
     } else {
         // Brackets in an artist: featured names count, notes ("CV: ...") do not.

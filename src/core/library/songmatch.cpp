@@ -12,9 +12,9 @@ namespace vorq {
 namespace {
 
 constexpr double kTitleWeight = 0.6, kArtistWeight = 0.3, kExtraWeight = 0.1;
-// Bigram overlap (Dice) a file needs before it is scored at all: well under
-// what a title at the lowest useful score still shares.
-constexpr double kMinOverlap = 0.3;
+// A file needs a bigram overlap (Dice) of 0.3 with the song's title before
+// it is scored at all: well under what a title at the lowest useful score
+// still shares.
 constexpr qsizetype kShortTitle = 6;
 constexpr qsizetype kCandidates = 100;
 
@@ -135,8 +135,15 @@ double textSimilarity(const QString &a, const QString &b) {
 }
 
 MatchVerdict judgeMatch(const SongText &song, const SongText &file) {
-    if (song.exactKey() == file.exactKey()) return {1.0, true, MatchNote::None};
-    double t = textSimilarity(song.core, file.core);
+    return judgeMatch(song, file, textSimilarity(song.core, file.core));
+}
+
+MatchVerdict judgeMatch(const SongText &song, const SongText &file, double titleSimilarity) {
+    // The fields of the exact key, compared without building it.
+    if (song.core == file.core && song.subtitles == file.subtitles && song.variants == file.variants &&
+        song.neutral == file.neutral && song.names == file.names && song.unknownArtist == file.unknownArtist)
+        return {1.0, true, MatchNote::None};
+    double t = titleSimilarity;
     // ID3v1 keeps 30 bytes: a title cut there is the start of the chart's.
     const bool cut = file.mayBeCut && file.core.size() >= 4 && song.core.startsWith(file.core);
     if (cut) t = std::max(t, 0.95);
@@ -180,6 +187,7 @@ QList<SongText> fileReadings(const LibraryFile &file) {
         out.push_back(std::move(t));
     };
     add(file.title, file.artist, file.fromTags);
+    const bool compilation = !out.isEmpty() && out.constFirst().unknownArtist;
     if (file.fromTags) {
         // A ripper's title: "03 - title", "03 title", "artist - title".
         qsizetype digits = 0;
@@ -197,7 +205,7 @@ QList<SongText> fileReadings(const LibraryFile &file) {
                 add(file.title.mid(dash + 3), file.artist, true);
     }
     // A compilation's artist is inside its title.
-    if (isCompilationArtist(file.artist))
+    if (compilation)
         for (const auto &[title, artist] : compilationReadings(file.title)) add(title, artist, false);
     for (const TextReading &r : file.otherReadings) add(r.title, r.artist, false);
     return out;
@@ -232,7 +240,7 @@ QString matchNoteKey(MatchNote note) {
 }
 
 LibraryMatcher::LibraryMatcher(const QList<LibraryFile> &files) {
-    QList<quint32> grams;
+    QList<quint32> grams, artistGrams;
     for (qsizetype f = 0; f < files.size(); ++f) {
         m_fileReadings.push_back(qint32(m_readings.size()));
         for (SongText &text : fileReadings(files[f])) {
@@ -240,8 +248,12 @@ LibraryMatcher::LibraryMatcher(const QList<LibraryFile> &files) {
             r.file = qint32(f);
             r.key = text.exactKey();
             bigramsOf(text.core, &grams);
-            r.bigrams = grams.size();
-            bigramsOf(text.names.join(QString()), &r.artistGrams);
+            m_gramCounts.push_back(qint32(grams.size()));
+            m_coreLength.push_back(qint32(text.core.size()));
+            m_mayBeCut.push_back(text.mayBeCut);
+            bigramsOf(text.names.join(QString()), &artistGrams);
+            m_artistGramStart.push_back(qint32(m_artistGrams.size()));
+            m_artistGrams.insert(m_artistGrams.end(), artistGrams.cbegin(), artistGrams.cend());
             const qint32 id = qint32(m_readings.size());
             m_exact[r.key].push_back(id);
             for (quint32 g : grams) m_byBigram[g].push_back(id);
@@ -259,9 +271,8 @@ LibraryMatcher::LibraryMatcher(const QList<LibraryFile> &files) {
         }
     }
     m_fileReadings.push_back(qint32(m_readings.size()));
+    m_artistGramStart.push_back(qint32(m_artistGrams.size()));
     m_counts.assign(m_readings.size(), 0);
-    m_gramCounts.reserve(m_readings.size());
-    for (const Reading &r : m_readings) m_gramCounts.push_back(qint32(r.bigrams));
 }
 
 QList<MatchProposal> LibraryMatcher::match(const SongKey &key, double minScore) const {
@@ -285,25 +296,32 @@ QList<MatchProposal> LibraryMatcher::matchText(const SongKey &key, const SongTex
     bigramsOf(song.core, &grams);
     std::vector<qint32> &touched = m_touched;
     touched.clear();
+    qint32 *counts = m_counts.data();  // the hot loop: no reload through this
     for (quint32 g : grams) {
         auto it = m_byBigram.constFind(g);
         if (it == m_byBigram.constEnd()) continue;
         for (qint32 r : *it)
-            if (m_counts[r]++ == 0) touched.push_back(r);
+            if (counts[r]++ == 0) touched.push_back(r);
     }
     double bestScore = minScore;
     QHash<qint32, qsizetype> bestOfFile;  // file -> its place in best
     auto consider = [&](qint32 id) {
-        const Reading &x = m_readings[id];
         // Bounds first: the edit distance is the cost here, and most
         // candidates cannot beat the best already found.
-        auto lengthBound = [](const QString &a, const QString &b) {
-            const qsizetype hi = std::max(a.size(), b.size());
-            return hi ? double(std::min(a.size(), b.size())) / double(hi) : 1.0;
-        };
-        const double titleBound = x.text.mayBeCut ? 1.0 : lengthBound(song.core, x.text.core);
+        const qsizetype length = m_coreLength[id], longer = std::max(length, song.core.size());
+        const double titleBound =
+            m_mayBeCut[id] || !longer ? 1.0 : double(std::min(length, song.core.size())) / double(longer);
         if (kTitleWeight * titleBound + kArtistWeight + kExtraWeight < bestScore - 1e-9) return;
-        const MatchVerdict v = judgeMatch(song, x.text);
+        const Reading &x = m_readings[id];
+        const double t = textSimilarity(song.core, x.text.core);
+        // What judging could give at most: the weights, and the ceilings
+        // that cheap comparisons already show.
+        double bound = x.text.mayBeCut ? 1.0 : kTitleWeight * t + kArtistWeight + kExtraWeight;
+        if (t < kCloseTitle && !x.text.mayBeCut) bound = std::min(bound, kTitleDiffersCeiling);
+        if (song.variants != x.text.variants) bound = std::min(bound, kVariantCeiling);
+        if (song.numbers != x.text.numbers) bound = std::min(bound, kOtherNumberCeiling);
+        if (bound < bestScore - 1e-9) return;
+        const MatchVerdict v = judgeMatch(song, x.text, t);
         if (v.score < bestScore - 1e-9) return;
         if (v.score > bestScore + 1e-9) {
             best.clear();
@@ -317,10 +335,13 @@ QList<MatchProposal> LibraryMatcher::matchText(const SongKey &key, const SongTex
     QList<std::pair<double, qint32>> candidates;
     QList<quint32> artistGrams;
     bigramsOf(song.names.join(QString()), &artistGrams);
+    const qint32 songGrams = qint32(grams.size());
+    const bool anyOverlap = song.core.size() == 1;
     for (qint32 r : touched) {
-        const double dice = 2.0 * m_counts[r] / double(grams.size() + m_gramCounts[r]);
-        m_counts[r] = 0;
-        if (dice >= kMinOverlap || song.core.size() == 1) candidates.push_back({dice, r});
+        const qint32 shared = counts[r], total = songGrams + m_gramCounts[r];
+        counts[r] = 0;
+        // Dice >= 0.3 without a division: 20 * shared >= 3 * total.
+        if (anyOverlap || 20 * shared >= 3 * total) candidates.push_back({2.0 * shared / double(total), r});
     }
     auto byOverlap = [](const auto &a, const auto &b) { return a.first > b.first; };
     // The artist overlap only for the best titles: with many similar titles
@@ -330,11 +351,13 @@ QList<MatchProposal> LibraryMatcher::matchText(const SongKey &key, const SongTex
                          byOverlap);
         candidates.resize(4 * kCandidates);
     }
+    // Few enough candidates are all scored; the artist overlap only chooses.
     for (auto &c : candidates) {
-        const Reading &x = m_readings[c.second];
+        if (candidates.size() <= kCandidates) break;
+        const quint32 *b = m_artistGrams.data() + m_artistGramStart[c.second],
+                      *bEnd = m_artistGrams.data() + m_artistGramStart[c.second + 1];
         qsizetype shared = 0;
-        for (auto a = artistGrams.cbegin(), b = x.artistGrams.cbegin();
-             a != artistGrams.cend() && b != x.artistGrams.cend();) {
+        for (auto a = artistGrams.cbegin(); a != artistGrams.cend() && b != bEnd;) {
             if (*a < *b)
                 ++a;
             else if (*b < *a)
@@ -342,7 +365,8 @@ QList<MatchProposal> LibraryMatcher::matchText(const SongKey &key, const SongTex
             else
                 ++shared, ++a, ++b;
         }
-        const qsizetype artistTotal = artistGrams.size() + x.artistGrams.size();
+        const qsizetype artistTotal =
+            artistGrams.size() + m_artistGramStart[c.second + 1] - m_artistGramStart[c.second];
         c.first =
             kTitleWeight * c.first + kArtistWeight * (artistTotal ? 2.0 * shared / double(artistTotal) : 1.0);
     }

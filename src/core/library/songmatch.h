@@ -44,6 +44,8 @@ struct MatchVerdict {
 };
 
 MatchVerdict judgeMatch(const SongText &song, const SongText &file);
+// The same with the similarity of the two titles proper already measured.
+MatchVerdict judgeMatch(const SongText &song, const SongText &file, double titleSimilarity);
 
 // The ways the matcher reads a file: its tags (or name), a compilation's
 // title split into artist and title, the other readings of its name and
@@ -80,8 +82,6 @@ private:
         qint32 file = -1;
         SongText text;
         QString key;
-        qsizetype bigrams = 0;
-        QList<quint32> artistGrams;  // sorted
     };
     QList<Reading> m_readings;
     QList<qint32> m_fileReadings;           // per file, its first reading; one more at the end
@@ -89,7 +89,15 @@ private:
     // Character bigrams of the folded title (a one-character title is its
     // own token) -> readings: an exact title shares all of them.
     QHash<quint32, QList<qint32>> m_byBigram;
-    std::vector<qint32> m_gramCounts;      // bigrams per reading
+    std::vector<qint32> m_gramCounts;  // bigrams per reading
+    // Per reading, what the bounds need before its text is touched: the
+    // length of its title proper, and whether ID3v1 may have cut it.
+    std::vector<qint32> m_coreLength;
+    std::vector<bool> m_mayBeCut;
+    // The artist's bigrams of every reading, sorted, one after the other:
+    // reading r has m_artistGrams[m_artistGramStart[r] .. m_artistGramStart[r + 1]).
+    std::vector<quint32> m_artistGrams;
+    std::vector<qint32> m_artistGramStart;
     mutable std::vector<qint32> m_counts;  // scratch per query: shared title bigrams by reading
     mutable std::vector<qint32> m_touched;
 };
