@@ -404,7 +404,7 @@ bool isCompilationKey(const QString &key) {
                                     QStringLiteral("コンピレーション"),
                                     QStringLiteral("ヴァリアスアーティスト"),
                                     QStringLiteral("ヴァリアスアーティスツ")};
-    return key.size() <= 12 && kNames.contains(key);
+    return key.size() <= 16 && kNames.contains(key);
 }
 }  // namespace
 

@@ -214,7 +214,7 @@ QList<SongText> fileReadings(const LibraryFile &file) {
 QString matchNoteText(MatchNote note) {
     switch (note) {
         case MatchNote::None: return {};
-        case MatchNote::Variant: return QStringLiteral("別バージョン");
+        case MatchNote::Variant: return QStringLiteral("版違い");
         case MatchNote::PartialArtist: return QStringLiteral("共演者が違う");
         case MatchNote::TitleDiffers: return QStringLiteral("曲名が違う");
         case MatchNote::UnknownArtist: return QStringLiteral("アーティスト不明");

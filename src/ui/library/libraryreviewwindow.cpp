@@ -11,6 +11,7 @@
 #include <QSlider>
 #include <QTabWidget>
 #include <QTableWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "core/base/errors.h"
@@ -34,6 +35,7 @@ QTableWidget *makeTable(const QStringList &headers, QWidget *parent) {
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->setSelectionBehavior(QAbstractItemView::SelectRows);
     table->setTextElideMode(Qt::ElideMiddle);  // a path keeps its file name
+    table->setWordWrap(false);
     table->verticalHeader()->hide();
     table->horizontalHeader()->setStretchLastSection(true);
     return table;
@@ -100,6 +102,7 @@ LibraryReviewWindow::LibraryReviewWindow(MainWindow *main) : QDialog(main), m_ma
     middle->addWidget(summaryLabel, 2);
     auto *bottom = new QHBoxLayout;
     bottom->addWidget(lockLabel, 1);
+    bottom->addStretch(0);  // takes the room while the note is hidden
     bottom->addWidget(applyButton);
     bottom->addWidget(closeButton);
     auto *layout = new QVBoxLayout(this);
@@ -118,12 +121,25 @@ LibraryReviewWindow::LibraryReviewWindow(MainWindow *main) : QDialog(main), m_ma
         for (int r = 0; r < proposalTable->rowCount(); ++r)
             if (!proposalTable->isRowHidden(r)) proposalTable->item(r, Tick)->setCheckState(Qt::Checked);
     });
-    connect(thresholdSlider, &QSlider::valueChanged, this, [this] { updateVisibleRows(); });
+    connect(thresholdSlider, &QSlider::valueChanged, this, [this] {
+        updateVisibleRows();
+        m_fitColumns->start();
+    });
+    // A table laid out while its tab was hidden had no width to share.
+    connect(tabs, &QTabWidget::currentChanged, this, [this] {
+        fitTableColumns(proposalTable);
+        fitTableColumns(leftOutTable);
+    });
     connect(applyButton, &QPushButton::clicked, this, [this] { runGuarded(this, [this] { apply(); }); });
     connect(closeButton, &QPushButton::clicked, this, &QDialog::close);
     if (m_main->options() && m_main->options()->lockAssociationsBox)
         connect(m_main->options()->lockAssociationsBox, &QCheckBox::toggled, this,
                 [this] { updateApplyState(); });
+    // The columns follow the rows shown, once the slider rests.
+    m_fitColumns = new QTimer(this);
+    m_fitColumns->setSingleShot(true);
+    m_fitColumns->setInterval(100);
+    connect(m_fitColumns, &QTimer::timeout, this, [this] { fitTableColumns(proposalTable); });
     fitWindowToScreen(this, QSize(1100, 600));
     fitTableColumns(proposalTable);
     updateVisibleRows();

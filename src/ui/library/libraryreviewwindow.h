@@ -16,6 +16,7 @@ class QPushButton;
 class QSlider;
 class QTabWidget;
 class QTableWidget;
+class QTimer;
 
 namespace vorq {
 
@@ -63,6 +64,7 @@ private:
     void updateVisibleRows();
     void updateApplyState();
     MainWindow *m_main;
+    QTimer *m_fitColumns = nullptr;
     ScanResult m_scan;
     bool m_scanned = false;
     QList<MatchProposal> m_proposals;

@@ -13,9 +13,9 @@ namespace vorq {
 // is on (less a frame), and moves it inside that area.
 void fitWindowToScreen(QWidget *window, QSize wanted);
 
-// Every column at least as wide as its header; what its texts need when
-// the table has the room, else the room shared in proportion to what each
-// needs beyond its header.
+// Every column at least as wide as its header; the short ones as wide as
+// their texts, the room left shared evenly by the long ones (a path is
+// elided in its middle rather than pushing the others out of view).
 void fitTableColumns(QTableWidget *table);
 
 }  // namespace vorq

@@ -74,6 +74,7 @@ WantedWindow::WantedWindow(MainWindow *main) : QDialog(main), m_main(main) {
                                             QStringLiteral("アーティスト"), QStringLiteral("週数"),
                                             QStringLiteral("初登場"), QStringLiteral("備考")});
     wantedTable->setTextElideMode(Qt::ElideMiddle);
+    wantedTable->setWordWrap(false);
     wantedTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
     wantedTable->setSelectionBehavior(QAbstractItemView::SelectRows);
     wantedTable->verticalHeader()->hide();

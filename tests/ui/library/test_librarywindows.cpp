@@ -75,7 +75,7 @@ TEST_F(LibraryWindowsTest, ReviewAppliesOnlyTickedRowsToEveryDateAndWantedListFo
     // "Second (Live)" is another version: below the threshold, unticked, hidden, marked.
     EXPECT_EQ(review->proposalTable->item(1, 0)->checkState(), Qt::Unchecked);
     EXPECT_EQ(review->visibleRows(), 1);
-    EXPECT_EQ(review->proposalTable->item(1, 6)->text(), u8("別バージョン: Live"));
+    EXPECT_EQ(review->proposalTable->item(1, 6)->text(), u8("版違い: Live"));
     EXPECT_EQ(review->tabs->tabText(1), u8("除外したファイル (1)"));
     EXPECT_EQ(review->leftOutTable->item(0, 0)->text(), u8("空のファイル"));
     review->thresholdSlider->setValue(50);
