@@ -76,3 +76,25 @@ TEST(CliLibrary, ScanProposesAppliesAndTheWantedListFollows) {
     EXPECT_EQ(QJsonDocument::fromJson(years.out).toJson(QJsonDocument::Compact),
               R"([{"owned":1,"songs":3,"weeks":3,"weeks_owned":1,"year":2024}])");
 }
+
+// File names come from others: one holding a terminal escape is listed
+// without it.
+TEST(CliLibrary, LeftOutFilesPrintWithoutControlCharacters) {
+    QTemporaryDir data, music;
+    QFile chart(data.filePath(QStringLiteral("20240106.txt")));
+    ASSERT_TRUE(chart.open(QIODevice::WriteOnly));
+    chart.write("1\tRain\tNobody\r\n");
+    chart.close();
+    QFile empty(music.filePath(QStringLiteral("x\x1b]2;owned\x07.mp3")));
+    ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
+    empty.close();
+    const VorqRun run =
+        runVorq({QStringLiteral("scan"), QStringLiteral("--folder"), music.path(), QStringLiteral("--cache"),
+                 data.filePath(QStringLiteral("cache.txt")), QStringLiteral("--data"), data.path(),
+                 QStringLiteral("--from"), QStringLiteral("2024-01-06"), QStringLiteral("--to"),
+                 QStringLiteral("2024-01-06")});
+    ASSERT_EQ(run.status, 0) << run.err.constData();
+    EXPECT_TRUE(run.err.contains("empty\t")) << run.err.constData();
+    EXPECT_FALSE(run.err.contains('\x1b'));
+    EXPECT_FALSE(run.err.contains('\x07'));
+}

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QSlider>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -114,6 +115,17 @@ TEST_F(LibraryWindowsTest, TheChangeLockLetsTheReviewWindowLookButNotApply) {
     EXPECT_FALSE(review->applyButton->isEnabled());
     EXPECT_TRUE(review->lockLabel->isVisible());
     EXPECT_TRUE(review->lockLabel->text().contains(u8("関連づけの変更を禁止する。")));
+
+    // Both windows fit the screen they open on, buttons included.
+    action("WantedSongs")->trigger();
+    auto *wanted = form->findChild<WantedWindow *>();
+    ASSERT_TRUE(wanted);
+    const QRect screen = form->screen()->availableGeometry();
+    for (QWidget *w : {static_cast<QWidget *>(review), static_cast<QWidget *>(wanted)}) {
+        EXPECT_LE(w->width(), screen.width()) << qPrintable(w->objectName());
+        EXPECT_LE(w->height(), screen.height()) << qPrintable(w->objectName());
+    }
+    EXPECT_TRUE(screen.contains(review->applyButton->mapToGlobal(review->applyButton->rect().bottomRight())));
 
     fakes.prompter.answers.push_back(QMessageBox::Ok);
     review->apply();
