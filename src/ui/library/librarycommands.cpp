@@ -41,7 +41,7 @@ void LibraryCommands::showReview() {
                 m_review->setFolder(m_main->options()->musicFolderEdit->text());
             // A new scan changes what the wanted list can say about left-out files.
             connect(m_review, &LibraryReviewWindow::scanned, this, [this] {
-                if (m_wanted) m_wanted->scheduleRefresh();
+                if (m_wanted) m_wanted->scanChanged();
             });
         }
         m_review->show();

@@ -124,6 +124,11 @@ WantedWindow::WantedWindow(MainWindow *main) : QDialog(main), m_main(main) {
     fitWindowToScreen(this, QSize(900, 700));
 }
 
+void WantedWindow::scanChanged() {
+    m_scanNotesValid = false;
+    scheduleRefresh();
+}
+
 void WantedWindow::scheduleRefresh() {
     if (isVisible())
         m_refreshTimer->start();
@@ -149,18 +154,24 @@ void WantedWindow::refresh() {
     m_owned = songOwnership(m_main->store().tabs);
     m_years = completenessByYear(history, m_owned);
     chart->setYears(m_years);
-    m_notes.clear();
-    if (const ScanResult *scan = m_scanSource ? m_scanSource() : nullptr) {
-        QList<SongKey> missing;
-        for (auto it = m_owned.cbegin(); it != m_owned.cend(); ++it)
-            if (!it.value()) missing.push_back(it.key());
-        const QHash<SongKey, int> leftOut = songsOnlyLeftOut(missing, *scan);
+    // The notes depend on the scan, not on what is owned: worked out once
+    // per scan for every song (matching is the cost), shown for the missing.
+    const ScanResult *scan = m_scanSource ? m_scanSource() : nullptr;
+    if (!scan) {
+        m_scanNotes.clear();
+    } else if (!m_scanNotesValid) {
+        m_scanNotes.clear();
+        const QHash<SongKey, int> leftOut = songsOnlyLeftOut(m_owned.keys(), *scan);
         for (auto it = leftOut.cbegin(); it != leftOut.cend(); ++it) {
             const LeftOutFile &l = scan->leftOut[it.value()];
-            m_notes.insert(it.key(), QStringLiteral("候補は除外: ") + leftOutReasonText(l.reason) +
-                                         QStringLiteral(" (") + l.file.path + u')');
+            m_scanNotes.insert(it.key(), QStringLiteral("候補は除外: ") + leftOutReasonText(l.reason) +
+                                             QStringLiteral(" (") + l.file.path + u')');
         }
     }
+    m_scanNotesValid = scan != nullptr;
+    m_notes.clear();
+    for (auto it = m_scanNotes.cbegin(); it != m_scanNotes.cend(); ++it)
+        if (!m_owned.value(it.key())) m_notes.insert(it.key(), it.value());
     // Songs counted once over the range (a year's figure counts a song in
     // each year it charted); song-weeks add up.
     const int songs = int(m_owned.size());

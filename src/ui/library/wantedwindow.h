@@ -46,6 +46,8 @@ public:
     void saveList();
     // Refreshes once events have settled, or when next shown.
     void scheduleRefresh();
+    // The last library scan is another: its notes are worked out again.
+    void scanChanged();
     const QList<WantedSong> &shown() const { return m_shown; }
     // Where the last library scan is (the review window's), for the notes
     // on songs whose only candidate file was left out.
@@ -69,7 +71,9 @@ private:
     QTimer *m_refreshTimer = nullptr;
     bool m_stale = false;
     std::function<const ScanResult *()> m_scanSource;
-    QHash<SongKey, QString> m_notes;  // why a song's only candidate file was left out
+    QHash<SongKey, QString> m_scanNotes;  // every song whose only candidate the scan left out: why
+    bool m_scanNotesValid = false;
+    QHash<SongKey, QString> m_notes;  // those of them the wanted list shows
     QHash<SongKey, bool> m_owned;
     QList<YearCompleteness> m_years;
     QList<WantedSong> m_shown;
