@@ -410,7 +410,7 @@ TEST(Library, GeneratedLibraryEndToEnd) {
     QTemporaryDir dir;
     const test::GeneratedLibrary lib = test::generateLibrary(dir.path(), {160, 3});
     const QString music = QFileInfo(lib.music).canonicalFilePath();
-    auto canonical = [&](const QString &path) { return music + path.mid(lib.music.size()); };
+    auto canonical = [&](const QString &path) -> QString { return music + path.mid(lib.music.size()); };
     CountingReader reader;
     ScanCache cache;
     const ScanResult scan = scanLibrary(lib.music, reader, &cache);
