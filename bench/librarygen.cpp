@@ -283,7 +283,7 @@ void Generator::writePlainCopy(int i) {
     QString album;
     bool exact = false;
     // Collaborations are tagged as the chart writes them more often: their
-    // tags are what the issue of squeezed joiners is about.
+    // tags are where squeezed joiners once made sure matches fail.
     const int style = !s.joiner.isEmpty() && chance(0.25) ? 0 : pick(100);
     QString path;
     auto tagged = [&](const QString &p) {
