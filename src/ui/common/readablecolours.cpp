@@ -74,10 +74,14 @@ bool isDark(const QPalette &p) {
 
 QPalette readablePalette(QPalette p) {
     using P = QPalette;
-    const std::pair<P::ColorRole, P::ColorRole> pairs[] = {
-        {P::Text, P::Base},           {P::WindowText, P::Window},     {P::ButtonText, P::Button},
-        {P::ToolTipText, P::ToolTipBase}, {P::PlaceholderText, P::Base}, {P::Link, P::Base},
-        {P::LinkVisited, P::Base},    {P::Text, P::AlternateBase}};
+    const std::pair<P::ColorRole, P::ColorRole> pairs[] = {{P::Text, P::Base},
+                                                           {P::WindowText, P::Window},
+                                                           {P::ButtonText, P::Button},
+                                                           {P::ToolTipText, P::ToolTipBase},
+                                                           {P::PlaceholderText, P::Base},
+                                                           {P::Link, P::Base},
+                                                           {P::LinkVisited, P::Base},
+                                                           {P::Text, P::AlternateBase}};
     for (const P::ColorGroup group : {P::Active, P::Inactive}) {
         for (const auto &[text, ground] : pairs) {
             // An alternate row shares the text colour of the others: shade

@@ -31,8 +31,8 @@ QPalette readablePalette(QPalette p);
 void applyReadablePalette();
 
 // The designed colours for a palette and the ground they are drawn on.
-QColor associatedText(const QColor &ground);               // the red of associated rows
+QColor associatedText(const QColor &ground);                   // the red of associated rows
 QColor engravedText(const QPalette &p, const QColor &ground);  // a date without a chart
-QColor playingGround(const QPalette &p);                    // the row the player plays
+QColor playingGround(const QPalette &p);                       // the row the player plays
 
 }  // namespace vorq::colours

@@ -47,7 +47,8 @@ Measure measure(const QImage &image, const QRect &region) {
     for (const auto &[rgb, n] : counts)
         if (n > most) most = n, m.ground = QColor(rgb);
     for (const auto &[rgb, n] : counts)
-        if (const double r = colours::contrast(QColor(rgb), m.ground); r > m.ratio) m.ratio = r, m.text = QColor(rgb);
+        if (const double r = colours::contrast(QColor(rgb), m.ground); r > m.ratio)
+            m.ratio = r, m.text = QColor(rgb);
     return m;
 }
 
@@ -67,16 +68,16 @@ TEST_P(Contrast, EveryTextOfTheMainWindowStandsFourAndAHalfToOneFromItsGround) {
     colours::applyReadablePalette();  // as vorqview does at start
     const QString data = scratchDataFolder();
     sjis::saveLines(data + QStringLiteral("19950408.txt"),
-                    {sj("1\t夜明けのメロディ\tSORA"), sj("2\tストーリー海\tROSE MOON 21"), sj("3\tShine\t木村"),
-                     sj("4\t風の歌\t青い鳥"), sj("5\t未来へ\tHIKARI")});
+                    {sj("1\t夜明けのメロディ\tSORA"), sj("2\tストーリー海\tROSE MOON 21"),
+                     sj("3\tShine\t木村"), sj("4\t風の歌\t青い鳥"), sj("5\t未来へ\tHIKARI")});
     sjis::saveLines(data + QStringLiteral("19950415.txt"), {sj("1\t海\t誰か")});
     sjis::saveLines(data + QStringLiteral("file.idx"),
                     {"19950408001\t/music/a.mp3\t", "19950408003\t/music/c.mp3\t"});
     startMainWindow(form, options);
     QTableView *chart = form->listView(form->activeTab());
     ASSERT_NE(chart, nullptr);
-    chart->selectRow(2);                  // associated and selected: red on the highlight
-    form->playingMark = {19950408, 3};    // the row the player plays
+    chart->selectRow(2);                // associated and selected: red on the highlight
+    form->playingMark = {19950408, 3};  // the row the player plays
     chart->viewport()->update();
     form->resize(1000, 640);
     QApplication::processEvents();
@@ -97,9 +98,10 @@ TEST_P(Contrast, EveryTextOfTheMainWindowStandsFourAndAHalfToOneFromItsGround) {
     for (int row = 0; row < form->dateList->count(); ++row)
         add(QStringLiteral("date ") + form->dateList->item(row)->text(), form->dateList->viewport(),
             form->dateList->visualItemRect(form->dateList->item(row)).adjusted(18, 5, -8, -2));
-    for (QWidget *w : {static_cast<QWidget *>(form->printButton), static_cast<QWidget *>(form->saveListButton),
-                       static_cast<QWidget *>(form->songListLabel), static_cast<QWidget *>(form->associationLabel),
-                       static_cast<QWidget *>(form->statusPanels->panel(2))})
+    for (QWidget *w :
+         {static_cast<QWidget *>(form->printButton), static_cast<QWidget *>(form->saveListButton),
+          static_cast<QWidget *>(form->songListLabel), static_cast<QWidget *>(form->associationLabel),
+          static_cast<QWidget *>(form->statusPanels->panel(2))})
         add(w->objectName(), w, w->rect().adjusted(3, 3, -3, -3));
 
     for (const auto &[what, where] : texts) {
