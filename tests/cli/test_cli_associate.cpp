@@ -55,8 +55,9 @@ TEST_F(CliAssociate, AutoPrintsEachChangedRowAndSavesTheIndex) {
     EXPECT_EQ(r.out, "1995年04月22日\t1\tHit\tStar\t\t" + found + "\n" + "1995年04月15日\t2\tHit\tStar\t\t" +
                          found + "\n" + "1995年04月08日\t1\tHit\tStar\t\t" + found + "\n" +
                          "1995年04月08日\t2\tGone\tY\t/nowhere/gone.mp3\t\n");
-    EXPECT_EQ(index(), "19950422001\t" + found + "\t\r\n" + "19950415001\thttp://w/x\t\r\n" +
-                           "19950415002\t" + found + "\t\r\n" + "19950408001\t" + found + "\t\r\n");
+    // The lines read stay in their order (the dead one goes); new keys follow.
+    EXPECT_EQ(index(), "19950415001\thttp://w/x\t\r\n19950422001\t" + found + "\t\r\n" + "19950415002\t" +
+                           found + "\t\r\n" + "19950408001\t" + found + "\t\r\n");
 
     // Nothing left to change: nothing printed, nothing written.
     QFile::remove(dir.filePath(QStringLiteral("file.idx")));

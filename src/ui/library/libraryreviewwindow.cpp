@@ -162,7 +162,10 @@ void LibraryReviewWindow::apply() {
     const QList<AssociationChange> changes = applyProposals(m_main->store().tabs, accepted, m_scan.files);
     if (!changes.isEmpty()) {
         QSet<int> tabs;
-        for (const AssociationChange &c : changes) tabs.insert(c.at.tab);
+        for (const AssociationChange &c : changes) {
+            tabs.insert(c.at.tab);
+            m_main->store().noteRowChanged(c.at.tab, c.at.row);
+        }
         for (int t : tabs) m_main->refreshTable(t);
         m_main->markChanged();
     }

@@ -32,6 +32,7 @@
 #include "core/text/sjistext.h"
 #include "net/httpclient.h"
 #include "ui/associations/associationcommands.h"
+#include "ui/associations/indexhistorydialog.h"
 #include "ui/cdr/cdrcommands.h"
 #include "ui/common/aboutbox.h"
 #include "ui/common/guards.h"
@@ -100,6 +101,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent) {
     associationCommands = new AssociationCommands(this);
     playlistCommands = new PlaylistCommands(this);
     cdrCommands = new CdrCommands(this);
+    installAssociationMenu(this);
     // The size the window returns to when it is no longer maximised; never
     // more than the screen holds.
     QSize size(1024, 700);
@@ -269,14 +271,33 @@ void MainWindow::closeEvent(QCloseEvent *e) {
     e->accept();
 }
 
-bool MainWindow::confirmClose() {
-    if (!associationsDirty()) return true;
+bool MainWindow::confirmClose() { return settleAssociations(); }
+
+bool MainWindow::settleAssociations() {
+    if (!associationsDirty()) {
+        if (!m_store.diskLost) return true;
+        // file.idx lost what the window still holds: the save asks whether to put it back.
+        bool saved = false;
+        return runGuarded(this, [&] { saved = m_folderSync->saveIndex(); }) && saved;
+    }
     const auto answer =
         prompter().message(this, QMessageBox::Question, QStringLiteral("保存の確認"),
                            QStringLiteral("関連付けが更新されていますが、保存しますか?"),
                            QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
-    if (answer == QMessageBox::Yes) return runGuarded(this, [this] { saveAssociationIndex(); });
-    return answer == QMessageBox::No;
+    if (answer == QMessageBox::Yes) {
+        bool saved = false;
+        return runGuarded(this, [&] { saved = saveAssociationIndex(); }) && saved;
+    }
+    if (answer != QMessageBox::No) return false;
+    discardAssociationChanges();
+    return true;
+}
+
+void MainWindow::discardAssociationChanges() {
+    m_store.discardChanges();
+    statusPanels->setPanelText(0, QString());
+    for (int i = 0; i < tabCount(); ++i) refreshTable(i);
+    selectionFeedback();
 }
 
 void MainWindow::onClosing() {
@@ -640,10 +661,11 @@ void MainWindow::markChanged() { statusPanels->setPanelText(0, dirtyText()); }
 
 bool MainWindow::associationsDirty() const { return statusPanels->panelText(0) == dirtyText(); }
 
-void MainWindow::saveAssociationIndex() {
-    if (!associationsDirty()) return;
-    m_folderSync->saveIndex();  // throws with the marker still set
+bool MainWindow::saveAssociationIndex() {
+    if (!associationsDirty()) return true;
+    if (!m_folderSync->saveIndex()) return false;  // throws with the marker still set
     statusPanels->setPanelText(0, QString());
+    return true;
 }
 
 bool MainWindow::operationRunning() const {

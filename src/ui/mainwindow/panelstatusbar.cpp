@@ -24,7 +24,22 @@ PanelStatusBar::PanelStatusBar(QWidget *parent) : QStatusBar(parent) {
         m_panels[i]->setAttribute(Qt::WA_TransparentForMouseEvents);
         addWidget(m_panels[i]);
     }
+    m_notice = new QLabel(this);
+    m_notice->setObjectName(QStringLiteral("IndexNotice"));
+    m_notice->setTextFormat(Qt::PlainText);
+    m_notice->setStyleSheet(QStringLiteral("color: #b00000;"));
+    m_notice->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_notice->hide();
+    addPermanentWidget(m_notice, 1);
 }
+
+void PanelStatusBar::setNotice(const QString &text) {
+    m_notice->setText(text);
+    m_notice->setToolTip(text);
+    m_notice->setVisible(!text.isEmpty());
+}
+
+QString PanelStatusBar::notice() const { return m_notice->text(); }
 
 void PanelStatusBar::fitPanel(int i, const QStringList &texts) {
     QLabel *label = m_panels[i];

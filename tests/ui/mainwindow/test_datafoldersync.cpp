@@ -7,6 +7,7 @@
 #include "chartsite.h"
 #include "fakeshell.h"
 #include "mainwindowfixture.h"
+#include "ui/associations/associationcommands.h"
 
 using namespace vorq;
 
@@ -35,8 +36,7 @@ protected:
     // window saves: whether the live view saw vorq's write or not, the save
     // has to merge.
     void bothSetThenSave(int windowRank, const char *windowFile, int vorqRank, const char *vorqFile) {
-        form->store().tabs[0].rows[windowRank - 1].file = windowFile;
-        form->markChanged();
+        form->associationCommands->setFile({0, windowRank - 1}, windowFile);
         vorq(QStringLiteral("associate --date 1995-04-08 --rank %1 --file %2")
                  .arg(vorqRank)
                  .arg(QLatin1String(vorqFile)));
