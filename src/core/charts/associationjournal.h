@@ -11,10 +11,10 @@ namespace vorq {
 
 struct JournalEntry {
     QByteArray key;
-    QByteArray line;           // the new file.idx line (key TAB file TAB method)
-    bool removed = false;      // the key leaves file.idx instead
-    QByteArray baseLine;       // the key's first line when first changed
-    bool baseAbsent = false;   // the key had no line then
+    QByteArray line;          // the new file.idx line (key TAB file TAB method)
+    bool removed = false;     // the key leaves file.idx instead
+    QByteArray baseLine;      // the key's first line when first changed
+    bool baseAbsent = false;  // the key had no line then
 };
 
 class AssociationJournal {

@@ -100,16 +100,16 @@ QList<IndexVersion> listIndexVersions(const QByteArray &dataFolder, bool countLi
 QString keepIndexVersion(const QByteArray &dataFolder, const QByteArray &content, const QDateTime &now) {
     const QString folder = backupFolder(dataFolder);
     if (!QDir().mkpath(folder))
-        throw FileError(QStringLiteral("フォルダ %1 を作れません。file.idx は書き換えていません。").arg(folder));
+        throw FileError(
+            QStringLiteral("フォルダ %1 を作れません。file.idx は書き換えていません。").arg(folder));
     const QString stamp = now.toString(QStringLiteral("yyyyMMdd-HHmmss"));
     // Several saves within one second get rising numbers: the order of the
     // names is the order of the versions.
     int sequence = 0;
     for (const IndexVersion &v : listIndexVersions(dataFolder))
         if (v.name.mid(5, 15) == stamp) sequence = std::max(sequence, v.sequence);
-    const QString name = sequence == 0
-                             ? QStringLiteral("file-%1.idx").arg(stamp)
-                             : QStringLiteral("file-%1-%2.idx").arg(stamp).arg(sequence + 1);
+    const QString name = sequence == 0 ? QStringLiteral("file-%1.idx").arg(stamp)
+                                       : QStringLiteral("file-%1-%2.idx").arg(stamp).arg(sequence + 1);
     sjis::saveFile(folder + name, content);
     pruneIndexVersions(dataFolder, now);
     return name;

@@ -49,10 +49,20 @@ QHash<QByteArray, qsizetype> firstLinesOf(const QList<QByteArray> &lines, const 
     return out;
 }
 
-QList<QByteArray> ownedLines(const QList<QByteArray> &views) {
-    QList<QByteArray> out;
-    out.reserve(views.size());
-    for (const QByteArray &v : views) out.append(QByteArray(v.constData(), v.size()));
+// What a save keeps when the user keeps what the disk lost: the disk's
+// lines (a line cut short left out), then the lines held here that the disk
+// lacks, in their order: a key's first line when the disk has no line of
+// the key, any other line when the disk does not have it as it is.
+QList<QByteArray> keptBasis(const ChartStore &store) {
+    QList<QByteArray> out = store.diskIndex.lines();
+    const QSet<QByteArray> diskLines(out.begin(), out.end());
+    const AssociationIndex &held = store.associations;
+    for (qsizetype i = 0; i < held.entries().size(); ++i) {
+        const QByteArray line = held.lineOf(i);
+        const bool lost =
+            held.isFirstOfKey(i) ? store.diskIndex.indexOf(held.at(i).key) < 0 : !diskLines.contains(line);
+        if (lost) out.append(line);
+    }
     return out;
 }
 
@@ -64,13 +74,17 @@ bool looksLikeLoss(qsizetype keysBefore, qsizetype keysRemoved, bool stillThere)
     return keysRemoved > kFewKeys || (keysRemoved >= 2 && keysRemoved * 2 > keysBefore);
 }
 
-AdoptResult adoptDiskIndex(ChartStore &store, const IndexFile &disk) {
-    AssociationIndex now;
-    now.setLines(disk.lines);
-    const AssociationIndex &before = store.diskIndex;
-    // What the disk changed since it was last read, key by key.
-    QList<qsizetype> changed;  // first entries of `now` whose key changed or is new
+namespace {
+
+// What the disk changed since it was last read, key by key.
+struct DiskChanges {
+    QList<qsizetype> changed;  // first entries of `now` whose key is new or says something else
     QHash<QByteArray, qsizetype> changedAt;
+    QSet<QByteArray> removed;
+};
+
+DiskChanges changesOf(const AssociationIndex &before, const AssociationIndex &now) {
+    DiskChanges d;
     for (qsizetype i = 0; i < now.entries().size(); ++i) {
         if (!now.isFirstOfKey(i)) continue;
         const QByteArray &key = now.at(i).key;
@@ -80,37 +94,51 @@ AdoptResult adoptDiskIndex(ChartStore &store, const IndexFile &disk) {
             const QByteArray old = before.lineOf(j);
             if (sameAssociation(&old, &line)) continue;
         }
-        changed.append(i);
-        changedAt.insert(key, i);
+        d.changed.append(i);
+        d.changedAt.insert(key, i);
     }
-    QSet<QByteArray> removed;
     for (qsizetype i = 0; i < before.entries().size(); ++i)
-        if (before.isFirstOfKey(i) && now.indexOf(before.at(i).key) < 0) removed.insert(before.at(i).key);
-    const bool damage = looksLikeLoss(before.keyCount(), removed.size(), disk.exists);
+        if (before.isFirstOfKey(i) && now.indexOf(before.at(i).key) < 0) d.removed.insert(before.at(i).key);
+    return d;
+}
 
-    if (damage) {
-        // Nothing of it is taken, not even its changed lines: a file cut in
-        // the middle of a line, or an older copy, changes keys too.
-    } else if (!store.diskLost) {
+// A file that stops inside a line (a copy or write cut short): that line is
+// no line of ours.
+bool endsInsideALine(const IndexFile &disk) {
+    return !disk.data.isEmpty() && !disk.data.endsWith('\n') && !disk.data.endsWith('\r');
+}
+
+}  // namespace
+
+AdoptResult adoptDiskIndex(ChartStore &store, const IndexFile &disk) {
+    AssociationIndex now;
+    now.setLines(disk.lines);
+    DiskChanges d = changesOf(store.diskIndex, now);
+    const bool damage = looksLikeLoss(store.diskIndex.keyCount(), d.removed.size(), disk.exists);
+    // While the disk is lost or losing keys, a line cut short is no line.
+    if ((damage || store.diskLost) && endsInsideALine(disk)) {
+        now.setLines(disk.lines.first(disk.lines.size() - 1));
+        d = changesOf(store.diskIndex, now);
+    }
+    if (!damage && !store.diskLost) {
         store.associations = now;
-    } else if (!changed.isEmpty() || !removed.isEmpty()) {
-        // Another program's changes reach what is held; the earlier loss
-        // stays out.
+    } else if (!d.changed.isEmpty() || (!damage && !d.removed.isEmpty())) {
+        // What the disk holds reaches what is held; a loss does not.
         const AssociationIndex &held = store.associations;
         QList<QByteArray> lines;
-        lines.reserve(held.entries().size() + changed.size());
+        lines.reserve(held.entries().size() + d.changed.size());
         QSet<QByteArray> placed;
         for (qsizetype i = 0; i < held.entries().size(); ++i) {
             const QByteArray &key = held.at(i).key;
-            if (const auto it = changedAt.constFind(key); !key.isEmpty() && it != changedAt.cend()) {
+            if (const auto it = d.changedAt.constFind(key); !key.isEmpty() && it != d.changedAt.cend()) {
                 lines.append(placed.contains(key) ? held.lineOf(i) : now.lineOf(*it));
                 placed.insert(key);
                 continue;
             }
-            if (removed.contains(key)) continue;
+            if (!damage && d.removed.contains(key)) continue;
             lines.append(held.lineOf(i));
         }
-        for (const qsizetype i : changed)
+        for (const qsizetype i : d.changed)
             if (!placed.contains(now.at(i).key)) lines.append(now.lineOf(i));
         store.associations.setLines(lines);
     }
@@ -185,7 +213,8 @@ SaveOutcome saveAssociations(ChartStore &store, const SaveAnswers &answers, cons
             outcome.rowsChanged += syncRows(store);
         }
     }
-    const QList<QByteArray> basis = keepHeld ? store.associations.lines() : ownedLines(disk.lines);
+    // The disk's lines as read (but a line cut short while it lost keys).
+    const QList<QByteArray> basis = keepHeld ? keptBasis(store) : store.diskIndex.lines();
 
     // Journal keys another program changed since the user did.
     const QHash<QByteArray, qsizetype> current = firstLinesOf(basis, store.journal);
@@ -197,7 +226,7 @@ SaveOutcome saveAssociations(ChartStore &store, const SaveAnswers &answers, cons
         const QByteArray *mine = j.removed ? nullptr : &j.line;
         if (sameAssociation(theirs, base) || sameAssociation(theirs, mine)) continue;
         // A key gone with the loss was answered by the loss question.
-        if (adopted.loss && !theirs) continue;
+        if ((adopted.loss || answers.keepHeld) && !theirs) continue;
         conflicts.append({j.key, j.removed ? QByteArray() : j.line, theirs ? *theirs : QByteArray()});
     }
     AssociationJournal journal = store.journal;

@@ -56,7 +56,8 @@ IndexHistoryDialog::IndexHistoryDialog(MainWindow *form) : QDialog(form), m_form
     buttons->addStretch(1);
     restoreButton = new QPushButton(QStringLiteral("元に戻す(&R)"), this);
     restoreButton->setObjectName(QStringLiteral("RestoreVersion"));
-    restoreButton->setToolTip(QStringLiteral("選んだ版を file.idx に戻します。今の file.idx も履歴に残ります。"));
+    restoreButton->setToolTip(
+        QStringLiteral("選んだ版を file.idx に戻します。今の file.idx も履歴に残ります。"));
     closeButton = new QPushButton(QStringLiteral("閉じる"), this);
     closeButton->setObjectName(QStringLiteral("CloseHistory"));
     buttons->addWidget(restoreButton);
@@ -77,7 +78,8 @@ void IndexHistoryDialog::refresh() {
     introLabel->setText(QStringLiteral("file.idx を書き換える前の版です (%1)。新しい順。")
                             .arg(QDir::toNativeSeparators(backupFolder(folder))));
     versionTable->setRowCount(0);
-    const QList<IndexVersion> versions = folder.isEmpty() ? QList<IndexVersion>() : listIndexVersions(folder, true);
+    const QList<IndexVersion> versions =
+        folder.isEmpty() ? QList<IndexVersion>() : listIndexVersions(folder, true);
     versionTable->setRowCount(int(versions.size()));
     for (int r = 0; r < versions.size(); ++r) {
         const IndexVersion &v = versions.at(r);

@@ -274,23 +274,26 @@ void MainWindow::closeEvent(QCloseEvent *e) {
 bool MainWindow::confirmClose() { return settleAssociations(); }
 
 bool MainWindow::settleAssociations() {
-    if (!associationsDirty()) {
-        if (!m_store.diskLost) return true;
-        // file.idx lost what the window still holds: the save asks whether to put it back.
-        bool saved = false;
-        return runGuarded(this, [&] { saved = m_folderSync->saveIndex(); }) && saved;
+    if (associationsDirty()) {
+        const auto answer =
+            prompter().message(this, QMessageBox::Question, QStringLiteral("保存の確認"),
+                               QStringLiteral("関連付けが更新されていますが、保存しますか?"),
+                               QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
+        if (answer == QMessageBox::Yes) {
+            bool saved = false;
+            return runGuarded(this, [&] { saved = saveAssociationIndex(); }) && saved;
+        }
+        if (answer != QMessageBox::No) return false;
+        discardAssociationChanges();
     }
-    const auto answer =
-        prompter().message(this, QMessageBox::Question, QStringLiteral("保存の確認"),
-                           QStringLiteral("関連付けが更新されていますが、保存しますか?"),
-                           QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
-    if (answer == QMessageBox::Yes) {
-        bool saved = false;
-        return runGuarded(this, [&] { saved = saveAssociationIndex(); }) && saved;
+    // file.idx read once more: a loss the window has not seen yet is found,
+    // and the save asks whether to put back what the window holds. Nothing
+    // of the user's is at stake when that cannot run.
+    try {
+        return m_folderSync->saveIndex();
+    } catch (const Error &) {
+        return true;
     }
-    if (answer != QMessageBox::No) return false;
-    discardAssociationChanges();
-    return true;
 }
 
 void MainWindow::discardAssociationChanges() {

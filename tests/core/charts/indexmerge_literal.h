@@ -24,18 +24,24 @@ struct LiteralIndex {
     QMap<QByteArray, QByteArray> held, disk;
     bool lost = false;
 
-    void adopt(const QList<QByteArray> &lines, bool exists) {
-        const QMap<QByteArray, QByteArray> now = firstLines(lines);
+    // cut: the file ends inside its last line.
+    void adopt(QList<QByteArray> lines, bool exists, bool cut) {
+        QMap<QByteArray, QByteArray> now = firstLines(lines);
         int removed = 0;
         for (auto it = disk.cbegin(); it != disk.cend(); ++it) removed += now.contains(it.key()) ? 0 : 1;
-        if (!looksLikeLoss(disk.size(), removed, exists)) {
-            for (auto it = now.cbegin(); it != now.cend(); ++it) {
-                const QByteArray *old = disk.contains(it.key()) ? &disk[it.key()] : nullptr;
-                if (!sameAssociation(old, &it.value())) held[it.key()] = it.value();
-            }
+        const bool damage = looksLikeLoss(disk.size(), removed, exists);
+        if ((damage || lost) && cut) {
+            lines.removeLast();
+            now = firstLines(lines);
+        }
+        // Changed and new keys are taken; removals only when it is no loss.
+        for (auto it = now.cbegin(); it != now.cend(); ++it) {
+            const QByteArray *old = disk.contains(it.key()) ? &disk[it.key()] : nullptr;
+            if (!sameAssociation(old, &it.value())) held[it.key()] = it.value();
+        }
+        if (!damage)
             for (auto it = disk.cbegin(); it != disk.cend(); ++it)
                 if (!now.contains(it.key())) held.remove(it.key());
-        }
         disk = now;
         lost = false;
         for (auto it = held.cbegin(); it != held.cend(); ++it) lost = lost || !disk.contains(it.key());

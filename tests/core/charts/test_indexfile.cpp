@@ -43,7 +43,10 @@ TEST_F(VersionsTest, TheNewestTwentyAndTheNewestOfEachOfThirtyDaysAreKept) {
     const QList<Case> cases = {
         // 20 newest (today and yesterday), plus yesterday's and the day
         // before's newest (one is among the 20 already).
-        {"hourly", hourly, 21, {"file-20260428-120000.idx", "file-20260426-230000.idx"},
+        {"hourly",
+         hourly,
+         21,
+         {"file-20260428-120000.idx", "file-20260426-230000.idx"},
          {"file-20260426-220000.idx"}},
         // 20 newest, and the 10 days of the last 30 not among them.
         {"daily", daily, 30, {"file-20260330-120000.idx"}, {"file-20260329-120000.idx"}},
