@@ -7,6 +7,7 @@
 // window. VORQ_MODEL_SEED replays a seed, VORQ_MODEL_STEPS runs longer.
 #include <gtest/gtest.h>
 
+#include <signal.h>
 #include <QComboBox>
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
@@ -16,7 +17,6 @@
 #include <QRegularExpression>
 #include <QThread>
 #include <numeric>
-#include <signal.h>
 
 #include "core/charts/indexmerge.h"
 #include "fakeshell.h"
@@ -34,19 +34,37 @@ constexpr int kDates = 6, kRows = 8;
 const QDate kFirst(1995, 4, 8);
 
 int tagOf(int d) { return dateTag(kFirst.addDays(7 * d)); }
-QByteArray keyOf(int d, int rank) { return QByteArray::number(tagOf(d)) + QByteArray::number(rank).rightJustified(3, '0'); }
+QByteArray keyOf(int d, int rank) {
+    return QByteArray::number(tagOf(d)) + QByteArray::number(rank).rightJustified(3, '0');
+}
 QByteArray chartLine(int d, int r) {
     const QByteArray song = QByteArray::number((3 * d + r) % 10);
     return QByteArray::number(r) + "\tSong" + song + "\tArtist" + song;
 }
 
-enum class Kind { WindowSet, WindowClear, WindowSave, VorqSet, VorqClear, VorqScan, VorqKilled, ChartEmpty,
-                  ChartCut, ChartRestore, IndexDelete, IndexEmpty, IndexCut, IndexOlder, OptionReload, LiveView,
-                  CdrLinks };
-const char *const kKindNames[] = {"window-set", "window-clear", "window-save", "vorq-set", "vorq-clear",
-                                  "vorq-scan", "vorq-killed", "chart-empty", "chart-cut", "chart-restore",
-                                  "index-delete", "index-empty", "index-cut", "index-older", "option-reload",
-                                  "live-view", "cdr-links"};
+enum class Kind {
+    WindowSet,
+    WindowClear,
+    WindowSave,
+    VorqSet,
+    VorqClear,
+    VorqScan,
+    VorqKilled,
+    ChartEmpty,
+    ChartCut,
+    ChartRestore,
+    IndexDelete,
+    IndexEmpty,
+    IndexCut,
+    IndexOlder,
+    OptionReload,
+    LiveView,
+    CdrLinks
+};
+const char *const kKindNames[] = {
+    "window-set",  "window-clear", "window-save",   "vorq-set",      "vorq-clear",   "vorq-scan",
+    "vorq-killed", "chart-empty",  "chart-cut",     "chart-restore", "index-delete", "index-empty",
+    "index-cut",   "index-older",  "option-reload", "live-view",     "cdr-links"};
 
 struct Step {
     Kind kind = Kind::LiveView;
@@ -55,8 +73,13 @@ struct Step {
     QString text() const {
         return QStringLiteral("%1 d%2 r%3 f%4 c%5 a%6 [%7]")
             .arg(QLatin1String(kKindNames[int(kind)]))
-            .arg(date).arg(rank).arg(file).arg(choice).arg(amount)
-            .arg(QString::fromLatin1(QByteArray::number(answers.value(0, -1)) + ' ' + QByteArray::number(answers.value(1, -1)) + ' ' +
+            .arg(date)
+            .arg(rank)
+            .arg(file)
+            .arg(choice)
+            .arg(amount)
+            .arg(QString::fromLatin1(QByteArray::number(answers.value(0, -1)) + ' ' +
+                                     QByteArray::number(answers.value(1, -1)) + ' ' +
                                      QByteArray::number(answers.value(2, -1))));
     }
 };
@@ -120,8 +143,8 @@ public:
     QList<int> answers;
     QList<std::pair<QString, QMessageBox::StandardButton>> asked;
     QList<QString> texts, errors;
-    QMessageBox::StandardButton message(QWidget *, QMessageBox::Icon, const QString &caption, const QString &text,
-                                        QMessageBox::StandardButtons buttons,
+    QMessageBox::StandardButton message(QWidget *, QMessageBox::Icon, const QString &caption,
+                                        const QString &text, QMessageBox::StandardButtons buttons,
                                         QMessageBox::StandardButton def) override {
         QList<QMessageBox::StandardButton> offered;
         for (auto b : {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel, QMessageBox::Ok})
@@ -133,7 +156,9 @@ public:
     }
     void error(QWidget *, const QString &text) override { errors << text; }
     QString openFile(QWidget *, const QString &, const QString &, const QString &) override { return {}; }
-    QStringList openFiles(QWidget *, const QString &, const QString &, const QString &) override { return {}; }
+    QStringList openFiles(QWidget *, const QString &, const QString &, const QString &) override {
+        return {};
+    }
     QString saveFile(QWidget *, const QString &, const QString &, const QString &, const QString &) override {
         return {};
     }
@@ -179,11 +204,14 @@ public:
         }
         QList<QByteArray> idx;
         for (int d = 0; d < kDates; ++d)
-            for (int r = 1; r <= 3; ++r) idx << keyOf(d, r) + "\t/m/f" + QByteArray::number(d * 3 + r) + ".mp3\t";
+            for (int r = 1; r <= 3; ++r)
+                idx << keyOf(d, r) + "\t/m/f" + QByteArray::number(d * 3 + r) + ".mp3\t";
         idx[3] += "print";
         // Lines no row ever shows: each must survive every save.
-        idx << "hand written note" << keyOf(0, 1) + "\t/m/second.mp3\t" << "19950408150\t/m/rank150.mp3\t"
-            << "19950410001\t/m/not-broadcast.mp3\t" << "19950527001\t/m/not-loaded.mp3\t";
+        idx << "hand written note" << keyOf(0, 1) + "\t/m/second.mp3\t"
+            << "19950408150\t/m/rank150.mp3\t"
+            << "19950410001\t/m/not-broadcast.mp3\t"
+            << "19950527001\t/m/not-loaded.mp3\t";
         sjis::saveLines(data + QStringLiteral("file.idx"), idx);
         const Disk disk = readDisk();
         U = disk.keys;
@@ -251,7 +279,8 @@ private:
     bool fail(const QString &why) {
         if (qEnvironmentVariableIsSet("VORQ_MODEL_DEBUG")) {
             std::printf("disk:\n%s\nmodel:\n", sjis::readFile(idxPath()).constData());
-            for (auto it = U.cbegin(); it != U.cend(); ++it) std::printf("  %s %s\n", it.key().constData(), it->constData());
+            for (auto it = U.cbegin(); it != U.cend(); ++it)
+                std::printf("  %s %s\n", it.key().constData(), it->constData());
             for (const QString &t : prompter.texts) std::printf("asked: %s\n", qPrintable(t));
         }
         m_why = why;
@@ -290,9 +319,11 @@ private:
     // stays restorable), keys the window never saw go with the disk.
     void windowRead(Disk n) {
         int removed = 0;
-        for (auto it = S.keys.cbegin(); it != S.keys.cend(); ++it) removed += n.keys.contains(it.key()) ? 0 : 1;
+        for (auto it = S.keys.cbegin(); it != S.keys.cend(); ++it)
+            removed += n.keys.contains(it.key()) ? 0 : 1;
         const bool damage = looksLikeLoss(S.keys.size(), removed, n.exists);
-        if ((damage || !R.isEmpty()) && n.cut) n = parseDisk(sjis::joinLines(n.lines.first(n.lines.size() - 1)), true);
+        if ((damage || !R.isEmpty()) && n.cut)
+            n = parseDisk(sjis::joinLines(n.lines.first(n.lines.size() - 1)), true);
         for (auto it = n.keys.cbegin(); it != n.keys.cend(); ++it) {
             if (!S.keys.contains(it.key()) || S.keys.value(it.key()) != *it) U[it.key()] = *it;
             R.remove(it.key());
@@ -310,8 +341,10 @@ private:
         }
         for (const QByteArray &f : QSet<QByteArray>(F)) {
             if (n.lines.contains(f)) continue;
-            if (damage && S.lines.contains(f)) FR.insert(f);
-            else if (!FR.contains(f)) F.remove(f);
+            if (damage && S.lines.contains(f))
+                FR.insert(f);
+            else if (!FR.contains(f))
+                F.remove(f);
         }
         S = n;
     }
@@ -341,10 +374,12 @@ private:
                 const QString text = prompter.textOf("関連付けの競合");
                 if ((!it->isEmpty() && !text.contains(sjis::toUnicode(*it))) ||
                     (!got.isEmpty() && !text.contains(sjis::toUnicode(got))))
-                    return fail(QStringLiteral("the conflict question does not name both files of ") + QString::fromLatin1(it.key()));
+                    return fail(QStringLiteral("the conflict question does not name both files of ") +
+                                QString::fromLatin1(it.key()));
                 take(it.key(), got);
             } else {
-                return fail(QStringLiteral("the save did not write the user's change of ") + QString::fromLatin1(it.key()));
+                return fail(QStringLiteral("the save did not write the user's change of ") +
+                            QString::fromLatin1(it.key()));
             }
         }
         P.clear();
@@ -352,19 +387,23 @@ private:
         FR.clear();
         S = after;
         for (auto it = U.cbegin(); it != U.cend(); ++it)
-            if (after.keys.value(it.key()) != *it) return fail(QStringLiteral("after a save %1 is not on disk").arg(QString::fromLatin1(it.key())));
+            if (after.keys.value(it.key()) != *it)
+                return fail(
+                    QStringLiteral("after a save %1 is not on disk").arg(QString::fromLatin1(it.key())));
         for (const QByteArray &f : F)
-            if (!after.lines.contains(f)) return fail(QStringLiteral("after a save the line '%1' is gone").arg(QString::fromLatin1(f)));
+            if (!after.lines.contains(f))
+                return fail(QStringLiteral("after a save the line '%1' is gone").arg(QString::fromLatin1(f)));
         return true;
     }
 
     VorqRun vorq(const QString &command, const QStringList &more) {
-        return runVorqAt(vorqCopy(), QStringList{command, QStringLiteral("--data"), data, QStringLiteral("--today"),
-                                                  QStringLiteral("1995-05-15")} + more);
+        return runVorqAt(vorqCopy(), QStringList{command, QStringLiteral("--data"), data,
+                                                 QStringLiteral("--today"), QStringLiteral("1995-05-15")} +
+                                         more);
     }
     QStringList target(const Step &s) const {
-        return {QStringLiteral("--date"), kFirst.addDays(7 * s.date).toString(Qt::ISODate), QStringLiteral("--rank"),
-                QString::number(s.rank)};
+        return {QStringLiteral("--date"), kFirst.addDays(7 * s.date).toString(Qt::ISODate),
+                QStringLiteral("--rank"), QString::number(s.rank)};
     }
     QByteArray fileOf(const Step &s) const { return "/m/f" + QByteArray::number(s.file) + ".mp3"; }
 
@@ -387,7 +426,8 @@ private:
                 form->associationCommands->assign({tab, row}, file);
                 const QList<RowRef> rows = question.asked ? question.chosen : QList<RowRef>{{tab, row}};
                 for (const RowRef &r : rows)
-                    P[associationKey(form->store().tabs.at(r.tab).tag, form->store().tabs.at(r.tab).rows.at(r.row).rank)] = file;
+                    P[associationKey(form->store().tabs.at(r.tab).tag,
+                                     form->store().tabs.at(r.tab).rows.at(r.row).rank)] = file;
                 return true;
             }
             case Kind::WindowSave: {
@@ -409,7 +449,8 @@ private:
                 if (!saved(before, ask == QMessageBox::No ? false : dirty)) {
                     return false;
                 }
-                if (!prompter.errors.isEmpty() || prompter.answerTo("関連付けの確認") == QMessageBox::Cancel) return true;
+                if (!prompter.errors.isEmpty() || prompter.answerTo("関連付けの確認") == QMessageBox::Cancel)
+                    return true;
                 // Loaded again: the window holds file.idx as it is now.
                 const Disk now = readDisk();
                 for (auto it = U.cbegin(); it != U.cend(); ++it)
@@ -427,8 +468,9 @@ private:
             case Kind::VorqSet:
             case Kind::VorqClear: {
                 const bool set = s.kind == Kind::VorqSet;
-                QStringList more = target(s) + (set ? QStringList{QStringLiteral("--file"), QString::fromLatin1(fileOf(s))}
-                                                    : QStringList{QStringLiteral("--clear")});
+                QStringList more =
+                    target(s) + (set ? QStringList{QStringLiteral("--file"), QString::fromLatin1(fileOf(s))}
+                                     : QStringList{QStringLiteral("--clear")});
                 if (set && s.choice == 1) more << QStringLiteral("--same-song") << QStringLiteral("all");
                 const VorqRun r = vorq(QStringLiteral("associate"), more);
                 if (r.status != 0) return true;  // no such row now: nothing done
@@ -442,12 +484,15 @@ private:
                 return true;
             }
             case Kind::VorqScan: {
-                const VorqRun r = vorq(QStringLiteral("scan"), {QStringLiteral("--folder"), music.path(), QStringLiteral("--apply"),
-                                                                QStringLiteral("--cache"), home.filePath(QStringLiteral("cache"))});
+                const VorqRun r = vorq(QStringLiteral("scan"),
+                                       {QStringLiteral("--folder"), music.path(), QStringLiteral("--apply"),
+                                        QStringLiteral("--cache"), home.filePath(QStringLiteral("cache"))});
                 const Disk after = readDisk();
-                if (r.status != 0) return fail(QStringLiteral("vorq scan failed: ") + QString::fromUtf8(r.err));
+                if (r.status != 0)
+                    return fail(QStringLiteral("vorq scan failed: ") + QString::fromUtf8(r.err));
                 for (auto it = before.keys.cbegin(); it != before.keys.cend(); ++it)
-                    if (!after.keys.contains(it.key())) return fail(QStringLiteral("vorq scan removed ") + QString::fromLatin1(it.key()));
+                    if (!after.keys.contains(it.key()))
+                        return fail(QStringLiteral("vorq scan removed ") + QString::fromLatin1(it.key()));
                 for (auto it = after.keys.cbegin(); it != after.keys.cend(); ++it)
                     if (before.keys.value(it.key()) != *it) U[it.key()] = *it;
                 return true;
@@ -461,12 +506,14 @@ private:
                 p.setProcessEnvironment(env);
                 p.start(vorqCopy(), QStringList{QStringLiteral("associate"), QStringLiteral("--data"), data,
                                                 QStringLiteral("--today"), QStringLiteral("1995-05-15"),
-                                                QStringLiteral("--file"), QString::fromLatin1(fileOf(s))} + target(s));
+                                                QStringLiteral("--file"), QString::fromLatin1(fileOf(s))} +
+                                        target(s));
                 p.waitForStarted();
                 QThread::usleep(unsigned(s.amount) * 300);
                 ::kill(pid_t(p.processId()), SIGKILL);
                 p.waitForFinished();
-                if (readDisk().keys.value(keyOf(s.date, s.rank)) == fileOf(s)) U[keyOf(s.date, s.rank)] = fileOf(s);
+                if (readDisk().keys.value(keyOf(s.date, s.rank)) == fileOf(s))
+                    U[keyOf(s.date, s.rank)] = fileOf(s);
                 return true;
             }
             case Kind::ChartEmpty: sjis::saveFile(chartPath(s.date), {}); return true;
@@ -488,11 +535,14 @@ private:
                 QDir(stage.path()).removeRecursively();
                 QDir().mkpath(stage.path());
                 QFile::link(idxPath(), stage.filePath(QStringLiteral("file.idx")));
-                QFile::link(prog.filePath(QStringLiteral("live.ini")), stage.filePath(QStringLiteral("vorqview.ini")));
+                QFile::link(prog.filePath(QStringLiteral("live.ini")),
+                            stage.filePath(QStringLiteral("vorqview.ini")));
                 sjis::saveFile(prog.filePath(QStringLiteral("vorqview")), "program");
-                vorq(QStringLiteral("cdr"), {QStringLiteral("--root"), stage.path(), QStringLiteral("--program"),
-                                             prog.filePath(QStringLiteral("vorqview")), QStringLiteral("--overwrite")});
-                if (sjis::readFile(prog.filePath(QStringLiteral("live.ini"))) != "[Restrictions]\r\nWriteMode=0\r\n")
+                vorq(QStringLiteral("cdr"),
+                     {QStringLiteral("--root"), stage.path(), QStringLiteral("--program"),
+                      prog.filePath(QStringLiteral("vorqview")), QStringLiteral("--overwrite")});
+                if (sjis::readFile(prog.filePath(QStringLiteral("live.ini"))) !=
+                    "[Restrictions]\r\nWriteMode=0\r\n")
                     return fail(QStringLiteral("the staging wrote through a link into the live settings"));
                 return true;
             }
@@ -505,10 +555,14 @@ private:
     bool damaged(const Disk &) {
         const Disk n = readDisk();
         for (const QByteArray &k : U.keys()) {
-            if (n.keys.contains(k)) U[k] = n.keys.value(k);  // taken as the disk's, whoever wrote it
-            else if (S.keys.contains(k)) U[k] = S.keys.value(k);
-            else if (R.contains(k)) U[k] = R.value(k);
-            else U.remove(k);
+            if (n.keys.contains(k))
+                U[k] = n.keys.value(k);  // taken as the disk's, whoever wrote it
+            else if (S.keys.contains(k))
+                U[k] = S.keys.value(k);
+            else if (R.contains(k))
+                U[k] = R.value(k);
+            else
+                U.remove(k);
         }
         for (const QByteArray &f : QSet<QByteArray>(F))
             if (!n.lines.contains(f) && !S.lines.contains(f) && !FR.contains(f)) F.remove(f);
@@ -526,12 +580,14 @@ private:
         }
         for (auto it = P.cbegin(); it != P.cend(); ++it)
             if (windowFile(it.key()) != std::optional<QByteArray>(*it))
-                return fail(QStringLiteral("the unsaved change of %1 is not on view").arg(QString::fromLatin1(it.key())));
+                return fail(QStringLiteral("the unsaved change of %1 is not on view")
+                                .arg(QString::fromLatin1(it.key())));
         const QList<QByteArray> held = form->store().associations.lines();
         for (const QByteArray &f : F)
             if (!disk.lines.contains(f) && !held.contains(f))
                 return fail(QStringLiteral("the line '%1' is lost").arg(QString::fromLatin1(f)));
-        if (!P.isEmpty() && !form->associationsDirty()) return fail(QStringLiteral("unsaved changes without the marker"));
+        if (!P.isEmpty() && !form->associationsDirty())
+            return fail(QStringLiteral("unsaved changes without the marker"));
         return true;
     }
 };
@@ -545,7 +601,8 @@ int envInt(const char *name, int fallback) {
 }  // namespace
 
 TEST(AssociationModel, EveryAssociationIsOnDiskOrInTheWindowWhateverHappens) {
-    const quint32 seed = quint32(envInt("VORQ_MODEL_SEED", int(QRandomGenerator::global()->bounded(1 << 30))));
+    const quint32 seed =
+        quint32(envInt("VORQ_MODEL_SEED", int(QRandomGenerator::global()->bounded(1 << 30))));
     const int count = envInt("VORQ_MODEL_STEPS", 1500);
     QRandomGenerator random(seed);
     QList<Step> steps;
@@ -594,6 +651,6 @@ TEST(AssociationModel, EveryAssociationIsOnDiskOrInTheWindowWhateverHappens) {
     QStringList listed;
     for (const Step &s : shortest) listed << s.text();
     ADD_FAILURE() << "seed " << seed << ": step " << failed + 1 << ": " << why.toStdString()
-                  << "\nshortest failing steps (" << shortest.size() << "): " << shortestWhy.toStdString() << "\n  "
-                  << listed.join(QStringLiteral("\n  ")).toStdString();
+                  << "\nshortest failing steps (" << shortest.size() << "): " << shortestWhy.toStdString()
+                  << "\n  " << listed.join(QStringLiteral("\n  ")).toStdString();
 }
