@@ -9,6 +9,7 @@
 
 #include "core/base/appenv.h"
 #include "core/base/errors.h"
+#include "core/charts/broadcastdate.h"
 #include "core/charts/chartstore.h"
 #include "core/datafolder/datafolderlock.h"
 #include "core/text/sjistext.h"
@@ -116,7 +117,8 @@ bool isNotFoundPage(const QByteArray &page) {
 
 bool notFoundIsFinal(const QDate &date, const QDate &today) { return date.daysTo(today) >= 3; }
 
-void recordNotFound(const QByteArray &dataFolder, const QByteArray &programFolder, const QByteArray &label) {
+bool recordNotFound(const QByteArray &dataFolder, const QByteArray &programFolder, const QByteArray &label) {
+    if (const auto date = dateFromLabel(label); !date || !isBroadcastDate(*date)) return false;
     ensureFolder(dataFolder);
     // Read and written under the lock: another writer's line is not lost.
     const DataFolderLock lock(dataFolder);
@@ -136,6 +138,7 @@ void recordNotFound(const QByteArray &dataFolder, const QByteArray &programFolde
         }
     }
     sjis::saveLines(dataFile, lines);
+    return true;
 }
 
 bool gridHasChartShape(const ResultGrid &grid) { return grid.rowCount() >= 96 && grid.columnCount() == 3; }
@@ -382,7 +385,8 @@ ImportHost::Outcome ImportEngine::notFoundHandling(const QDate &date, const QByt
     if (notFoundIsFinal(date, env::today())) {
         const bool yes = options.ignoreError ? options.autoAddNotFound : m_host.askRecordNotFound();
         if (!yes) return ImportHost::Outcome::NotFound;
-        recordNotFound(m_host.dataFolder(), m_host.programFolder(), label);
+        if (!recordNotFound(m_host.dataFolder(), m_host.programFolder(), label))
+            return ImportHost::Outcome::NotFound;
         m_host.buildDateList();
         return ImportHost::Outcome::NotFoundRecorded;
     }

@@ -104,7 +104,7 @@ std::optional<Step> parseStep(const QString &text) {
 }
 
 Step randomStep(QRandomGenerator &r) {
-    static const int weights[] = {16, 6, 10, 10, 4, 3, 3, 2, 2, 3, 1, 1, 3, 3, 5, 14, 0};
+    static const int weights[] = {16, 6, 10, 10, 4, 3, 3, 2, 2, 3, 1, 1, 3, 3, 5, 12, 2};
     int pick = int(r.bounded(std::accumulate(std::begin(weights), std::end(weights), 0))), k = 0;
     while (pick >= weights[k]) pick -= weights[k++];
     Step s;
