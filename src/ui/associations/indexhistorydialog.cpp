@@ -119,7 +119,7 @@ bool restoreIndexVersionInWindow(MainWindow *form, const QString &name) {
         // The user's own choice: held whole, removals included.
         holdDiskIndex(store, readIndexFile(store.dataFolder));
     }
-    form->statusPanels->setNotice(QString());
+    form->statusPanels->setNotice({}, {});
     for (int i = 0; i < form->tabCount(); ++i) form->refreshTable(i);
     form->selectionFeedback();
     form->dataFolderSync()->reloadNow();  // its next look starts from here

@@ -179,11 +179,15 @@ bool DataFolderSync::saveIndex() {
 
 void DataFolderSync::showLoss(const std::optional<IndexLoss> &loss) {
     if (!loss) {
-        m_form->statusPanels->setNotice(QString());
+        m_form->statusPanels->setNotice({}, {});
         return;
     }
-    m_form->statusPanels->setNotice(lossText(*loss) +
-                                    QStringLiteral(" 表示はそのままです。保存のときに確かめます。"));
+    // The numbers first: the panel may cut the rest, which the tooltip holds.
+    m_form->statusPanels->setNotice(
+        QStringLiteral("file.idx の関連付け %1 件 → %2 件。表示はそのまま、保存のときに確かめます。")
+            .arg(loss->linesHeld)
+            .arg(loss->linesOnDisk),
+        lossText(*loss));
 }
 
 void DataFolderSync::onChanged() {
@@ -232,7 +236,7 @@ void DataFolderSync::apply(const FolderChanges &changes) {
             showLoss(adopted.loss);
         } catch (const FileError &e) {
             // Said where it stays in sight, not in a box each second.
-            m_form->statusPanels->setNotice(e.message());
+            m_form->statusPanels->setNotice(e.message(), e.message());
         }
     }
     QHash<int, QString> paths;

@@ -15,8 +15,8 @@ public:
     void setPanelText(int i, const QString &text);
     QLabel *panel(int i) const { return m_panels[i]; }
     // A standing notice right of the panels (file.idx disagreeing with the
-    // window); empty hides it.
-    void setNotice(const QString &text);
+    // window), whole in its tooltip; empty when all is well.
+    void setNotice(const QString &text, const QString &whole);
     QString notice() const;
     // Widens panel i (never narrows it below its designed width) so that
     // each of texts shows whole in the font in use.
