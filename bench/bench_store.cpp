@@ -9,6 +9,7 @@
 #include "benchmain.h"
 #include "core/base/appenv.h"
 #include "core/charts/chartstore.h"
+#include "core/charts/indexfile.h"
 #include "core/charts/indexmerge.h"
 #include "core/text/sjistext.h"
 #include "historygen.h"
@@ -101,6 +102,36 @@ void BM_LiveIndexReload(benchmark::State &state) {
     state.counters["lines"] = static_cast<double>(original.size());
 }
 BENCHMARK(BM_LiveIndexReload)->Unit(benchmark::kMillisecond);
+
+// The largest file.idx accepted (just under 32 MiB, a million lines of keys
+// no chart has) read by the live view of the loaded full history: the
+// bound's worst case, time and heap.
+void BM_LiveIndexReloadAtTheBound(benchmark::State &state) {
+    History &h = history();
+    QTemporaryDir dir;
+    const QByteArray folder = vorq::sjis::fromUnicode(dir.path() + QLatin1Char('/'));
+    QByteArray data;
+    for (int i = 0; data.size() < vorq::kMaxIndexFileBytes - 64; ++i)
+        data += "2" + QByteArray::number(1000000000 + i) + "\t/music/hostile/" + QByteArray::number(i) + "\t\r\n";
+    vorq::sjis::saveFile(dir.filePath(QStringLiteral("file.idx")), data);
+    vorq::ChartStore store;
+    store.dataFolder = h.folder;
+    store.fullLoad(h.first, h.last);
+    store.dataFolder = folder;
+    size_t heap = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        store.diskIndex = vorq::AssociationIndex();
+        store.associations = store.diskIndex;
+        const size_t before = heapInUse();
+        state.ResumeTiming();
+        vorq::adoptDiskIndex(store, vorq::readIndexFile(folder));
+        heap = heapInUse() - before;
+    }
+    state.counters["lines"] = static_cast<double>(store.associations.entries().size());
+    state.counters["heap_MB"] = static_cast<double>(heap) / (1024.0 * 1024.0);
+}
+BENCHMARK(BM_LiveIndexReloadAtTheBound)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 // A save's work without the disk: the journal of 100 changes applied to
 // every line of the full history's file.idx.
