@@ -112,7 +112,8 @@ void BM_LiveIndexReloadAtTheBound(benchmark::State &state) {
     const QByteArray folder = vorq::sjis::fromUnicode(dir.path() + QLatin1Char('/'));
     QByteArray data;
     for (int i = 0; data.size() < vorq::kMaxIndexFileBytes - 64; ++i)
-        data += "2" + QByteArray::number(1000000000 + i) + "\t/music/hostile/" + QByteArray::number(i) + "\t\r\n";
+        data +=
+            "2" + QByteArray::number(1000000000 + i) + "\t/music/hostile/" + QByteArray::number(i) + "\t\r\n";
     vorq::sjis::saveFile(dir.filePath(QStringLiteral("file.idx")), data);
     vorq::ChartStore store;
     store.dataFolder = h.folder;

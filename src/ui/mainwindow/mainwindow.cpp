@@ -383,6 +383,7 @@ void MainWindow::syncPages() {
         setActiveTab(tables - 1);
         syncDateListSelection();
     }
+    emit chartsChanged();
 }
 
 int MainWindow::addChartTable(const QString &fileName, int index, const QList<QByteArray> &lines) {
@@ -544,6 +545,7 @@ QTableView *MainWindow::listView(int index) {
 
 void MainWindow::refreshTable(int index) {
     if (index >= 0 && index < m_models.size() && m_models.at(index)) m_models.at(index)->rowsChanged();
+    emit chartsChanged();
 }
 
 void MainWindow::activeTabChanged() {

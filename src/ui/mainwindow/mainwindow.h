@@ -194,6 +194,9 @@ public:
 signals:
     // The start-up load and the first activation have run.
     void startupFinished();
+    // Rows of the loaded charts changed (associations, the live view) or
+    // pages came or went; windows that show them follow.
+    void chartsChanged();
 
 protected:
     void showEvent(QShowEvent *e) override;
