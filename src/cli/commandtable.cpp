@@ -160,6 +160,17 @@ const std::vector<Command> kCommands = {
                "[--auto-add on|off] [--sjis]",
                "--date D --rank R (--file PATH | --clear) [--same-song all|this] [--data DIR] [--from D] "
                "[--to D] [--today YYYY-MM-DD] [--sjis]"}},
+    {.name = "backups",
+     .run = cmdBackups,
+     .description = "Lists the versions of file.idx kept in the data folder's backup/ folder, newest\n"
+                    "first: name TAB time TAB lines. Every save keeps the file.idx it replaces there (the\n"
+                    "newest 20 and the newest of each of the last 30 days). --restore puts one back as\n"
+                    "file.idx, keeping the current one too. --json prints objects with the keys name,\n"
+                    "time, lines, bytes.\n",
+     .options = {kData,
+                 {"restore", "NAME", "put this version back as file.idx"},
+                 {"json", nullptr, "JSON instead"}},
+     .forms = {"[--data DIR] [--json]", "--restore NAME [--data DIR]"}},
     {.name = "cdr",
      .run = cmdCdr,
      .description = "Stages below DIR what the CD-R wizard's finish writes for the same choices: the\n"

@@ -7,6 +7,8 @@
 
 #include "cli/clicommon.h"
 #include "cli/rangeoptions.h"
+#include "core/charts/indexmerge.h"
+#include "core/datafolder/datafolderlock.h"
 #include "core/library/libraryscan.h"
 #include "core/library/songmatch.h"
 #include "core/library/wanted.h"
@@ -160,7 +162,13 @@ int cmdScan(const Command &command, const QStringList &args) {
     if (a.flags.contains(QStringLiteral("apply"))) {
         const QList<AssociationChange> changes =
             applyProposals(r.store.tabs, proposalsToApply(proposals, minScore), scan.files);
-        if (!changes.isEmpty()) saveIndex(r.store);
+        for (const AssociationChange &c : changes) r.store.noteRowChanged(c.at.tab, c.at.row);
+        if (!changes.isEmpty()) {
+            // The scan ran without the lock: the save takes over what others
+            // stored meanwhile and refuses what it would have to ask about.
+            const DataFolderLock lock(r.store.dataFolder);
+            saveAssociationsUnattended(r.store);
+        }
         printError(QStringLiteral("vorq: %1 rows associated").arg(changes.size()));
     }
     return 0;

@@ -282,7 +282,10 @@ void LibraryReviewWindow::apply() {
     if (!changes.isEmpty()) {
         m_main->markChanged();
         QSet<int> tables;
-        for (const AssociationChange &c : changes) tables.insert(c.at.tab);
+        for (const AssociationChange &c : changes) {
+            tables.insert(c.at.tab);
+            m_main->store().noteRowChanged(c.at.tab, c.at.row);
+        }
         for (int t : tables) m_main->refreshTable(t);
     }
     prompter().message(this, QMessageBox::Information, QStringLiteral("ライブラリと照合"),
