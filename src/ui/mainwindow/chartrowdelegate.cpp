@@ -1,5 +1,6 @@
 #include "ui/mainwindow/chartrowdelegate.h"
 
+#include <QAbstractItemView>
 #include <QPainter>
 
 #include "ui/common/readablecolours.h"
@@ -32,6 +33,17 @@ void ChartRowDelegate::paint(QPainter *p, const QStyleOptionViewItem &option,
     QString text = index.data(Qt::DisplayRole).toString();
     if (playing && index.column() == 0) text.prepend(QStringLiteral("▶"));
     p->drawText(option.rect.adjusted(2, 0, 0, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
+    // The keyboard's row, framed while the chart has the focus: the
+    // selection alone looks the same with the focus elsewhere.
+    const auto *view = qobject_cast<const QAbstractItemView *>(option.widget);
+    if (view && view->hasFocus() && view->currentIndex().row() == index.row()) {
+        p->setPen(QPen(colour, 1, Qt::DotLine));
+        const QRect r = option.rect.adjusted(0, 0, -1, -1);
+        p->drawLine(r.topLeft(), r.topRight());
+        p->drawLine(r.bottomLeft(), r.bottomRight());
+        if (index.column() == 0) p->drawLine(r.topLeft(), r.bottomLeft());
+        if (index.column() == index.model()->columnCount() - 1) p->drawLine(r.topRight(), r.bottomRight());
+    }
     p->restore();
 }
 

@@ -69,6 +69,13 @@ void DateEntryDelegate::paint(QPainter *p, const QStyleOptionViewItem &option,
         focus.backgroundColor = face;
         QApplication::style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, p, option.widget);
     }
+    // The style may show its focus frame only after keyboard use: the date
+    // the keys act on is always framed while the list has the focus.
+    if (option.state & QStyle::State_HasFocus) {
+        p->setPen(QPen(pal.color(QPalette::Active, QPalette::ButtonText), 1, Qt::DotLine));
+        p->setBrush(Qt::NoBrush);
+        p->drawRect(QRect(L + 8, T + 5, R - L - 17, B - T - 7));
+    }
     p->restore();
 }
 

@@ -540,6 +540,8 @@ QTableView *MainWindow::listView(int index) {
     connect(view, &QAbstractItemView::doubleClicked, this, [this] { onOpenClicked(); });
     associationCommands->attachView(view);
     sheet->setListView(view);
+    // Tab goes from the dates to their chart, whenever the chart was made.
+    QWidget::setTabOrder(dateList, view);
     return view;
 }
 

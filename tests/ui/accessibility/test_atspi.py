@@ -181,9 +181,10 @@ def run(app):
     keys('shift+F10', 'Down', 'Down', 'Right', 'Return')
     press(main, '再生キュー')
     check(app, 'VORQ data viewer', 'main, a countdown playing')
-    check(app, '再生キュー')
+    queue = check(app, '再生キュー')
     activate('再生キュー')
     keys('Escape')
+    closed(app, queue)
     press(main, 'プレーヤーを閉じる')
 
     table.queryTable().addRowSelection(0)
@@ -203,6 +204,10 @@ def run(app):
         activate('VORQ data viewer')
         keys(shortcut)
         press(check(app, title), '閉じる')
+
+    press(main, '関連付けの履歴', click=True)
+    keys('Down', 'Down', 'Return')
+    press(check(app, '関連付けの履歴'), '閉じる')
 
     press(main, 'バージョン情報', click=True)
     press(check(app, 'VORQ Viewerのバージョン情報'), 'OK')
