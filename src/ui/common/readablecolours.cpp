@@ -1,6 +1,7 @@
 #include "ui/common/readablecolours.h"
 
 #include <QApplication>
+#include <QPainter>
 #include <cmath>
 
 namespace vorq::colours {
@@ -118,6 +119,24 @@ QColor playingGround(const QPalette &p) {
     // A yellow wash over the rows' ground: pale on light palettes (the
     // design's #fff0a8 on white), a dim amber on dark ones.
     return mix(p.color(QPalette::Active, QPalette::Base), QColor(255, 208, 0), isDark(p) ? 0.22 : 0.34);
+}
+
+QIcon glyphIcon(const QStyle *style, QStyle::StandardPixmap which, const QPalette &p) {
+    const QIcon drawn = style->standardIcon(which);
+    QIcon icon;
+    for (const int side : {16, 22, 32, 48}) {
+        for (const auto &[mode, group] :
+             {std::pair{QIcon::Normal, QPalette::Active}, std::pair{QIcon::Disabled, QPalette::Disabled}}) {
+            QPixmap glyph = drawn.pixmap(QSize(side, side), qApp->devicePixelRatio());
+            if (glyph.isNull()) continue;
+            QPainter paint(&glyph);
+            paint.setCompositionMode(QPainter::CompositionMode_SourceIn);
+            paint.fillRect(glyph.rect(), p.color(group, QPalette::ButtonText));
+            paint.end();
+            icon.addPixmap(glyph, mode);
+        }
+    }
+    return icon;
 }
 
 }  // namespace vorq::colours

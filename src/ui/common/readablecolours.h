@@ -4,7 +4,9 @@
 // the designed colours (red associated rows, engraved dates, the playing
 // row) are shaded per palette rather than fixed.
 #include <QColor>
+#include <QIcon>
 #include <QPalette>
+#include <QStyle>
 
 namespace vorq::colours {
 
@@ -34,5 +36,9 @@ void applyReadablePalette();
 QColor associatedText(const QColor &ground);                   // the red of associated rows
 QColor engravedText(const QPalette &p, const QColor &ground);  // a date without a chart
 QColor playingGround(const QPalette &p);                       // the row the player plays
+
+// One of the style's glyph icons (the media controls come drawn black) in
+// the palette's button text, so it shows on a dark button too.
+QIcon glyphIcon(const QStyle *style, QStyle::StandardPixmap which, const QPalette &p);
 
 }  // namespace vorq::colours

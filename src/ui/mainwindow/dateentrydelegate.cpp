@@ -53,9 +53,10 @@ void DateEntryDelegate::paint(QPainter *p, const QStyleOptionViewItem &option,
     p->setFont(font);
     const int ascent = QFontMetrics(font).ascent();
     if (!data) {
-        // A light copy one pixel down-right under a grey one: engraved. The
-        // grey is the shade that still reads on the face.
-        p->setPen(pal.color(QPalette::Active, QPalette::Light));
+        // A copy one pixel down-right under a grey one: engraved. The copy
+        // is lighter than the face on a light palette and darker on a dark
+        // one, so it never blurs the grey, the shade that still reads.
+        p->setPen(colours::isDark(pal) ? face.darker(160) : pal.color(QPalette::Active, QPalette::Light));
         p->drawText(L + 21, T + 7 + ascent, label);
         p->setPen(colours::engravedText(pal, face));
     } else {

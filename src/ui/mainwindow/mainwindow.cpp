@@ -538,6 +538,9 @@ QTableView *MainWindow::listView(int index) {
         if (tabSheet(activeTab()) && tabSheet(activeTab())->listView() == view) selectionFeedback();
     });
     connect(view, &QAbstractItemView::doubleClicked, this, [this] { onOpenClicked(); });
+    // The keyboard's row is framed across the row: repaint whole rows.
+    connect(view->selectionModel(), &QItemSelectionModel::currentRowChanged, view->viewport(),
+            qOverload<>(&QWidget::update));
     associationCommands->attachView(view);
     sheet->setListView(view);
     // Tab goes from the dates to their chart, whenever the chart was made.
