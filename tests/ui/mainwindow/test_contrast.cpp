@@ -7,7 +7,6 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QPushButton>
-#include <QRandomGenerator>
 #include <QStyle>
 #include <QTableView>
 #include <map>
@@ -114,24 +113,3 @@ TEST_P(Contrast, EveryTextOfTheMainWindowStandsFourAndAHalfToOneFromItsGround) {
 
 INSTANTIATE_TEST_SUITE_P(LightAndDark, Contrast, ::testing::Bool(),
                          [](const auto &info) { return info.param ? "DarkPalette" : "LightPalette"; });
-
-// Any colour on any ground: the shade keeps its hue and reaches the ratio,
-// or is black or white when no shade of the hue can.
-TEST(ReadableColours, AShadeReachesTheRatioOrIsTheExtremeThatComesClosest) {
-    QRandomGenerator random(33);
-    for (int i = 0; i < 5000; ++i) {
-        const QColor wanted(random.bounded(256), random.bounded(256), random.bounded(256));
-        const QColor ground(random.bounded(256), random.bounded(256), random.bounded(256));
-        const double ratio = 3.0 + random.bounded(2) * 1.5;
-        const QColor shade = colours::readableOn(wanted, ground, ratio);
-        const bool extreme = shade == QColor(Qt::black) || shade == QColor(Qt::white);
-        ASSERT_TRUE(colours::contrast(shade, ground) >= ratio || extreme)
-            << wanted.name().toStdString() << " on " << ground.name().toStdString();
-        if (colours::contrast(wanted, ground) >= ratio) {
-            ASSERT_EQ(shade, wanted);
-        } else if (!extreme && wanted.hslSaturation() > 40 && shade.hslSaturation() > 40) {
-            const int turn = std::abs(shade.hslHue() - wanted.hslHue());
-            ASSERT_LE(std::min(turn, 360 - turn), 3) << wanted.name().toStdString();
-        }
-    }
-}
