@@ -64,6 +64,7 @@ PlayerBar::PlayerBar(QueuePlayer *player, QWidget *parent) : QFrame(parent), m_p
 
     queueButton = button("QueueButton", QStyle::SP_FileDialogDetailedView, QStringLiteral("再生キュー"));
     queueButton->setText(QStringLiteral("キュー"));
+    queueButton->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));  // a picture, not a glyph
     queueButton->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     closeButton =
         button("ClosePlayerButton", QStyle::SP_TitleBarCloseButton, QStringLiteral("プレーヤーを閉じる"));
