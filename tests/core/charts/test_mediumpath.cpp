@@ -5,10 +5,12 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <random>
 
 #include "core/base/appenv.h"
 #include "core/charts/chartstore.h"
 #include "core/charts/mediumpath.h"
+#include "core/charts/storedtarget.h"
 #include "core/text/sjistext.h"
 #include "sjtest.h"
 
@@ -90,6 +92,62 @@ TEST_F(MediumPathTest, EscapesAreRefusedAndDoNotExist) {
     EXPECT_FALSE(existenceTest("\\music\\b.mp3"));
     EXPECT_TRUE(existenceTest(sjis::fromUnicode(secret)));
     EXPECT_TRUE(existenceTest("http://h/a"));
+}
+
+// The resolver of a whole task (the automatic update) against one
+// resolution per text, on random texts over a tree with links, a file used
+// as a folder, folders that are gone, "." and "..", relative and
+// medium-rooted texts: the same answers, asked in any order, and a folder
+// that is gone costs one test for everything below it.
+TEST_F(MediumPathTest, OneResolverAnswersAsEachResolutionDoes) {
+    const QString base = QFileInfo(outer.path()).canonicalFilePath();
+    for (const char *d : {"disc/a/b", "disc/c", "disc/曲"})
+        ASSERT_TRUE(QDir(base).mkpath(QString::fromUtf8(d)));
+    for (const char *f : {"disc/a/x.mp3", "disc/a/b/y.mp3", "disc/c/z.mp3", "disc/曲/歌.mp3", "disc/f"})
+        touch(base + QLatin1Char('/') + QString::fromUtf8(f));
+    ASSERT_TRUE(QFile::link(medium + QStringLiteral("/a"), medium + QStringLiteral("/l")));
+    ASSERT_TRUE(QFile::link(medium + QStringLiteral("/gone"), medium + QStringLiteral("/d")));
+    const QString before = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(medium + QStringLiteral("/a")));
+    const QList<QByteArray> parts{"a", "b", "c", "l", "d", "f", sj("曲"), "gone", "..", ".", ""};
+    const QList<QByteArray> names{"x.mp3", "y.mp3", "z.mp3", sj("歌.mp3"), "..", ".", "f", ""};
+    std::mt19937 rng(31);
+    auto pick = [&](const QList<QByteArray> &from) {
+        return from.at(qsizetype(rng() % unsigned(from.size())));
+    };
+    int found = 0, refused = 0;
+    for (int round = 0; round < 40; ++round) {
+        StoredTargetResolver resolver(prog);
+        for (int i = 0; i < 150; ++i) {
+            const unsigned kind = rng() % 5;
+            const char sep = kind == 2 ? '\\' : '/';
+            QByteArray text = kind == 0   ? sjis::fromUnicode(medium)
+                              : kind == 1 ? QByteArray(".")
+                              : kind == 2 ? QByteArray()
+                              : kind == 3 ? QByteArray("b")
+                                          : QByteArray("http://h");
+            for (int depth = int(rng() % 4); depth > 0; --depth) text += sep + pick(parts);
+            text += sep + pick(names);
+            const StoredTarget one = resolveStoredTarget(text, prog);
+            ASSERT_EQ(resolver.exists(text), one.exists) << text.toStdString();
+            const StoredTarget batch = resolver.resolve(text);
+            ASSERT_EQ(batch.localPath, one.localPath) << text.toStdString();
+            ASSERT_EQ(batch.exists, one.exists) << text.toStdString();
+            ASSERT_EQ(batch.kind, one.kind) << text.toStdString();
+            found += one.exists;
+            refused += one.isRefused();
+        }
+    }
+    EXPECT_GT(found, 300);  // the random texts reach every answer
+    EXPECT_GT(refused, 100);
+
+    // Files gone with their folder: one test at the top of what is gone.
+    StoredTargetResolver resolver(prog);
+    for (int i = 0; i < 100; ++i)
+        EXPECT_FALSE(resolver.exists(sjis::fromUnicode(medium) + "/gone/" + QByteArray::number(i % 7) + "/s" +
+                                     QByteArray::number(i) + ".mp3"));
+    EXPECT_LE(resolver.fileSystemTests(), 1 + medium.count(QLatin1Char('/')));
+    ASSERT_TRUE(QDir::setCurrent(before));
 }
 
 }  // namespace

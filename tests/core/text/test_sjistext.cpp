@@ -29,6 +29,14 @@ TEST(SjisText, CodecMapsCp932Specifics) {
     // NEC special: circled digit one.
     EXPECT_EQ(sjis::toUnicode(QByteArray("\x87\x40", 2)), QString(QChar(0x2460)));
     EXPECT_EQ(sjis::fromUnicode(u8("日本語")), QByteArray("\x93\xfa\x96\x7b\x8c\xea"));
+    // Each text decodes on its own: a lead byte left unfinished at the end of
+    // one never joins the next text's first byte.
+    const QString cut = sjis::toUnicode(QByteArray("a\x82", 2));
+    EXPECT_EQ(sjis::toUnicode(QByteArray("\xb1"
+                                         "b",
+                                         2)),
+              u8("ｱb"));
+    EXPECT_TRUE(cut.startsWith(QLatin1Char('a')));
 }
 
 TEST(SjisText, UnencodableTextIsRefusedNotReplaced) {
