@@ -118,6 +118,12 @@ public:
         text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
         cli::printError(QStringLiteral("vorq: ") + text);
     }
+    // A run of several dates ends with the summary of all of them.
+    void bulkRunSummary(const BulkRunSummary &summary) override {
+        QString text = bulkSummaryText(summary).trimmed();
+        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        cli::printError(QStringLiteral("vorq: ") + text);
+    }
     qint64 receivedBytes() override { return net::receivedByteCount(); }
     void tellAllImported() override { cli::printError(QStringLiteral("すべて取得されています。")); }
     void dateDone(const QByteArray &label, qint64 bytes, Outcome outcome) override {

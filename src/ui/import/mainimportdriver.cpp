@@ -148,6 +148,16 @@ void MainImportDriver::bulkSummary(const QList<FailedDate> &failures, int notTri
                        failureSummaryText(failures, notTried), QMessageBox::Ok, QMessageBox::Ok);
 }
 
+void MainImportDriver::bulkRunSummary(const BulkRunSummary &summary) {
+    // A window closing while the run ends asks its own questions instead.
+    if (m_closeAfterRun) return;
+    QWidget *modal = QApplication::activeModalWidget();
+    const bool trouble = !summary.failed.isEmpty() || summary.stop == BulkRunSummary::Stop::GaveUp;
+    prompter().message(modal ? modal : m_form, trouble ? QMessageBox::Warning : QMessageBox::Information,
+                       QStringLiteral("一括で取得"), bulkSummaryText(summary), QMessageBox::Ok,
+                       QMessageBox::Ok);
+}
+
 void MainImportDriver::setBusy(bool busy) {
     if (busy) {
         m_form->dateList->setEnabled(false);
@@ -165,20 +175,15 @@ QWidget *MainImportDriver::promptParent() const {
     return m_form;
 }
 
-bool MainImportDriver::askRecordNotFound() {
+bool MainImportDriver::askRecordNotFound(const QByteArray &label) {
     return prompter().message(promptParent(), QMessageBox::Question, QStringLiteral("Not Found"),
-                              QStringLiteral("その日付のデータは見つかりませんでした。\r\n"
-                                             "その日は放送がなかったのかも知れません。\r\n"
-                                             "今後その日付を表示しないようにしますか?"),
-                              QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) == QMessageBox::Yes;
+                              notFoundQuestionText(label), QMessageBox::Yes | QMessageBox::No,
+                              QMessageBox::Yes) == QMessageBox::Yes;
 }
 
-void MainImportDriver::tellNotPublishedYet() {
+void MainImportDriver::tellNotPublishedYet(const QByteArray &label) {
     prompter().message(promptParent(), QMessageBox::NoIcon, QStringLiteral("Not Found"),
-                       QStringLiteral("今週は放送がなかったのか、\r\n"
-                                      "まだ掲載されていないようです。\r\n"
-                                      "もうしばらく待ってみてください。"),
-                       QMessageBox::Ok, QMessageBox::Ok);
+                       notPublishedYetText(label), QMessageBox::Ok, QMessageBox::Ok);
 }
 
 void MainImportDriver::tellAllImported() {

@@ -69,6 +69,7 @@ public:
     void bulkStatus(const QString &text) override;
     void bulkPlannedWait(qint64 ms) override;
     void bulkSummary(const QList<FailedDate> &failures, int notTried) override;
+    void bulkRunSummary(const BulkRunSummary &summary) override;
 
     void setBusy(bool busy) override;
 
@@ -76,8 +77,8 @@ public:
     // would otherwise cover them (it stays on top).
     QWidget *promptParent() const;
 
-    bool askRecordNotFound() override;
-    void tellNotPublishedYet() override;
+    bool askRecordNotFound(const QByteArray &label) override;
+    void tellNotPublishedYet(const QByteArray &label) override;
     void tellAllImported() override;
     bool confirmGrid(ResultGrid &grid) override;
     QString chooseHtmlFile(const QString &proposed) override;

@@ -123,9 +123,10 @@ TEST_F(ImportWindowTest, MissingPageAskedAndRecordedRemovesTheDate) {
     ASSERT_EQ(fakes.prompter.asked.size(), 1);
     EXPECT_EQ(fakes.prompter.asked[0].caption, QStringLiteral("Not Found"));
     EXPECT_EQ(fakes.prompter.asked[0].buttons, QMessageBox::Yes | QMessageBox::No);
-    EXPECT_EQ(fakes.prompter.asked[0].text, QStringLiteral("その日付のデータは見つかりませんでした。\r\n"
-                                                           "その日は放送がなかったのかも知れません。\r\n"
-                                                           "今後その日付を表示しないようにしますか?"));
+    EXPECT_EQ(fakes.prompter.asked[0].text,
+              QStringLiteral("1995年04月22日のデータは見つかりませんでした。\r\n"
+                             "その日は放送がなかったのかも知れません。\r\n"
+                             "今後その日付を表示しないようにしますか?"));
     EXPECT_EQ(sjis::readLines(data + QStringLiteral("notfound.txt")),
               QList<QByteArray>{sj("1995年04月22日")});
     EXPECT_EQ(rowOf("1995年04月22日"), -1);
@@ -142,9 +143,12 @@ TEST_F(ImportWindowTest, MissingPageOfThisWeekOnlyTellsTheUser) {
     ASSERT_EQ(fakes.prompter.asked.size(), 1);
     EXPECT_EQ(fakes.prompter.asked[0].buttons, QMessageBox::Ok);
     EXPECT_EQ(fakes.prompter.asked[0].caption, QStringLiteral("Not Found"));
-    EXPECT_EQ(fakes.prompter.asked[0].text, QStringLiteral("今週は放送がなかったのか、\r\n"
-                                                           "まだ掲載されていないようです。\r\n"
-                                                           "もうしばらく待ってみてください。"));
+    EXPECT_EQ(fakes.prompter.asked[0].text,
+              QStringLiteral("1995年05月13日のデータは見つかりませんでした。\r\n"
+                             "今週は放送がなかったのか、\r\n"
+                             "まだ掲載されていないようです。\r\n"
+                             "もうしばらく待ってみてください。\r\n"
+                             "(最新の週なので、放送のなかった日としては記録しません。)"));
     EXPECT_FALSE(fileExists("notfound.txt"));
     EXPECT_NE(rowOf("1995年05月13日"), -1);
 }
@@ -288,11 +292,18 @@ TEST_F(ImportWindowTest, OptionsBulkButtonImportsEveryMissingDate) {
     EXPECT_EQ(form->tabCount(), 5);
     EXPECT_EQ(rowOf("1995年04月29日"), -1);  // recorded silently (IgnoreError)
     EXPECT_EQ(site->requests(), 6);
-    // Nothing left: the message says so.
-    QTest::mouseClick(options->importAllButton, Qt::LeftButton);
+    // One summary ends the run, above the options dialog.
     ASSERT_EQ(fakes.prompter.asked.size(), 1);
     EXPECT_EQ(fakes.prompter.asked[0].caption, QStringLiteral("一括で取得"));
-    EXPECT_EQ(fakes.prompter.asked[0].text, QStringLiteral("すべて取得されています。"));
+    EXPECT_TRUE(fakes.prompter.asked[0].text.contains(
+        QStringLiteral("取り込んだ日付: 5 件\r\n見つからなかった日付: 1 件\r\n"
+                       "  1995年04月29日 (放送のなかった日として記録しました)\r\n")))
+        << fakes.prompter.asked[0].text.toStdString();
+    // Nothing left: the message says so.
+    QTest::mouseClick(options->importAllButton, Qt::LeftButton);
+    ASSERT_EQ(fakes.prompter.asked.size(), 2);
+    EXPECT_EQ(fakes.prompter.asked[1].caption, QStringLiteral("一括で取得"));
+    EXPECT_EQ(fakes.prompter.asked[1].text, QStringLiteral("すべて取得されています。"));
 }
 
 TEST_F(ImportWindowTest, AutomaticImportAtFirstActivation) {
