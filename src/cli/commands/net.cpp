@@ -25,6 +25,8 @@ ProxyOption proxyOption(const QString &value) {
 void reportNetErrorsToStderr() {
     vorq::net::setErrorReporter([](const QString &message) {
         QString text = message;
+        const QString detail = vorq::net::lastFetch().detail;
+        if (!detail.isEmpty()) text += QStringLiteral("\n") + detail;
         text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
         vorq::cli::printError(QStringLiteral("vorq: ") + text);
     });

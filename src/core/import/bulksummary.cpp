@@ -29,7 +29,9 @@ QString bulkSummaryText(const BulkRunSummary &s) {
     for (const BulkRunSummary::MissingDate &m : s.notFound) {
         QString note;
         switch (m.what) {
-            case BulkRunSummary::Missing::Recorded: note = QStringLiteral("放送のなかった日として記録しました"); break;
+            case BulkRunSummary::Missing::Recorded:
+                note = QStringLiteral("放送のなかった日として記録しました");
+                break;
             case BulkRunSummary::Missing::NotRecorded: note = QStringLiteral("記録していません"); break;
             case BulkRunSummary::Missing::NotYet:
                 note = QStringLiteral("最新の週: まだ掲載されていないようです。記録していません");
@@ -43,7 +45,8 @@ QString bulkSummaryText(const BulkRunSummary &s) {
     if (!s.failed.isEmpty()) text += QStringLiteral(" (次に一括で取得するときに、もう一度取得します)");
     text += kEol;
     lines.clear();
-    for (const FailedDate &f : s.failed) lines << sjis::toUnicode(f.label) + QStringLiteral(": ") + oneLine(f.reason);
+    for (const FailedDate &f : s.failed)
+        lines << sjis::toUnicode(f.label) + QStringLiteral(": ") + oneLine(f.reason);
     listLines(text, lines);
 
     text += QStringLiteral("飛ばした日付: %1 件").arg(s.skipped.size()) + kEol;
@@ -53,11 +56,13 @@ QString bulkSummaryText(const BulkRunSummary &s) {
                     .arg(s.notTried) +
                 kEol;
     else if (s.stop == BulkRunSummary::Stop::Cancelled)
-        text += QStringLiteral("  キャンセルしたため、残りの %1 件は取得していません。").arg(s.notTried) + kEol;
+        text +=
+            QStringLiteral("  キャンセルしたため、残りの %1 件は取得していません。").arg(s.notTried) + kEol;
     lines.clear();
     for (const QByteArray &label : s.skipped) lines << sjis::toUnicode(label);
     listLines(text, lines);
-    if (!s.skipped.isEmpty()) text += QStringLiteral("飛ばした日付は、次に一括で取得するときに取得します。") + kEol;
+    if (!s.skipped.isEmpty())
+        text += QStringLiteral("飛ばした日付は、次に一括で取得するときに取得します。") + kEol;
     return text;
 }
 

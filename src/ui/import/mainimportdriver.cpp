@@ -110,7 +110,18 @@ QByteArray MainImportDriver::fetch(const QByteArray &url, const QByteArray &prox
     // bulk dialog; a cancelled run has nothing more to say.
     QPointer<MainImportDriver> self(this);
     const net::ErrorReporter previous = net::setErrorReporter([self](const QString &message) {
-        if (self && !self->bulkCancelled()) prompter().error(self->promptParent(), message);
+        if (!self || self->bulkCancelled()) return;
+        const net::FetchReport fetch = net::lastFetch();
+        if (fetch.detail.isEmpty()) {
+            prompter().error(self->promptParent(), message);
+            return;
+        }
+        // A host that cannot be found (the first start, before the site's
+        // address is set): say where to look; the socket layer's words go
+        // below, for whoever helps.
+        QString text = message;
+        if (fetch.hostNotFound) text += QStringLiteral("\r\n\r\n") + hostNotFoundAdvice(fetch.viaProxy);
+        prompter().errorWithDetails(self->promptParent(), text, fetch.detail);
     });
     ScopeExit restore([previous] { net::setErrorReporter(previous); });
     if (!proxyHost.isEmpty()) net::SetProxy(proxyHost, proxyPort);
