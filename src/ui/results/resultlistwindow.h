@@ -113,19 +113,31 @@ public:
     QPushButton *copyButton = nullptr;             // Button5 "コピー"
     ResultListView *listView = nullptr;            // ListView1
 
+    // The designed column widths (the date column never narrower than a
+    // date label in the font in use).
+    QList<int> designedColumnWidths() const;
+
 protected:
     void closeEvent(QCloseEvent *e) override;
+    void showEvent(QShowEvent *e) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void reject() override;
 
 private:
     void finish(Answer a);
     void writePlaylist(const QString &path, bool copyMode);
+    // As it shows, the window widens (up to what the screen holds) so the
+    // columns show their texts whole, and the columns share the room; the
+    // file column takes what is left whenever the list's room changes.
+    void fitColumnsOnShow();
+    void fillFileColumn();
 
     ResultListModel *m_model = nullptr;
     LayoutMode m_mode = SameSong;
     Answer m_answer = ChangeNothing;
     int m_directions[6] = {1, 1, 1, 1, 1, 1};
     std::function<vorq::OutputChoice()> m_choice;
+    bool m_fitting = false;
 };
 
 }  // namespace vorq
