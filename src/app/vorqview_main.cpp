@@ -1,5 +1,6 @@
 // vorqview: the viewer and collector of the weekly VORQ chart.
 #include <QApplication>
+#include <QDate>
 #include <QIcon>
 #include <QMessageBox>
 #include <QTimer>
@@ -19,17 +20,31 @@
 
 int main(int argc, char **argv) {
     // Answered before any window system is needed.
+    QDate startWeek;
     for (int i = 1; i < argc; ++i) {
+        // --date YYYY-MM-DD: the week a notification of the weekly import
+        // opens.
+        const bool joined = std::strncmp(argv[i], "--date=", 7) == 0;
+        if (joined || std::strcmp(argv[i], "--date") == 0) {
+            const char *value = joined ? argv[i] + 7 : (i + 1 < argc ? argv[++i] : "");
+            startWeek = QDate::fromString(QString::fromLocal8Bit(value), Qt::ISODate);
+            if (!startWeek.isValid()) {
+                std::fprintf(stderr, "vorqview: --date needs YYYY-MM-DD, got '%s'\n", value);
+                return 2;
+            }
+            continue;
+        }
         if (std::strcmp(argv[i], "--version") == 0) {
             std::printf("vorqview %s\n", VORQ_VERSION);
             return 0;
         }
         if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
             std::printf(
-                "usage: vorqview [/autoupdate] [/clear]\n\n"
-                "  /autoupdate  import every missing week at start\n"
-                "  /clear       switch the start-up actions off (stored at exit)\n"
-                "  --version    print the version\n\n"
+                "usage: vorqview [/autoupdate | /clear] [--date YYYY-MM-DD]\n\n"
+                "  /autoupdate        import every missing week at start\n"
+                "  /clear             switch the start-up actions off (stored at exit)\n"
+                "  --date YYYY-MM-DD  show that week once started (as a click on its date)\n"
+                "  --version          print the version\n\n"
                 "Settings: vorqview.ini beside the program, or under ~/.local/share/Brelon/vorqview/\n"
                 "when the program's folder cannot be written. See vorqview(1).\n");
             return 0;
@@ -63,6 +78,7 @@ int main(int argc, char **argv) {
     auto *form2 = new vorq::OptionsDialog(&form1);
     form2->setWindowTitle(QStringLiteral("Option"));
     form1.setOptions(form2);
+    form1.setStartWeek(startWeek);
     // The playlist maker's controls hold the "Playlist" settings.
     form2->setPlaylistForm(new vorq::PlaylistMakerDialog(&form1));
 

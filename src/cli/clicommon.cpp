@@ -7,6 +7,7 @@
 
 #include "cli/commandtable.h"
 #include "core/base/appenv.h"
+#include "core/charts/broadcastdate.h"
 #include "core/charts/chartstore.h"
 #include "core/text/sjistext.h"
 
@@ -58,6 +59,13 @@ QDate parseDate(const QString &text) {
         if (auto fromLabel = dateFromLabel(bytes)) return *fromLabel;
     }
     throw UsageError(QStringLiteral("not a date (YYYY-MM-DD or a date label): %1").arg(text));
+}
+
+void parseDateRange(const Args &args, QDate *from, QDate *to) {
+    if (args.has(QStringLiteral("from")))
+        *from = broadcastOnOrAfter(parseDate(args.value(QStringLiteral("from"))));
+    if (args.has(QStringLiteral("to")))
+        *to = broadcastOnOrBefore(parseDate(args.value(QStringLiteral("to"))));
 }
 
 void applyToday(const Args &args) {

@@ -40,6 +40,11 @@ Args parseArgs(const QStringList &args, const Command &command);
 // A date given as a date label or as YYYY-MM-DD. Throws UsageError.
 QDate parseDate(const QString &text);
 
+// The --from and --to of a command, moved onto the broadcast calendar: the
+// broadcast date on or after --from, on or before --to (invalid before the
+// first broadcast, an empty range). Untouched when not given.
+void parseDateRange(const Args &args, QDate *from, QDate *to);
+
 // --today YYYY-MM-DD, when given, becomes the program's today. Throws
 // UsageError for another form.
 void applyToday(const Args &args);
@@ -72,6 +77,7 @@ int cmdTop(const vorq::cli::Command &command, const QStringList &args);
 int cmdAssociate(const vorq::cli::Command &command, const QStringList &args);
 int cmdCdr(const vorq::cli::Command &command, const QStringList &args);
 int cmdPlaylist(const vorq::cli::Command &command, const QStringList &args);
+int cmdCountdown(const vorq::cli::Command &command, const QStringList &args);
 int cmdSearch(const vorq::cli::Command &command, const QStringList &args);
 int cmdList(const vorq::cli::Command &command, const QStringList &args);
 int cmdPrint(const vorq::cli::Command &command, const QStringList &args);

@@ -10,8 +10,9 @@ namespace {
 
 // The options most commands share, with one wording everywhere.
 const Option kData{"data", "DIR", "the data folder (default: vorqview's)"};
-const Option kFrom{"from", "D", "the first date of the range (default: vorqview's displayed range)"};
-const Option kTo{"to", "D", "the last date of the range (default: vorqview's displayed range)"};
+const Option kFrom{"from", "D",
+                   "the first broadcast date on or after D (default: vorqview's displayed range)"};
+const Option kTo{"to", "D", "the last broadcast date on or before D (default: vorqview's displayed range)"};
 const Option kToday{"today", "YYYY-MM-DD", "the day taken as today"};
 const Option kSjis{"sjis", nullptr, "write Shift-JIS instead of UTF-8"};
 const Option kColumns{"columns", "LIST", "the columns, a comma list of date,number,title,artist,file,method"};
@@ -72,7 +73,11 @@ const std::vector<Command> kCommands = {
      .description = "Imports every date of the range without a chart file from the chart site,\n"
                     "newest first, with vorqview's settings for whatever is not given. One line per\n"
                     "date goes to standard error: YYYY-MM-DD TAB bytes TAB outcome (imported, rejected,\n"
-                    "failed, not-found-recorded, not-found, not-yet).\n",
+                    "failed, not-found-recorded, not-found, not-yet).\n"
+                    "--missing runs to the newest broadcast week whatever range vorqview shows, as the\n"
+                    "weekly timer (vorq-import.timer) does. --notify shows one desktop notification when\n"
+                    "a week was imported: the newest week, its #1, how many songs entered its chart and\n"
+                    "how many of them you do not own; clicking it opens vorqview on that week.\n",
      .options = {kData,
                  kFrom,
                  kTo,
@@ -81,7 +86,10 @@ const std::vector<Command> kCommands = {
                  kProxy,
                  {"delay", "S", "the pause between pages in seconds, decimals allowed (0 to 600)"},
                  {"retries", "N", "the retries of a failed fetch (0 to 10, default 3)"},
-                 kCaFile}},
+                 kCaFile,
+                 {"missing", nullptr, "every missing week up to the newest (not with --to)"},
+                 {"notify", nullptr, "a desktop notification when a week was imported"},
+                 {"notify-wait", "S", "how long the notification can still open vorqview (default 600)"}}},
     {.name = "history",
      .run = cmdHistory,
      .description = "Prints the figures of a song (with --title) or of an artist over the loaded\n"
@@ -201,6 +209,24 @@ const std::vector<Command> kCommands = {
      .forms = {"[--data DIR] [--from D] [--to D] [--today YYYY-MM-DD] [--order 0-5] [--direction down|up] "
                "[--rate R] [--associated on|off] [--not-associated on|off] [--sjis] "
                "[--m3u FILE [--count N] [--format m3u|m3u8|xspf] [--relative]]"}},
+    {.name = "countdown",
+     .run = cmdCountdown,
+     .description = "Writes the chart of one date as the player counts it down, the lowest rank first up to\n"
+                    "#1 (--from-top: #1 first; --top N: ranks 1 to N only), as a playlist of the files that\n"
+                    "play: M3U8 on standard output, or into FILE by its extension (.m3u8, .xspf, else the\n"
+                    "classic Shift-JIS path list) unless --format names the form. Every song without a file\n"
+                    "that plays (none, missing, a web address, a folder...) is listed on standard error,\n"
+                    "one line each, TAB-separated: a header, rank, title, artist, the reason, the file.\n",
+     .options = {{"date", "D", "the week"},
+                 {"top", "N", "only ranks 1 to N"},
+                 {"from-top", nullptr, "#1 first, then down the chart"},
+                 kFormat,
+                 {"output", "FILE", "write the playlist into FILE"},
+                 kRelative,
+                 kData,
+                 kToday},
+     .forms = {"--date D [--top N] [--from-top] [--format m3u8|xspf|m3u] [--output FILE [--relative]] "
+               "[--data DIR] [--today YYYY-MM-DD]"}},
     {.name = "search",
      .run = cmdSearch,
      .description = "Searches the loaded charts for songs whose artist and title contain the patterns\n"

@@ -30,8 +30,7 @@ RangeOptions prepareRange(const Args &a) {
     const DateRange range = configuredRange(calendar, r.settings);
     r.from = range.from;
     r.to = range.to;
-    if (a.has(QStringLiteral("from"))) r.from = parseDate(a.value(QStringLiteral("from")));
-    if (a.has(QStringLiteral("to"))) r.to = parseDate(a.value(QStringLiteral("to")));
+    parseDateRange(a, &r.from, &r.to);
     r.sjis = a.flags.contains(QStringLiteral("sjis"));
     return r;
 }

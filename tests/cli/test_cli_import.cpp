@@ -12,6 +12,7 @@
 #include <QTimer>
 
 #include "chartsite.h"
+#include "core/import/importdriver.h"
 #include "core/text/sjistext.h"
 #include "sjtest.h"
 
@@ -209,4 +210,25 @@ TEST_F(CliImport, FlakySiteOverHttpsEndsWithEveryPageAndASummaryOfWhatFailed) {
     const VorqRun again = runVorq(a, dir.path());
     EXPECT_EQ(again.exitCode, 3);
     EXPECT_EQ(site.requests() - before, 3);
+}
+
+// A Friday typed as --from and --to: the weeks are the Saturdays between,
+// and only a broadcast date can ever be recorded as not broadcast, whatever
+// path reaches notfound.txt.
+TEST_F(CliImport, TypedDatesMoveOntoBroadcastDatesAndNotFoundGetsNoOtherDay) {
+    ChartSite::Options o;
+    o.missing = {QDate(2001, 3, 17)};
+    ChartSite site(o);
+    ASSERT_TRUE(site.start());
+    const VorqRun r = runVorq(args(site, "2001-05-01", "2001-03-02", "2001-03-30"), dir.path());
+    EXPECT_EQ(r.exitCode, 0) << r.lines.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(QDir(data).entryList(QDir::Files),
+              QStringList({QStringLiteral("20010303.txt"), QStringLiteral("20010310.txt"),
+                           QStringLiteral("20010324.txt"), QStringLiteral("notfound.txt")}));
+    EXPECT_EQ(vorq::sjis::readLines(data + QStringLiteral("/notfound.txt")),
+              QList<QByteArray>{sj("2001年03月17日")});
+    EXPECT_FALSE(
+        vorq::recordNotFound(vorq::sjis::fromUnicode(data + QLatin1Char('/')), {}, sj("2001年03月30日")));
+    EXPECT_EQ(vorq::sjis::readLines(data + QStringLiteral("/notfound.txt")),
+              QList<QByteArray>{sj("2001年03月17日")});
 }

@@ -117,7 +117,7 @@ public:
     }
     bool exists(const QString &path) override { return !path.isEmpty() && QFileInfo::exists(path); }
     bool copyFiles(QWidget *, const QStringList &sources, const QString &targetFolder, CopyOutcome *outcome,
-                   Overwrite) override {
+                   Overwrite, const QStringList &) override {
         calls.append({QStringLiteral("copy"), targetFolder, sources});
         if (outcome) *outcome = {copyResult ? sources : QStringList(), {}, !copyResult};
         return copyResult;

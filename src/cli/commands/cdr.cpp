@@ -11,6 +11,7 @@
 #include "cli/viewersettings.h"
 #include "core/base/appenv.h"
 #include "core/cdr/cdrstage.h"
+#include "core/cdr/stagesafety.h"
 #include "core/charts/chartstore.h"
 #include "core/charts/storedtarget.h"
 #include "core/datafolder/datafolderlock.h"
@@ -25,10 +26,13 @@ namespace {
 class CliCopier : public cdr::StageCopier {
 public:
     int failures = 0;
-    void copy(const QStringList &sources, const QString &targetFolder) override {
+    void copy(const QStringList &sources, const QString &targetFolder, const QStringList &names) override {
         QDir().mkpath(targetFolder);
-        for (const QString &src : sources) {
-            const QString dst = targetFolder + QFileInfo(src).fileName();
+        for (qsizetype i = 0; i < sources.size(); ++i) {
+            const QString &src = sources.at(i);
+            // A fresh file renamed over the name: never written through a
+            // link that may stand there.
+            const QString dst = targetFolder + names.value(i, QFileInfo(src).fileName());
             const QString part = dst + QStringLiteral(".part");
             QFile::remove(part);
             if (!QFile::copy(src, part) || (QFile::exists(dst) && !QFile::remove(dst)) ||
@@ -127,12 +131,13 @@ int cmdCdr(const vorq::cli::Command &command, const QStringList &arguments) {
     // before --to.
     const QList<cdr::DataDate> &dates = session.dataDates();
     int first = 0, last = int(dates.size()) - 1;
+    QDate from, to;
+    cli::parseDateRange(a, &from, &to);
     if (a.has(QStringLiteral("from"))) {
-        const int tag = dateTag(cli::parseDate(a.value(QStringLiteral("from"))));
-        while (first < dates.size() && dates.at(first).tag < tag) ++first;
+        while (first < dates.size() && dates.at(first).tag < dateTag(from)) ++first;
     }
     if (a.has(QStringLiteral("to"))) {
-        const int tag = dateTag(cli::parseDate(a.value(QStringLiteral("to"))));
+        const int tag = to.isValid() ? dateTag(to) : 0;
         while (last >= 0 && dates.at(last).tag > tag) --last;
     }
     session.setRange(first, last);
@@ -156,8 +161,9 @@ int cmdCdr(const vorq::cli::Command &command, const QStringList &arguments) {
     }
 
     const cdr::StagePlan plan = cdr::planStage(session, layout);
-    // Not even --overwrite may replace the running program's own files.
-    cdr::refuseLiveFolders(plan, cdr::liveFolders(source.dataFolder, "vorqview"));
+    // Not even --overwrite may replace the running program's own files, or
+    // write through a link.
+    cdr::refuseUnsafeTargets(plan, cdr::liveFolders(source.dataFolder, "vorqview"));
     // Nobody to ask before overwriting: refuse before anything is written.
     if (!a.flags.contains(QStringLiteral("overwrite"))) {
         const QStringList existing = cdr::existingTargets(plan);

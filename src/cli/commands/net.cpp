@@ -61,6 +61,7 @@ int cmdFetch(const vorq::cli::Command &command, const QStringList &args) {
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include "cli/importnotifier.h"
 #include "cli/viewersettings.h"
 #include "core/base/appenv.h"
 #include "core/charts/chartstore.h"
@@ -93,6 +94,7 @@ class CliImportHost : public HeadlessImportHost {
 public:
     QDate from, to;
     QString fetchFailure;
+    QList<int> importedTags;  // the weeks this run stored
 
     void rebuild() {
         const QList<QByteArray> nf = readNotFoundList(folder, env::programFolder());
@@ -134,6 +136,7 @@ public:
         const QString what = !fetchFailure.isEmpty() && outcome == Outcome::Rejected
                                  ? QStringLiteral("failed")
                                  : QString::fromLatin1(outcomeText(outcome));
+        if (outcome == Outcome::Imported && date) importedTags.append(dateTag(*date));
         cli::printError(day + QLatin1Char('\t') + QString::number(bytes) + QLatin1Char('\t') + what);
         fetchFailure.clear();
     }
@@ -205,6 +208,19 @@ int cmdImport(const vorq::cli::Command &command, const QStringList &args) {
                                       .arg(a.value(QStringLiteral("retries"))));
         o.retries = n;
     }
+    const bool missing = a.has(QStringLiteral("missing"));
+    if (missing && a.has(QStringLiteral("to")))
+        throw cli::UsageError(QStringLiteral("--missing imports up to the newest week and takes no --to"));
+    const bool notify = a.has(QStringLiteral("notify"));
+    int notifyWait = cli::kDefaultNotifyWaitSeconds;
+    if (a.has(QStringLiteral("notify-wait"))) {
+        bool ok = false;
+        notifyWait = a.value(QStringLiteral("notify-wait")).toInt(&ok);
+        if (!ok || notifyWait < 0 || notifyWait > cli::kMaxNotifyWaitSeconds)
+            throw cli::UsageError(QStringLiteral("--notify-wait needs seconds from 0 to %1, got %2")
+                                      .arg(cli::kMaxNotifyWaitSeconds)
+                                      .arg(a.value(QStringLiteral("notify-wait"))));
+    }
     reportNetErrorsToStderr();
 
     const QList<QByteArray> nf = readNotFoundList(host.folder, env::programFolder());
@@ -213,8 +229,12 @@ int cmdImport(const vorq::cli::Command &command, const QStringList &args) {
     const cli::DateRange range = cli::configuredRange(calendar, settings);
     host.from = range.from;
     host.to = range.to;
-    if (a.has(QStringLiteral("from"))) host.from = cli::parseDate(a.value(QStringLiteral("from")));
-    if (a.has(QStringLiteral("to"))) host.to = cli::parseDate(a.value(QStringLiteral("to")));
+    // A typed date steps onto the calendar: from a Friday, the weeks are
+    // the Saturdays after it, not Fridays.
+    cli::parseDateRange(a, &host.from, &host.to);
+    // The weekly run wants the new week even when the window shows a range
+    // that ends earlier.
+    if (missing && !calendar.isEmpty()) host.to = calendar.last();
     if (host.from.isValid() && host.to.isValid()) host.rebuild();
 
     // The chart files of the folder stand for the loaded tabs.
@@ -225,14 +245,22 @@ int cmdImport(const vorq::cli::Command &command, const QStringList &args) {
         host.tabs.append({tag, dateLabelFromTag(tag)});
     }
 
+    // The weeks stored before an error or a busy folder ended the run are
+    // news all the same: the next run will not see them as missing.
+    const auto tell = [&] {
+        if (notify) cli::notifyImportedWeeks(host.folder, host.from, host.importedTags, notifyWait);
+    };
     ImportEngine engine(host);
     try {
         engine.importMissingDates();
     } catch (const DataFolderBusyError &) {
+        tell();
         throw;  // exit status 4
     } catch (const Error &e) {
         cli::printError(QStringLiteral("vorq: ") + e.message());
+        tell();
         return 1;
     }
+    tell();
     return engine.failures().isEmpty() ? 0 : 3;
 }

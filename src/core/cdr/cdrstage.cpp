@@ -9,6 +9,7 @@
 
 #include "core/base/appenv.h"
 #include "core/base/errors.h"
+#include "core/cdr/stagesafety.h"
 #include "core/charts/chartstore.h"
 #include "core/lists/resultlist.h"
 #include "core/settings/doubleini.h"
@@ -186,7 +187,7 @@ int CdrSession::knownFile(const QByteArray &stored) {
 
 bool CdrSession::addItem(const AssocItem &item, const QByteArray &upperPath) {
     if (m_listed.contains(upperPath)) return false;
-    m_listed.insert(upperPath, item.name);
+    m_listed.insert(upperPath);
     m_items.append(item);
     m_assocSize += item.size;
     return true;
@@ -322,15 +323,20 @@ void CdrSession::sortBy(int column) {
     for (qsizetype i = 0; i < keyed.size(); ++i) m_items[i] = std::move(keyed[i].item);
 }
 
-QList<QByteArray> CdrSession::stagedIndex(const QByteArray &assocPrefix) const {
+QList<QByteArray> CdrSession::stagedIndex(const QByteArray &assocPrefix,
+                                          const QList<QByteArray> &names) const {
     QList<QByteArray> out;
     if (m_first < 0 || m_last >= m_dates.size() || m_first > m_last) return out;
     const int firstTag = m_dates.at(m_first).tag, lastTag = m_dates.at(m_last).tag;
+    const QList<QByteArray> given = names.isEmpty() ? discNames(m_items) : names;
+    QHash<QByteArray, QByteArray> onDisc;  // upper-cased full path -> name on the medium
+    for (qsizetype i = 0; i < m_items.size() && i < given.size(); ++i)
+        onDisc.insert(upperAscii(m_items.at(i).fullPath()), given.at(i));
     for (const IndexLine &l : m_index) {
         if (l.tag < firstTag || l.tag > lastTag) continue;
         if (l.known >= 0) {
-            const auto listed = m_listed.constFind(m_files.at(l.known).upperPath);
-            if (listed == m_listed.constEnd()) continue;
+            const auto listed = onDisc.constFind(m_files.at(l.known).upperPath);
+            if (listed == onDisc.constEnd()) continue;
             out.append(l.key + '\t' + assocPrefix + *listed + '\t' + l.method);
         } else if (isWebTarget(l.file)) {
             // An address works from anywhere: it goes on the medium as it is.
@@ -404,13 +410,27 @@ QByteArray shellQuoted(const QByteArray &text) {
     return '\'' + q + '\'';
 }
 
-void saveExecutable(const QString &fileName, const QByteArray &content) {
-    QSaveFile f(fileName);
-    if (!f.open(QIODevice::WriteOnly) || f.write(content) != content.size())
-        throw FileError(QStringLiteral("ファイル %1 を作成できません: %2").arg(fileName, f.errorString()));
-    f.setPermissions(f.permissions() | QFileDevice::ExeOwner | QFileDevice::ExeGroup | QFileDevice::ExeOther);
-    if (!f.commit())
-        throw FileError(QStringLiteral("ファイル %1 に書き込めません: %2").arg(fileName, f.errorString()));
+QString iniName(const StagePlan &plan) {
+    // The copy's settings file: its base name is the program's.
+    return QFileInfo(plan.programFiles.value(0)).completeBaseName() + QStringLiteral(".ini");
+}
+
+// The upper-cased names the plan's other files take in the association
+// folder, which its files must not take too.
+QSet<QByteArray> namesBeside(const StagePlan &p) {
+    QStringList names;
+    if (p.assocFolder == p.root) names << QStringLiteral("autorun.inf") << QStringLiteral("autorun.sh");
+    if (p.assocFolder == p.programFolder) {
+        for (const QString &f : p.programFiles) names << QFileInfo(f).fileName();
+        names << iniName(p) << QStringLiteral("notfound.txt") << QStringLiteral("file.idx");
+        for (const QString &f : p.dataFiles) names << QFileInfo(f).fileName();
+    }
+    QSet<QByteArray> out;
+    for (const QString &n : names) {
+        QByteArray b;
+        if (sjis::tryFromUnicode(n, &b)) out.insert(upperAscii(b));
+    }
+    return out;
 }
 
 }  // namespace
@@ -448,9 +468,16 @@ StagePlan planStage(const CdrSession &session, const StageLayout &layout) {
     const QList<DataDate> &dates = session.dataDates();
     for (int i = std::max(session.first(), 0); i <= session.last() && i < dates.size(); ++i)
         p.dataFiles.append(dates.at(i).file);
+    // Two files of one name (a/x.mp3, b/x.mp3) must not land on one file
+    // of the medium, with both associations pointing at it.
+    const QList<QByteArray> names = discNames(session.items(), namesBeside(p));
     p.writeIndex = session.hasIndex();
-    if (p.writeIndex) p.index = session.stagedIndex(relA.isEmpty() ? QByteArray("\\") : '\\' + relA + '\\');
-    for (const AssocItem &item : session.items()) p.assocFiles.append(sjis::path(item.fullPath()));
+    if (p.writeIndex)
+        p.index = session.stagedIndex(relA.isEmpty() ? QByteArray("\\") : '\\' + relA + '\\', names);
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        p.assocFiles.append(sjis::path(session.items().at(i).fullPath()));
+        p.assocNames.append(sjis::path(names.at(i)));
+    }
     return p;
 }
 
@@ -460,51 +487,33 @@ QStringList StagePlan::targets() const {
     };
     QStringList t{root + QStringLiteral("autorun.inf"), root + QStringLiteral("autorun.sh")};
     for (const QString &f : programFiles) t.append(into(programFolder, f));
-    const QString base = QFileInfo(programFiles.value(0)).completeBaseName();
-    t.append(programFolder + base + QStringLiteral(".ini"));
+    t.append(programFolder + iniName(*this));
     t.append(programFolder + QStringLiteral("notfound.txt"));
     for (const QString &f : dataFiles) t.append(into(programFolder, f));
     if (writeIndex) t.append(programFolder + QStringLiteral("file.idx"));
-    for (const QString &f : assocFiles) t.append(into(assocFolder, f));
+    for (const QString &n : assocNames) t.append(assocFolder + n);
     return t;
 }
 
 void runStage(const StagePlan &plan, StageCopier &copier) {
+    const auto names = [](const QStringList &files) {
+        QStringList out;
+        for (const QString &f : files) out.append(QFileInfo(f).fileName());
+        return out;
+    };
+    const auto save = [](const QString &file, const QList<QByteArray> &lines) {
+        sjis::saveFileNotThroughLinks(file, sjis::joinLines(lines));
+    };
     QDir().mkpath(plan.programFolder);
     QDir().mkpath(plan.assocFolder);
-    sjis::saveLines(plan.root + QStringLiteral("autorun.inf"), plan.autorunInf);
-    saveExecutable(plan.root + QStringLiteral("autorun.sh"), plan.autorunSh);
-    for (const QString &f : plan.programFiles) copier.copy({f}, plan.programFolder);
-    // The copy's settings file: its base name is the program's.
-    const QString base = QFileInfo(plan.programFiles.value(0)).completeBaseName();
-    sjis::saveLines(plan.programFolder + base + QStringLiteral(".ini"), plan.restrictedIni);
-    sjis::saveLines(plan.programFolder + QStringLiteral("notfound.txt"), plan.notFound);
-    if (!plan.dataFiles.isEmpty()) copier.copy(plan.dataFiles, plan.programFolder);
-    if (plan.writeIndex) sjis::saveLines(plan.programFolder + QStringLiteral("file.idx"), plan.index);
-    if (!plan.assocFiles.isEmpty()) copier.copy(plan.assocFiles, plan.assocFolder);
-}
-
-QStringList liveFolders(const QByteArray &dataFolder, const QByteArray &iniBaseName) {
-    QStringList out;
-    auto add = [&out](const QString &folder) {
-        const QString c = QFileInfo(folder).canonicalFilePath();
-        if (!c.isEmpty() && !out.contains(c)) out.append(c);
-    };
-    add(sjis::path(dataFolder));
-    add(sjis::path(env::programFolder()));
-    const TDoubleIniFile ini(iniBaseName, TDoubleIniFile::Access::ReadOnly);
-    for (const QByteArray &f : {ini.readOnlyPath(), ini.writeablePath()})
-        if (!f.isEmpty()) add(QFileInfo(sjis::path(f)).absolutePath());
-    return out;
-}
-
-void refuseLiveFolders(const StagePlan &plan, const QStringList &live) {
-    const QString target = QFileInfo(plan.programFolder).canonicalFilePath();
-    if (target.isEmpty() || !live.contains(target)) return;
-    throw FileError(QStringLiteral("%1 は使用中のデータフォルダ、プログラムフォルダまたは設定ファイルの"
-                                   "フォルダです。\nここに作成すると関連付けや設定が置き換わるため、"
-                                   "作成しません。別のフォルダを選んでください。")
-                        .arg(QDir::toNativeSeparators(plan.programFolder)));
+    save(plan.root + QStringLiteral("autorun.inf"), plan.autorunInf);
+    sjis::saveFileNotThroughLinks(plan.root + QStringLiteral("autorun.sh"), plan.autorunSh, true);
+    for (const QString &f : plan.programFiles) copier.copy({f}, plan.programFolder, names({f}));
+    save(plan.programFolder + iniName(plan), plan.restrictedIni);
+    save(plan.programFolder + QStringLiteral("notfound.txt"), plan.notFound);
+    if (!plan.dataFiles.isEmpty()) copier.copy(plan.dataFiles, plan.programFolder, names(plan.dataFiles));
+    if (plan.writeIndex) save(plan.programFolder + QStringLiteral("file.idx"), plan.index);
+    if (!plan.assocFiles.isEmpty()) copier.copy(plan.assocFiles, plan.assocFolder, plan.assocNames);
 }
 
 QStringList existingTargets(const StagePlan &plan) {

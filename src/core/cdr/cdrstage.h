@@ -125,8 +125,10 @@ public:
     void sortBy(int column);
     int direction(int column) const { return m_direction[column]; }
 
-    // The file.idx lines as they go on the medium (see StageLayout).
-    QList<QByteArray> stagedIndex(const QByteArray &assocPrefix) const;
+    // The file.idx lines as they go on the medium (see StageLayout): each
+    // listed file by its name on the medium, names being parallel to
+    // items() (empty: as discNames in stagesafety.h gives them).
+    QList<QByteArray> stagedIndex(const QByteArray &assocPrefix, const QList<QByteArray> &names = {}) const;
 
 private:
     struct IndexLine {
@@ -153,7 +155,7 @@ private:
     QList<KnownFile> m_files;
     QHash<QByteArray, int> m_fileByStored;
     QList<AssocItem> m_items;
-    QHash<QByteArray, QByteArray> m_listed;  // upper-cased full path of an item -> its name
+    QSet<QByteArray> m_listed;  // upper-cased full paths of the items
     qint64 m_programSize = 0, m_dataSize = 0, m_assocSize = 0;
     int m_first = 0, m_last = -1;
     int m_direction[3] = {1, 1, 1};
@@ -194,6 +196,7 @@ struct StagePlan {
     bool writeIndex = false;
     QList<QByteArray> index;
     QStringList assocFiles;
+    QStringList assocNames;  // each one's name on the medium, parallel to assocFiles
 
     // Every file the finish writes or copies, as target paths.
     QStringList targets() const;
@@ -205,24 +208,16 @@ StagePlan planStage(const CdrSession &session, const StageLayout &layout);
 class StageCopier {
 public:
     virtual ~StageCopier() = default;
-    // Copies files into a folder in one operation; reports its own errors.
-    virtual void copy(const QStringList &sources, const QString &targetFolder) = 0;
+    // Copies files into a folder in one operation, each under the name
+    // names gives it (parallel to sources); reports its own errors.
+    virtual void copy(const QStringList &sources, const QString &targetFolder, const QStringList &names) = 0;
 };
-
-// The folders of the running program a staging must never write into: the
-// data folder, the program folder and the folders holding its settings
-// files (iniBaseName's, as TDoubleIniFile finds them). Canonical paths.
-QStringList liveFolders(const QByteArray &dataFolder, const QByteArray &iniBaseName);
-
-// Throws FileError naming the folder when the plan's program folder (which
-// also takes the data) is one of live: the finish would replace the live
-// file.idx, settings or program with the staged ones.
-void refuseLiveFolders(const StagePlan &plan, const QStringList &live);
 
 // The plan's targets that exist already.
 QStringList existingTargets(const StagePlan &plan);
 
-// Writes and copies in the finish's order. A text file that cannot be
+// Writes and copies in the finish's order; the text files never through a
+// link (refuseUnsafeTargets in stagesafety.h has refused links before). A text file that cannot be
 // written throws FileError and ends the finish; copies report through the
 // copier and the steps go on.
 void runStage(const StagePlan &plan, StageCopier &copier);

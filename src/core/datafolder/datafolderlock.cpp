@@ -1,11 +1,8 @@
 #include "core/datafolder/datafolderlock.h"
 
-#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QSet>
-#include <QThread>
-#include <algorithm>
 
 #include "core/text/sjistext.h"
 
@@ -16,7 +13,7 @@ namespace {
 // A write takes well under a second; an automatic update of a full history
 // may take a minute. Only a lock of another host (whose process cannot be
 // asked) is judged by its age, so this is generous.
-constexpr int kStaleAfterMs = 10 * 60 * 1000;
+constexpr qint64 kStaleAfterMs = 10 * 60 * 1000;
 
 QSet<QByteArray> &heldFolders() {
     static QSet<QByteArray> held;
@@ -26,6 +23,12 @@ QSet<QByteArray> &heldFolders() {
 QByteArray canonicalKey(const QByteArray &folder) {
     const QString path = QFileInfo(sjis::path(folder)).canonicalFilePath();
     return path.toUtf8();
+}
+
+LockFileOptions staleAfter(qint64 foreignStaleMs) {
+    LockFileOptions o;
+    o.foreignStaleMs = foreignStaleMs;
+    return o;
 }
 
 bool folderExists(const QByteArray &folder) {
@@ -38,31 +41,21 @@ QString lockPath(const QByteArray &folder, const char *name) {
     return dir + QLatin1String(name);
 }
 
-// A writer killed between creating its lock file and writing its owner into
-// it leaves a file that names nobody, which QLockFile would honour until
-// the file is as old as the stale time (for the window's lock: for ever).
-// A live holder names itself at once, so a file still unnamed a second
-// after it was made is taken over (waiting for that second if need be).
-constexpr int kUnnamedStaleMs = 1000;
-
-bool takeOverUnnamedLock(QLockFile &lock, const QString &path) {
-    for (;;) {
-        qint64 pid = 0;
-        QString host, app;
-        if (lock.getLockInfo(&pid, &host, &app)) return false;
-        const QFileInfo info(path);
-        if (!info.exists()) return lock.tryLock(0);
-        const qint64 age = info.lastModified().msecsTo(QDateTime::currentDateTime());
-        if (age >= kUnnamedStaleMs) return lock.removeStaleLockFile() && lock.tryLock(0);
-        QThread::msleep(std::clamp<qint64>(kUnnamedStaleMs - age, 10, 100));
-    }
+QString holderText(const LockHolder &h) {
+    const QString since =
+        h.since.isValid() ? h.since.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) : QString();
+    if (h.pid <= 0) return QStringLiteral("使用中のプログラム: 不明 (%1 から)").arg(since);
+    return QStringLiteral("使用中のプログラム: %1 (プロセス %2、ホスト %3、%4 から)")
+        .arg(h.program.isEmpty() ? QStringLiteral("?") : h.program)
+        .arg(h.pid)
+        .arg(h.host, since);
 }
 
 }  // namespace
 
-DataFolderBusyError::DataFolderBusyError(const QByteArray &dataFolder)
-    : Error(QStringLiteral("データフォルダは他のプログラムが使用中です。\n%1")
-                .arg(QDir::toNativeSeparators(sjis::path(dataFolder)))) {}
+DataFolderBusyError::DataFolderBusyError(const QByteArray &dataFolder, const LockHolder &holder)
+    : Error(QStringLiteral("データフォルダは他のプログラムが使用中です。\n%1\n%2")
+                .arg(QDir::toNativeSeparators(sjis::path(dataFolder)), holderText(holder))) {}
 
 int defaultLockWaitMs() {
     bool ok = false;
@@ -74,15 +67,13 @@ DataFolderLock::DataFolderLock(const QByteArray &dataFolder, int waitMs) {
     if (!folderExists(dataFolder)) return;
     const QByteArray key = canonicalKey(dataFolder);
     if (heldFolders().contains(key)) return;
-    const QString path = lockPath(dataFolder, kWriteLockName);
-    auto lock = std::make_unique<QLockFile>(path);
-    lock->setStaleLockTime(kStaleAfterMs);
-    if (!lock->tryLock(waitMs < 0 ? defaultLockWaitMs() : waitMs)) {
-        // Only a lock held by another program is "busy". A folder where no
-        // lock file can be made (read-only medium, a staged disc) is read
-        // unlocked; a write there says why itself.
-        if (lock->error() != QLockFile::LockFailedError) return;
-        if (!takeOverUnnamedLock(*lock, path)) throw DataFolderBusyError(dataFolder);
+    auto lock = std::make_unique<LockFile>(lockPath(dataFolder, kWriteLockName), staleAfter(kStaleAfterMs));
+    switch (lock->tryLock(waitMs < 0 ? defaultLockWaitMs() : waitMs)) {
+        case LockFile::Result::Locked: break;
+        case LockFile::Result::Busy: throw DataFolderBusyError(dataFolder, lock->holder());
+        // A folder where no lock file can be made (read-only medium, a
+        // staged disc) is read unlocked; a write there says why itself.
+        case LockFile::Result::Failed: return;
     }
     m_lock = std::move(lock);
     m_key = key;
@@ -97,15 +88,13 @@ DataFolderLock::~DataFolderLock() {
 
 PresenceLock::PresenceLock(const QByteArray &dataFolder) {
     if (!folderExists(dataFolder)) return;
-    const QString path = lockPath(dataFolder, kPresenceLockName);
-    auto lock = std::make_unique<QLockFile>(path);
-    // Held for a window's lifetime: only a dead holder makes it stale.
-    lock->setStaleLockTime(0);
-    if (lock->tryLock(0) ||
-        (lock->error() == QLockFile::LockFailedError && takeOverUnnamedLock(*lock, path))) {
-        m_lock = std::move(lock);
-    } else if (lock->error() == QLockFile::LockFailedError) {
-        m_alone = false;
+    // Held for a window's lifetime: only a gone holder makes it stale, never
+    // its age.
+    auto lock = std::make_unique<LockFile>(lockPath(dataFolder, kPresenceLockName), staleAfter(0));
+    switch (lock->tryLock(0)) {
+        case LockFile::Result::Locked: m_lock = std::move(lock); break;
+        case LockFile::Result::Busy: m_alone = false; break;
+        case LockFile::Result::Failed: break;
     }
 }
 

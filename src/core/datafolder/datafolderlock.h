@@ -6,17 +6,18 @@
 // presence lock for its lifetime, so a second window on the folder can say
 // that it is not alone.
 #include <QByteArray>
-#include <QLockFile>
 #include <memory>
 
 #include "core/base/errors.h"
+#include "core/datafolder/lockfile.h"
 
 namespace vorq {
 
-// Another program holds the data folder's write lock past the wait.
+// Another program holds the data folder's write lock past the wait. The
+// message names the folder and the holder: program, pid, host, since when.
 class DataFolderBusyError : public Error {
 public:
-    explicit DataFolderBusyError(const QByteArray &dataFolder);
+    DataFolderBusyError(const QByteArray &dataFolder, const LockHolder &holder);
 };
 
 // File names in the data folder (neither is a chart file name).
@@ -28,7 +29,8 @@ inline constexpr char kPresenceLockName[] = "vorqview-window.lock";
 int defaultLockWaitMs();
 
 // The write lock, held from construction to destruction. A lock left by a
-// process that died is taken over at once. A folder that does not exist is
+// process that died is taken over at once (lockfile.h says how, and why it
+// is never taken from a live holder). A folder that does not exist is
 // not locked: there is nothing in it to protect, and creating it would be a
 // side effect of a mere read. Within one process the lock nests: a writer
 // inside a command that locked already (an import's store) does not wait
@@ -44,7 +46,7 @@ public:
     bool holds() const { return m_lock != nullptr; }
 
 private:
-    std::unique_ptr<QLockFile> m_lock;
+    std::unique_ptr<LockFile> m_lock;
     QByteArray m_key;
 };
 
@@ -56,7 +58,7 @@ public:
     bool alone() const { return m_alone; }
 
 private:
-    std::unique_ptr<QLockFile> m_lock;
+    std::unique_ptr<LockFile> m_lock;
     bool m_alone = true;
 };
 

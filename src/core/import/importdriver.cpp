@@ -9,6 +9,7 @@
 
 #include "core/base/appenv.h"
 #include "core/base/errors.h"
+#include "core/charts/broadcastdate.h"
 #include "core/charts/chartstore.h"
 #include "core/datafolder/datafolderlock.h"
 #include "core/text/sjistext.h"
@@ -141,7 +142,8 @@ bool notFoundIsFinal(const QDate &date, const QDate &today) {
     return date.daysTo(today) > 7 && (!newest.isValid() || date < newest);
 }
 
-void recordNotFound(const QByteArray &dataFolder, const QByteArray &programFolder, const QByteArray &label) {
+bool recordNotFound(const QByteArray &dataFolder, const QByteArray &programFolder, const QByteArray &label) {
+    if (const auto date = dateFromLabel(label); !date || !isBroadcastDate(*date)) return false;
     ensureFolder(dataFolder);
     // Read and written under the lock: another writer's line is not lost.
     const DataFolderLock lock(dataFolder);
@@ -161,6 +163,7 @@ void recordNotFound(const QByteArray &dataFolder, const QByteArray &programFolde
         }
     }
     sjis::saveLines(dataFile, lines);
+    return true;
 }
 
 bool gridHasChartShape(const ResultGrid &grid) { return grid.rowCount() >= 96 && grid.columnCount() == 3; }
@@ -464,7 +467,8 @@ ImportHost::Outcome ImportEngine::notFoundHandling(const QDate &date, const QByt
     if (notFoundIsFinal(date, env::today())) {
         const bool yes = options.ignoreError ? options.autoAddNotFound : m_host.askRecordNotFound(label);
         if (!yes) return ImportHost::Outcome::NotFound;
-        recordNotFound(m_host.dataFolder(), m_host.programFolder(), label);
+        if (!recordNotFound(m_host.dataFolder(), m_host.programFolder(), label))
+            return ImportHost::Outcome::NotFound;
         m_host.buildDateList();
         return ImportHost::Outcome::NotFoundRecorded;
     }

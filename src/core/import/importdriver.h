@@ -92,7 +92,9 @@ QString notPublishedYetText(const QByteArray &label);
 // plus the label; when the program folder has a notfound.txt too, the list
 // is sorted and that file's lines not yet present are added. Written
 // atomically; the program folder's copy is never written. Throws FileError.
-void recordNotFound(const QByteArray &dataFolder, const QByteArray &programFolder, const QByteArray &label);
+// A label that is not a broadcast date is not recorded (false): it would
+// hide no date and could only be a mistaken step through the calendar.
+bool recordNotFound(const QByteArray &dataFolder, const QByteArray &programFolder, const QByteArray &label);
 
 // The grid's shape test used when the user does not confirm: at least 96
 // rows (header included) and exactly 3 columns.

@@ -1,9 +1,17 @@
 #include "core/text/sjistext.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
+#include <cerrno>
+#include <cstring>
 
 #include "core/base/errors.h"
 
@@ -132,12 +140,69 @@ bool writeLines(QIODevice *device, const QList<QByteArray> &lines) {
     return device->write(data) == data.size();
 }
 
+bool syncFolderOf(const QString &fileName) {
+    const QByteArray folder = QFile::encodeName(QFileInfo(fileName).absolutePath());
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool ok = ::fsync(fd) == 0;
+    ::close(fd);
+    return ok;
+}
+
 void saveFile(const QString &fileName, const QByteArray &content) {
     QSaveFile f(fileName);
     if (!f.open(QIODevice::WriteOnly))
         throw FileError(QStringLiteral("ファイル %1 を作成できません: %2").arg(fileName, f.errorString()));
     if (f.write(content) != content.size() || !f.commit())
         throw FileError(QStringLiteral("ファイル %1 に書き込めません: %2").arg(fileName, f.errorString()));
+    // The rename is in the folder of the file the name resolves to. Some
+    // file systems cannot sync a folder: the file is written all the same.
+    const QString written = QFileInfo(fileName).canonicalFilePath();
+    syncFolderOf(written.isEmpty() ? fileName : written);
+}
+
+void saveFileNotThroughLinks(const QString &fileName, const QByteArray &content, bool executable) {
+    const QByteArray target = QFile::encodeName(fileName);
+    struct stat st;
+    if (::lstat(target.constData(), &st) == 0 && S_ISLNK(st.st_mode))
+        throw FileError(
+            QStringLiteral("%1 はリンクです。リンク先を書き換えないため、書き込みません。").arg(fileName));
+    // A fresh file beside it, renamed over the name: rename(2) replaces the
+    // name itself, whatever it was, and never writes through it.
+    QByteArray temp;
+    int fd = -1;
+    for (int i = 0; i < 16 && fd < 0; ++i) {
+        temp = target + ".tmp" + QByteArray::number(QRandomGenerator::global()->generate64(), 36);
+        fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, executable ? 0777 : 0666);
+        if (fd < 0 && errno != EEXIST) break;
+    }
+    if (fd < 0)
+        throw FileError(QStringLiteral("ファイル %1 を作成できません: %2")
+                            .arg(fileName, QString::fromLocal8Bit(strerror(errno))));
+    qsizetype done = 0;
+    while (done < content.size()) {
+        const ssize_t n = ::write(fd, content.constData() + done, size_t(content.size() - done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        done += n;
+    }
+    bool ok = done == content.size();
+    int err = ok ? 0 : (errno ? errno : EIO);
+    if (ok && ::fdatasync(fd) != 0) {
+        ok = false;
+        err = errno;
+    }
+    ::close(fd);
+    if (ok && ::rename(temp.constData(), target.constData()) != 0) {
+        ok = false;
+        err = errno;
+    }
+    if (!ok) {
+        ::unlink(temp.constData());
+        throw FileError(QStringLiteral("ファイル %1 に書き込めません: %2")
+                            .arg(fileName, QString::fromLocal8Bit(strerror(err))));
+    }
+    syncFolderOf(fileName);
 }
 
 void saveLines(const QString &fileName, const QList<QByteArray> &lines) {

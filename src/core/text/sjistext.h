@@ -56,9 +56,22 @@ QByteArray readFile(const QString &fileName, qint64 maxBytes = 256 * 1024 * 1024
 bool writeLines(QIODevice *device, const QList<QByteArray> &lines);
 
 // Writes the file atomically (QSaveFile): either the whole new content is
-// there afterwards or the old file is untouched. Throws FileError.
+// there afterwards or the old file is untouched. Then the folder is synced,
+// so after a power loss the new file is there, not the old one. A file that
+// is a symbolic link is written where the link points (a data folder may
+// keep file.idx elsewhere through one). Throws FileError.
 void saveLines(const QString &fileName, const QList<QByteArray> &lines);
 void saveFile(const QString &fileName, const QByteArray &content);
+
+// Like saveFile, but for files made for someone else (a staged disc): a
+// symbolic link at fileName is refused (FileError naming it), and the new
+// file replaces the name itself, never what a link or hard link shares.
+// executable: also for the owner, group and others to run.
+void saveFileNotThroughLinks(const QString &fileName, const QByteArray &content, bool executable = false);
+
+// Syncs the folder holding fileName (after a rename into it). False when
+// the folder cannot be opened or synced.
+bool syncFolderOf(const QString &fileName);
 
 // Literal Shift-JIS text from a UTF-8 source literal (compile-time texts of
 // the program, all representable).

@@ -2,8 +2,10 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
@@ -20,6 +22,7 @@
 #include "ui/common/waitdialog.h"
 #include "ui/history/historycommands.h"
 #include "ui/mainwindow/mainwindow.h"
+#include "ui/player/playercommands.h"
 #include "ui/results/resultlistview.h"
 #include "ui/results/resultlistwindow.h"
 
@@ -219,7 +222,10 @@ AutoUpdateResult AssociationCommands::autoUpdate() {
 
 // ---- drag-out and the file menu ---------------------------------------------------------
 
-void AssociationCommands::attachView(QTableView *view) { view->viewport()->installEventFilter(this); }
+void AssociationCommands::attachView(QTableView *view) {
+    view->viewport()->installEventFilter(this);
+    view->installEventFilter(this);  // keyboard menu requests go to the view
+}
 
 QTableView *AssociationCommands::viewOf(QObject *viewport) const {
     return qobject_cast<QTableView *>(viewport->parent());
@@ -228,6 +234,18 @@ QTableView *AssociationCommands::viewOf(QObject *viewport) const {
 bool AssociationCommands::eventFilter(QObject *watched, QEvent *event) {
     if (m_forwarding) return false;
     const QEvent::Type type = event->type();
+    // The menu key, or Shift+F10, on the view itself.
+    if (type == QEvent::ContextMenu || type == QEvent::KeyPress) {
+        auto *view = qobject_cast<QTableView *>(watched);
+        const bool asked =
+            type == QEvent::ContextMenu
+                ? static_cast<QContextMenuEvent *>(event)->reason() == QContextMenuEvent::Keyboard
+                : static_cast<QKeyEvent *>(event)->key() == Qt::Key_F10 &&
+                      static_cast<QKeyEvent *>(event)->modifiers() == Qt::ShiftModifier;
+        if (!view || !asked) return false;
+        keyboardMenu(view);
+        return true;
+    }
     if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove) return false;
     QTableView *view = viewOf(watched);
     if (!view) return false;
@@ -281,12 +299,37 @@ void AssociationCommands::rightPressed(QTableView *view, const QPoint &globalPos
     const int tab = view->property("tag").toInt() - 1;
     if (row < 0 || tab < 0 || tab >= m_form->store().tabs.size()) return;
     const QByteArray file = m_form->store().tabs.at(tab).rows.value(row).file;
-    QList<QAction *> history;
-    if (HistoryCommands *h = m_form->historyCommands) history = {h->songAction, h->artistAction};
-    // Our file menu is for local files that exist (a right press elsewhere
-    // may start a drag); it carries the history entries too.
+    // Our file menu is for local files that exist; a row with no file to
+    // drag gets the chart's own entries alone. A missing file's right press
+    // may start a drag, which reports the file missing.
     const StoredTarget target = targetOf(file);
-    if (!target.isWeb() && target.exists) shell().contextMenu(view, {target.localPath}, globalPos, history);
+    if (!target.isWeb() && target.exists)
+        shell().contextMenu(view, {target.localPath}, globalPos, rowMenuEntries());
+    else if (file.isEmpty() || target.isWeb())
+        shell().contextMenu(view, {}, globalPos, rowMenuEntries());
+}
+
+QList<QAction *> AssociationCommands::rowMenuEntries() const {
+    QList<QAction *> entries;
+    if (HistoryCommands *h = m_form->historyCommands) entries << h->songAction << h->artistAction;
+    if (PlayerCommands *p = m_form->playerCommands) entries << p->chartCountdownAction();
+    return entries;
+}
+
+// The context-menu key (or Shift+F10) on a chart: the menu of the selected
+// row, or of the week alone without one. No drag can follow a key.
+void AssociationCommands::keyboardMenu(QTableView *view) {
+    const int row = selectedRow(view);
+    const int tab = view->property("tag").toInt() - 1;
+    QRect rect = view->viewport()->rect();
+    QStringList files;
+    if (row >= 0 && tab >= 0 && tab < m_form->store().tabs.size()) {
+        view->scrollTo(view->model()->index(row, 0));
+        rect = view->visualRect(view->model()->index(row, 1));
+        const StoredTarget target = targetOf(m_form->store().tabs.at(tab).rows.value(row).file);
+        if (!target.isWeb() && target.exists) files << target.localPath;
+    }
+    shell().contextMenu(view, files, view->viewport()->mapToGlobal(rect.center()), rowMenuEntries());
 }
 
 }  // namespace vorq

@@ -11,6 +11,7 @@
 
 #include "core/charts/associationupdate.h"
 
+class QAction;
 class QTableView;
 class QWidget;
 
@@ -73,6 +74,9 @@ private:
     int selectedRow(QTableView *view) const;
     void mouseMoved(QTableView *view, const QPoint &pos, Qt::MouseButtons buttons);
     void rightPressed(QTableView *view, const QPoint &globalPos);
+    void keyboardMenu(QTableView *view);
+    // The chart's own entries of a row's menu: history, the week's countdown.
+    QList<QAction *> rowMenuEntries() const;
     bool dragDisabled() const;
     SameSongQuestion &question();
 

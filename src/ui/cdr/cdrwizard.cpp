@@ -26,6 +26,7 @@
 
 #include "core/base/appenv.h"
 #include "core/base/errors.h"
+#include "core/cdr/stagesafety.h"
 #include "core/settings/doubleini.h"
 #include "core/text/sjistext.h"
 #include "ui/cdr/cdrwizardparts.h"
@@ -61,8 +62,8 @@ class ShellCopier : public cdr::StageCopier {
 public:
     explicit ShellCopier(QWidget *owner) : m_owner(owner) {}
     // The finish has asked once before replacing anything.
-    void copy(const QStringList &sources, const QString &targetFolder) override {
-        shell().copyFiles(m_owner, sources, targetFolder, nullptr, Overwrite::Replace);
+    void copy(const QStringList &sources, const QString &targetFolder, const QStringList &names) override {
+        shell().copyFiles(m_owner, sources, targetFolder, nullptr, Overwrite::Replace, names);
     }
 
 private:
@@ -676,7 +677,8 @@ void CdrWizard::onFinishClicked() {
     cdr::StagePlan plan;
     const bool planned = runGuarded(this, [&] {
         plan = cdr::planStage(m_session, layout());
-        cdr::refuseLiveFolders(plan, cdr::liveFolders(m_session.source().dataFolder, env::programBaseName()));
+        cdr::refuseUnsafeTargets(plan,
+                                 cdr::liveFolders(m_session.source().dataFolder, env::programBaseName()));
     });
     if (!planned) return;
     if (const QStringList existing = cdr::existingTargets(plan); !existing.isEmpty()) {

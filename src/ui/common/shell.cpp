@@ -106,7 +106,7 @@ public:
     bool exists(const QString &path) override { return !path.isEmpty() && QFileInfo::exists(path); }
 
     bool copyFiles(QWidget *parent, const QStringList &sources, const QString &targetFolder,
-                   CopyOutcome *outcome, Overwrite overwrite) override {
+                   CopyOutcome *outcome, Overwrite overwrite, const QStringList &names) override {
         CopyOutcome local;
         CopyOutcome &out = outcome ? *outcome : local;
         out = {};
@@ -133,7 +133,7 @@ public:
                 break;
             }
             const QString &src = sources.at(i);
-            const QString dst = dir.filePath(QFileInfo(src).fileName());
+            const QString dst = dir.filePath(names.value(i, QFileInfo(src).fileName()));
             if (QFileInfo(src).absoluteFilePath() == QFileInfo(dst).absoluteFilePath()) {
                 out.present.append(src);
                 continue;
@@ -199,31 +199,36 @@ public:
 
     void contextMenu(QWidget *parent, const QStringList &files, const QPoint &globalPos,
                      const QList<QAction *> &extra) override {
-        if (files.isEmpty()) return;
+        if (files.isEmpty() && extra.isEmpty()) return;
         QMenu menu(parent);
+        if (!files.isEmpty()) addFileEntries(menu, parent, files);
+        if (!extra.isEmpty()) {
+            if (!files.isEmpty()) menu.addSeparator();
+            menu.addActions(extra);
+        }
+        menu.exec(globalPos);
+    }
+
+private:
+    void addFileEntries(QMenu &menu, QWidget *parent, const QStringList &files) {
         const QString first = files.constFirst();
-        menu.addAction(QStringLiteral("開く"), [&] {
+        menu.addAction(QStringLiteral("開く"), [this, parent, files] {
             for (const QString &f : files) {
                 QString error;
                 if (!execute(parent, QStringLiteral("open"), f, &error)) prompter().error(parent, error);
             }
         });
-        menu.addAction(QStringLiteral("プログラムから開く..."), [&] {
+        menu.addAction(QStringLiteral("プログラムから開く..."), [this, parent, files] {
             const QString program = prompter().openFile(parent, QStringLiteral("プログラムから開く"),
                                                         QStringLiteral("/usr/bin/"), QString());
             if (!program.isEmpty() && !QProcess::startDetached(program, files))
                 prompter().error(parent, QStringLiteral("%1 を起動できません。").arg(program));
         });
-        menu.addAction(QStringLiteral("フォルダを開く"), [&] {
+        menu.addAction(QStringLiteral("フォルダを開く"), [first] {
             QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(first).absolutePath()));
         });
         menu.addAction(QStringLiteral("パスをコピー"),
-                       [&] { QGuiApplication::clipboard()->setText(files.join(QLatin1Char('\n'))); });
-        if (!extra.isEmpty()) {
-            menu.addSeparator();
-            menu.addActions(extra);
-        }
-        menu.exec(globalPos);
+                       [files] { QGuiApplication::clipboard()->setText(files.join(QLatin1Char('\n'))); });
     }
 
 protected:

@@ -40,12 +40,16 @@ public:
     // Copies files into a folder in one operation (progress, overwrite
     // question, one summary of what failed at the end). Returns false when
     // anything failed or was cancelled; *outcome, when given, says which.
+    // names, when given, are the copies' file names (parallel to sources);
+    // otherwise each keeps its own.
     virtual bool copyFiles(QWidget *parent, const QStringList &sources, const QString &targetFolder,
-                           CopyOutcome *outcome = nullptr, Overwrite overwrite = Overwrite::Ask) = 0;
+                           CopyOutcome *outcome = nullptr, Overwrite overwrite = Overwrite::Ask,
+                           const QStringList &names = {}) = 0;
     // A blocking drag of local files, copy only.
     virtual void dragFiles(QWidget *source, const QStringList &files) = 0;
     // Our own context menu for files at a global point.
-    // extra: the caller's own entries, below the file entries.
+    // extra: the caller's own entries, below the file entries; without
+    // files the menu holds them alone.
     virtual void contextMenu(QWidget *parent, const QStringList &files, const QPoint &globalPos,
                              const QList<QAction *> &extra = {}) = 0;
 

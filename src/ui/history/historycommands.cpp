@@ -9,6 +9,7 @@
 #include "ui/history/historywindow.h"
 #include "ui/history/toplistsdialog.h"
 #include "ui/mainwindow/mainwindow.h"
+#include "ui/player/playercommands.h"
 
 namespace vorq {
 
@@ -91,6 +92,11 @@ void HistoryCommands::showTopLists() {
             m_top = new TopListsDialog(m_main);
             connect(m_top, &TopListsDialog::songChosen, this, &HistoryCommands::showSong);
             connect(m_top, &TopListsDialog::artistChosen, this, &HistoryCommands::showArtist);
+            // "再生" counts the listed songs down, or plays them from #1.
+            if (PlayerCommands *player = m_main->playerCommands)
+                m_top->playButton->setMenu(player->makeCountdownMenu(
+                    m_top, QStringLiteral("TopListCountdownMenu"),
+                    [this, player](const CountdownOptions &o) { player->playTopList(m_top->items(), o); }));
         }
         m_top->setResultWindow(m_main->resultWindow());
         m_top->setHistory([this]() -> const ChartHistory & { return history(); },

@@ -39,6 +39,9 @@ TopListsDialog::TopListsDialog(QWidget *parent) : QDialog(parent) {
     saveListButton->setObjectName(QStringLiteral("SaveListButton"));
     savePlaylistButton = new QPushButton(QStringLiteral("プレイリスト保存"), this);
     savePlaylistButton->setObjectName(QStringLiteral("SavePlaylistButton"));
+    playButton = new QPushButton(QStringLiteral("再生"), this);
+    playButton->setObjectName(QStringLiteral("PlayButton"));
+    playButton->setToolTip(QStringLiteral("リストの曲をカウントダウン再生します"));
     auto *close = new QPushButton(QStringLiteral("閉じる"), this);
     auto *layout = new QVBoxLayout(this);
     auto *choice = new QHBoxLayout;
@@ -49,6 +52,7 @@ TopListsDialog::TopListsDialog(QWidget *parent) : QDialog(parent) {
     auto *row = new QHBoxLayout;
     row->addWidget(saveListButton);
     row->addWidget(savePlaylistButton);
+    row->addWidget(playButton);
     row->addStretch();
     row->addWidget(close);
     layout->addLayout(row);
@@ -77,6 +81,10 @@ void TopListsDialog::setHistory(std::function<const ChartHistory &()> history,
 void TopListsDialog::fill() {
     if (!m_history) return;
     const int choice = orderBox->currentIndex();
+    // Only songs have files to play.
+    const bool songs = choice == int(TopOrder::Weeks) || choice == int(TopOrder::Number1) ||
+                       choice == int(TopOrder::Peak) || choice == SongsOfYear || choice == SongsOfDecade;
+    ScopeExit playable([this, songs] { playButton->setEnabled(songs && !m_items.isEmpty()); });
     if (choice >= SongsOfYear) {
         const bool decade = choice == SongsOfDecade || choice == ArtistsOfDecade;
         fillPeriods(decade);

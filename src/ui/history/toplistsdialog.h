@@ -1,7 +1,7 @@
 #pragma once
 // The top lists over the loaded range, and the year-end and decade charts
 // of a year or decade chosen beside them. The list saves through the
-// result window's list and playlist writers.
+// result window's list and playlist writers and plays through the player.
 #include <QDialog>
 #include <QList>
 #include <functional>
@@ -38,6 +38,7 @@ public:
     QTableWidget *table = nullptr;
     QPushButton *saveListButton = nullptr;
     QPushButton *savePlaylistButton = nullptr;
+    QPushButton *playButton = nullptr;  // "再生", song lists only; its menu is the player's
 
 signals:
     void songChosen(const vorq::SongKey &song);

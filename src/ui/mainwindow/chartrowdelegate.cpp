@@ -10,8 +10,9 @@ void ChartRowDelegate::paint(QPainter *p, const QStyleOptionViewItem &option,
                              const QModelIndex &index) const {
     const bool selected = option.state & QStyle::State_Selected;
     const bool associated = index.data(ChartTableModel::AssociatedRole).toBool();
+    const bool playing = m_mark && m_tag && m_mark->tag == m_tag && m_mark->row == index.row();
     p->save();
-    p->fillRect(option.rect, option.palette.base());
+    p->fillRect(option.rect, playing ? QColor(0xff, 0xf0, 0xa8) : option.palette.base().color());
     if (selected) p->fillRect(option.rect, option.palette.brush(QPalette::Active, QPalette::Highlight));
     QFont font = option.font;
     QColor colour = option.palette.color(QPalette::Active, QPalette::Text);
@@ -23,8 +24,9 @@ void ChartRowDelegate::paint(QPainter *p, const QStyleOptionViewItem &option,
     }
     p->setFont(font);
     p->setPen(colour);
-    p->drawText(option.rect.adjusted(2, 0, 0, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
-                index.data(Qt::DisplayRole).toString());
+    QString text = index.data(Qt::DisplayRole).toString();
+    if (playing && index.column() == 0) text.prepend(QStringLiteral("▶"));
+    p->drawText(option.rect.adjusted(2, 0, 0, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
     p->restore();
 }
 

@@ -47,6 +47,9 @@
 #include "ui/mainwindow/dateentrydelegate.h"
 #include "ui/mainwindow/emptycharthint.h"
 #include "ui/mainwindow/mainwindowkeys.h"
+#include "ui/mainwindow/startweek.h"
+#include "ui/player/playerbar.h"
+#include "ui/player/playercommands.h"
 #include "ui/playlist/playlistcommands.h"
 #include "ui/results/listcommands.h"
 
@@ -100,6 +103,8 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent) {
     associationCommands = new AssociationCommands(this);
     playlistCommands = new PlaylistCommands(this);
     cdrCommands = new CdrCommands(this);
+    playerCommands = new PlayerCommands(this);
+    static_cast<QBoxLayout *>(centralWidget()->layout())->insertWidget(1, playerCommands->bar());
     // The size the window returns to when it is no longer maximised; never
     // more than the screen holds.
     QSize size(1024, 700);
@@ -249,9 +254,10 @@ void MainWindow::onActivated() {
         if (m_options->autoRunImportBox->isChecked()) runGuarded(this, [this] { importMissingDates(); });
         if (m_options->autoRunAssociateBox->isChecked())
             runGuarded(this, [this] { autoUpdateAssociations(); });
-        if (m_options->autoQuitBox->isChecked())
+        if (m_options->autoQuitBox->isChecked() && !m_startWeek.isValid())
             QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
     }
+    if (m_startWeek.isValid()) runGuarded(this, [this] { showRequestedWeek(*this, m_startWeek); });
     emit startupFinished();
 }
 
@@ -280,6 +286,7 @@ bool MainWindow::confirmClose() {
 }
 
 void MainWindow::onClosing() {
+    playerCommands->shutdown();
     runGuarded(this, [this] {
         if (m_options) m_options->saveSettings();
     });
@@ -479,7 +486,7 @@ QTableView *MainWindow::listView(int index) {
     auto *model = new ChartTableModel(&m_store, index, view);
     m_models[index] = model;
     view->setModel(model);
-    view->setItemDelegate(new ChartRowDelegate(view));
+    view->setItemDelegate(new ChartRowDelegate(&playingMark, sheet->tag(), view));
     view->setSelectionMode(QAbstractItemView::SingleSelection);
     view->setSelectionBehavior(QAbstractItemView::SelectRows);
     view->setEditTriggers(QAbstractItemView::NoEditTriggers);

@@ -9,6 +9,7 @@
 
 #include "core/charts/chartstore.h"
 #include "core/lists/listoutput.h"
+#include "ui/mainwindow/chartrowdelegate.h"
 #include "ui/mainwindow/datelistwidget.h"
 #include "ui/mainwindow/datepage.h"
 #include "ui/mainwindow/panelstatusbar.h"
@@ -29,6 +30,7 @@ class ChartTableModel;
 class HistoryCommands;
 class ListCommands;
 class PlaylistCommands;
+class PlayerCommands;
 class ResultListWindow;
 class SearchDialog;
 class DataFolderSync;
@@ -163,11 +165,18 @@ public:
     PlaylistCommands *playlistCommands = nullptr;
     // The CD-R wizard and restore.
     CdrCommands *cdrCommands = nullptr;
+    // The countdown player: its bar, queue, menus and media controls.
+    PlayerCommands *playerCommands = nullptr;
+    // The row the player plays, marked in the chart views.
+    PlayingMark playingMark;
 
     // The dateList index on which the date menu was opened.
     int rightClickedIndex() const { return m_rightClicked; }
     // 0 until the start-up sequence has run, then 1.
     int startupGuard() const { return m_startupGuard; }
+    // A week to show once started (vorqview --date); the start-up's
+    // automatic close then does not apply, the user asked to see it.
+    void setStartWeek(const QDate &week) { m_startWeek = week; }
 
 signals:
     // The start-up load and the first activation have run.
@@ -201,6 +210,7 @@ private:
     QList<ChartTableModel *> m_models;   // per table, created with its view
     QList<int> m_pageTags;               // per page, the tag of the table it shows
     int m_startupGuard = 0;
+    QDate m_startWeek;
     int m_rightClicked = -1;
     bool m_shown = false;          // start-up load started
     bool m_loaded = false;         // start-up load ended

@@ -26,6 +26,7 @@
 #include "core/text/sjistext.h"
 #include "ui/common/guards.h"
 #include "ui/common/prompter.h"
+#include "ui/options/weeklyimportcontrol.h"
 #include "ui/playlist/playlistmakerdialog.h"
 
 namespace vorq {
@@ -279,6 +280,9 @@ void OptionsDialog::buildPages() {
         autoQuitBox->setText(QStringLiteral("作業が終われば、アプリケーションも終了する"));
         autoQuitBox->setToolTip(QStringLiteral("上の作業を実行後、このソフトを終了します。"));
         for (QCheckBox *b : {autoRunImportBox, autoRunAssociateBox, autoQuitBox}) l->addWidget(b);
+        l->addSpacing(8);
+        weeklyImport = new WeeklyImportControl(this);
+        l->addWidget(weeklyImport);
         l->addStretch();
     }
     // 5 Web

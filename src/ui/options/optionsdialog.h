@@ -20,6 +20,7 @@ class QTabWidget;
 namespace vorq {
 
 class PlaylistMakerDialog;
+class WeeklyImportControl;
 class TDoubleIniFile;
 class TMemIniFile;
 
@@ -119,6 +120,9 @@ public:
     QCheckBox *useExtraCaBox = nullptr;
     QLineEdit *extraCaFileEdit = nullptr;
     QPushButton *browseExtraCaButton = nullptr;
+    // The start-up page's weekly import timer (acts at once, outside the
+    // settings and Cancel).
+    WeeklyImportControl *weeklyImport = nullptr;
     QComboBox *dateStartBox = nullptr;  // start date label
     QComboBox *dateEndBox = nullptr;    // end date label
     QPushButton *importAllButton = nullptr;

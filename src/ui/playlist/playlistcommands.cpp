@@ -2,6 +2,7 @@
 
 #include "ui/mainwindow/mainwindow.h"
 #include "ui/options/optionsdialog.h"
+#include "ui/player/playercommands.h"
 #include "ui/playlist/playlistmakerdialog.h"
 
 namespace vorq {
@@ -13,6 +14,8 @@ void PlaylistCommands::onMakePlaylistClicked() {
     if (!maker) return;
     maker->setChartStore(&m_form->store());
     maker->setResultWindow(m_form->resultWindow());
+    connect(maker, &PlaylistMakerDialog::playRequested, m_form->playerCommands, &PlayerCommands::playPlaylist,
+            Qt::UniqueConnection);
     maker->exec();
 }
 

@@ -165,14 +165,20 @@ PlaylistMakerDialog::PlaylistMakerDialog(QWidget *parent) : QDialog(parent) {
     generateButton->setDefault(true);
     closeButton = new QPushButton(QStringLiteral("閉じる"), this);
     closeButton->setObjectName(QStringLiteral("Button2"));
+    playButton = new QPushButton(QStringLiteral("再生"), this);
+    playButton->setObjectName(QStringLiteral("PlayButton"));
+    playButton->setToolTip(QStringLiteral("生成したリストをそのまま再生します"));
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(generateButton);
+    buttons->addWidget(playButton);
     buttons->addWidget(closeButton);
     top->addLayout(buttons);
     connect(generateButton, &QPushButton::clicked, this,
             [this] { vorq::runGuarded(this, [this] { onGenerateClicked(); }); });
     connect(closeButton, &QPushButton::clicked, this, [this] { onCloseClicked(); });
+    connect(playButton, &QPushButton::clicked, this,
+            [this] { vorq::runGuarded(this, [this] { onPlayClicked(); }); });
 }
 
 vorq::PlaylistSettings PlaylistMakerDialog::settings() const {
@@ -226,6 +232,16 @@ void PlaylistMakerDialog::onGenerateClicked() {
     });
     generate();
     m_resultWindow->exec();
+}
+
+void PlaylistMakerDialog::onPlayClicked() {
+    if (!m_resultWindow) return;
+    vorq::ScopeExit restore([w = m_resultWindow] {
+        w->clearRows();
+        w->setLayoutMode(ResultListWindow::SameSong);
+    });
+    generate();
+    emit playRequested(m_resultWindow->rows(), m_resultWindow->songCount());
 }
 
 }  // namespace vorq

@@ -7,6 +7,7 @@
 #include <QGroupBox>
 #include <QList>
 
+#include "core/lists/resultlist.h"
 #include "core/playlist/playlistmaker.h"
 
 class QCheckBox;
@@ -53,6 +54,8 @@ public:
     // "生成": generate, show the result window, then clear it and return it
     // to its same-song layout.
     void onGenerateClicked();
+    // "再生": generate, then hand the list to the player instead of showing it.
+    void onPlayClicked();
     void onCloseClicked() { reject(); }
 
     QSlider *priorityBar = nullptr;                   // TrackBar1: priority setting 0..5
@@ -62,6 +65,11 @@ public:
     QCheckBox *takeUnassociatedBox = nullptr;         // CheckBox2: take songs without association
     QPushButton *generateButton = nullptr;            // Button1 "生成"
     QPushButton *closeButton = nullptr;               // Button2 "閉じる"
+    QPushButton *playButton = nullptr;                // PlayButton "再生"
+
+signals:
+    // The generated list, in its order, with its song count, is to play.
+    void playRequested(const vorq::ResultList &rows, qint64 count);
 
 private:
     const vorq::ChartStore *m_store = nullptr;

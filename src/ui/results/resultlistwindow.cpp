@@ -88,6 +88,8 @@ ResultListWindow::ResultListWindow(QWidget *parent) : QDialog(parent) {
     associationLabel = named(new QLabel(QStringLiteral("関連付けファイル"), this), "Label4");
     savePlaylistButton = named(new QPushButton(QStringLiteral("リスト保存"), this), "Button4");
     copyButton = named(new QPushButton(QStringLiteral("コピー"), this), "Button5");
+    playButton = named(new QPushButton(QStringLiteral("再生"), this), "PlayButton");
+    playButton->setToolTip(QStringLiteral("リストの曲を順に再生します"));
 
     auto *top = new QVBoxLayout(this);
     auto *head = new QHBoxLayout;
@@ -103,6 +105,8 @@ ResultListWindow::ResultListWindow(QWidget *parent) : QDialog(parent) {
     commands->addWidget(associationLabel);
     commands->addWidget(savePlaylistButton);
     commands->addWidget(copyButton);
+    commands->addSpacing(12);
+    commands->addWidget(playButton);
     commands->addStretch(1);
     top->addLayout(commands);
     // The song count on a row of its own (playlist layout only): in one row
@@ -132,6 +136,8 @@ ResultListWindow::ResultListWindow(QWidget *parent) : QDialog(parent) {
     connect(savePlaylistButton, &QPushButton::clicked, this,
             guarded(&ResultListWindow::onSavePlaylistClicked));
     connect(copyButton, &QPushButton::clicked, this, guarded(&ResultListWindow::onCopyClicked));
+    connect(playButton, &QPushButton::clicked, this,
+            [this] { vorq::runGuarded(this, [this] { emit playRequested(); }); });
 
     setLayoutMode(SameSong);
 }
@@ -196,6 +202,7 @@ void ResultListWindow::setLayoutMode(LayoutMode mode) {
     associationLabel->setVisible(playlist);
     savePlaylistButton->setVisible(playlist);
     copyButton->setVisible(playlist);
+    playButton->setVisible(!sameSong);
     // A fixed dialog border except in the playlist layout.
     setSizeGripEnabled(playlist);
     if (playlist) {

@@ -21,7 +21,8 @@
 // SameSong (the window as created: "すべて変更する", "選択した項目のみ変更する",
 // "何も変更しない", question icon) and Playlist (no icon, song count and the
 // playlist commands, sizeable). Print and save use the song count in the
-// playlist layout and the number of rows otherwise.
+// playlist layout and the number of rows otherwise. "再生" (search and
+// playlist layouts) asks the player to play the rows: playRequested.
 #include <QDialog>
 #include <QMessageBox>
 #include <functional>
@@ -111,11 +112,16 @@ public:
     QLabel *associationLabel = nullptr;            // Label4 "関連付けファイル"
     QPushButton *savePlaylistButton = nullptr;     // Button4 "リスト保存"
     QPushButton *copyButton = nullptr;             // Button5 "コピー"
+    QPushButton *playButton = nullptr;             // PlayButton "再生"
     ResultListView *listView = nullptr;            // ListView1
 
     // The designed column widths (the date column never narrower than a
     // date label in the font in use).
     QList<int> designedColumnWidths() const;
+
+signals:
+    // "再生": the rows (with the song count in the playlist layout) are to play.
+    void playRequested();
 
 protected:
     void closeEvent(QCloseEvent *e) override;

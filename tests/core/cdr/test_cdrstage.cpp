@@ -45,7 +45,9 @@ protected:
 
 struct RecordingCopier : StageCopier {
     QList<QPair<QStringList, QString>> calls;
-    void copy(const QStringList &sources, const QString &target) override { calls.append({sources, target}); }
+    void copy(const QStringList &sources, const QString &target, const QStringList &) override {
+        calls.append({sources, target});
+    }
 };
 
 }  // namespace
