@@ -91,13 +91,11 @@ TEST_F(CliImport, ImportsMissingDatesNewestFirstAndRecordsMissingPages) {
     EXPECT_GT(r.lines[1].section(QLatin1Char('\t'), 1, 1).toInt(), 10000);
     // The run of six dates ends with its summary.
     EXPECT_EQ(r.lines[6], QStringLiteral("vorq: 一括で取得が終わりました (6 件の日付)。"));
-    const QString summary = r.lines.mid(6).join(QLatin1Char('\n'));
-    EXPECT_TRUE(
-        summary.contains(QStringLiteral("取り込んだ日付: 4 件\n見つからなかった日付: 2 件\n"
-                                        "  2001年04月07日 (最新の週: まだ掲載されていないようです。"
-                                        "記録していません)\n  2001年03月17日 (放送のなかった日として"
-                                        "記録しました)\n取得できなかった日付: 0 件\n飛ばした日付: 0 件")))
-        << summary.toStdString();
+    EXPECT_EQ(
+        r.lines.mid(7, 3),
+        QStringList(
+            {QStringLiteral("取り込んだ日付: 4 件"), QStringLiteral("見つからなかった日付: 2 件"),
+             QStringLiteral("  2001年04月07日 (最新の週: まだ掲載されていないようです。記録していません)")}));
     EXPECT_EQ(vorq::sjis::readLines(data + QStringLiteral("/notfound.txt")),
               QList<QByteArray>{sj("2001年03月17日")});
     const QList<QByteArray> chart = vorq::sjis::readLines(data + QStringLiteral("/20010310.txt"));

@@ -115,11 +115,7 @@ bool isNotFoundPage(const QByteArray &page) {
     return page.size() < 500 && page.contains(QByteArrayLiteral("The requested URL"));
 }
 
-QDate lastBroadcastBefore(const QDate &today) {
-    const qint64 days = firstBroadcastDate().daysTo(today);
-    if (days <= 0) return {};
-    return firstBroadcastDate().addDays((days - 1) / 7 * 7);
-}
+QDate lastBroadcastBefore(const QDate &today) { return broadcastOnOrBefore(today.addDays(-1)); }
 
 QString notFoundQuestionText(const QByteArray &label) {
     return sjis::toUnicode(label) + QStringLiteral(

@@ -28,7 +28,8 @@ QList<int> fitColumnWidths(const QList<int> &designed, const QList<int> &needed,
 int wantedTableWidth(const QList<int> &designed, const QList<int> &needed, int fill) {
     int total = 0;
     for (qsizetype c = 0; c < designed.size(); ++c)
-        total += c == fill ? std::max(designed.at(c), needed.value(c)) : grown(designed.at(c), needed.value(c));
+        total +=
+            c == fill ? std::max(designed.at(c), needed.value(c)) : grown(designed.at(c), needed.value(c));
     return total;
 }
 

@@ -51,7 +51,8 @@ void fitToScreen(QWidget *window) {
     // is not known yet).
     const QRect available = window->screen()->availableGeometry();
     const QRect frame = window->frameGeometry();
-    const QSize outer = frame.size() != window->size() ? frame.size() : window->size() + kScreenFrameAllowance;
+    const QSize outer =
+        frame.size() != window->size() ? frame.size() : window->size() + kScreenFrameAllowance;
     const int x = std::clamp(frame.left(), available.left(),
                              std::max(available.left(), available.right() + 1 - outer.width()));
     const int y = std::clamp(frame.top(), available.top(),

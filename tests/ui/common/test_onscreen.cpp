@@ -34,9 +34,8 @@ namespace {
 
 QString g_skipReason;  // why the window-system tests cannot run here
 
-// A loaded machine (the sanitizer build, other builds) can keep the window
-// manager busy for many seconds; every wait ends as soon as its condition
-// holds, so a long patience costs nothing when all is well.
+// A loaded machine can keep the window manager busy for many seconds; every
+// wait ends as soon as its condition holds.
 constexpr int kPatienceMs = 90000;
 
 // Whether the window manager has framed the window, that is, managed it.
@@ -76,9 +75,8 @@ QList<xcb_window_t> children(xcb_window_t w, xcb_window_t *parent = nullptr) {
     return out;
 }
 
-// Whether the window manager has put the window into its frame (the X
-// server's view: Qt learns the frame's size later, and on a slow window
-// manager may keep the size it had before).
+// Whether the window manager has framed the window, as the X server sees it
+// (Qt may never learn of a late frame).
 bool reparented(QWidget *w) {
     xcb_window_t parent = 0;
     children(static_cast<xcb_window_t>(w->winId()), &parent);
@@ -99,10 +97,8 @@ int stackingIndex(QWidget *w) {
     return static_cast<int>(children(root).indexOf(frame));
 }
 
-// Whether the prompt comes to stand above the dialog once the window manager
-// has placed it: it maps a window first and moves it to its layer
-// afterwards, so the order is asked again (after a round trip to the
-// server) until it holds or the patience ends.
+// Whether the prompt comes to stand above the dialog: the window manager
+// maps a window first and moves it to its layer afterwards.
 bool standsAbove(QWidget *prompt, QWidget *dialog) {
     if (!QTest::qWaitForWindowExposed(prompt, kPatienceMs)) return false;
     if (!QTest::qWaitFor([&] { return reparented(prompt); }, kPatienceMs)) return false;
@@ -164,8 +160,7 @@ protected:
         bool above = false, seen = false, looking = false;
         QTimer poll;
         QObject::connect(&poll, &QTimer::timeout, [&] {
-            // The look waits in event loops where this timer fires again: it
-            // must not answer the box it is looking at.
+            // Not the box being looked at (the look runs event loops).
             if (looking) return;
             auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
             if (!box || !box->isVisible()) return;

@@ -153,37 +153,6 @@ TEST_F(ImportWindowTest, MissingPageOfThisWeekOnlyTellsTheUser) {
     EXPECT_NE(rowOf("1995年05月13日"), -1);
 }
 
-// The first click with an address whose host cannot be found (the default
-// one before the site is set up): a Japanese message naming the host and
-// where to look, the socket layer's words kept for the details part.
-TEST_F(ImportWindowTest, HostThatCannotBeFoundIsNamedWithWhereToLook) {
-    start();
-    struct Case {
-        bool proxy;
-        const char *named, *look;
-    };
-    for (const Case c : {Case{false, "サーバー「no-such-host.invalid」が見つかりませんでした。",
-                              "「データのホームページのアドレス」"},
-                         Case{true, "プロキシ サーバー「no-such-proxy.invalid」が見つかりませんでした。",
-                              "プロキシ サーバーのアドレスとポート"}}) {
-        fakes.prompter.asked.clear();
-        options->dataUrlEdit->setText(QStringLiteral("\"http://no-such-host.invalid/c\"yyyymmdd\".html\""));
-        options->useProxyBox->setChecked(c.proxy);
-        options->proxyAddressEdit->setText(QStringLiteral("no-such-proxy.invalid"));
-        options->proxyPortEdit->setText(QStringLiteral("8080"));
-        click(rowOf("1995年04月08日"));
-        const QList<test::PromptRecord> errors = fakes.prompter.errors();
-        ASSERT_EQ(errors.size(), 1);
-        EXPECT_TRUE(errors[0].text.startsWith(u8(c.named))) << errors[0].text.toStdString();
-        EXPECT_TRUE(errors[0].text.contains(u8("「Option」の「Web」ページ")));
-        EXPECT_TRUE(errors[0].text.contains(u8(c.look)));
-        EXPECT_FALSE(errors[0].text.contains(QStringLiteral("getaddrinfo")));
-        EXPECT_TRUE(errors[0].details.contains(QStringLiteral("getaddrinfo")))
-            << errors[0].details.toStdString();
-        EXPECT_EQ(form->tabCount(), 0);
-    }
-}
-
 TEST_F(ImportWindowTest, CancelDuringAFetchEndsTheRun) {
     ChartSite::Options o;
     o.delayMs = 400;
@@ -361,7 +330,6 @@ TEST(BulkDialog, FiguresFramesAndPlacement) {
     EXPECT_EQ(dlg.windowTitle(), QStringLiteral("ダウンロードしています..."));
     EXPECT_TRUE(dlg.windowFlags() & Qt::WindowStaysOnTopHint);
     dlg.show();
-    // (The owner may have been brought down to what the screen holds.)
     EXPECT_EQ(dlg.x(), owner.frameGeometry().left() + (owner.width() - 434) / 2);
     dlg.startDate(QStringLiteral("'u' から "), QStringLiteral("'t' へ"), 120000);
     EXPECT_EQ(dlg.sourceLabel->text(), QStringLiteral("'u' から "));
