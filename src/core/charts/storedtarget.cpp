@@ -86,11 +86,11 @@ bool StoredTargetResolver::exists(const QByteArray &stored) {
 // Nothing lies below a folder that is not there: its parent is asked first,
 // so a whole tree gone costs one test at its top.
 bool StoredTargetResolver::folderExists(const QString &folder) {
-    const auto known = m_folders.constFind(folder);
-    if (known != m_folders.cend()) return *known;
+    const auto known = m_folders.find(folder);
+    if (known != m_folders.end()) return known->second;
     const qsizetype slash = folder.lastIndexOf(QLatin1Char('/'));
     const bool e = (slash <= 0 || folderExists(folder.left(slash))) && testLocal(folder);
-    m_folders.insert(folder, e);
+    m_folders.emplace(folder, e);
     return e;
 }
 

@@ -17,6 +17,7 @@
 #include <QHash>
 #include <QString>
 #include <functional>
+#include <unordered_map>
 
 namespace vorq {
 
@@ -76,7 +77,10 @@ private:
     bool m_mediumRootKnown = false;
     QDir m_current;
     LocalExists m_exists;
-    QHash<QString, bool> m_folders;
+    struct FolderHash {
+        size_t operator()(const QString &s) const { return qHash(s, 0); }
+    };
+    std::unordered_map<QString, bool, FolderHash> m_folders;
     qsizetype m_tests = 0;
 };
 
