@@ -160,8 +160,9 @@ void MainImportDriver::bulkSummary(const QList<FailedDate> &failures, int notTri
 }
 
 void MainImportDriver::bulkRunSummary(const BulkRunSummary &summary) {
-    // A window closing while the run ends asks its own questions instead.
-    if (m_closeAfterRun) return;
+    // A window closing while the run ends asks its own questions instead;
+    // an unattended start-up would wait for the click.
+    if (m_closeAfterRun || m_unattended) return;
     QWidget *modal = QApplication::activeModalWidget();
     const bool trouble = !summary.failed.isEmpty() || summary.stop == BulkRunSummary::Stop::GaveUp;
     prompter().message(modal ? modal : m_form, trouble ? QMessageBox::Warning : QMessageBox::Information,

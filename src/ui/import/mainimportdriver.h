@@ -37,6 +37,8 @@ public:
     void cancelRun(bool closeAfter);
 
     void onConnectionTimerTick();
+    // No summary box at the end of a run that nobody watches.
+    void setUnattended(bool unattended) { m_unattended = unattended; }
 
     // ---- ImportHost --------------------------------------------------------
     ImportOptions options() override;
@@ -102,6 +104,7 @@ private:
     bool m_running = false;
     bool m_cancelRequested = false;  // cancelRun: the run ends at the next check
     bool m_closeAfterRun = false;
+    bool m_unattended = false;
     bool m_fetchedThisDate = false;
 };
 
