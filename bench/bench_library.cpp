@@ -1,20 +1,24 @@
 // The music library: matching every song of a generated full history
 // against a library of 20,000 files (most of them the charts' songs as tags
-// spell them, the rest other music), and scanning 5,000 tagged files
-// written by TagLib: the first scan (files per second) and the rescan of
-// the unchanged library through the cache.
+// spell them, the rest other music); scanning tagged files written by
+// TagLib: the first scan (files per second) and the rescan of the unchanged
+// library through the cache, for 5,000 and 20,000 files; and the rescan and
+// matching of a realistic generated library.
 #include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
 #include <QSet>
 #include <QTemporaryDir>
 #include <cstdio>
+#include <map>
+#include <memory>
 
 #include "benchmain.h"
 #include "core/base/appenv.h"
 #include "core/library/libraryscan.h"
 #include "core/library/songmatch.h"
 #include "historygen.h"
+#include "librarygen.h"
 #include "musicfiles.h"
 
 namespace {
@@ -51,7 +55,13 @@ struct History {
                 artist = QStringLiteral("Band %1").arg(i % 700);
             }
             const QString path = QStringLiteral("/music/%1.mp3").arg(i);
-            files.push_back({path, path.toLatin1(), title, artist, 0, true});
+            LibraryFile f;
+            f.path = path;
+            f.storedPath = path.toLatin1();
+            f.title = title;
+            f.artist = artist;
+            f.fromTags = true;
+            files.push_back(f);
         }
     }
 };
@@ -88,12 +98,14 @@ BENCHMARK(BM_MatchIndexOnly)->Unit(benchmark::kMillisecond);
 struct TaggedLibrary {
     QTemporaryDir dir;
     QString root, cache;
-    TaggedLibrary()
+    explicit TaggedLibrary(int count)
         : root(dir.filePath(QStringLiteral("music"))), cache(dir.filePath(QStringLiteral("cache.txt"))) {
-        for (int i = 0; i < 5000; ++i)
-            test::writeTaggedMp3(
-                QStringLiteral("%1/Artist %2/%3 - Song %4.mp3").arg(root).arg(i / 12).arg(i % 12).arg(i),
-                QStringLiteral("Song %1").arg(i), QStringLiteral("Artist %1").arg(i / 12));
+        for (int i = 0; i < count; ++i) {
+            const QString path =
+                QStringLiteral("%1/Artist %2/%3 - Song %4.mp3").arg(root).arg(i / 12).arg(i % 12).arg(i);
+            test::writeSilentMp3(path, 2);
+            test::writeTags(path, QStringLiteral("Song %1").arg(i), QStringLiteral("Artist %1").arg(i / 12));
+        }
         ScanCache c;
         TagLibReader reader;
         scanLibrary(root, reader, &c);
@@ -101,25 +113,29 @@ struct TaggedLibrary {
     }
 };
 
-TaggedLibrary &tagged() {
-    static TaggedLibrary t;
-    return t;
+TaggedLibrary &tagged(int count) {
+    static std::map<int, std::unique_ptr<TaggedLibrary>> libraries;
+    auto &l = libraries[count];
+    if (!l) l = std::make_unique<TaggedLibrary>(count);
+    return *l;
 }
 
-void BM_FirstScan5000(benchmark::State &state) {
-    TaggedLibrary &t = tagged();
+void BM_FirstScan(benchmark::State &state) {
+    TaggedLibrary &t = tagged(int(state.range(0)));
     TagLibReader reader;
     for (auto _ : state) {
         ScanCache empty;
         benchmark::DoNotOptimize(scanLibrary(t.root, reader, &empty).files.size());
     }
-    state.counters["files/s"] = benchmark::Counter(5000.0 * state.iterations(), benchmark::Counter::kIsRate);
+    state.counters["files/s"] =
+        benchmark::Counter(double(state.range(0)) * double(state.iterations()), benchmark::Counter::kIsRate);
 }
-BENCHMARK(BM_FirstScan5000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FirstScan)->Arg(5000)->Unit(benchmark::kMillisecond);
 
-// Loading the cache, the walk with one stat per file, and no file opened.
-void BM_Rescan5000(benchmark::State &state) {
-    TaggedLibrary &t = tagged();
+// A rescan of an unchanged library: loading the cache, the walk with one
+// stat per file, and no file opened.
+void BM_Rescan(benchmark::State &state) {
+    TaggedLibrary &t = tagged(int(state.range(0)));
     TagLibReader reader;
     qsizetype opened = 0;
     for (auto _ : state) {
@@ -130,7 +146,36 @@ void BM_Rescan5000(benchmark::State &state) {
     }
     state.counters["opened"] = double(opened);
 }
-BENCHMARK(BM_Rescan5000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Rescan)->Arg(5000)->Arg(20000)->Unit(benchmark::kMillisecond);
+
+// What `vorq scan` does again on a realistic library that has not changed
+// (bench/librarygen: 900 charted songs, about 1,500 files of every kind):
+// the cache, the walk, and matching every song.
+void BM_RescanAndMatchGeneratedLibrary(benchmark::State &state) {
+    static QTemporaryDir dir;
+    static const test::GeneratedLibrary lib = test::generateLibrary(dir.path());
+    static const QString cachePath = dir.filePath(QStringLiteral("cache.txt"));
+    QList<SongKey> songs;
+    for (const test::GeneratedSong &s : lib.songs) songs << s.key;
+    TagLibReader reader;
+    {
+        ScanCache cache;
+        scanLibrary(lib.music, reader, &cache);
+        cache.save(cachePath);
+    }
+    qsizetype proposals = 0, opened = 0;
+    for (auto _ : state) {
+        ScanCache cache;
+        cache.load(cachePath);
+        const ScanResult scan = scanLibrary(lib.music, reader, &cache);
+        opened = scan.opened;
+        proposals = LibraryMatcher(scan.files).matchAll(songs, kDefaultMatchThreshold).size();
+    }
+    state.counters["files"] = double(lib.files.size());
+    state.counters["opened"] = double(opened);
+    state.counters["proposals"] = double(proposals);
+}
+BENCHMARK(BM_RescanAndMatchGeneratedLibrary)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -5,6 +5,7 @@
 
 #include "core/base/errors.h"
 #include "core/charts/chartstore.h"
+#include "core/charts/indexmerge.h"
 #include "core/text/sjistext.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
@@ -24,6 +25,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         (void)vorq::associationKey(19950408, e.rank);
         if (vorq::sjis::normalizeTitle(e.title) != e.title) std::abort();
     }
-    (void)vorq::indexLines(store);
+    (void)vorq::syncRows(store);
     return 0;
 }

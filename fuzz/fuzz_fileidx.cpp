@@ -1,10 +1,12 @@
 // file.idx reader: any lines are read; the first entry of a key is the one
-// found; with no dates loaded a save writes the lines back unchanged.
+// found; the lines come back as read, and read as another program's file
+// they are held whole.
 #include <cstdint>
 #include <cstdlib>
 
 #include "core/charts/associationindex.h"
 #include "core/charts/chartstore.h"
+#include "core/charts/indexmerge.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const QByteArray bytes(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
@@ -21,6 +23,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         }
         if (!hit || hit->key != entries[i].key || hit > &entries[i]) std::abort();
     }
-    if (vorq::indexLines(store) != lines) std::abort();
+    if (store.associations.lines() != lines) std::abort();
+    if (vorq::applyJournal(lines, vorq::AssociationJournal()) != lines) std::abort();
+    vorq::ChartStore fresh;
+    vorq::IndexFile disk;
+    disk.exists = true;
+    disk.data = bytes;
+    disk.lines = lines;
+    if (vorq::adoptDiskIndex(fresh, disk).loss || fresh.associations.lines() != lines) std::abort();
     return 0;
 }

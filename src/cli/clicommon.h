@@ -84,3 +84,4 @@ int cmdPrint(const vorq::cli::Command &command, const QStringList &args);
 int cmdScan(const vorq::cli::Command &command, const QStringList &args);
 int cmdWanted(const vorq::cli::Command &command, const QStringList &args);
 int cmdCompleteness(const vorq::cli::Command &command, const QStringList &args);
+int cmdBackups(const vorq::cli::Command &command, const QStringList &args);

@@ -160,6 +160,17 @@ const std::vector<Command> kCommands = {
                "[--auto-add on|off] [--sjis]",
                "--date D --rank R (--file PATH | --clear) [--same-song all|this] [--data DIR] [--from D] "
                "[--to D] [--today YYYY-MM-DD] [--sjis]"}},
+    {.name = "backups",
+     .run = cmdBackups,
+     .description = "Lists the versions of file.idx kept in the data folder's backup/ folder, newest\n"
+                    "first: name TAB time TAB lines. Every save keeps the file.idx it replaces there (the\n"
+                    "newest 20 and the newest of each of the last 30 days). --restore puts one back as\n"
+                    "file.idx, keeping the current one too. --json prints objects with the keys name,\n"
+                    "time, lines, bytes.\n",
+     .options = {kData,
+                 {"restore", "NAME", "put this version back as file.idx"},
+                 {"json", nullptr, "JSON instead"}},
+     .forms = {"[--data DIR] [--json]", "--restore NAME [--data DIR]"}},
     {.name = "cdr",
      .run = cmdCdr,
      .description = "Stages below DIR what the CD-R wizard's finish writes for the same choices: the\n"
@@ -276,12 +287,15 @@ const std::vector<Command> kCommands = {
      .description =
          "Scans a music folder (recursively; hidden folders skipped, links not followed out of it) and\n"
          "prints the proposed file of each song of the range that owns none: score TAB sure TAB title\n"
-         "TAB artist TAB file, best first. Tags are read through a cache in vorqview's settings folder.\n"
-         "--json prints objects with the keys title, artist, file, score, sure, tag_title, tag_artist.\n",
+         "TAB artist TAB file TAB note (another version, another artist... with its marker), best first.\n"
+         "The music files left out (empty, unreadable, no audio, a name Shift-JIS cannot hold, a link\n"
+         "out of the folder) are listed on stderr with their reason. Tags are read through a cache in\n"
+         "vorqview's settings folder. --json prints {\"proposals\": [objects with the keys title, artist,\n"
+         "file, score, sure, note, marker, tag_title, tag_artist], \"left_out\": [{file, reason}]}.\n",
      .options = {{"folder", "DIR", "the music folder"},
-                 {"min-score", "S", "proposals scoring at least S, 0 to 1 (default 0.8)"},
+                 {"min-score", "S", "proposals scoring at least S, 0 to 1 (default 0.8, as vorqview's)"},
                  {"apply", nullptr,
-                  "store the printed proposals on every loaded date of their songs, save file.idx"},
+                  "store the best printed proposal of each song on every loaded date of it, save file.idx"},
                  {"cache", "FILE", "another tag cache file"},
                  kData,
                  kFrom,
@@ -295,10 +309,13 @@ const std::vector<Command> kCommands = {
      .run = cmdWanted,
      .description =
          "Prints the songs of the range without an existing associated file, by peak, then weeks on\n"
-         "chart, then debut: peak TAB title TAB artist TAB weeks TAB debut date label.\n"
-         "--json prints objects with the keys title, artist, peak, weeks, first.\n",
+         "chart, then debut: peak TAB title TAB artist TAB weeks TAB debut date label. With --folder,\n"
+         "a last field names the file a song's only candidate there was, left out, and why.\n"
+         "--json prints objects with the keys title, artist, peak, weeks, first (and left_out).\n",
      .options = {{"peak", "N", "only songs that peaked at N or higher"},
                  {"year", "Y", "only songs that debuted in Y"},
+                 {"folder", "DIR", "the music folder whose left-out files to name"},
+                 {"cache", "FILE", "another tag cache file"},
                  kData,
                  kFrom,
                  kTo,

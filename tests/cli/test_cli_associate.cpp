@@ -55,8 +55,9 @@ TEST_F(CliAssociate, AutoPrintsEachChangedRowAndSavesTheIndex) {
     EXPECT_EQ(r.out, "1995年04月22日\t1\tHit\tStar\t\t" + found + "\n" + "1995年04月15日\t2\tHit\tStar\t\t" +
                          found + "\n" + "1995年04月08日\t1\tHit\tStar\t\t" + found + "\n" +
                          "1995年04月08日\t2\tGone\tY\t/nowhere/gone.mp3\t\n");
-    EXPECT_EQ(index(), "19950422001\t" + found + "\t\r\n" + "19950415001\thttp://w/x\t\r\n" +
-                           "19950415002\t" + found + "\t\r\n" + "19950408001\t" + found + "\t\r\n");
+    // The lines read stay in their order (the dead one goes); new keys follow.
+    EXPECT_EQ(index(), "19950415001\thttp://w/x\t\r\n19950422001\t" + found + "\t\r\n" + "19950415002\t" +
+                           found + "\t\r\n" + "19950408001\t" + found + "\t\r\n");
 
     // Nothing left to change: nothing printed, nothing written.
     QFile::remove(dir.filePath(QStringLiteral("file.idx")));
@@ -127,4 +128,37 @@ TEST_F(CliAssociate, NothingLeftOutInSilenceAndARelativeFolderIsStoredAbsolute) 
     ASSERT_EQ(r.status, 0) << r.err.constData();
     EXPECT_TRUE(index().contains(
         QByteArray("19950422001\t" + music.filePath(QStringLiteral("Star-Hit.mp3")).toUtf8())));
+}
+
+TEST_F(CliAssociate, EveryWriteKeepsTheVersionItReplacesAndBackupsPutsOneBack) {
+    const QByteArray first = index();
+    const QStringList set{QStringLiteral("associate"), QStringLiteral("--date"), QStringLiteral("1995-04-15"),
+                          QStringLiteral("--rank"),    QStringLiteral("2"),      QStringLiteral("--file")};
+    ASSERT_EQ(runVorq(set + QStringList{QStringLiteral("/m/a.mp3")} + range()).status, 0);
+    ASSERT_EQ(runVorq(set + QStringList{QStringLiteral("/m/b.mp3")} + range()).status, 0);
+    const QStringList backups{QStringLiteral("backups"), QStringLiteral("--data"), data};
+    VorqRun r = runVorq(backups);
+    ASSERT_EQ(r.status, 0) << r.err.constData();
+    QList<QByteArray> listed = r.out.trimmed().split('\n');
+    ASSERT_EQ(listed.size(), 2);  // newest first: the file with a.mp3, then the first one
+    EXPECT_TRUE(listed[0].endsWith("\t3") && listed[1].endsWith("\t2")) << r.out.constData();
+    r = runVorq(backups + QStringList{QStringLiteral("--json")});
+    EXPECT_TRUE(r.out.contains("\"lines\": 2") && r.out.contains("\"name\": \"file-")) << r.out.constData();
+
+    r = runVorq(backups +
+                QStringList{QStringLiteral("--restore"), QString::fromUtf8(listed[1].split('\t')[0])});
+    ASSERT_EQ(r.status, 0) << r.err.constData();
+    EXPECT_EQ(index(), first);
+    EXPECT_EQ(runVorq(backups).out.count('\n'), 3);  // the replaced one is kept too
+    for (const QString &bad : {QStringLiteral("../file.idx"), QStringLiteral("file-20000101-000000.idx")})
+        EXPECT_EQ(runVorq(backups + QStringList{QStringLiteral("--restore"), bad}).status, 1);
+
+    // A file.idx too large to read whole: refused, nothing written.
+    QFile big(dir.filePath(QStringLiteral("file.idx")));
+    ASSERT_TRUE(big.open(QIODevice::ReadWrite) && big.resize(32 * 1024 * 1024 + 1));
+    big.close();
+    r = runVorq(set + QStringList{QStringLiteral("/m/c.mp3")} + range());
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.err.contains(dir.filePath(QStringLiteral("file.idx")).toUtf8())) << r.err.constData();
+    EXPECT_EQ(QFileInfo(big.fileName()).size(), 32 * 1024 * 1024 + 1);
 }

@@ -7,6 +7,7 @@
 #include "cli/rangeoptions.h"
 #include "core/base/errors.h"
 #include "core/charts/associationupdate.h"
+#include "core/charts/indexmerge.h"
 #include "core/datafolder/datafolderlock.h"
 #include "core/text/sjistext.h"
 
@@ -40,7 +41,8 @@ int runAuto(const cli::Args &a, cli::RangeOptions &r) {
     const DataFolderLock lock(r.store.dataFolder);
     if (const auto error = cli::loadRange(r)) throw Error(*error);
     const AutoUpdateResult result = autoUpdate(r.store.tabs, opts);
-    if (result.changed) saveIndex(r.store);
+    for (const AssociationChange &c : result.changes) r.store.noteRowChanged(c.at.tab, c.at.row);
+    saveAssociationsUnattended(r.store);
     // Written a piece at a time as the lines are made: a whole history's
     // changes never sit in memory as one text.
     QByteArray out;
@@ -100,10 +102,10 @@ int runSet(const cli::Args &a, cli::RangeOptions &r) {
         ChartEntry &e = r.store.tabs[t.tab].rows[t.row];
         const QByteArray old = e.file;
         e.file = file;
+        r.store.noteRowChanged(t.tab, t.row);
         if (old != file) appendChangeLine(out, r.store, t, old);
     }
-    // A set marks the index changed every time, so it is saved every time.
-    saveIndex(r.store);
+    saveAssociationsUnattended(r.store);
     cli::writeText(out, r.sjis);
     return 0;
 }

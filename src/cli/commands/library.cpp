@@ -7,6 +7,8 @@
 
 #include "cli/clicommon.h"
 #include "cli/rangeoptions.h"
+#include "core/charts/indexmerge.h"
+#include "core/datafolder/datafolderlock.h"
 #include "core/library/libraryscan.h"
 #include "core/library/songmatch.h"
 #include "core/library/wanted.h"
@@ -46,10 +48,65 @@ void load(Loaded &l, const Args &a) {
 
 }  // namespace
 
+namespace {
+
+// The tags of the folder through the cache (saved when it changed; a
+// failure to save it only costs time next run).
+ScanResult scanFolder(const Args &a) {
+    const QString cachePath = a.value(QStringLiteral("cache"), defaultScanCachePath());
+    ScanCache cache;
+    cache.load(cachePath);
+    TagLibReader reader;
+    ScanResult scan = scanLibrary(a.value(QStringLiteral("folder")), reader, &cache);
+    if (cache.changed()) {
+        try {
+            cache.save(cachePath);
+        } catch (const Error &e) {
+            printError(QStringLiteral("vorq: the scan cache was not saved: ") + e.message());
+        }
+    }
+    return scan;
+}
+
+// Control characters of texts from others (file names, tags) show as
+// U+FFFD, as writeText shows those of stored texts.
+QString printable(QString text) {
+    for (QChar &c : text) {
+        const char16_t u = c.unicode();
+        if ((u < 0x20 && u != u'\t') || (u >= 0x7F && u <= 0x9F)) c = QChar(0xFFFD);
+    }
+    return text;
+}
+
+// Lines of stored text, each followed by a TAB and its note: UTF-8 unless
+// --sjis, where a note Shift-JIS cannot hold is given in its brief form.
+void writeNotedLines(const QList<QByteArray> &lines, const QStringList &notes, const QStringList &briefNotes,
+                     bool sjisOutput) {
+    QByteArray out;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (sjisOutput) {
+            QByteArray note;
+            if (!sjis::tryFromUnicode(notes[i], &note)) sjis::tryFromUnicode(briefNotes[i], &note);
+            out += lines[i] + '\t' + note + '\n';
+        } else {
+            out += printable(sjis::toUnicode(lines[i]) + u'\t' + notes[i]).toUtf8() + '\n';
+        }
+    }
+    writeRaw(out);
+}
+
+QString noteText(const MatchProposal &p) {
+    if (p.note == MatchNote::None) return p.marker;
+    return p.marker.isEmpty() ? matchNoteKey(p.note)
+                              : matchNoteKey(p.note) + QStringLiteral(" (") + p.marker + u')';
+}
+
+}  // namespace
+
 int cmdScan(const Command &command, const QStringList &args) {
     const Args a = parseArgs(args, command);
     if (!a.has(QStringLiteral("folder"))) throw UsageError(QStringLiteral("scan needs --folder DIR"));
-    double minScore = 0.8;
+    double minScore = kDefaultMatchThreshold;
     if (a.has(QStringLiteral("min-score"))) {
         bool ok = false;
         minScore = a.value(QStringLiteral("min-score")).toDouble(&ok);
@@ -61,22 +118,7 @@ int cmdScan(const Command &command, const QStringList &args) {
     // file.idx without the rows that did not load.
     if (const auto error = loadRange(r)) throw Error(*error);
 
-    const QString cachePath = a.value(QStringLiteral("cache"), defaultScanCachePath());
-    ScanCache cache;
-    cache.load(cachePath);
-    TagLibReader reader;
-    const ScanResult scan = scanLibrary(a.value(QStringLiteral("folder")), reader, &cache);
-    if (cache.changed()) {
-        try {
-            cache.save(cachePath);
-        } catch (const Error &e) {
-            printError(QStringLiteral("vorq: the scan cache was not saved: ") + e.message());
-        }
-    }
-    if (scan.unnamable)
-        printError(QStringLiteral("vorq: %1 files have names Shift-JIS cannot hold; they are not matched")
-                       .arg(scan.unnamable));
-
+    const ScanResult scan = scanFolder(a);
     const LibraryMatcher matcher(scan.files);
     const QList<MatchProposal> proposals = matcher.matchAll(songsWithoutFile(r.store.tabs), minScore);
     if (a.flags.contains(QStringLiteral("json"))) {
@@ -88,20 +130,45 @@ int cmdScan(const Command &command, const QStringList &args) {
                                    {QStringLiteral("file"), f.path},
                                    {QStringLiteral("score"), std::round(p.score * 1000) / 1000},
                                    {QStringLiteral("sure"), p.sure},
+                                   {QStringLiteral("note"), matchNoteKey(p.note)},
+                                   {QStringLiteral("marker"), p.marker},
                                    {QStringLiteral("tag_title"), f.title},
                                    {QStringLiteral("tag_artist"), f.artist}});
         }
-        writeJson(out);
+        QJsonArray leftOut;
+        for (const LeftOutFile &l : scan.leftOut)
+            leftOut.append(QJsonObject{{QStringLiteral("file"), l.file.path},
+                                       {QStringLiteral("reason"), leftOutReasonKey(l.reason)}});
+        writeRaw(QJsonDocument(
+                     QJsonObject{{QStringLiteral("proposals"), out}, {QStringLiteral("left_out"), leftOut}})
+                     .toJson(QJsonDocument::Indented));
     } else {
-        QByteArray text;
-        for (const MatchProposal &p : proposals)
-            text += QByteArray::number(p.score, 'f', 3) + (p.sure ? "\tsure\t" : "\t\t") + p.song.title +
-                    '\t' + p.song.artist + '\t' + scan.files[p.file].storedPath + '\n';
-        writeText(text, r.sjis);
+        QList<QByteArray> lines;
+        QStringList notes, briefNotes;
+        for (const MatchProposal &p : proposals) {
+            lines << QByteArray::number(p.score, 'f', 3) + (p.sure ? "\tsure\t" : "\t\t") + p.song.title +
+                         '\t' + p.song.artist + '\t' + scan.files[p.file].storedPath;
+            notes << noteText(p);
+            briefNotes << matchNoteKey(p.note);
+        }
+        writeNotedLines(lines, notes, briefNotes, r.sjis);
+        if (!scan.leftOut.isEmpty()) {
+            printError(QStringLiteral("vorq: %1 music files left out:").arg(scan.leftOut.size()));
+            for (const LeftOutFile &l : scan.leftOut)
+                printError(
+                    printable(QStringLiteral("  ") + leftOutReasonKey(l.reason) + u'\t' + l.file.path));
+        }
     }
     if (a.flags.contains(QStringLiteral("apply"))) {
-        const QList<AssociationChange> changes = applyProposals(r.store.tabs, proposals, scan.files);
-        if (!changes.isEmpty()) saveIndex(r.store);
+        const QList<AssociationChange> changes =
+            applyProposals(r.store.tabs, proposalsToApply(proposals, minScore), scan.files);
+        for (const AssociationChange &c : changes) r.store.noteRowChanged(c.at.tab, c.at.row);
+        if (!changes.isEmpty()) {
+            // The scan ran without the lock: the save takes over what others
+            // stored meanwhile and refuses what it would have to ask about.
+            const DataFolderLock lock(r.store.dataFolder);
+            saveAssociationsUnattended(r.store);
+        }
         printError(QStringLiteral("vorq: %1 rows associated").arg(changes.size()));
     }
     return 0;
@@ -114,17 +181,48 @@ int cmdWanted(const Command &command, const QStringList &args) {
     Loaded l;
     load(l, a);
     const QList<WantedSong> wanted = wantedSongs(l.history, l.owned, filter);
+    // With a music folder, each song whose only candidate there was left
+    // out says which file and why.
+    ScanResult scan;
+    QHash<SongKey, int> leftOut;
+    if (a.has(QStringLiteral("folder"))) {
+        scan = scanFolder(a);
+        QList<SongKey> songs;
+        for (const WantedSong &w : wanted) songs.push_back(w.song);
+        leftOut = songsOnlyLeftOut(songs, scan);
+    }
     if (a.flags.contains(QStringLiteral("json"))) {
         QJsonArray out;
-        for (const WantedSong &w : wanted)
-            out.append(QJsonObject{{QStringLiteral("title"), u(w.song.title)},
-                                   {QStringLiteral("artist"), u(w.song.artist)},
-                                   {QStringLiteral("peak"), w.peak},
-                                   {QStringLiteral("weeks"), w.weeks},
-                                   {QStringLiteral("first"), iso(w.firstTag)}});
+        for (const WantedSong &w : wanted) {
+            QJsonObject o{{QStringLiteral("title"), u(w.song.title)},
+                          {QStringLiteral("artist"), u(w.song.artist)},
+                          {QStringLiteral("peak"), w.peak},
+                          {QStringLiteral("weeks"), w.weeks},
+                          {QStringLiteral("first"), iso(w.firstTag)}};
+            if (auto it = leftOut.constFind(w.song); it != leftOut.constEnd())
+                o.insert(QStringLiteral("left_out"),
+                         QJsonObject{{QStringLiteral("file"), scan.leftOut[*it].file.path},
+                                     {QStringLiteral("reason"), leftOutReasonKey(scan.leftOut[*it].reason)}});
+            out.append(o);
+        }
         writeJson(out);
     } else {
-        writeText(sjis::joinLines(wantedLines(wanted)).replace("\r\n", "\n"), l.range.sjis);
+        const QList<QByteArray> lines = wantedLines(wanted);
+        if (!a.has(QStringLiteral("folder"))) {
+            writeText(sjis::joinLines(lines).replace("\r\n", "\n"), l.range.sjis);
+        } else {
+            QStringList notes, briefNotes;
+            for (const WantedSong &w : wanted) {
+                const auto it = leftOut.constFind(w.song);
+                const QString reason =
+                    it == leftOut.constEnd() ? QString() : leftOutReasonKey(scan.leftOut[*it].reason);
+                briefNotes << (reason.isEmpty() ? QString() : QStringLiteral("left out: ") + reason);
+                notes << (reason.isEmpty()
+                              ? QString()
+                              : briefNotes.back() + QStringLiteral(": ") + scan.leftOut[*it].file.path);
+            }
+            writeNotedLines(lines, notes, briefNotes, l.range.sjis);
+        }
     }
     return finishRange(l.error);
 }

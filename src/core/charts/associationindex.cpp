@@ -1,11 +1,8 @@
 #include "core/charts/associationindex.h"
 
-#include <QSet>
 #include <limits>
 
-#include "core/base/errors.h"
 #include "core/charts/chartstore.h"
-#include "core/text/sjistext.h"
 
 namespace vorq {
 
@@ -66,7 +63,7 @@ AssociationEntry AssociationIndex::parseLine(const QByteArray &line) {
 }
 
 void AssociationIndex::read(const QString &fileName) {
-    const QByteArray data = readWholeFile(fileName, 256 * 1024 * 1024);
+    const QByteArray data = readWholeFile(fileName, kMaxIndexFileBytes);
     setLines(lineViews(data));
 }
 
@@ -91,6 +88,7 @@ void AssociationIndex::setEntries(QList<AssociationEntry> entries) {
 }
 
 void AssociationIndex::resetIndex() {
+    m_keyCount = 0;
     m_otherFirst.clear();
     m_byDate.clear();
     m_lastTag = -1;
@@ -103,7 +101,10 @@ void AssociationIndex::addToIndex(qsizetype i) {
     if (key.isEmpty()) return;
     const qint64 n = numericKey(key.constData(), key.size());
     if (n < 0 || i > std::numeric_limits<qint32>::max()) {
-        if (!m_otherFirst.contains(key)) m_otherFirst.insert(key, i);
+        if (!m_otherFirst.contains(key)) {
+            m_otherFirst.insert(key, i);
+            ++m_keyCount;
+        }
         return;
     }
     const int tag = static_cast<int>(n / 1000), rank = static_cast<int>(n % 1000);
@@ -115,7 +116,10 @@ void AssociationIndex::addToIndex(qsizetype i) {
     }
     QList<qint32> &ranks = *m_lastRanks;
     if (ranks.size() <= rank) ranks.resize(rank + 1, -1);
-    if (ranks.at(rank) < 0) ranks[rank] = static_cast<qint32>(i);
+    if (ranks.at(rank) < 0) {
+        ranks[rank] = static_cast<qint32>(i);
+        ++m_keyCount;
+    }
 }
 
 const QList<qint32> *AssociationIndex::ranksOf(int tag) const {
@@ -151,29 +155,21 @@ QByteArray AssociationIndex::lineOf(qsizetype i) const {
     return e.key + '\t' + e.file + '\t' + e.method;
 }
 
-QList<QByteArray> indexLines(const ChartStore &store) {
+QList<QByteArray> AssociationIndex::lines() const {
     QList<QByteArray> out;
-    QSet<QByteArray> loaded;
-    for (const ChartTab &tab : store.tabs) {
-        loaded.insert(QByteArray::number(tab.tag));
-        for (const ChartEntry &e : tab.rows) {
-            if (e.file.isEmpty()) continue;
-            out.append(associationKey(tab.tag, e.rank) + '\t' + e.file + '\t' + e.method);
-        }
-    }
-    // Associations of dates that are not loaded (outside the range, or no
-    // chart file) have no rows to come from; keep their lines as they were.
-    const AssociationIndex &table = store.associations;
-    for (qsizetype i = 0; i < table.entries().size(); ++i) {
-        if (!loaded.contains(table.entries().at(i).key.left(8))) out.append(table.lineOf(i));
-    }
+    out.reserve(m_entries.size());
+    for (qsizetype i = 0; i < m_entries.size(); ++i) out.append(lineOf(i));
     return out;
 }
 
-void saveIndex(ChartStore &store) {
-    const QList<QByteArray> lines = indexLines(store);
-    sjis::saveLines(sjis::path(store.dataFolder + "file.idx"), lines);
-    store.associations.setLines(lines);
+qsizetype AssociationIndex::indexOf(const QByteArray &key) const {
+    const AssociationEntry *e = lookup(key);
+    return e ? e - m_entries.constData() : -1;
+}
+
+bool AssociationIndex::isFirstOfKey(qsizetype i) const {
+    const QByteArray &key = m_entries.at(i).key;
+    return !key.isEmpty() && indexOf(key) == i;
 }
 
 }  // namespace vorq

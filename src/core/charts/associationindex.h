@@ -7,8 +7,6 @@
 
 namespace vorq {
 
-class ChartStore;
-
 struct AssociationEntry {
     QByteArray key;  // yyyymmdd + "%3.3d" rank
     QByteArray file;
@@ -42,6 +40,14 @@ public:
 
     // Entry i as a file.idx line: the line it was read from, if any.
     QByteArray lineOf(qsizetype i) const;
+    // Every line in order, as read (or as set).
+    QList<QByteArray> lines() const;
+    // The index of the first entry of key; -1 when none.
+    qsizetype indexOf(const QByteArray &key) const;
+    // Whether entry i is the first of its key (the one a lookup finds).
+    bool isFirstOfKey(qsizetype i) const;
+    // The number of distinct keys (lines without a key not counted).
+    qsizetype keyCount() const { return m_keyCount; }
 
 private:
     void addToIndex(qsizetype i);
@@ -59,16 +65,7 @@ private:
     int m_lastTag = -1;                  // while indexing: the date last added
     QList<qint32> *m_lastRanks = nullptr;
     QHash<QByteArray, qsizetype> m_otherFirst;
+    qsizetype m_keyCount = 0;
 };
-
-// The lines a save writes: one per row with a file, tabs in page order; then
-// the entries of the association table whose date is not loaded, kept.
-QList<QByteArray> indexLines(const ChartStore &store);
-
-// Writes file.idx into the store's data folder atomically and makes the
-// association table match what was written. Throws FileError (the old file
-// is then untouched). Throws ConvertError for a row whose rank is not an
-// integer. The dirty marker is the caller's.
-void saveIndex(ChartStore &store);
 
 }  // namespace vorq

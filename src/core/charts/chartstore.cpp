@@ -8,6 +8,8 @@
 
 #include "core/base/appenv.h"
 #include "core/base/errors.h"
+#include "core/charts/indexfile.h"
+#include "core/charts/indexmerge.h"
 #include "core/charts/mediumpath.h"
 #include "core/charts/storedtarget.h"
 #include "core/text/sjistext.h"
@@ -93,7 +95,6 @@ QByteArray keyOf(int tag, int rank) {
     return key;
 }
 
-const QByteArray kFileIdx("file.idx");
 const QByteArray kNotFound("notfound.txt");
 
 // Chart files are small; anything far larger is not one of ours and would
@@ -123,13 +124,13 @@ bool existenceTest(const QByteArray &target) { return resolveStoredTarget(target
 QList<QByteArray> readNotFoundList(const QByteArray &dataFolder, const QByteArray &programFolder) {
     QList<QByteArray> list;
     const QString own = sjis::path(dataFolder + kNotFound);
-    if (QFileInfo(own).isFile()) list = sjis::readLines(own);
+    if (QFileInfo(own).isFile()) list = sjis::readLines(own, kMaxIndexFileBytes);
     if (!programFolder.isEmpty()) {
         const QString shared = sjis::path(programFolder + kNotFound);
         // The same file when the data folder is the program folder.
         if (QFileInfo(shared).isFile() &&
             QFileInfo(shared).canonicalFilePath() != QFileInfo(own).canonicalFilePath()) {
-            list += sjis::readLines(shared);
+            list += sjis::readLines(shared, kMaxIndexFileBytes);
             std::sort(list.begin(), list.end());
             list.erase(std::unique(list.begin(), list.end()), list.end());
         }
@@ -189,13 +190,9 @@ void ChartStore::fullLoad(const QByteArray &startLabel, const QByteArray &endLab
     // A folder without file.idx gets no associations: keeping the table of
     // another folder would attach its files to these charts and write them
     // into this folder's index at the next save.
-    const QByteArray idx = dataFolder + kFileIdx;
     // The file system decides, not the existence test: a data folder whose
     // path begins with "http" or "ftp" is still a folder.
-    if (QFileInfo::exists(sjis::path(idx)))
-        associations.read(sjis::path(idx));
-    else
-        associations.setEntries({});
+    holdDiskIndex(*this, readIndexFile(dataFolder));
 
     const QStringList files = listChartFiles();
     obs.progress(0);
@@ -300,6 +297,18 @@ int ChartStore::addChartTable(const QString &fileName, int index, const QList<QB
         const Song &song = songOf(rest);
         e.title = song.title;
         e.artist = song.artist;
+        if (!journal.isEmpty()) {
+            // An unsaved change of the key shows, as on every other row.
+            if (const JournalEntry *j = journal.find(keyOf(tag, *value))) {
+                if (!j->removed) {
+                    const AssociationEntry a = AssociationIndex::parseLine(j->line);
+                    e.file = a.file;
+                    e.method = a.method;
+                }
+                tab.rows.append(std::move(e));
+                continue;
+            }
+        }
         if (dateRanks && *value >= 0 && *value < dateRanks->size()) {
             if (const qint32 at = dateRanks->at(*value); at >= 0) {
                 e.file = associations.at(at).file;
@@ -322,8 +331,26 @@ int ChartStore::addChartTable(const QString &fileName, int index, const QList<QB
 
 void ChartStore::clear() {
     tabs.clear();
+    journal.clear();
     m_pool.clear();
     m_songs.clear();
+}
+
+void ChartStore::noteRowChanged(int tab, int row) {
+    const ChartTab &t = tabs.at(tab);
+    const ChartEntry &e = t.rows.at(row);
+    const QByteArray key = associationKey(t.tag, e.rank);
+    const qsizetype at = associations.indexOf(key);
+    const QByteArray base = at < 0 ? QByteArray() : associations.lineOf(at);
+    if (e.file.isEmpty())
+        journal.remove(key, at < 0 ? nullptr : &base);
+    else
+        journal.set(key, key + '\t' + e.file + '\t' + e.method, at < 0 ? nullptr : &base);
+}
+
+void ChartStore::discardChanges() {
+    journal.clear();
+    syncRows(*this);
 }
 
 int ChartStore::indexOfTag(int tag) const {

@@ -11,6 +11,7 @@
 #include <optional>
 
 #include "core/charts/associationindex.h"
+#include "core/charts/associationjournal.h"
 
 namespace vorq {
 
@@ -75,6 +76,10 @@ QList<QByteArray> buildDateList(const QDate &start, const QDate &end, const QSet
 // not modified. Copy what is kept.
 QList<QByteArray> lineViews(const QByteArray &data);
 
+// file.idx and notfound.txt larger than this are refused, naming the file:
+// a broken or hostile one must not cost the window its memory and speed.
+inline constexpr qint64 kMaxIndexFileBytes = 32 * 1024 * 1024;
+
 // A whole file in a buffer of its own size. Throws FileError when it cannot
 // be read or is larger than maxBytes (memory stays bounded).
 QByteArray readWholeFile(const QString &path, qint64 maxBytes);
@@ -100,7 +105,18 @@ public:
     // Folder path ending with "/"; file names are appended directly.
     QByteArray dataFolder;
     QByteArray programFolder;
+    // file.idx as this program holds it: read at load, other programs'
+    // changes taken over, saved. Rows show it, but for journal keys.
     AssociationIndex associations;
+    // The user's unsaved association changes (indexmerge.h saves them).
+    AssociationJournal journal;
+    // file.idx as the disk held it when last read. It differs from
+    // associations only while diskLost: the disk lost associations this
+    // program keeps (a deleted, emptied or truncated file), which a save
+    // asks about.
+    AssociationIndex diskIndex;
+    bool diskIndexExists = false;
+    bool diskLost = false;
     QList<ChartTab> tabs;  // indexed by page index
 
     // Chart files (eight digits, the first 1-9, ".txt" in any case) in the
@@ -123,8 +139,16 @@ public:
     int addChartTable(const QString &fileName, int index, const QList<QByteArray> &lines);
     int loadChartFile(int index, const QString &path);
 
-    // Frees every table (the main window removes its pages alongside).
+    // Frees every table (the main window removes its pages alongside) and
+    // the journal: whoever disposes has settled it first.
     void clear();
+
+    // The user changed the association of a row (set, clear, the automatic
+    // update, the library): its key's line, or its removal when the row has
+    // no file, goes into the journal. Throws ConvertError as associationKey.
+    void noteRowChanged(int tab, int row);
+    // Gives up the journal: the rows show file.idx as held again.
+    void discardChanges();
 
     int indexOfTag(int tag) const;  // first tab with that tag, -1 if none
     QSet<QByteArray> captions() const;

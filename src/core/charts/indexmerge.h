@@ -1,52 +1,93 @@
 #pragma once
-// The three-way merge of file.idx: what a window read at load (the base),
-// what it would write now (mine) and what the disk holds now (theirs). A
-// key changed on one side only takes that side's line; a key changed on
-// both sides, differently, is a conflict the caller settles for all such
-// keys at once.
+// What a program holds of file.idx against what the disk holds now. Every
+// writer saves through saveAssociations: it reads the disk's file.idx whole,
+// applies the user's journal to it and writes through writeIndexFile, so a
+// line leaves file.idx only because the user changed its key. Reading the
+// disk again (the live view, and the start of every save) takes another
+// program's changes over, but never a loss that looks like damage: a deleted
+// or emptied file, or more than a few keys gone at once.
 #include <QByteArray>
+#include <QDateTime>
 #include <QList>
-#include <functional>
 #include <optional>
+
+#include "core/charts/indexfile.h"
 
 namespace vorq {
 
 class ChartStore;
 
-struct IndexMerge {
-    QList<QByteArray> keepTheirs;       // the merged lines, conflicts from the disk
-    QList<QByteArray> keepMine;         // the same, conflicts from the window
-    QList<QByteArray> conflicts;        // the keys changed on both sides, in mine's order
-    QList<QByteArray> takenFromTheirs;  // keys whose line (or absence) came from the disk
+// The disk lacks associations this program holds.
+struct IndexLoss {
+    enum class Kind { Deleted, Emptied, Shrunk };
+    Kind kind = Kind::Shrunk;
+    qsizetype linesHeld = 0;    // lines this program holds
+    qsizetype linesOnDisk = 0;  // lines file.idx has now
+    qsizetype keysLost = 0;     // keys held that file.idx lacks
 };
 
-// Keys compare by their first line (the one a lookup finds); lines compare
-// by file and open method, so a line read without its method field equals
-// the one a save writes for it. The merged lines follow mine's order, then
-// the keys only the disk has, in its order. Lines without a key and later
-// lines of a key are kept from mine.
-IndexMerge mergeIndex(const QList<QByteArray> &base, const QList<QByteArray> &mine,
-                      const QList<QByteArray> &theirs);
+// Whether a file.idx of keysBefore keys that lost keysRemoved of them (and
+// exists no more, when !stillThere) looks damaged rather than edited: one
+// program's clear removes one key, or a song's few.
+bool looksLikeLoss(qsizetype keysBefore, qsizetype keysRemoved, bool stillThere);
 
-// Answers a conflict: true keeps the window's lines of the listed keys,
-// false the disk's; no answer leaves the file and the store untouched (the
-// caller asks without holding the lock, then saves again).
-using KeepMine = std::function<std::optional<bool>(const QList<QByteArray> &keys)>;
+struct AdoptResult {
+    int rowsChanged = 0;
+    std::optional<IndexLoss> loss;  // set while the disk lacks what is held
+};
 
-// The window's save: reads file.idx again, merges it with what the store
-// read at load and what its rows hold now, writes the result atomically and
-// makes the store match it (the association table becomes the new base and
-// loaded rows take the lines that came from the disk). A conflict asks
-// keepMine once (none: keep theirs). Returns false when keepMine gave no
-// answer. The caller holds the data folder's write lock. Throws FileError
-// (the old file is then untouched) and ConvertError as saveIndex does.
-bool saveIndexMerged(ChartStore &store, const KeepMine &keepMine);
+// The disk's file.idx read again: what another program changed, added or
+// removed since the last read is taken over (rows of journal keys keep the
+// user's change), unless it looks like damage: then none of it is taken,
+// and the loss is reported until a save settles it. The rows follow.
+AdoptResult adoptDiskIndex(ChartStore &store, const IndexFile &disk);
 
-// A file.idx written by another program while the window runs: rows whose
-// line the window has not changed take the disk's (the others wait for the
-// save, which settles them); the association table takes the disk's lines
-// for every key the window has not changed. Returns the number of rows
-// that changed.
-int adoptIndexFromDisk(ChartStore &store, const QList<QByteArray> &diskLines);
+// file.idx as read becomes what the store holds, whole (a load, or a
+// version the user put back); the rows follow. Returns the rows changed.
+int holdDiskIndex(ChartStore &store, const IndexFile &disk);
+
+// Brings every row in line with what the store holds: a journal key's line,
+// else the association table's. Returns the rows changed.
+int syncRows(ChartStore &store);
+
+// A journal key whose line another program changed since the user's change.
+struct IndexConflict {
+    QByteArray key;
+    QByteArray mine;    // the journal's line; empty when the user removed it
+    QByteArray theirs;  // the disk's line; empty when it has none
+};
+
+struct SaveAnswers {
+    // The loss question: true keeps what this program holds, false takes
+    // the disk as it is.
+    std::optional<bool> keepHeld;
+    // The conflict question, for the keys it was asked about: true keeps
+    // the user's lines, false the other program's.
+    std::optional<bool> keepMine;
+    QList<QByteArray> conflictKeys;
+};
+
+struct SaveOutcome {
+    enum class Status { Written, Unchanged, NeedsAnswer };
+    Status status = Status::Unchanged;
+    std::optional<IndexLoss> loss;   // to ask, when it needs an answer
+    QList<IndexConflict> conflicts;  // to ask, when it needs an answer
+    int rowsChanged = 0;
+};
+
+// The one save of file.idx. The caller holds the data folder's write lock.
+// Reads the disk's file.idx, takes its changes over (adoptDiskIndex), then
+// writes it with the journal applied: every other line as it is, in order.
+// When the disk lost associations held here, or another program changed a
+// journal key, it returns NeedsAnswer and changes nothing on the disk; the
+// caller asks (without the lock) and calls again with the answers. After a
+// write the journal is empty and the table is what was written. Throws
+// FileError (the file and the journal untouched).
+SaveOutcome saveAssociations(ChartStore &store, const SaveAnswers &answers = {},
+                             const QDateTime &now = QDateTime::currentDateTime());
+
+// The save of a program that asks nobody (vorq), which read file.idx under
+// the same lock: anything to ask is refused with Error, nothing written.
+void saveAssociationsUnattended(ChartStore &store);
 
 }  // namespace vorq

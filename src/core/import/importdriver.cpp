@@ -145,7 +145,7 @@ bool recordNotFound(const QByteArray &dataFolder, const QByteArray &programFolde
     const DataFolderLock lock(dataFolder);
     const QString dataFile = sjis::path(dataFolder + "notfound.txt");
     QList<QByteArray> lines;
-    if (QFileInfo::exists(dataFile)) lines = sjis::readLines(dataFile);
+    if (QFileInfo::exists(dataFile)) lines = sjis::readLines(dataFile, kMaxIndexFileBytes);
     lines.append(label);
     const QString programFile = sjis::path(programFolder + "notfound.txt");
     if (!programFolder.isEmpty() && QFileInfo::exists(programFile) && programFile != dataFile) {

@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "core/base/errors.h"
+#include "core/library/matchtext.h"
 #include "core/settings/doubleini.h"
 #include "core/text/sjistext.h"
 
@@ -16,7 +17,8 @@ namespace vorq {
 
 namespace {
 
-const QByteArray kCacheHeader = "vorq library cache 1";
+// Version 2 added the album and counts only files with audio as readable.
+const QByteArray kCacheHeader = "vorq library cache 2";
 
 // Fields are TAB-separated, one entry a line: tabs, line ends and
 // backslashes inside a text are escaped.
@@ -74,21 +76,74 @@ bool isMusicFileName(const QString &name) {
     return kExtensions.contains(ext);
 }
 
-std::pair<QString, QString> tagsFromFileName(const QString &path) {
-    const QFileInfo info(path);
-    QString base = info.completeBaseName().trimmed();
+namespace {
+
+// The folder of a file and, when it is still inside root, the one above:
+// "Artist/NN title" or "Artist/Album/NN title".
+QStringList folderArtists(const QString &path, const QString &root) {
+    const QDir folder = QFileInfo(path).dir();
+    QStringList out{folder.dirName()};
+    QDir above = folder;
+    if (!root.isEmpty() && above.cdUp() && above.absolutePath().startsWith(QDir(root).absolutePath() + u'/'))
+        out << above.dirName();
+    return out;
+}
+
+}  // namespace
+
+QList<TextReading> fileNameReadings(const QString &path, const QString &root) {
+    QString base = QFileInfo(path).completeBaseName().trimmed();
     static const QRegularExpression track(QStringLiteral("^\\d{1,3}(\\s*[-._]\\s*|\\s+)"));
     const QRegularExpressionMatch m = track.match(base);
     if (m.hasMatch() && m.capturedLength() < base.size()) base = base.mid(m.capturedLength()).trimmed();
+    QList<TextReading> out;
+    auto add = [&](const QString &title, const QString &artist) {
+        const TextReading r{title.trimmed(), artist.trimmed()};
+        if (r.title.isEmpty()) return;
+        for (const TextReading &o : out)
+            if (o.title == r.title && o.artist == r.artist) return;
+        out.push_back(r);
+    };
     qsizetype cut = base.indexOf(QStringLiteral(" - "));
     int sepLength = 3;
     if (cut < 0) {
         cut = base.indexOf(u'-');
         sepLength = 1;
     }
-    if (cut > 0 && cut + sepLength < base.size())
-        return {base.mid(cut + sepLength).trimmed(), base.left(cut).trimmed()};
-    return {base, info.dir().dirName()};
+    if (cut > 0 && cut + sepLength < base.size()) {
+        add(base.mid(cut + sepLength), base.left(cut));
+        add(base.left(cut), base.mid(cut + sepLength));
+    }
+    for (const QString &artist : folderArtists(path, root)) add(base, artist);
+    if (out.isEmpty()) out.push_back({base, QFileInfo(path).dir().dirName()});
+    return out;
+}
+
+std::pair<QString, QString> tagsFromFileName(const QString &path) {
+    const TextReading r = fileNameReadings(path).constFirst();
+    return {r.title, r.artist};
+}
+
+QString leftOutReasonText(LeftOutReason reason) {
+    switch (reason) {
+        case LeftOutReason::Empty: return QStringLiteral("空のファイル");
+        case LeftOutReason::Unreadable: return QStringLiteral("読めないファイル");
+        case LeftOutReason::NotAudio: return QStringLiteral("音声のないファイル");
+        case LeftOutReason::Unnamable: return QStringLiteral("Shift-JISで表せない名前");
+        case LeftOutReason::LinkOutside: return QStringLiteral("フォルダの外へのリンク");
+    }
+    return {};
+}
+
+QString leftOutReasonKey(LeftOutReason reason) {
+    switch (reason) {
+        case LeftOutReason::Empty: return QStringLiteral("empty");
+        case LeftOutReason::Unreadable: return QStringLiteral("unreadable");
+        case LeftOutReason::NotAudio: return QStringLiteral("not_audio");
+        case LeftOutReason::Unnamable: return QStringLiteral("unnamable");
+        case LeftOutReason::LinkOutside: return QStringLiteral("link_outside");
+    }
+    return {};
 }
 
 // ---- cache -----------------------------------------------------------------
@@ -103,7 +158,7 @@ bool ScanCache::read(QIODevice *device) {
         if (line.endsWith('\n')) line.chop(1);
         if (line.isEmpty()) continue;
         const QList<QByteArray> f = line.split('\t');
-        if (f.size() != 7 || entries.size() >= kMaxEntries) return false;
+        if (f.size() != 8 || entries.size() >= kMaxEntries) return false;
         Entry e;
         QString path;
         bool ok1 = false, ok2 = false, ok3 = false;
@@ -113,7 +168,7 @@ bool ScanCache::read(QIODevice *device) {
         if (!ok1 || !ok2 || !ok3 || (f[4] != "0" && f[4] != "1")) return false;
         e.readable = f[4] == "1";
         if (!unescapeField(f[0], &path) || !unescapeField(f[5], &e.tags.title) ||
-            !unescapeField(f[6], &e.tags.artist) || path.isEmpty())
+            !unescapeField(f[6], &e.tags.artist) || !unescapeField(f[7], &e.tags.album) || path.isEmpty())
             return false;
         entries.insert(path, e);
     }
@@ -138,7 +193,8 @@ void ScanCache::write(QIODevice *device) const {
         const Entry &e = m_entries[p];
         out += escapeField(p) + '\t' + QByteArray::number(e.size) + '\t' + QByteArray::number(e.mtimeMs) +
                '\t' + QByteArray::number(e.tags.seconds) + '\t' + (e.readable ? "1" : "0") + '\t' +
-               escapeField(e.tags.title) + '\t' + escapeField(e.tags.artist) + '\n';
+               escapeField(e.tags.title) + '\t' + escapeField(e.tags.artist) + '\t' +
+               escapeField(e.tags.album) + '\n';
         if (out.size() > (1 << 20)) {
             device->write(out);
             out.clear();
@@ -193,6 +249,64 @@ QString defaultScanCachePath() {
 
 // ---- scan ------------------------------------------------------------------
 
+namespace {
+
+// The title and artist of a file from its tags and, where they are
+// missing, from its name and folders.
+void readTexts(LibraryFile &file, const FileTags &tags, const QString &root) {
+    file.seconds = tags.seconds;
+    file.album = tags.album;
+    file.fromTags = !tags.title.isEmpty() && !tags.artist.isEmpty();
+    if (!tags.title.isEmpty()) {
+        // Without an artist tag the folders name the artist.
+        const QStringList artists =
+            tags.artist.isEmpty() ? folderArtists(file.path, root) : QStringList{tags.artist};
+        file.title = tags.title;
+        file.artist = artists.constFirst();
+        for (qsizetype i = 1; i < artists.size(); ++i) file.otherReadings.push_back({tags.title, artists[i]});
+    } else {
+        const QList<TextReading> names = fileNameReadings(file.path, root);
+        for (qsizetype i = 0; i < names.size(); ++i) {
+            const TextReading r{names[i].title, tags.artist.isEmpty() ? names[i].artist : tags.artist};
+            if (i == 0) {
+                file.title = r.title;
+                file.artist = r.artist;
+            } else if (r.title != file.title || r.artist != file.artist) {
+                file.otherReadings.push_back(r);
+            }
+        }
+    }
+    // ID3v1 holds 30 bytes; a title of that length may be the start of a longer one.
+    if (!tags.title.isEmpty()) {
+        QByteArray bytes;
+        const qsizetype length = sjis::tryFromUnicode(tags.title, &bytes) ? bytes.size() : tags.title.size();
+        file.titleMayBeCut = length >= 29 && length <= 30;
+    }
+}
+
+// The version markers of the folders between root and the file, and of the
+// album; the artist's own name does not count ("Live Spark/...").
+void readVersionPlace(LibraryFile &file, const QString &root) {
+    const QString artistKey = foldForMatch(file.artist.toCaseFolded());
+    QStringList places =
+        QDir(root).relativeFilePath(QFileInfo(file.path).path()).split(u'/', Qt::SkipEmptyParts);
+    if (!file.album.isEmpty()) places << file.album;
+    for (const QString &place : places) {
+        if (place == QStringLiteral(".") || place == QStringLiteral("..")) continue;
+        QString text = place;
+        if (!file.artist.isEmpty()) text.remove(file.artist, Qt::CaseInsensitive);
+        if (!artistKey.isEmpty() && foldForMatch(text.toCaseFolded()) == artistKey) continue;
+        const QStringList keys = folderVersionMarkers(text);
+        if (keys.isEmpty()) continue;
+        for (const QString &k : keys)
+            if (!file.versionMarkers.contains(k)) file.versionMarkers << k;
+        if (file.versionPlace.isEmpty()) file.versionPlace = place;
+    }
+    std::sort(file.versionMarkers.begin(), file.versionMarkers.end());
+}
+
+}  // namespace
+
 ScanResult scanLibrary(const QString &rootPath, TagReader &reader, ScanCache *cache,
                        const ScanProgress &progress) {
     ScanResult result;
@@ -202,16 +316,37 @@ ScanResult scanLibrary(const QString &rootPath, TagReader &reader, ScanCache *ca
     QSet<QString> visited{root};
     QHash<QString, bool> seen;
     QList<QString> pending{root};
+    auto leaveOut = [&](LibraryFile file, LeftOutReason reason) {
+        result.leftOut.push_back({std::move(file), reason});
+    };
+    auto byName = [&](const QString &path) {
+        LibraryFile file;
+        file.path = path;
+        readTexts(file, {}, root);
+        sjis::tryFromUnicode(path, &file.storedPath);
+        return file;
+    };
+    qsizetype found = 0;
     while (!pending.isEmpty() && !result.stopped) {
         const QString folder = pending.takeLast();
         // Hidden entries are not listed without QDir::Hidden.
-        const QFileInfoList entries =
-            QDir(folder).entryInfoList(QDir::Dirs | QDir::Files | QDir::NoDotAndDotDot, QDir::Name);
+        const QFileInfoList entries = QDir(folder).entryInfoList(
+            QDir::Dirs | QDir::Files | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
         for (const QFileInfo &entry : entries) {
             QString path = entry.absoluteFilePath();
             if (entry.isSymLink()) {
                 const QString target = entry.canonicalFilePath();
-                if (target.isEmpty() || !isInside(target, root)) continue;
+                // A link to nothing, or out of the library: listed when it
+                // looks like music or leads to a folder.
+                if (target.isEmpty()) {
+                    if (isMusicFileName(entry.fileName())) leaveOut(byName(path), LeftOutReason::Unreadable);
+                    continue;
+                }
+                if (!isInside(target, root)) {
+                    if (isMusicFileName(entry.fileName()) || QFileInfo(target).isDir())
+                        leaveOut(byName(path), LeftOutReason::LinkOutside);
+                    continue;
+                }
                 path = target;
             }
             if (entry.isDir()) {
@@ -226,6 +361,10 @@ ScanResult scanLibrary(const QString &rootPath, TagReader &reader, ScanCache *ca
             if (seen.contains(path)) continue;
             seen.insert(path, true);
             const qint64 size = entry.size();
+            if (size == 0) {
+                leaveOut(byName(path), LeftOutReason::Empty);
+                continue;
+            }
             const qint64 mtime = entry.lastModified().toMSecsSinceEpoch();
             ScanCache::Entry e;
             if (const ScanCache::Entry *hit = cache ? cache->find(path, size, mtime) : nullptr) {
@@ -234,32 +373,34 @@ ScanResult scanLibrary(const QString &rootPath, TagReader &reader, ScanCache *ca
                 ++result.opened;
                 const std::optional<FileTags> tags = reader.read(path);
                 e = {size, mtime, tags.has_value(), tags.value_or(FileTags{})};
+                // A file that cannot be opened now may be readable later:
+                // it is not remembered.
+                if (!tags && !QFile(path).open(QIODevice::ReadOnly)) {
+                    leaveOut(byName(path), LeftOutReason::Unreadable);
+                    continue;
+                }
                 if (cache) cache->put(path, e);
             }
             LibraryFile file;
             file.path = path;
-            file.seconds = e.tags.seconds;
-            file.fromTags = !e.tags.title.isEmpty() && !e.tags.artist.isEmpty();
-            if (e.tags.title.isEmpty()) {
-                std::tie(file.title, file.artist) = tagsFromFileName(path);
-                if (!e.tags.artist.isEmpty()) file.artist = e.tags.artist;
-            } else {
-                file.title = e.tags.title;
-                file.artist = e.tags.artist.isEmpty() ? QFileInfo(path).dir().dirName() : e.tags.artist;
-            }
-            if (!sjis::tryFromUnicode(path, &file.storedPath)) {
-                file.storedPath.clear();
-                ++result.unnamable;
-            }
-            result.files.push_back(std::move(file));
-            if (progress && result.files.size() % 64 == 0 && !progress(result.files.size())) {
+            readTexts(file, e.tags, root);
+            readVersionPlace(file, root);
+            if (!e.readable)
+                leaveOut(std::move(file), LeftOutReason::NotAudio);
+            else if (!sjis::tryFromUnicode(path, &file.storedPath))
+                leaveOut(std::move(file), LeftOutReason::Unnamable);
+            else
+                result.files.push_back(std::move(file));
+            if (progress && ++found % 64 == 0 && !progress(found)) {
                 result.stopped = true;
                 break;
             }
         }
     }
-    std::sort(result.files.begin(), result.files.end(),
-              [](const LibraryFile &a, const LibraryFile &b) { return a.path < b.path; });
+    auto byPath = [](const auto &a, const auto &b) { return a.path < b.path; };
+    std::sort(result.files.begin(), result.files.end(), byPath);
+    std::sort(result.leftOut.begin(), result.leftOut.end(),
+              [&](const LeftOutFile &a, const LeftOutFile &b) { return byPath(a.file, b.file); });
     if (cache && !result.stopped) cache->keepOnly(root, seen);
     return result;
 }

@@ -1,6 +1,6 @@
 #include "core/library/songmatch.h"
 
-#include <QRegularExpression>
+#include <QSet>
 #include <algorithm>
 #include <cmath>
 
@@ -12,46 +12,18 @@ namespace vorq {
 namespace {
 
 constexpr double kTitleWeight = 0.6, kArtistWeight = 0.3, kExtraWeight = 0.1;
-// Bigram overlap (Dice) a file needs before it is scored at all: well under
-// what a title at the lowest useful score still shares.
-constexpr double kMinOverlap = 0.3;
+// A file needs a bigram overlap (Dice) of 0.3 with the song's title before
+// it is scored at all: well under what a title at the lowest useful score
+// still shares.
 constexpr qsizetype kShortTitle = 6;
 constexpr qsizetype kCandidates = 100;
 
-QString exactKey(const MatchText &title, const MatchText &artist) {
-    return title.core + u'\x1f' + title.extra + u'\x1f' + artist.core + u'\x1f' + artist.extra;
-}
-
-QString fold(const QString &s) {
-    QString out;
-    out.reserve(s.size());
-    for (QChar c : s)
-        if (c.isLetterOrNumber() || c.isMark()) out += c;
-    return out;
-}
-
-// A set-aside part without its "feat." word: "(feat. X)" and "feat. X"
-// compare as X.
-QString foldExtra(QString piece) {
-    static const QRegularExpression keyword(QStringLiteral("^\\s*(feat\\.?|ft\\.|featuring|with)\\s+"));
-    piece.remove(keyword);
-    return fold(piece);
-}
-
-int closingFor(QChar open) {
-    switch (open.unicode()) {
-        case u'(': return u')';
-        case u'[': return u']';
-        case u'{': return u'}';
-        case u'【': return u'】';
-        case u'〔': return u'〕';
-        case u'〈': return u'〉';
-        case u'《': return u'》';
-        default: return 0;
-    }
-}
-
-bool isWave(QChar c) { return c == u'~' || c == u'〜'; }
+// The ceilings that keep a proposal below the default threshold, each for
+// its note; the more doubtful, the lower.
+constexpr double kTitleDiffersCeiling = 0.79, kPartialArtistCeiling = 0.75, kVariantCeiling = 0.69,
+                 kUnknownArtistCeiling = 0.69, kOtherArtistCeiling = 0.59, kOtherNumberCeiling = 0.45;
+// Titles less alike than this are not trusted without a look.
+constexpr double kCloseTitle = 0.85;
 
 void bigramsOf(const QString &core, QList<quint32> *out) {
     out->clear();
@@ -62,53 +34,85 @@ void bigramsOf(const QString &core, QList<quint32> *out) {
     out->erase(std::unique(out->begin(), out->end()), out->end());
 }
 
-}  // namespace
+enum class ArtistRelation { Equal, Near, Subset, Overlap, Other, Unknown };
 
-MatchText normalizeForMatch(const QString &text, bool isArtist) {
-    const QString s = text.normalized(QString::NormalizationForm_KC).toCaseFolded();
-    QStringList extras;
-    QString kept;
-    kept.reserve(s.size());
-    for (qsizetype i = 0; i < s.size(); ++i) {
-        const int close = closingFor(s[i]);
-        const qsizetype end = close ? s.indexOf(QChar(close), i + 1) : -1;
-        if (end > i) {
-            extras << s.mid(i + 1, end - i - 1);
-            i = end;
-        } else {
-            kept += s[i];
+// Two artists as sets of names: equal; near (every name spelt almost
+// alike); one set inside the other (a featured name left out); sharing a
+// name; or another artist. *similarity is for the score.
+ArtistRelation compareArtists(const SongText &song, const SongText &file, double *similarity) {
+    const QStringList &a = song.names, &b = file.names;
+    if (b.isEmpty() && file.unknownArtist) {
+        *similarity = 0;
+        return ArtistRelation::Unknown;
+    }
+    if (a == b) {
+        *similarity = 1;
+        return ArtistRelation::Equal;
+    }
+    if (a.isEmpty() || b.isEmpty()) {
+        *similarity = 0;
+        return ArtistRelation::Other;
+    }
+    qsizetype shared = 0;
+    for (const QString &n : a) shared += b.contains(n) ? 1 : 0;
+    // A file without the featured name ("A feat. B" tagged "A") is the
+    // song; "B" alone, or a file with more names than the chart's, is a
+    // recording of its own.
+    if (shared == b.size() && !song.mainName.isEmpty() && song.mainName == file.mainName) {
+        *similarity = 0.85;
+        return ArtistRelation::Subset;
+    }
+    if (shared > 0) {
+        *similarity = 0.7;
+        return ArtistRelation::Overlap;
+    }
+    // Spelling noise: each name close to one of the other side. Short names
+    // and Japanese names differ by one character between two people
+    // ("中村真央", "中村由美"), so they must be longer and closer.
+    double sum = 0;
+    bool near = a.size() == b.size();
+    for (const QString &x : a) {
+        double best = 0;
+        const QString *closest = nullptr;
+        for (const QString &y : b)
+            if (const double s = textSimilarity(x, y); s > best) best = s, closest = &y;
+        sum += best;
+        if (!closest) {
+            near = false;
+            continue;
         }
+        const bool wide = std::any_of(x.cbegin(), x.cend(), [](QChar c) { return c.unicode() >= 0x80; });
+        const qsizetype shorter = std::min(x.size(), closest->size());
+        if (shorter < 5 || best < (wide ? 0.9 : 0.8)) near = false;
     }
-    // "〜subtitle〜", or a trailing "〜subtitle", after the title proper.
-    for (qsizetype i = 1; i < kept.size(); ++i) {
-        if (!isWave(kept[i])) continue;
-        qsizetype end = i + 1;
-        while (end < kept.size() && !isWave(kept[end])) ++end;
-        extras << kept.mid(i + 1, end - i - 1);
-        kept.remove(i, std::min(end + 1, kept.size()) - i);
-        --i;
-    }
-    static const QRegularExpression feat(QStringLiteral("(^|\\s)(feat\\.?|ft\\.|featuring)\\s"));
-    static const QRegularExpression featOrWith(QStringLiteral("(^|\\s)(feat\\.?|ft\\.|featuring|with)\\s"));
-    const QRegularExpressionMatch m = (isArtist ? featOrWith : feat).match(kept);
-    if (m.hasMatch() && m.capturedStart() > 0) {
-        extras << kept.mid(m.capturedStart());
-        kept.truncate(m.capturedStart());
-    }
-    MatchText out;
-    out.core = fold(kept);
-    QStringList folded;
-    for (const QString &e : extras)
-        if (QString f = foldExtra(e); !f.isEmpty()) folded << f;
-    // A text that is all brackets keeps them as its core.
-    if (out.core.isEmpty() && !folded.isEmpty()) {
-        out.core = folded.join(QString());
-        folded.clear();
-    }
-    std::sort(folded.begin(), folded.end());
-    out.extra = folded.join(u' ');
-    return out;
+    *similarity = sum / double(a.size());
+    return near ? ArtistRelation::Near : ArtistRelation::Other;
 }
+
+// Whether two texts differ in a character beyond ASCII: one kanji or kana
+// is a word, so "旅★Journey" and "道★Journey" are two songs, while a letter
+// more or less in "Shinny Day" is a slip.
+bool differInWideCharacter(const QString &a, const QString &b) {
+    qsizetype head = 0;
+    while (head < a.size() && head < b.size() && a[head] == b[head]) ++head;
+    qsizetype tail = 0;
+    while (tail < a.size() - head && tail < b.size() - head &&
+           a[a.size() - 1 - tail] == b[b.size() - 1 - tail])
+        ++tail;
+    auto wide = [](QStringView v) {
+        return std::any_of(v.begin(), v.end(), [](QChar c) { return c.unicode() >= 0x80; });
+    };
+    return wide(QStringView(a).mid(head, a.size() - head - tail)) ||
+           wide(QStringView(b).mid(head, b.size() - head - tail));
+}
+
+// Below a ceiling, in order: the better the texts agree, the nearer the
+// ceiling, so the best of several doubtful files still comes first.
+double underCeiling(double score, double ceiling) {
+    return std::min(score, std::max(0.0, ceiling - 0.1 * (1.0 - score)));
+}
+
+}  // namespace
 
 double textSimilarity(const QString &a, const QString &b) {
     const qsizetype n = a.size(), m = b.size();
@@ -130,98 +134,214 @@ double textSimilarity(const QString &a, const QString &b) {
     return 1.0 - double(row[m]) / double(std::max(n, m));
 }
 
-double matchScore(const MatchText &songTitle, const MatchText &songArtist, const MatchText &fileTitle,
-                  const MatchText &fileArtist, bool *sure) {
-    const double t = textSimilarity(songTitle.core, fileTitle.core);
-    const double a = textSimilarity(songArtist.core, fileArtist.core);
-    const double e = 0.5 * textSimilarity(songTitle.extra, fileTitle.extra) +
-                     0.5 * textSimilarity(songArtist.extra, fileArtist.extra);
-    const bool exact = songTitle == fileTitle && songArtist == fileArtist;
-    if (sure) *sure = exact;
-    if (exact) return 1.0;
-    // Never 1 unless exact: rounding must not turn a near match into a sure one.
-    return std::min(kTitleWeight * t + kArtistWeight * a + kExtraWeight * e, 0.999);
+MatchVerdict judgeMatch(const SongText &song, const SongText &file) {
+    return judgeMatch(song, file, textSimilarity(song.core, file.core));
+}
+
+MatchVerdict judgeMatch(const SongText &song, const SongText &file, double titleSimilarity) {
+    // The fields of the exact key, compared without building it.
+    if (song.core == file.core && song.subtitles == file.subtitles && song.variants == file.variants &&
+        song.neutral == file.neutral && song.names == file.names && song.unknownArtist == file.unknownArtist)
+        return {1.0, true, MatchNote::None};
+    double t = titleSimilarity;
+    // ID3v1 keeps 30 bytes: a title cut there is the start of the chart's.
+    const bool cut = file.mayBeCut && file.core.size() >= 4 && song.core.startsWith(file.core);
+    if (cut) t = std::max(t, 0.95);
+    const bool closeTitle =
+        t >= 1.0 || cut || (t >= kCloseTitle && !differInWideCharacter(song.core, file.core));
+    double extra = 1;
+    if (song.subtitles != file.subtitles)
+        extra = song.subtitles.isEmpty() || file.subtitles.isEmpty()
+                    ? 0.8
+                    : textSimilarity(song.subtitles.join(u' '), file.subtitles.join(u' '));
+    if (song.neutral != file.neutral) extra *= 0.8;
+    double a = 0;
+    const ArtistRelation relation = compareArtists(song, file, &a);
+    MatchVerdict v;
+    v.score = std::min(kTitleWeight * t + kArtistWeight * a + kExtraWeight * extra, 0.999);
+    double ceiling = 1;
+    auto hold = [&](bool when, double limit, MatchNote note) {
+        if (when && limit < ceiling) ceiling = limit, v.note = note;
+    };
+    hold(song.numbers != file.numbers, kOtherNumberCeiling, MatchNote::OtherNumber);
+    hold(relation == ArtistRelation::Other, kOtherArtistCeiling, MatchNote::OtherArtist);
+    hold(relation == ArtistRelation::Unknown, kUnknownArtistCeiling, MatchNote::UnknownArtist);
+    hold(song.variants != file.variants, kVariantCeiling, MatchNote::Variant);
+    hold(relation == ArtistRelation::Overlap, kPartialArtistCeiling, MatchNote::PartialArtist);
+    hold(!closeTitle, kTitleDiffersCeiling, MatchNote::TitleDiffers);
+    if (ceiling < 1) v.score = underCeiling(v.score, ceiling);
+    return v;
+}
+
+QList<SongText> fileReadings(const LibraryFile &file) {
+    QList<SongText> out;
+    auto add = [&](const QString &title, const QString &artist, bool tagTitle) {
+        SongText t = songText(title, artist);
+        if (t.core.isEmpty()) return;
+        t.mayBeCut = tagTitle && file.titleMayBeCut;
+        for (const QString &m : file.versionMarkers)
+            if (!t.variants.contains(m)) t.variants << m;
+        std::sort(t.variants.begin(), t.variants.end());
+        if (!file.versionPlace.isEmpty())
+            t.variantText += (t.variantText.isEmpty() ? QString() : QStringLiteral(", ")) + file.versionPlace;
+        out.push_back(std::move(t));
+    };
+    add(file.title, file.artist, file.fromTags);
+    const bool compilation = !out.isEmpty() && out.constFirst().unknownArtist;
+    if (file.fromTags) {
+        // A ripper's title: "03 - title", "03 title", "artist - title".
+        qsizetype digits = 0;
+        while (digits < file.title.size() && digits < 4 && file.title[digits].isDigit()) ++digits;
+        if (digits > 0 && digits < 4) {
+            qsizetype after = digits;
+            while (after < file.title.size() && (file.title[after].isSpace() || file.title[after] == u'-' ||
+                                                 file.title[after] == u'.' || file.title[after] == u'_'))
+                ++after;
+            if (after > digits && after < file.title.size()) add(file.title.mid(after), file.artist, true);
+        }
+        if (const qsizetype dash = file.title.indexOf(QStringLiteral(" - ")); dash > 0)
+            if (foldForMatch(file.title.left(dash).toCaseFolded()) ==
+                foldForMatch(file.artist.toCaseFolded()))
+                add(file.title.mid(dash + 3), file.artist, true);
+    }
+    // A compilation's artist is inside its title.
+    if (compilation)
+        for (const auto &[title, artist] : compilationReadings(file.title)) add(title, artist, false);
+    for (const TextReading &r : file.otherReadings) add(r.title, r.artist, false);
+    return out;
+}
+
+QString matchNoteText(MatchNote note) {
+    switch (note) {
+        case MatchNote::None: return {};
+        case MatchNote::Variant: return QStringLiteral("版違い");
+        case MatchNote::PartialArtist: return QStringLiteral("共演者が違う");
+        case MatchNote::TitleDiffers: return QStringLiteral("曲名が違う");
+        case MatchNote::UnknownArtist: return QStringLiteral("アーティスト不明");
+        case MatchNote::OtherArtist: return QStringLiteral("別のアーティスト");
+        case MatchNote::OtherNumber: return QStringLiteral("番号が違う (別の曲)");
+        case MatchNote::SureForOther: return QStringLiteral("別の曲に確実に一致");
+    }
+    return {};
+}
+
+QString matchNoteKey(MatchNote note) {
+    switch (note) {
+        case MatchNote::None: return {};
+        case MatchNote::Variant: return QStringLiteral("variant");
+        case MatchNote::PartialArtist: return QStringLiteral("partial_artist");
+        case MatchNote::TitleDiffers: return QStringLiteral("title_differs");
+        case MatchNote::UnknownArtist: return QStringLiteral("unknown_artist");
+        case MatchNote::OtherArtist: return QStringLiteral("other_artist");
+        case MatchNote::OtherNumber: return QStringLiteral("other_number");
+        case MatchNote::SureForOther: return QStringLiteral("sure_for_other_song");
+    }
+    return {};
 }
 
 LibraryMatcher::LibraryMatcher(const QList<LibraryFile> &files) {
-    m_files.reserve(files.size());
-    QList<quint32> grams;
-    for (const LibraryFile &f : files) {
-        Indexed x{normalizeForMatch(f.title, false), normalizeForMatch(f.artist, true), 0, {}};
-        const qint32 id = qint32(m_files.size());
-        // A file file.idx cannot name is never proposed.
-        if (!f.storedPath.isEmpty() && !x.title.core.isEmpty()) {
-            bigramsOf(x.title.core, &grams);
-            x.bigrams = grams.size();
-            bigramsOf(x.artist.core, &x.artistGrams);
-            m_exact[exactKey(x.title, x.artist)].push_back(id);
+    QList<quint32> grams, artistGrams;
+    for (qsizetype f = 0; f < files.size(); ++f) {
+        m_fileReadings.push_back(qint32(m_readings.size()));
+        for (SongText &text : fileReadings(files[f])) {
+            Reading r;
+            r.file = qint32(f);
+            r.key = text.exactKey();
+            bigramsOf(text.core, &grams);
+            m_gramCounts.push_back(qint32(grams.size()));
+            m_coreLength.push_back(qint32(text.core.size()));
+            m_mayBeCut.push_back(text.mayBeCut);
+            bigramsOf(text.names.join(QString()), &artistGrams);
+            m_artistGramStart.push_back(qint32(m_artistGrams.size()));
+            m_artistGrams.insert(m_artistGrams.end(), artistGrams.cbegin(), artistGrams.cend());
+            const qint32 id = qint32(m_readings.size());
+            m_exact[r.key].push_back(id);
             for (quint32 g : grams) m_byBigram[g].push_back(id);
             // A one-character song title reaches short titles holding its
             // character ("星" and "星空"); longer ones score too low anyway.
-            if (x.title.core.size() > 1 && x.title.core.size() <= kShortTitle) {
+            if (text.core.size() > 1 && text.core.size() <= kShortTitle) {
                 QList<quint32> chars;
-                for (QChar c : x.title.core) chars.push_back((quint32(c.unicode()) << 16) | 0xFFFFu);
+                for (QChar c : text.core) chars.push_back((quint32(c.unicode()) << 16) | 0xFFFFu);
                 std::sort(chars.begin(), chars.end());
                 chars.erase(std::unique(chars.begin(), chars.end()), chars.end());
                 for (quint32 g : chars) m_byBigram[g].push_back(id);
             }
+            r.text = std::move(text);
+            m_readings.push_back(std::move(r));
         }
-        m_files.push_back(std::move(x));
     }
-    m_counts.assign(m_files.size(), 0);
-    m_gramCounts.reserve(m_files.size());
-    for (const Indexed &x : m_files) m_gramCounts.push_back(qint32(x.bigrams));
+    m_fileReadings.push_back(qint32(m_readings.size()));
+    m_artistGramStart.push_back(qint32(m_artistGrams.size()));
+    m_counts.assign(m_readings.size(), 0);
 }
 
-QList<MatchProposal> LibraryMatcher::match(const SongKey &song, double minScore) const {
+QList<MatchProposal> LibraryMatcher::match(const SongKey &key, double minScore) const {
+    return matchText(key, songText(sjis::toUnicode(key.title), sjis::toUnicode(key.artist)), minScore);
+}
+
+QList<MatchProposal> LibraryMatcher::matchText(const SongKey &key, const SongText &song,
+                                               double minScore) const {
     QList<MatchProposal> best;
-    const MatchText title = normalizeForMatch(sjis::toUnicode(song.title), false);
-    const MatchText artist = normalizeForMatch(sjis::toUnicode(song.artist), true);
-    if (title.core.isEmpty()) return best;
-    // An exact normalised match is the best there is: no search.
-    if (auto it = m_exact.constFind(exactKey(title, artist)); it != m_exact.constEnd()) {
-        for (qint32 f : *it) best.push_back({song, f, 1.0, true});
+    if (song.core.isEmpty()) return best;
+    // An exact match is the best there is: no search.
+    if (auto it = m_exact.constFind(song.exactKey()); it != m_exact.constEnd()) {
+        for (qint32 r : *it) {
+            const qint32 f = m_readings[r].file;
+            if (best.isEmpty() || best.back().file != f)
+                best.push_back({key, f, 1.0, true, MatchNote::None, m_readings[r].text.variantText});
+        }
         return best;
     }
     QList<quint32> grams;
-    bigramsOf(title.core, &grams);
+    bigramsOf(song.core, &grams);
     std::vector<qint32> &touched = m_touched;
     touched.clear();
+    qint32 *counts = m_counts.data();  // the hot loop: no reload through this
     for (quint32 g : grams) {
         auto it = m_byBigram.constFind(g);
         if (it == m_byBigram.constEnd()) continue;
-        for (qint32 f : *it)
-            if (m_counts[f]++ == 0) touched.push_back(f);
+        for (qint32 r : *it)
+            if (counts[r]++ == 0) touched.push_back(r);
     }
     double bestScore = minScore;
-    auto consider = [&](qint32 f) {
-        const Indexed &x = m_files[f];
+    QHash<qint32, qsizetype> bestOfFile;  // file -> its place in best
+    auto consider = [&](qint32 id) {
         // Bounds first: the edit distance is the cost here, and most
         // candidates cannot beat the best already found.
-        auto lengthBound = [](const QString &a, const QString &b) {
-            const qsizetype hi = std::max(a.size(), b.size());
-            return hi ? double(std::min(a.size(), b.size())) / double(hi) : 1.0;
-        };
-        const double artistBound = lengthBound(artist.core, x.artist.core);
-        if (kTitleWeight * lengthBound(title.core, x.title.core) + kArtistWeight * artistBound +
-                kExtraWeight <
-            bestScore - 1e-9)
-            return;
-        const double t = textSimilarity(title.core, x.title.core);
-        if (kTitleWeight * t + kArtistWeight * artistBound + kExtraWeight < bestScore - 1e-9) return;
-        const double score = matchScore(title, artist, x.title, x.artist);
-        if (score < bestScore - 1e-9) return;
-        if (score > bestScore + 1e-9) best.clear();
-        bestScore = std::max(bestScore, score);
-        best.push_back({song, f, score, false});
+        const qsizetype length = m_coreLength[id], longer = std::max(length, song.core.size());
+        const double titleBound =
+            m_mayBeCut[id] || !longer ? 1.0 : double(std::min(length, song.core.size())) / double(longer);
+        if (kTitleWeight * titleBound + kArtistWeight + kExtraWeight < bestScore - 1e-9) return;
+        const Reading &x = m_readings[id];
+        const double t = textSimilarity(song.core, x.text.core);
+        // What judging could give at most: the weights, and the ceilings
+        // that cheap comparisons already show.
+        double bound = x.text.mayBeCut ? 1.0 : kTitleWeight * t + kArtistWeight + kExtraWeight;
+        if (t < kCloseTitle && !x.text.mayBeCut) bound = std::min(bound, kTitleDiffersCeiling);
+        if (song.variants != x.text.variants) bound = std::min(bound, kVariantCeiling);
+        if (song.numbers != x.text.numbers) bound = std::min(bound, kOtherNumberCeiling);
+        if (bound < bestScore - 1e-9) return;
+        const MatchVerdict v = judgeMatch(song, x.text, t);
+        if (v.score < bestScore - 1e-9) return;
+        if (v.score > bestScore + 1e-9) {
+            best.clear();
+            bestOfFile.clear();
+        }
+        bestScore = std::max(bestScore, v.score);
+        if (bestOfFile.contains(x.file)) return;
+        bestOfFile.insert(x.file, best.size());
+        best.push_back({key, x.file, v.score, v.sure, v.note, x.text.variantText});
     };
     QList<std::pair<double, qint32>> candidates;
     QList<quint32> artistGrams;
-    bigramsOf(artist.core, &artistGrams);
-    for (qint32 f : touched) {
-        const double dice = 2.0 * m_counts[f] / double(grams.size() + m_gramCounts[f]);
-        m_counts[f] = 0;
-        if (dice >= kMinOverlap || title.core.size() == 1) candidates.push_back({dice, f});
+    bigramsOf(song.names.join(QString()), &artistGrams);
+    const qint32 songGrams = qint32(grams.size());
+    const bool anyOverlap = song.core.size() == 1;
+    for (qint32 r : touched) {
+        const qint32 shared = counts[r], total = songGrams + m_gramCounts[r];
+        counts[r] = 0;
+        // Dice >= 0.3 without a division: 20 * shared >= 3 * total.
+        if (anyOverlap || 20 * shared >= 3 * total) candidates.push_back({2.0 * shared / double(total), r});
     }
     auto byOverlap = [](const auto &a, const auto &b) { return a.first > b.first; };
     // The artist overlap only for the best titles: with many similar titles
@@ -231,11 +351,13 @@ QList<MatchProposal> LibraryMatcher::match(const SongKey &song, double minScore)
                          byOverlap);
         candidates.resize(4 * kCandidates);
     }
+    // Few enough candidates are all scored; the artist overlap only chooses.
     for (auto &c : candidates) {
-        const Indexed &x = m_files[c.second];
+        if (candidates.size() <= kCandidates) break;
+        const quint32 *b = m_artistGrams.data() + m_artistGramStart[c.second],
+                      *bEnd = m_artistGrams.data() + m_artistGramStart[c.second + 1];
         qsizetype shared = 0;
-        for (auto a = artistGrams.cbegin(), b = x.artistGrams.cbegin();
-             a != artistGrams.cend() && b != x.artistGrams.cend();) {
+        for (auto a = artistGrams.cbegin(); a != artistGrams.cend() && b != bEnd;) {
             if (*a < *b)
                 ++a;
             else if (*b < *a)
@@ -243,7 +365,8 @@ QList<MatchProposal> LibraryMatcher::match(const SongKey &song, double minScore)
             else
                 ++shared, ++a, ++b;
         }
-        const qsizetype artistTotal = artistGrams.size() + x.artistGrams.size();
+        const qsizetype artistTotal =
+            artistGrams.size() + m_artistGramStart[c.second + 1] - m_artistGramStart[c.second];
         c.first =
             kTitleWeight * c.first + kArtistWeight * (artistTotal ? 2.0 * shared / double(artistTotal) : 1.0);
     }
@@ -253,6 +376,11 @@ QList<MatchProposal> LibraryMatcher::match(const SongKey &song, double minScore)
         std::nth_element(candidates.begin(), candidates.begin() + kCandidates, candidates.end(), byOverlap);
         candidates.resize(kCandidates);
     }
+    // Best overlap first, so the bounds prune early; ties by reading for a
+    // stable result.
+    std::sort(candidates.begin(), candidates.end(), [](const auto &a, const auto &b) {
+        return a.first != b.first ? a.first > b.first : a.second < b.second;
+    });
     for (const auto &c : candidates) consider(c.second);
     std::sort(best.begin(), best.end(),
               [](const MatchProposal &a, const MatchProposal &b) { return a.file < b.file; });
@@ -261,12 +389,40 @@ QList<MatchProposal> LibraryMatcher::match(const SongKey &song, double minScore)
 
 QList<MatchProposal> LibraryMatcher::matchAll(const QList<SongKey> &songs, double minScore) const {
     QList<MatchProposal> out;
-    for (const SongKey &s : songs) out += match(s, minScore);
+    QHash<QString, SongKey> songOfKey;
+    for (const SongKey &s : songs) {
+        const SongText text = songText(sjis::toUnicode(s.title), sjis::toUnicode(s.artist));
+        songOfKey.insert(text.exactKey(), s);
+        out += matchText(s, text, minScore);
+    }
+    // A file that is exactly another of the songs is that song's.
+    for (MatchProposal &p : out) {
+        if (p.sure) continue;
+        for (qint32 r = m_fileReadings[p.file]; r < m_fileReadings[p.file + 1]; ++r) {
+            const auto it = songOfKey.constFind(m_readings[r].key);
+            if (it == songOfKey.constEnd() || *it == p.song) continue;
+            p.score = underCeiling(p.score, kTitleDiffersCeiling);
+            p.note = MatchNote::SureForOther;
+            break;
+        }
+    }
+    out.removeIf([&](const MatchProposal &p) { return p.score < minScore - 1e-9; });
     std::stable_sort(out.begin(), out.end(), [](const MatchProposal &a, const MatchProposal &b) {
         if (a.score != b.score) return a.score > b.score;
         if (a.song.title != b.song.title) return a.song.title < b.song.title;
         return a.song.artist < b.song.artist;
     });
+    return out;
+}
+
+QList<MatchProposal> proposalsToApply(const QList<MatchProposal> &proposals, double threshold) {
+    QList<MatchProposal> out;
+    QSet<SongKey> taken;
+    for (const MatchProposal &p : proposals) {
+        if (p.score < threshold - 1e-9 || taken.contains(p.song)) continue;
+        taken.insert(p.song);
+        out.push_back(p);
+    }
     return out;
 }
 
@@ -303,6 +459,21 @@ QList<AssociationChange> applyProposals(QList<ChartTab> &tabs, const QList<Match
         }
     }
     return changes;
+}
+
+QHash<SongKey, int> songsOnlyLeftOut(const QList<SongKey> &songs, const ScanResult &scan, double threshold) {
+    QHash<SongKey, int> out;
+    if (scan.leftOut.isEmpty()) return out;
+    QList<LibraryFile> leftOut;
+    leftOut.reserve(scan.leftOut.size());
+    for (const LeftOutFile &l : scan.leftOut) leftOut.push_back(l.file);
+    const LibraryMatcher real(scan.files), excluded(leftOut);
+    for (const SongKey &song : songs) {
+        if (!real.match(song, threshold).isEmpty()) continue;
+        const QList<MatchProposal> best = excluded.match(song, threshold);
+        if (!best.isEmpty()) out.insert(song, best.first().file);
+    }
+    return out;
 }
 
 }  // namespace vorq

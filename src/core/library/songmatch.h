@@ -1,9 +1,9 @@
 #pragma once
-// Matching chart songs to library files by their texts. Both sides are
-// normalised once (NFKC, case folding, spaces and punctuation folded;
-// bracketed parts and "feat." parts set aside and scored on their own). An
-// exact normalised match is "sure"; otherwise a weighted string distance
-// over the candidates an index of character bigrams finds.
+// Matching chart songs to library files by their texts (matchtext.h says
+// how both sides are read). Equal texts are a sure match; otherwise a
+// weighted string similarity over the candidates an index of character
+// bigrams finds, held below the default threshold whenever the file is
+// another version, another artist or another numbered song.
 #include <QByteArray>
 #include <QHash>
 #include <QList>
@@ -14,32 +14,56 @@
 #include "core/charts/chartstore.h"
 #include "core/history/charthistory.h"
 #include "core/library/libraryscan.h"
+#include "core/library/matchtext.h"
 
 namespace vorq {
 
-struct MatchText {
-    QString core;   // the text without its set-aside parts, folded
-    QString extra;  // the set-aside parts, folded, sorted, space-separated
-    friend bool operator==(const MatchText &, const MatchText &) = default;
-};
-
-// isArtist: "with ..." is set aside too (in a title it is usually part of it).
-MatchText normalizeForMatch(const QString &text, bool isArtist);
+// The one default of the review window and `vorq scan`: proposals at or
+// above it are ticked, and are what --apply stores.
+inline constexpr double kDefaultMatchThreshold = 0.8;
 
 // 1 - edit distance / longer length, over UTF-16 units; 1 for two empties.
 double textSimilarity(const QString &a, const QString &b);
+
+// Why a proposal scores below the threshold however alike its texts are.
+enum class MatchNote {
+    None,
+    Variant,        // another version (live, karaoke, remix...) than the chart's
+    PartialArtist,  // the artists share a name, but differ in another
+    TitleDiffers,   // the titles are not close enough
+    UnknownArtist,  // a compilation or no artist at all
+    OtherArtist,    // another artist's song
+    OtherNumber,    // a title that differs by a number: another song
+    SureForOther,   // the file is another charted song's sure match
+};
+
+struct MatchVerdict {
+    double score = 0;  // 0..1, exactly 1 only when sure
+    bool sure = false;
+    MatchNote note = MatchNote::None;
+};
+
+MatchVerdict judgeMatch(const SongText &song, const SongText &file);
+// The same with the similarity of the two titles proper already measured.
+MatchVerdict judgeMatch(const SongText &song, const SongText &file, double titleSimilarity);
+
+// The ways the matcher reads a file: its tags (or name), a compilation's
+// title split into artist and title, the other readings of its name and
+// folders; each with the version markers of its folders and album.
+QList<SongText> fileReadings(const LibraryFile &file);
 
 struct MatchProposal {
     SongKey song;   // as stored in the charts
     int file = -1;  // index into the files matched against
     double score = 0;
     bool sure = false;
+    MatchNote note = MatchNote::None;
+    QString marker;  // the file's version marker as written (a variant's), or its folder or album
 };
 
-// The score of a song against a file, 0..1: title 0.6, artist 0.3, the
-// set-aside parts 0.1. Exactly 1 only for a sure match.
-double matchScore(const MatchText &songTitle, const MatchText &songArtist, const MatchText &fileTitle,
-                  const MatchText &fileArtist, bool *sure = nullptr);
+// For the screen and for vorq: what a proposal's note means.
+QString matchNoteText(MatchNote note);  // Japanese
+QString matchNoteKey(MatchNote note);   // "variant", "other_artist", ...
 
 class LibraryMatcher {
 public:
@@ -47,24 +71,41 @@ public:
     // The best files of one song (several when their scores tie) scoring at
     // least minScore.
     QList<MatchProposal> match(const SongKey &song, double minScore) const;
-    // Every song's best, by score (highest first), then title and artist.
+    // Every song's best, by score (highest first), then title and artist. A
+    // file that reads exactly as one of the songs is held below the
+    // threshold for the others ("X" and "X～subtitle～" both charted).
     QList<MatchProposal> matchAll(const QList<SongKey> &songs, double minScore) const;
 
 private:
-    struct Indexed {
-        MatchText title, artist;
-        qsizetype bigrams = 0;
-        QList<quint32> artistGrams;  // sorted
+    QList<MatchProposal> matchText(const SongKey &key, const SongText &song, double minScore) const;
+    struct Reading {
+        qint32 file = -1;
+        SongText text;
+        QString key;
     };
-    QHash<QString, QList<qint32>> m_exact;  // the sure matches by all four texts
-    QList<Indexed> m_files;
+    QList<Reading> m_readings;
+    QList<qint32> m_fileReadings;           // per file, its first reading; one more at the end
+    QHash<QString, QList<qint32>> m_exact;  // readings by exact key
     // Character bigrams of the folded title (a one-character title is its
-    // own token) -> files: an exact title shares all of them.
+    // own token) -> readings: an exact title shares all of them.
     QHash<quint32, QList<qint32>> m_byBigram;
-    std::vector<qint32> m_gramCounts;      // bigrams per file, apart from m_files for the cache's sake
-    mutable std::vector<qint32> m_counts;  // scratch per query: shared title bigrams by file
+    std::vector<qint32> m_gramCounts;  // bigrams per reading
+    // Per reading, what the bounds need before its text is touched: the
+    // length of its title proper, and whether ID3v1 may have cut it.
+    std::vector<qint32> m_coreLength;
+    std::vector<bool> m_mayBeCut;
+    // The artist's bigrams of every reading, sorted, one after the other:
+    // reading r has m_artistGrams[m_artistGramStart[r] .. m_artistGramStart[r + 1]).
+    std::vector<quint32> m_artistGrams;
+    std::vector<qint32> m_artistGramStart;
+    mutable std::vector<qint32> m_counts;  // scratch per query: shared title bigrams by reading
     mutable std::vector<qint32> m_touched;
 };
+
+// The proposals an apply stores: the first (best) of each song at or above
+// threshold, in the given order. The window ticks exactly these.
+QList<MatchProposal> proposalsToApply(const QList<MatchProposal> &proposals,
+                                      double threshold = kDefaultMatchThreshold);
 
 // The songs of the loaded tables (title and artist as stored, first
 // appearance order) that own no file, by ownedTarget (wanted.h).
@@ -75,5 +116,10 @@ QList<SongKey> songsWithoutFile(const QList<ChartTab> &tabs);
 // Proposals whose file path Shift-JIS cannot hold are skipped.
 QList<AssociationChange> applyProposals(QList<ChartTab> &tabs, const QList<MatchProposal> &accepted,
                                         const QList<LibraryFile> &files);
+
+// Of the songs, those with no proposal at the threshold whose best
+// candidate is a file the scan left out: song -> index into scan.leftOut.
+QHash<SongKey, int> songsOnlyLeftOut(const QList<SongKey> &songs, const ScanResult &scan,
+                                     double threshold = kDefaultMatchThreshold);
 
 }  // namespace vorq

@@ -8,6 +8,7 @@
 #include <taglib/tag.h>
 
 #include <QFile>
+#include <algorithm>
 #include <mutex>
 
 #include "core/library/tagreader.h"
@@ -41,13 +42,21 @@ std::optional<QString> japaneseReading(const QByteArray &bytes) {
     else
         return std::nullopt;
     const QString text = sjis::toUnicode(sjisBytes);
-    bool japanese = false;
+    bool japanese = false, wide = false;
+    int kanaRun = 0, longestKanaRun = 0;
     for (char32_t c : text.toUcs4()) {
+        const bool halfWidthKana = c >= 0xFF61 && c <= 0xFF9F;
+        kanaRun = halfWidthKana ? kanaRun + 1 : 0;
+        longestKanaRun = std::max(longestKanaRun, kanaRun);
         if (c < 0x80) continue;
         if (c == 0xFFFD || !isJapaneseChar(c)) return std::nullopt;
         japanese = true;
+        wide = wide || !halfWidthKana;
     }
     if (!japanese) return std::nullopt;
+    // One high byte among Latin letters ("Mr.A×B", "Über") is Latin-1; as
+    // Shift-JIS it would be a lone half-width kana. Kana-only tags are words.
+    if (!wide && longestKanaRun < 2) return std::nullopt;
     return text;
 }
 
@@ -84,6 +93,15 @@ QString decodeLegacyTagText(const QByteArray &raw) {
     if (nul >= 0) bytes.truncate(nul);
     bytes = bytes.trimmed();
     if (auto japanese = japaneseReading(bytes)) return *japanese;
+    if (!bytes.isEmpty() && sjis::charLength(bytes, bytes.size() - 1) == 1 &&
+        sjis::isLeadByte(static_cast<unsigned char>(bytes.back()))) {
+        // Is the last byte the first half of a character? Only when the
+        // bytes before it are Shift-JIS on character boundaries.
+        qsizetype i = 0;
+        while (i < bytes.size() - 1) i += sjis::charLength(bytes, i);
+        if (i == bytes.size() - 1)
+            if (auto japanese = japaneseReading(bytes.left(bytes.size() - 1))) return *japanese;
+    }
     return QString::fromLatin1(bytes);
 }
 
@@ -103,11 +121,17 @@ std::optional<FileTags> TagLibReader::read(const QString &path) {
     TagLib::FileRef ref(name.constData(), true, TagLib::AudioProperties::Fast);
     if (ref.isNull()) return std::nullopt;
     FileTags tags;
+    // A file without audio (text, an image, a broken download named .mp3)
+    // is no music, whatever its tags say. A very short file still has its
+    // sample rate.
+    TagLib::AudioProperties *audio = ref.audioProperties();
+    if (!audio || (audio->sampleRate() <= 0 && audio->lengthInMilliseconds() <= 0)) return std::nullopt;
+    tags.seconds = audio->lengthInSeconds();
     if (TagLib::Tag *tag = ref.tag()) {
         tags.title = fromTagLib(tag->title());
         tags.artist = fromTagLib(tag->artist());
+        tags.album = fromTagLib(tag->album());
     }
-    if (TagLib::AudioProperties *audio = ref.audioProperties()) tags.seconds = audio->lengthInSeconds();
     return tags;
 }
 

@@ -11,6 +11,7 @@ namespace vorq {
 struct FileTags {
     QString title;    // empty: the file has no title tag
     QString artist;   // empty: no artist tag
+    QString album;    // empty: no album tag
     int seconds = 0;  // 0: unknown
     friend bool operator==(const FileTags &, const FileTags &) = default;
 };
@@ -18,8 +19,8 @@ struct FileTags {
 class TagReader {
 public:
     virtual ~TagReader() = default;
-    // The tags of one file; nullopt when it is not a music file the reader
-    // understands (then the scanner falls back to the file's name).
+    // The tags of one file; nullopt when the reader finds no audio in it
+    // (not a music file, or one it cannot open).
     virtual std::optional<FileTags> read(const QString &path) = 0;
 };
 
@@ -34,7 +35,9 @@ public:
 // Text of a tag field stored as "Latin-1" (ID3v1, ID3v2 encoding 0, RIFF
 // INFO). Japanese tools wrote Shift-JIS (sometimes EUC-JP) there: when our
 // detector says so and the bytes decode cleanly to Japanese text, that is
-// the reading; otherwise Latin-1. Cut at the first NUL, spaces trimmed.
+// the reading; otherwise Latin-1. Cut at the first NUL, spaces trimmed; a
+// Shift-JIS lead byte left alone at the end (ID3v1's 30 bytes cut a
+// character in two) is dropped.
 QString decodeLegacyTagText(const QByteArray &bytes);
 
 }  // namespace vorq

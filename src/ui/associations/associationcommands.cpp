@@ -121,6 +121,7 @@ void AssociationCommands::setFile(const RowRef &at, const QByteArray &file) {
     if (at.tab < 0 || at.tab >= tabs.size() || at.row < 0 || at.row >= tabs.at(at.tab).rows.size()) return;
     ChartTable &rows = tabs[at.tab].rows;
     rows[at.row].file = file;
+    m_form->store().noteRowChanged(at.tab, at.row);
     m_form->markChanged();
     m_form->refreshTable(at.tab);
     m_form->selectionFeedback();
@@ -217,6 +218,8 @@ AutoUpdateResult AssociationCommands::autoUpdate() {
     StoredTargetResolver resolver({}, [](const QString &p) { return shell().exists(p); });
     result = vorq::autoUpdate(m_form->store().tabs, opts, &watcher,
                               [&resolver](const QByteArray &path) { return resolver.exists(path); });
+    // What the update did goes into the journal, also when it was stopped.
+    for (const AssociationChange &c : result.changes) m_form->store().noteRowChanged(c.at.tab, c.at.row);
     return result;
 }
 

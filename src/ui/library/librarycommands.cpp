@@ -39,6 +39,10 @@ void LibraryCommands::showReview() {
             // The music folder of the options is where a library usually is.
             if (m_main->options() && m_main->options()->musicFolderEdit)
                 m_review->setFolder(m_main->options()->musicFolderEdit->text());
+            // A new scan changes what the wanted list can say about left-out files.
+            connect(m_review, &LibraryReviewWindow::scanned, this, [this] {
+                if (m_wanted) m_wanted->scanChanged();
+            });
         }
         m_review->show();
         m_review->raise();
@@ -48,7 +52,11 @@ void LibraryCommands::showReview() {
 
 void LibraryCommands::showWanted() {
     runGuarded(m_main, [&] {
-        if (!m_wanted) m_wanted = new WantedWindow(m_main);
+        if (!m_wanted) {
+            m_wanted = new WantedWindow(m_main);
+            m_wanted->setScanSource(
+                [this]() -> const ScanResult * { return m_review ? m_review->lastScan() : nullptr; });
+        }
         m_wanted->refresh();
         m_wanted->show();
         m_wanted->raise();

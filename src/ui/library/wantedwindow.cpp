@@ -8,12 +8,15 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
+#include "core/library/songmatch.h"
 #include "core/text/sjistext.h"
 #include "ui/common/guards.h"
 #include "ui/common/prompter.h"
 #include "ui/history/historycommands.h"
+#include "ui/library/libraryviewfit.h"
 #include "ui/mainwindow/mainwindow.h"
 
 namespace vorq {
@@ -60,16 +63,18 @@ void CompletenessChart::paintEvent(QPaintEvent *) {
 WantedWindow::WantedWindow(MainWindow *main) : QDialog(main), m_main(main) {
     setObjectName(QStringLiteral("WantedWindow"));
     setWindowTitle(QStringLiteral("未所有の曲と収集率"));
-    resize(900, 700);
     yearBox = new QComboBox(this);
     yearBox->setObjectName(QStringLiteral("WantedYear"));
     top10Box = new QCheckBox(QStringLiteral("トップ10のみ"), this);
     top10Box->setObjectName(QStringLiteral("WantedTop10"));
-    wantedTable = new QTableWidget(0, 5, this);
+    wantedTable = new QTableWidget(0, 6, this);
     wantedTable->setObjectName(QStringLiteral("WantedSongs"));
+    wantedTable->setAccessibleName(QStringLiteral("未所有の曲"));
     wantedTable->setHorizontalHeaderLabels({QStringLiteral("最高位"), QStringLiteral("曲名"),
                                             QStringLiteral("アーティスト"), QStringLiteral("週数"),
-                                            QStringLiteral("初登場")});
+                                            QStringLiteral("初登場"), QStringLiteral("備考")});
+    wantedTable->setTextElideMode(Qt::ElideMiddle);
+    wantedTable->setWordWrap(false);
     wantedTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
     wantedTable->setSelectionBehavior(QAbstractItemView::SelectRows);
     wantedTable->verticalHeader()->hide();
@@ -77,12 +82,16 @@ WantedWindow::WantedWindow(MainWindow *main) : QDialog(main), m_main(main) {
     chart = new CompletenessChart(this);
     summaryLabel = new QLabel(this);
     summaryLabel->setObjectName(QStringLiteral("CompletenessSummary"));
-    saveButton = new QPushButton(QStringLiteral("リストを保存..."), this);
+    saveButton = new QPushButton(QStringLiteral("リストを保存(&S)..."), this);
     saveButton->setObjectName(QStringLiteral("SaveWanted"));
+    saveButton->setAutoDefault(false);
     closeButton = new QPushButton(QStringLiteral("閉じる"), this);
+    closeButton->setAutoDefault(false);
 
     auto *filters = new QHBoxLayout;
-    filters->addWidget(new QLabel(QStringLiteral("初登場の年"), this));
+    auto *yearLabel = new QLabel(QStringLiteral("初登場の年(&Y)"), this);
+    yearLabel->setBuddy(yearBox);
+    filters->addWidget(yearLabel);
     filters->addWidget(yearBox);
     filters->addWidget(top10Box);
     filters->addStretch(1);
@@ -101,22 +110,85 @@ WantedWindow::WantedWindow(MainWindow *main) : QDialog(main), m_main(main) {
     connect(top10Box, &QCheckBox::toggled, this, [this] { fill(); });
     connect(saveButton, &QPushButton::clicked, this, [this] { runGuarded(this, [this] { saveList(); }); });
     connect(closeButton, &QPushButton::clicked, this, &QDialog::close);
+    // Many changes come in a burst (an automatic update refreshes every
+    // page): one refresh after them.
+    m_refreshTimer = new QTimer(this);
+    m_refreshTimer->setSingleShot(true);
+    m_refreshTimer->setInterval(150);
+    connect(m_refreshTimer, &QTimer::timeout, this, [this] {
+        if (m_main->operationRunning()) return m_refreshTimer->start();
+        runGuarded(this, [this] { refresh(); });
+    });
+    connect(m_main, &MainWindow::chartsChanged, this, &WantedWindow::scheduleRefresh);
+    chart->setMinimumHeight(120);
+    fitWindowToScreen(this, QSize(900, 700));
+}
+
+void WantedWindow::scanChanged() {
+    m_scanNotesValid = false;
+    scheduleRefresh();
+}
+
+void WantedWindow::scheduleRefresh() {
+    if (isVisible())
+        m_refreshTimer->start();
+    else
+        m_stale = true;
+}
+
+void WantedWindow::showEvent(QShowEvent *e) {
+    QDialog::showEvent(e);
+    if (m_stale) runGuarded(this, [this] { refresh(); });
+}
+
+void WantedWindow::resizeEvent(QResizeEvent *e) {
+    QDialog::resizeEvent(e);
+    fitTableColumns(wantedTable);
 }
 
 void WantedWindow::refresh() {
     CursorGuard cursor;
+    m_stale = false;
+    m_refreshTimer->stop();
     const ChartHistory &history = m_main->historyCommands->history();
     m_owned = songOwnership(m_main->store().tabs);
     m_years = completenessByYear(history, m_owned);
     chart->setYears(m_years);
+    // The notes depend on the scan, not on what is owned: worked out once
+    // per scan for every song (matching is the cost), shown for the missing.
+    const ScanResult *scan = m_scanSource ? m_scanSource() : nullptr;
+    if (!scan) {
+        m_scanNotes.clear();
+    } else if (!m_scanNotesValid) {
+        m_scanNotes.clear();
+        const QHash<SongKey, int> leftOut = songsOnlyLeftOut(m_owned.keys(), *scan);
+        for (auto it = leftOut.cbegin(); it != leftOut.cend(); ++it) {
+            const LeftOutFile &l = scan->leftOut[it.value()];
+            m_scanNotes.insert(it.key(), QStringLiteral("候補は除外: ") + leftOutReasonText(l.reason) +
+                                             QStringLiteral(" (") + l.file.path + u')');
+        }
+    }
+    m_scanNotesValid = scan != nullptr;
+    m_notes.clear();
+    for (auto it = m_scanNotes.cbegin(); it != m_scanNotes.cend(); ++it)
+        if (!m_owned.value(it.key())) m_notes.insert(it.key(), it.value());
     // Songs counted once over the range (a year's figure counts a song in
     // each year it charted); song-weeks add up.
     const int songs = int(m_owned.size());
     const int owned = int(std::count(m_owned.cbegin(), m_owned.cend(), true));
     int weeks = 0, weeksOwned = 0;
     for (const YearCompleteness &y : m_years) weeks += y.weeks, weeksOwned += y.weeksOwned;
-    summaryLabel->setText(
-        QStringLiteral("所有 %1 / %2 曲、%3 / %4 週").arg(owned).arg(songs).arg(weeksOwned).arg(weeks));
+    // What the figures rest on: a song is owned when a file that exists is
+    // associated with it; the last scan's left-out files own nothing.
+    QString summary = QStringLiteral("所有 %1 / %2 曲、%3 / %4 週 (存在するファイルが関連付けられた曲)")
+                          .arg(owned)
+                          .arg(songs)
+                          .arg(weeksOwned)
+                          .arg(weeks);
+    if (!m_notes.isEmpty())
+        summary += QStringLiteral("、除外したファイルしか候補のない曲 %1").arg(m_notes.size());
+    summaryLabel->setText(summary);
+    summaryLabel->setWordWrap(true);
     const QSignalBlocker block(yearBox);
     const int chosen = yearBox->currentData().toInt();
     yearBox->clear();
@@ -133,12 +205,19 @@ void WantedWindow::fill() {
     wantedTable->setRowCount(int(m_shown.size()));
     for (int r = 0; r < m_shown.size(); ++r) {
         const WantedSong &w = m_shown[r];
-        const QStringList texts{QString::number(w.peak), sjis::toUnicode(w.song.title),
-                                sjis::toUnicode(w.song.artist), QString::number(w.weeks),
-                                sjis::toUnicode(dateLabelFromTag(w.firstTag))};
-        for (int c = 0; c < texts.size(); ++c) wantedTable->setItem(r, c, new QTableWidgetItem(texts[c]));
+        const QStringList texts{QString::number(w.peak),
+                                sjis::toUnicode(w.song.title),
+                                sjis::toUnicode(w.song.artist),
+                                QString::number(w.weeks),
+                                sjis::toUnicode(dateLabelFromTag(w.firstTag)),
+                                m_notes.value(w.song)};
+        for (int c = 0; c < texts.size(); ++c) {
+            auto *item = new QTableWidgetItem(texts[c]);
+            if (c == 5) item->setToolTip(texts[c]);
+            wantedTable->setItem(r, c, item);
+        }
     }
-    wantedTable->resizeColumnsToContents();
+    fitTableColumns(wantedTable);
 }
 
 void WantedWindow::saveList() {

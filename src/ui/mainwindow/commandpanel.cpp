@@ -71,6 +71,13 @@ QWidget *buildCommandPanel(MainWindow *w, QWidget *parent) {
     w->clearButton->setIcon(w->style()->standardIcon(QStyle::SP_DialogDiscardButton));
     w->searchButton->setIcon(w->style()->standardIcon(QStyle::SP_FileDialogContentsView));
     w->makePlaylistButton->setIcon(w->style()->standardIcon(QStyle::SP_FileDialogListView));
+    w->associationMenuButton = new QToolButton(w->commandPanel);
+    w->associationMenuButton->setObjectName(QStringLiteral("AssociationMenuButton"));
+    w->associationMenuButton->setText(QStringLiteral("履歴"));
+    w->associationMenuButton->setToolTip(QStringLiteral("関連付けの保存と、file.idx の以前の版"));
+    w->associationMenuButton->setAccessibleName(QStringLiteral("関連付けメニュー"));
+    w->associationMenuButton->setPopupMode(QToolButton::InstantPopup);
+    w->associationMenuButton->setFocusPolicy(Qt::StrongFocus);
     w->aboutButton = new QToolButton(w->commandPanel);
     w->aboutButton->setObjectName(QStringLiteral("SpeedButton1"));
     w->aboutButton->setIcon(w->style()->standardIcon(QStyle::SP_MessageBoxInformation));
@@ -114,7 +121,7 @@ QWidget *buildCommandPanel(MainWindow *w, QWidget *parent) {
     bottom->addLayout(group(w->songListMarkLeft, w->songListLabel, w->songListMarkRight,
                             {w->printButton, w->saveListButton, w->searchButton}));
     bottom->addLayout(group(w->associationMarkLeft, w->associationLabel, w->associationMarkRight,
-                            {w->openButton, w->clearButton, w->autoUpdateButton}));
+                            {w->openButton, w->clearButton, w->autoUpdateButton, w->associationMenuButton}));
     bottom->addStretch(1);
     auto *right = new QVBoxLayout;
     right->addStretch();

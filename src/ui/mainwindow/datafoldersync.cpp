@@ -6,7 +6,6 @@
 #include <QMessageBox>
 #include <QSet>
 
-#include "core/charts/indexmerge.h"
 #include "core/text/sjistext.h"
 #include "ui/common/guards.h"
 #include "ui/common/prompter.h"
@@ -27,10 +26,36 @@ QString keyText(const QByteArray &key) {
     return QStringLiteral("%1 %2位").arg(sjis::toUnicode(dateLabelFromTag(tag))).arg(key.mid(8).toInt());
 }
 
-bool keepMineAsked(MainWindow *form, const QList<QByteArray> &keys) {
+// The song a key's row shows, when its chart is loaded.
+QString songText(const ChartStore &store, const QByteArray &key) {
+    const int at = store.indexOfTag(key.left(8).toInt());
+    if (key.size() != 11 || at < 0) return {};
+    const int rank = key.mid(8).toInt();
+    for (const ChartEntry &e : store.tabs.at(at).rows)
+        if (e.rank.toInt() == rank)
+            return QStringLiteral(" %1 / %2").arg(sjis::toUnicode(e.title), sjis::toUnicode(e.artist));
+    return {};
+}
+
+QString fileText(const QByteArray &line) {
+    if (line.isEmpty()) return QStringLiteral("(なし)");
+    const AssociationEntry e = AssociationIndex::parseLine(line);
+    QString text = sjis::toUnicode(e.file);
+    if (!e.method.isEmpty() && e.method != "open")
+        text += QStringLiteral(" (%1)").arg(sjis::toUnicode(e.method));
+    return text;
+}
+
+bool keepMineAsked(MainWindow *form, const QList<IndexConflict> &conflicts) {
     QStringList listed;
-    for (qsizetype i = 0; i < keys.size() && i < kListedKeys; ++i) listed << keyText(keys.at(i));
-    if (keys.size() > kListedKeys) listed << QStringLiteral("ほか %1 件").arg(keys.size() - kListedKeys);
+    for (qsizetype i = 0; i < conflicts.size() && i < kListedKeys; ++i) {
+        const IndexConflict &c = conflicts.at(i);
+        listed << keyText(c.key) + songText(form->store(), c.key) +
+                      QStringLiteral("\r\n    このウィンドウ: %1\r\n    他のプログラム: %2")
+                          .arg(fileText(c.mine), fileText(c.theirs));
+    }
+    if (conflicts.size() > kListedKeys)
+        listed << QStringLiteral("ほか %1 件").arg(conflicts.size() - kListedKeys);
     const QString text =
         QStringLiteral(
             "次の関連付けは、読み込んだ後に他のプログラムでも変更されています。\r\n\r\n%1\r\n\r\n"
@@ -39,6 +64,41 @@ bool keepMineAsked(MainWindow *form, const QList<QByteArray> &keys) {
             .arg(listed.join(QStringLiteral("\r\n")));
     return prompter().message(form, QMessageBox::Question, QStringLiteral("関連付けの競合"), text,
                               QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+}
+
+// What happened to file.idx, in numbers.
+QString lossText(const IndexLoss &loss) {
+    switch (loss.kind) {
+        case IndexLoss::Kind::Deleted:
+            return QStringLiteral("file.idx が他のプログラムにより削除されました (%1 件 → 0 件)。")
+                .arg(loss.linesHeld);
+        case IndexLoss::Kind::Emptied:
+            return QStringLiteral("file.idx が他のプログラムにより空にされました (%1 件 → %2 件)。")
+                .arg(loss.linesHeld)
+                .arg(loss.linesOnDisk);
+        case IndexLoss::Kind::Shrunk: break;
+    }
+    return QStringLiteral("file.idx から関連付けが %1 件なくなっています (%2 件 → %3 件)。")
+        .arg(loss.keysLost)
+        .arg(loss.linesHeld)
+        .arg(loss.linesOnDisk);
+}
+
+// Keep what the window holds (the default), take the disk, or nothing.
+std::optional<bool> keepHeldAsked(MainWindow *form, const IndexLoss &loss) {
+    const QString text =
+        lossText(loss) + QStringLiteral(
+                             "\r\n\r\nこのウィンドウが読み込んだ関連付けを残して保存しますか?\r\n\r\n"
+                             "「はい」: 読み込んだ関連付けに、このウィンドウでの変更を加えて保存します。\r\n"
+                             "「いいえ」: 今の file.idx に、このウィンドウでの変更だけを加えて保存します。"
+                             "なくなった関連付けは表示からも消えます。\r\n"
+                             "「キャンセル」: 保存しません。");
+    const auto answer =
+        prompter().message(form, QMessageBox::Warning, QStringLiteral("関連付けの確認"), text,
+                           QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
+    if (answer == QMessageBox::Yes) return true;
+    if (answer == QMessageBox::No) return false;
+    return std::nullopt;
 }
 
 }  // namespace
@@ -87,33 +147,47 @@ void DataFolderSync::sayIfShared() {
                        QMessageBox::Ok, QMessageBox::Ok);
 }
 
-void DataFolderSync::saveIndex() {
+bool DataFolderSync::saveIndex() {
     ChartStore &store = m_form->store();
-    std::optional<bool> answer;
-    QList<QByteArray> asked, pending;
+    SaveAnswers answers;
+    SaveOutcome outcome;
+    ScopeExit shown([&] {
+        for (int i = 0; i < m_form->tabCount(); ++i) m_form->refreshTable(i);
+        m_form->selectionFeedback();
+        if (!store.diskLost) showLoss(std::nullopt);
+    });
     for (;;) {
-        bool written = false;
         {
             const DataFolderLock lock(store.dataFolder);
-            written = saveIndexMerged(store, [&](const QList<QByteArray> &keys) -> std::optional<bool> {
-                const QSet<QByteArray> known(asked.begin(), asked.end());
-                for (const QByteArray &k : keys)
-                    if (!known.contains(k)) {
-                        pending = keys;
-                        return std::nullopt;
-                    }
-                return answer;
-            });
+            outcome = saveAssociations(store, answers);
         }
-        if (written) break;
-        // The question waits for the user without the lock held; the merge
-        // runs again afterwards, on what the disk holds then.
-        answer = keepMineAsked(m_form, pending);
-        asked = pending;
+        if (outcome.status != SaveOutcome::Status::NeedsAnswer) break;
+        // Questions wait for the user without the lock held; the save runs
+        // again afterwards, on what the disk holds then.
+        if (outcome.loss && !answers.keepHeld) {
+            answers.keepHeld = keepHeldAsked(m_form, *outcome.loss);
+            if (!answers.keepHeld) return false;
+            continue;
+        }
+        answers.keepMine = keepMineAsked(m_form, outcome.conflicts);
+        answers.conflictKeys.clear();
+        for (const IndexConflict &c : outcome.conflicts) answers.conflictKeys.append(c.key);
     }
-    for (int i = 0; i < m_form->tabCount(); ++i) m_form->refreshTable(i);
-    m_form->selectionFeedback();
     m_snapshot = FolderSnapshot::take(m_folder);
+    return true;
+}
+
+void DataFolderSync::showLoss(const std::optional<IndexLoss> &loss) {
+    if (!loss) {
+        m_form->statusPanels->setNotice({}, {});
+        return;
+    }
+    // The numbers first: the panel may cut the rest, which the tooltip holds.
+    m_form->statusPanels->setNotice(
+        QStringLiteral("file.idx の関連付け %1 件 → %2 件。表示はそのまま、保存のときに確かめます。")
+            .arg(loss->linesHeld)
+            .arg(loss->linesOnDisk),
+        lossText(*loss));
 }
 
 void DataFolderSync::onChanged() {
@@ -130,6 +204,11 @@ void DataFolderSync::schedule() {
 
 void DataFolderSync::reload() {
     if (m_form->operationRunning() || m_pacer.delayMs(m_clock.elapsed(), false) > 0) return schedule();
+    reloadNow();
+}
+
+void DataFolderSync::reloadNow() {
+    m_timer.stop();
     m_pacer.ran(m_clock.elapsed());
     const FolderSnapshot now = FolderSnapshot::take(m_folder);
     const FolderChanges changes = diffSnapshots(m_snapshot, now);
@@ -150,12 +229,15 @@ void DataFolderSync::apply(const FolderChanges &changes) {
     ChartStore &store = m_form->store();
     bool rows = false;
     // Associations first: charts added below take the new ones.
-    const QString index = m_folder + QStringLiteral("file.idx");
-    if (changes.index && QFileInfo::exists(index)) {
-        const QByteArray data = readWholeFile(index, 256 * 1024 * 1024);
-        QList<QByteArray> lines;
-        for (const QByteArray &v : lineViews(data)) lines.append(QByteArray(v.constData(), v.size()));
-        rows = adoptIndexFromDisk(store, lines) > 0;
+    if (changes.index) {
+        try {
+            const AdoptResult adopted = adoptDiskIndex(store, readIndexFile(store.dataFolder));
+            rows = adopted.rowsChanged > 0;
+            showLoss(adopted.loss);
+        } catch (const FileError &e) {
+            // Said where it stays in sight, not in a box each second.
+            m_form->statusPanels->setNotice(e.message(), e.message());
+        }
     }
     QHash<int, QString> paths;
     for (const QString &p : store.listChartFiles()) paths.insert(QFileInfo(p).fileName().left(8).toInt(), p);
@@ -171,20 +253,11 @@ void DataFolderSync::apply(const FolderChanges &changes) {
                 added = true;
                 continue;
             }
-            // Replaced: the new rows in place, with their associations; a
-            // row the window changed and did not save keeps its change.
-            QHash<QByteArray, std::pair<QByteArray, QByteArray>> unsaved;
-            for (const ChartEntry &e : store.tabs.at(at).rows) {
-                const AssociationEntry *a = store.associations.lookup(associationKey(tag, e.rank));
-                if (a ? (a->file != e.file || a->method != e.method) : !e.file.isEmpty())
-                    unsaved.insert(e.rank, {e.file, e.method});
-            }
+            // Replaced: the new rows in place; their associations come from
+            // the table and the journal, so unsaved changes stay.
             const int scratch = store.loadChartFile(int(store.tabs.size()), path);
             ChartTable fresh = std::move(store.tabs[scratch].rows);
             store.tabs.removeAt(scratch);
-            for (ChartEntry &e : fresh)
-                if (const auto it = unsaved.constFind(e.rank); it != unsaved.cend())
-                    std::tie(e.file, e.method) = *it;
             if (fresh != store.tabs.at(at).rows) {
                 store.tabs[at].rows = std::move(fresh);
                 m_form->refreshTable(at);

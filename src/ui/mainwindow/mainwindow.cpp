@@ -32,6 +32,7 @@
 #include "core/text/sjistext.h"
 #include "net/httpclient.h"
 #include "ui/associations/associationcommands.h"
+#include "ui/associations/indexhistorydialog.h"
 #include "ui/cdr/cdrcommands.h"
 #include "ui/common/aboutbox.h"
 #include "ui/common/guards.h"
@@ -103,6 +104,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent) {
     associationCommands = new AssociationCommands(this);
     playlistCommands = new PlaylistCommands(this);
     cdrCommands = new CdrCommands(this);
+    installAssociationMenu(this);
     playerCommands = new PlayerCommands(this);
     static_cast<QBoxLayout *>(centralWidget()->layout())->insertWidget(1, playerCommands->bar());
     // The size the window returns to when it is no longer maximised; never
@@ -276,14 +278,36 @@ void MainWindow::closeEvent(QCloseEvent *e) {
     e->accept();
 }
 
-bool MainWindow::confirmClose() {
-    if (!associationsDirty()) return true;
-    const auto answer =
-        prompter().message(this, QMessageBox::Question, QStringLiteral("保存の確認"),
-                           QStringLiteral("関連付けが更新されていますが、保存しますか?"),
-                           QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
-    if (answer == QMessageBox::Yes) return runGuarded(this, [this] { saveAssociationIndex(); });
-    return answer == QMessageBox::No;
+bool MainWindow::confirmClose() { return settleAssociations(); }
+
+bool MainWindow::settleAssociations() {
+    if (associationsDirty()) {
+        const auto answer =
+            prompter().message(this, QMessageBox::Question, QStringLiteral("保存の確認"),
+                               QStringLiteral("関連付けが更新されていますが、保存しますか?"),
+                               QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
+        if (answer == QMessageBox::Yes) {
+            bool saved = false;
+            return runGuarded(this, [&] { saved = saveAssociationIndex(); }) && saved;
+        }
+        if (answer != QMessageBox::No) return false;
+        discardAssociationChanges();
+    }
+    // file.idx read once more: a loss the window has not seen yet is found,
+    // and the save asks whether to put back what the window holds. Nothing
+    // of the user's is at stake when that cannot run.
+    try {
+        return m_folderSync->saveIndex();
+    } catch (const Error &) {
+        return true;
+    }
+}
+
+void MainWindow::discardAssociationChanges() {
+    m_store.discardChanges();
+    statusPanels->setPanelText(0, QString());
+    for (int i = 0; i < tabCount(); ++i) refreshTable(i);
+    selectionFeedback();
 }
 
 void MainWindow::onClosing() {
@@ -360,6 +384,7 @@ void MainWindow::syncPages() {
         setActiveTab(tables - 1);
         syncDateListSelection();
     }
+    emit chartsChanged();
 }
 
 int MainWindow::addChartTable(const QString &fileName, int index, const QList<QByteArray> &lines) {
@@ -521,6 +546,7 @@ QTableView *MainWindow::listView(int index) {
 
 void MainWindow::refreshTable(int index) {
     if (index >= 0 && index < m_models.size() && m_models.at(index)) m_models.at(index)->rowsChanged();
+    emit chartsChanged();
 }
 
 void MainWindow::activeTabChanged() {
@@ -648,10 +674,11 @@ void MainWindow::markChanged() { statusPanels->setPanelText(0, dirtyText()); }
 
 bool MainWindow::associationsDirty() const { return statusPanels->panelText(0) == dirtyText(); }
 
-void MainWindow::saveAssociationIndex() {
-    if (!associationsDirty()) return;
-    m_folderSync->saveIndex();  // throws with the marker still set
+bool MainWindow::saveAssociationIndex() {
+    if (!associationsDirty()) return true;
+    if (!m_folderSync->saveIndex()) return false;  // throws with the marker still set
     statusPanels->setPanelText(0, QString());
+    return true;
 }
 
 bool MainWindow::operationRunning() const {

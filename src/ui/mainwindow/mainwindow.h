@@ -98,7 +98,17 @@ public:
     HistoryCommands *historyCommands = nullptr;
     void markChanged();  // the dirty marker "更新"
     bool associationsDirty() const;
-    void saveAssociationIndex();  // when dirty; clears the marker
+    // When dirty: saves and clears the marker. False when the user cancelled
+    // a question of the save (the marker stays). Throws as the save does.
+    bool saveAssociationIndex();
+    // Before the charts are loaded again (options, a version put back):
+    // unsaved association changes are saved, discarded or the reload is
+    // cancelled, as the user answers; associations that file.idx lost are
+    // kept or let go. False: do not reload.
+    bool settleAssociations() override;
+    // Gives up the unsaved association changes; the rows show file.idx again.
+    void discardAssociationChanges();
+    DataFolderSync *dataFolderSync() const { return m_folderSync; }
     // Whether a modal operation (load, import, automatic update, CD-R, a
     // question) is running: changes from other programs wait for its end.
     bool operationRunning() const;
@@ -153,6 +163,9 @@ public:
     QLabel *associationMarkRight = nullptr;
     PanelStatusBar *statusPanels = nullptr;
     QMenu *dateMenu = nullptr;
+    // The association group's menu: save, and the kept versions of file.idx.
+    QToolButton *associationMenuButton = nullptr;
+    QMenu *associationMenu = nullptr;
     QAction *openOnlineAction = nullptr;  // "オンラインで開く"
     QAction *importAction = nullptr;      // "取り込み"
     QTimer *connectionTimer = nullptr;
@@ -181,6 +194,9 @@ public:
 signals:
     // The start-up load and the first activation have run.
     void startupFinished();
+    // Rows of the loaded charts changed (associations, the live view) or
+    // pages came or went; windows that show them follow.
+    void chartsChanged();
 
 protected:
     void showEvent(QShowEvent *e) override;

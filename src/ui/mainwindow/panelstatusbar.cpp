@@ -24,7 +24,24 @@ PanelStatusBar::PanelStatusBar(QWidget *parent) : QStatusBar(parent) {
         m_panels[i]->setAttribute(Qt::WA_TransparentForMouseEvents);
         addWidget(m_panels[i]);
     }
+    m_notice = new QLabel(this);
+    m_notice->setObjectName(QStringLiteral("IndexNotice"));
+    m_notice->setTextFormat(Qt::PlainText);
+    m_notice->setStyleSheet(QStringLiteral("color: #b00000;"));
+    // A long notice is cut at the window's edge (its tooltip holds all of
+    // it); it must never widen the window, so it is there, empty, from the
+    // start.
+    m_notice->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    m_notice->setMinimumWidth(1);
+    addPermanentWidget(m_notice, 1);
 }
+
+void PanelStatusBar::setNotice(const QString &text, const QString &whole) {
+    m_notice->setText(text);
+    m_notice->setToolTip(whole);
+}
+
+QString PanelStatusBar::notice() const { return m_notice->text(); }
 
 void PanelStatusBar::fitPanel(int i, const QStringList &texts) {
     QLabel *label = m_panels[i];

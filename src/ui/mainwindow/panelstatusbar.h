@@ -14,6 +14,10 @@ public:
     QString panelText(int i) const;
     void setPanelText(int i, const QString &text);
     QLabel *panel(int i) const { return m_panels[i]; }
+    // A standing notice right of the panels (file.idx disagreeing with the
+    // window), whole in its tooltip; empty when all is well.
+    void setNotice(const QString &text, const QString &whole);
+    QString notice() const;
     // Widens panel i (never narrows it below its designed width) so that
     // each of texts shows whole in the font in use.
     void fitPanel(int i, const QStringList &texts);
@@ -25,6 +29,7 @@ protected:
 
 private:
     QLabel *m_panels[4] = {};
+    QLabel *m_notice = nullptr;
 };
 
 }  // namespace vorq

@@ -403,7 +403,9 @@ void OptionsDialog::connectRules() {
         accept();
     });
     connect(okButton, &QPushButton::clicked, this, [this] {
-        if (rangeIsValid()) accept();
+        // A reload is coming: unsaved associations are settled first, and a
+        // cancel keeps the dialog open.
+        if (rangeIsValid() && (!reloadDue() || !m_host || m_host->settleAssociations())) accept();
     });
     connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
     connect(applyButton, &QPushButton::clicked, this, &OptionsDialog::apply);
@@ -614,10 +616,9 @@ void OptionsDialog::showOptions() {
     const int result = exec();
     if (result == QDialog::Accepted) {
         if (!m_host) return;
-        const bool same = dateStartBox->currentIndex() == m_startIndex &&
-                          dateEndBox->currentIndex() == m_endIndex && dataFolderEdit->text() == m_dataFolder;
+        const bool reload = reloadDue();
         runGuarded(parentWidget(), [&] {
-            if (!same) {
+            if (reload) {
                 m_host->disposeAllTabs();
                 m_host->fullLoad();
             }
@@ -650,8 +651,14 @@ bool OptionsDialog::rangeIsValid() {
     return false;
 }
 
+bool OptionsDialog::reloadDue() const {
+    return dateStartBox->currentIndex() != m_startIndex || dateEndBox->currentIndex() != m_endIndex ||
+           dataFolderEdit->text() != m_dataFolder;
+}
+
 void OptionsDialog::apply() {
     if (!rangeIsValid()) return;
+    if (m_host && !m_host->settleAssociations()) return;
     setEnabled(false);
     ScopeExit enable([this] { setEnabled(true); });
     runGuarded(this, [this] {

@@ -28,6 +28,8 @@ class TMemIniFile;
 class OptionsHost {
 public:
     virtual ~OptionsHost() = default;
+    // Asked before every reload: false keeps the charts as they are.
+    virtual bool settleAssociations() = 0;
     virtual void disposeAllTabs() = 0;
     virtual void fullLoad() = 0;
     virtual void buildDateList() = 0;
@@ -187,6 +189,8 @@ private:
     void browse(QLineEdit *edit, const QString &caption);
     void runImportAll();
     void apply();
+    // Whether OK now would load the charts again (range or folder changed).
+    bool reloadDue() const;
     // False (after saying why) when the start date lies after the end date.
     bool rangeIsValid();
     void takeSnapshot();

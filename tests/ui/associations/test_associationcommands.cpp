@@ -3,14 +3,17 @@
 // menu, and the marker that the close question turns into file.idx.
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QStackedWidget>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -22,6 +25,7 @@
 #include "mainwindowfixture.h"
 #include "sjtest.h"
 #include "ui/associations/associationcommands.h"
+#include "ui/associations/indexhistorydialog.h"
 #include "ui/mainwindow/mainwindow.h"
 #include "ui/options/optionsdialog.h"
 #include "ui/results/resultlistwindow.h"
@@ -275,4 +279,31 @@ TEST_F(AssociationCommandsTest, FirstActivationUpdatesWithoutAskingWhenTheOption
     EXPECT_TRUE(fakes.prompter.asked.isEmpty());
     EXPECT_TRUE(entry(2, 1).file.isEmpty());  // the dead link is gone
     EXPECT_TRUE(form->associationsDirty());
+}
+
+TEST_F(AssociationCommandsTest, TheHistoryPutsAKeptVersionBackAfterTheUnsavedChangesAreSettled) {
+    start();
+    const QByteArray first = readBytes(data + QStringLiteral("file.idx"));
+    form->associationCommands->setFile({0, 1}, "/m/solo.mp3");
+    form->saveAssociationIndex();  // keeps the first version
+    form->associationCommands->setFile({0, 1}, "/m/again.mp3");
+    QAction *history = form->associationMenu->findChild<QAction *>(QStringLiteral("IndexHistory"));
+    ASSERT_TRUE(history && history->text() == QStringLiteral("関連付けの履歴…"));
+
+    IndexHistoryDialog dialog(form.get());
+    ASSERT_EQ(dialog.versionTable->rowCount(), 1);
+    EXPECT_EQ(dialog.versionTable->item(0, 1)->text(), QStringLiteral("1"));
+    // The unsaved change is asked about first; a cancel there restores nothing.
+    fakes.prompter.answers = {QMessageBox::Yes, QMessageBox::Cancel};
+    dialog.restoreSelected();
+    EXPECT_EQ(entry(0, 1).file, QByteArray("/m/again.mp3"));
+    EXPECT_NE(readBytes(data + QStringLiteral("file.idx")), first);
+
+    fakes.prompter.answers = {QMessageBox::Yes, QMessageBox::No};  // discard, then restore
+    dialog.restoreSelected();
+    EXPECT_EQ(readBytes(data + QStringLiteral("file.idx")), first);
+    EXPECT_EQ(entry(0, 1).file, QByteArray());  // shown as restored, removals too
+    EXPECT_EQ(entry(2, 1).file, QByteArray("/nowhere/gone.mp3"));
+    EXPECT_FALSE(form->associationsDirty());
+    EXPECT_EQ(dialog.versionTable->rowCount(), 2);  // the replaced version is kept
 }

@@ -361,6 +361,7 @@ TEST(CdrRestore, CopiesTheProgramAndItsSideFilesOrNothingOnCancel) {
     // The options dialog closes with OK after the restore, cancelled or not.
     OptionsDialog options;
     struct Host : OptionsHost {
+        bool settleAssociations() override { return true; }
         void disposeAllTabs() override {}
         void fullLoad() override {}
         void buildDateList() override {}

@@ -7,6 +7,8 @@
 #include "chartsite.h"
 #include "fakeshell.h"
 #include "mainwindowfixture.h"
+#include "ui/associations/associationcommands.h"
+#include "ui/mainwindow/datafoldersync.h"
 
 using namespace vorq;
 
@@ -35,8 +37,7 @@ protected:
     // window saves: whether the live view saw vorq's write or not, the save
     // has to merge.
     void bothSetThenSave(int windowRank, const char *windowFile, int vorqRank, const char *vorqFile) {
-        form->store().tabs[0].rows[windowRank - 1].file = windowFile;
-        form->markChanged();
+        form->associationCommands->setFile({0, windowRank - 1}, windowFile);
         vorq(QStringLiteral("associate --date 1995-04-08 --rank %1 --file %2")
                  .arg(vorqRank)
                  .arg(QLatin1String(vorqFile)));
@@ -76,4 +77,18 @@ TEST_F(DataFolderSyncTest, AChartVorqImportsAppearsInTheDateListWithinTwoSeconds
          QString::fromLatin1(site.urlTemplate()));
     ASSERT_TRUE(QFile::exists(data + QStringLiteral("19950415.txt")));
     EXPECT_TRUE(QTest::qWaitFor([&] { return form->dateHasData(rowOf("1995年04月15日")); }, 2000));
+}
+
+TEST_F(DataFolderSyncTest, AnEmptiedIndexLeavesTheRowsAndTheStatusBarSaysSoInNumbers) {
+    vorq(QStringLiteral("associate --date 1995-04-08 --rank 1 --file /m/a.mp3 --same-song this"));
+    vorq(QStringLiteral("associate --date 1995-04-08 --rank 2 --file /m/b.mp3"));
+    form->dataFolderSync()->reloadNow();
+    ASSERT_EQ(form->store().tabs.at(0).rows.at(1).file, QByteArray("/m/b.mp3"));
+    const int width = form->width();
+    sjis::saveFile(data + QStringLiteral("file.idx"), {});
+    form->dataFolderSync()->reloadNow();
+    EXPECT_EQ(form->store().tabs.at(0).rows.at(0).file, QByteArray("/m/a.mp3"));
+    EXPECT_TRUE(form->statusPanels->notice().contains(QString::fromUtf8("2 件 → 0 件")));
+    QApplication::processEvents();
+    EXPECT_LE(form->width(), width);  // a long notice is cut, never widens the window
 }

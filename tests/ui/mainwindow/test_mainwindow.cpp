@@ -29,6 +29,7 @@
 #include "fakeshell.h"
 #include "mainwindowfixture.h"
 #include "sjtest.h"
+#include "ui/associations/associationcommands.h"
 #include "ui/mainwindow/charttablemodel.h"
 #include "ui/mainwindow/mainwindow.h"
 #include "ui/options/optionsdialog.h"
@@ -357,8 +358,7 @@ TEST_F(MainWindowTest, CloseQuestionCancelNoAndYes) {
     prepareFolder();
     start();
     const QByteArray before = readBytes(data + QStringLiteral("file.idx"));
-    form->store().tabs[1].rows[0].file = "/music/new.mp3";
-    form->markChanged();
+    form->associationCommands->setFile({1, 0}, "/music/new.mp3");
 
     fakes.prompter.answers = {QMessageBox::Cancel};
     EXPECT_FALSE(form->close());
@@ -373,10 +373,11 @@ TEST_F(MainWindowTest, CloseQuestionCancelNoAndYes) {
     EXPECT_TRUE(form->close());
     EXPECT_EQ(form->tabCount(), 0);  // disposed after closing
     EXPECT_FALSE(form->associationsDirty());
-    // Tabs in page order, rows in table order, both TABs always.
+    // Every line read stays as it was, the shadowed duplicate too; the new
+    // key follows, with both TABs.
     EXPECT_EQ(sjis::splitLines(readBytes(data + QStringLiteral("file.idx"))),
-              QList<QByteArray>({"19950415002\t/music/b2.mp3\t", "19950408001\t/music/new.mp3\t",
-                                 "19950408003\t/music/a3.mp3\tprint"}));
+              QList<QByteArray>({"19950415002\t/music/b2.mp3\t", "19950408003\t/music/a3.mp3\tprint",
+                                 "19950415002\t/music/ignored.mp3\t", "19950408001\t/music/new.mp3\t"}));
     EXPECT_NE(readBytes(data + QStringLiteral("file.idx")), before);
 }
 
@@ -384,8 +385,7 @@ TEST_F(MainWindowTest, CloseWithNoLeavesTheIndexAlone) {
     prepareFolder();
     start();
     const QByteArray before = readBytes(data + QStringLiteral("file.idx"));
-    form->store().tabs[0].rows[0].file = "/music/other.mp3";
-    form->markChanged();
+    form->associationCommands->setFile({0, 0}, "/music/other.mp3");
     fakes.prompter.answers = {QMessageBox::No};
     EXPECT_TRUE(form->close());
     EXPECT_EQ(readBytes(data + QStringLiteral("file.idx")), before);
@@ -401,8 +401,7 @@ TEST_F(MainWindowTest, CleanCloseAsksNothing) {
 TEST_F(MainWindowTest, StatusBarDoubleClickSavesAndClearsTheMarker) {
     prepareFolder();
     start();
-    form->store().tabs[0].rows[4].file = "/music/b5.mp3";
-    form->markChanged();
+    form->associationCommands->setFile({0, 4}, "/music/b5.mp3");
     QTest::mouseDClick(form->statusPanels, Qt::LeftButton, {},
                        form->statusPanels->panel(2)->geometry().center());
     EXPECT_FALSE(form->associationsDirty());
@@ -422,8 +421,7 @@ TEST_F(MainWindowTest, AFailedSaveShowsTheErrorAndKeepsTheMarker) {
     const QString idx = data + QStringLiteral("file.idx");
     QFile::remove(idx);
     ASSERT_TRUE(QDir().mkpath(idx + QStringLiteral("/keep")));
-    form->store().tabs[0].rows[4].file = "/music/b5.mp3";
-    form->markChanged();
+    form->associationCommands->setFile({0, 4}, "/music/b5.mp3");
     form->onStatusBarDoubleClicked();
     EXPECT_EQ(fakes.prompter.errors().size(), 1);
     EXPECT_TRUE(form->associationsDirty());

@@ -42,6 +42,11 @@ public:
     bool associationEditingVisible = true;  // the main window's designed state
     QWidget *dialog = nullptr;
     bool dialogEnabledDuringImport = true;
+    bool settleAnswer = true;
+    bool settleAssociations() override {
+        calls << QStringLiteral("settle");
+        return settleAnswer;
+    }
     void disposeAllTabs() override { calls << QStringLiteral("dispose"); }
     void fullLoad() override { calls << QStringLiteral("load"); }
     void buildDateList() override { calls << QStringLiteral("dates"); }
@@ -320,8 +325,23 @@ TEST_F(OptionsDialogTest, OkReloadsOnlyWhenTheRangeOrFolderChanged) {
         EXPECT_TRUE(enabled(form->applyButton));
         form->okButton->click();
     });
-    EXPECT_EQ(host.calls,
-              QStringList({QStringLiteral("dispose"), QStringLiteral("load"), QStringLiteral("dates")}));
+    const QStringList reload{QStringLiteral("settle"), QStringLiteral("dispose"), QStringLiteral("load"),
+                             QStringLiteral("dates")};
+    EXPECT_EQ(host.calls, reload);
+    // The main window's cancel (of its save question) keeps the charts and
+    // the dialog open, for OK and Apply alike.
+    host.calls.clear();
+    host.settleAnswer = false;
+    showOptions([this] {
+        form->dateStartBox->setCurrentIndex(4);
+        form->okButton->click();
+        EXPECT_TRUE(form->isVisible());
+        form->applyButton->click();
+        EXPECT_TRUE(form->isVisible());
+        host.settleAnswer = true;
+        form->okButton->click();
+    });
+    EXPECT_EQ(host.calls, QStringList({QStringLiteral("settle"), QStringLiteral("settle")}) + reload);
 }
 
 TEST_F(OptionsDialogTest, UpToTheNewestSelectsItAndAStartAfterTheEndIsRefused) {
@@ -338,8 +358,8 @@ TEST_F(OptionsDialogTest, UpToTheNewestSelectsItAndAStartAfterTheEndIsRefused) {
         form->okButton->click();
     });
     EXPECT_EQ(fakes.prompter.asked.size(), 2);
-    EXPECT_EQ(host.calls,
-              QStringList({QStringLiteral("dispose"), QStringLiteral("load"), QStringLiteral("dates")}));
+    EXPECT_EQ(host.calls, QStringList({QStringLiteral("settle"), QStringLiteral("dispose"),
+                                       QStringLiteral("load"), QStringLiteral("dates")}));
 }
 
 TEST_F(OptionsDialogTest, ApplyReloadsAndALaterCancelReturnsToTheAppliedState) {
@@ -352,8 +372,8 @@ TEST_F(OptionsDialogTest, ApplyReloadsAndALaterCancelReturnsToTheAppliedState) {
         form->listMethodBox->click();
         form->cancelButton->click();
     });
-    EXPECT_EQ(host.calls,
-              QStringList({QStringLiteral("dispose"), QStringLiteral("load"), QStringLiteral("dates")}));
+    EXPECT_EQ(host.calls, QStringList({QStringLiteral("settle"), QStringLiteral("dispose"),
+                                       QStringLiteral("load"), QStringLiteral("dates")}));
     EXPECT_EQ(form->dataFolderEdit->text(), QStringLiteral("/other/"));
     EXPECT_FALSE(form->listMethodBox->isChecked());
 }

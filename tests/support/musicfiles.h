@@ -1,6 +1,7 @@
 #pragma once
-// Music files for library tests and benchmarks: a few silent MPEG frames,
-// tags written by TagLib, or a raw ID3v1 tag in bytes given as they are.
+// Music files for library tests, benchmarks and the library generator: a
+// few silent MPEG frames or a FLAC stream header, tags written by TagLib,
+// or a raw ID3v1 tag in bytes given as they are.
 #include <taglib/fileref.h>
 #include <taglib/tag.h>
 
@@ -23,13 +24,33 @@ inline bool writeSilentMp3(const QString &path, int frames = 20) {
     return true;
 }
 
-inline bool writeTaggedMp3(const QString &path, const QString &title, const QString &artist) {
-    if (!writeSilentMp3(path)) return false;
+// A FLAC stream of three seconds: its STREAMINFO block and no frames.
+inline bool writeSilentFlac(const QString &path) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly)) return false;
+    QByteArray info("fLaC\x80\x00\x00\x22", 8);
+    info += QByteArray("\x10\x00\x10\x00", 4) + QByteArray(6, '\0');  // block sizes, frame sizes
+    const quint64 fields =
+        (quint64(44100) << 44) | (quint64(1) << 41) | (quint64(15) << 36) | quint64(3 * 44100);
+    for (int shift = 56; shift >= 0; shift -= 8) info += char((fields >> shift) & 0xFF);
+    info += QByteArray(16, '\0');  // MD5
+    return f.write(info) == info.size();
+}
+
+// Tags written by TagLib into a file already there.
+inline bool writeTags(const QString &path, const QString &title, const QString &artist,
+                      const QString &album = QString()) {
     TagLib::FileRef ref(QFile::encodeName(path).constData());
     if (ref.isNull()) return false;
     ref.tag()->setTitle(TagLib::String(title.toStdWString()));
     ref.tag()->setArtist(TagLib::String(artist.toStdWString()));
+    if (!album.isEmpty()) ref.tag()->setAlbum(TagLib::String(album.toStdWString()));
     return ref.save();
+}
+
+inline bool writeTaggedMp3(const QString &path, const QString &title, const QString &artist) {
+    return writeSilentMp3(path) && writeTags(path, title, artist);
 }
 
 // An ID3v1 tag whose fields hold these bytes as they are (Shift-JIS from a

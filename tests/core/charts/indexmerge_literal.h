@@ -1,0 +1,55 @@
+#pragma once
+// The rules for reading file.idx again, written out literally over maps of
+// each key's first line: the oracle of the fast adoptDiskIndex.
+#include <QByteArray>
+#include <QList>
+#include <QMap>
+
+#include "core/charts/associationindex.h"
+#include "core/charts/associationjournal.h"
+#include "core/charts/indexmerge.h"
+
+namespace vorq::test {
+
+inline QMap<QByteArray, QByteArray> firstLines(const QList<QByteArray> &lines) {
+    QMap<QByteArray, QByteArray> out;
+    for (const QByteArray &line : lines) {
+        const QByteArray key = indexLineKey(line);
+        if (!key.isEmpty() && !out.contains(key)) out.insert(key, line);
+    }
+    return out;
+}
+
+struct LiteralIndex {
+    QMap<QByteArray, QByteArray> held, disk;
+    bool lost = false;
+
+    // cut: the file ends inside its last line.
+    void adopt(QList<QByteArray> lines, bool exists, bool cut) {
+        QMap<QByteArray, QByteArray> now = firstLines(lines);
+        int removed = 0;
+        for (auto it = disk.cbegin(); it != disk.cend(); ++it) removed += now.contains(it.key()) ? 0 : 1;
+        const bool damage = looksLikeLoss(disk.size(), removed, exists);
+        if ((damage || lost) && cut) {
+            lines.removeLast();
+            now = firstLines(lines);
+        }
+        // Changed and new keys are taken; removals only when it is no loss.
+        for (auto it = now.cbegin(); it != now.cend(); ++it) {
+            const QByteArray *old = disk.contains(it.key()) ? &disk[it.key()] : nullptr;
+            if (!sameAssociation(old, &it.value())) held[it.key()] = it.value();
+        }
+        if (!damage)
+            for (auto it = disk.cbegin(); it != disk.cend(); ++it)
+                if (!now.contains(it.key())) held.remove(it.key());
+        disk = now;
+        lost = false;
+        for (auto it = held.cbegin(); it != held.cend(); ++it) lost = lost || !disk.contains(it.key());
+        if (!lost) held = disk;
+    }
+    QByteArray fileOf(const QByteArray &key) const {
+        return held.contains(key) ? AssociationIndex::parseLine(held.value(key)).file : QByteArray();
+    }
+};
+
+}  // namespace vorq::test
