@@ -10,6 +10,7 @@
 #include "core/text/sjistext.h"
 #include "ui/common/prompter.h"
 #include "ui/common/qttranslations.h"
+#include "ui/common/screenfit.h"
 #include "ui/mainwindow/mainwindow.h"
 #include "ui/options/optionsdialog.h"
 #include "ui/playlist/playlistmakerdialog.h"
@@ -58,6 +59,7 @@ int main(int argc, char **argv) {
     icon.addFile(QStringLiteral(":/icons/vorqview-128.png"));
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("vorqview"), icon));
     vorq::installQtTranslations(&app);
+    vorq::installScreenFit(&app);
     try {
         vorq::sjis::ensureCodec();
     } catch (const vorq::Error &e) {
