@@ -17,6 +17,7 @@
 #include "core/base/appenv.h"
 #include "core/charts/associationupdate.h"
 #include "core/charts/chartstore.h"
+#include "core/charts/storedtarget.h"
 #include "core/text/sjistext.h"
 #include "historygen.h"
 
@@ -109,7 +110,7 @@ void BM_AutoUpdate_Disk(benchmark::State &state) {
         state.PauseTiming();
         QList<ChartTab> tabs = h.tables();
         state.ResumeTiming();
-        r = autoUpdate(tabs, h.options, nullptr, pathExistsOnDisk);
+        r = autoUpdate(tabs, h.options);
         state.PauseTiming();
         tabs.clear();
         state.ResumeTiming();
@@ -137,6 +138,49 @@ void BM_AutoUpdate_Literal(benchmark::State &state) {
 BENCHMARK(BM_AutoUpdate_Literal)->Arg(52)->Arg(104)->Arg(208)->Unit(benchmark::kMillisecond);
 // Longer spans and the full history (0) once each: seconds to minutes.
 BENCHMARK(BM_AutoUpdate_Literal)->Arg(416)->Arg(832)->Arg(0)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// The existence tests of the update on the disk, files gone with their
+// folders (as in a history moved from another computer): every distinct
+// associated file of the history, asked of the one-shot resolver (the
+// current folder read and the file tested per text) and of one resolver for
+// the run (a missing folder answers for its files). Paths per second.
+QList<QByteArray> distinctFiles() {
+    QSet<QByteArray> seen;
+    QList<QByteArray> out;
+    for (const ChartTab &t : history().store.tabs)
+        for (const ChartEntry &e : t.rows)
+            if (!e.file.isEmpty() && !seen.contains(e.file)) {
+                seen.insert(e.file);
+                out.append(e.file);
+            }
+    return out;
+}
+
+void BM_ExistenceTests_EachResolved(benchmark::State &state) {
+    const QList<QByteArray> files = distinctFiles();
+    qint64 found = 0;
+    for (auto _ : state)
+        for (const QByteArray &f : files) found += resolveStoredTarget(f).exists;
+    state.SetItemsProcessed(state.iterations() * files.size());
+    state.counters["paths"] = double(files.size());
+    state.counters["found"] = double(found);
+}
+BENCHMARK(BM_ExistenceTests_EachResolved)->Unit(benchmark::kMillisecond);
+
+void BM_ExistenceTests_OneResolver(benchmark::State &state) {
+    const QList<QByteArray> files = distinctFiles();
+    qint64 found = 0, tests = 0;
+    for (auto _ : state) {
+        StoredTargetResolver resolver;
+        for (const QByteArray &f : files) found += resolver.exists(f);
+        tests = resolver.fileSystemTests();
+    }
+    state.SetItemsProcessed(state.iterations() * files.size());
+    state.counters["paths"] = double(files.size());
+    state.counters["found"] = double(found);
+    state.counters["fs_tests"] = double(tests);
+}
+BENCHMARK(BM_ExistenceTests_OneResolver)->Unit(benchmark::kMillisecond);
 
 // Both updates give the same tables on a span small enough for the literal.
 bool sameResults() {

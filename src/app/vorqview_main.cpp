@@ -11,6 +11,7 @@
 #include "ui/common/prompter.h"
 #include "ui/common/qttranslations.h"
 #include "ui/common/readablecolours.h"
+#include "ui/common/screenfit.h"
 #include "ui/mainwindow/mainwindow.h"
 #include "ui/options/optionsdialog.h"
 #include "ui/playlist/playlistmakerdialog.h"
@@ -61,6 +62,7 @@ int main(int argc, char **argv) {
     vorq::installQtTranslations(&app);
     // Whatever palette the desktop gives, every text keeps its contrast.
     vorq::colours::applyReadablePalette();
+    vorq::installScreenFit(&app);
     try {
         vorq::sjis::ensureCodec();
     } catch (const vorq::Error &e) {

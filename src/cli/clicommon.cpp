@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <algorithm>
 #include <cstdio>
 
 #include "cli/commandtable.h"
@@ -84,12 +85,22 @@ void writeText(const QByteArray &sjisText, bool sjis) {
     // Stored texts come from others: control characters other than the TAB
     // and LF of our own layout (an escape sequence would drive the terminal)
     // show as U+FFFD. --sjis still gives the stored bytes.
-    QString text = sjis::toUnicode(sjisText);
-    for (QChar &c : text) {
-        const char16_t u = c.unicode();
-        if ((u < 0x20 && u != u'\t' && u != u'\n') || (u >= 0x7F && u <= 0x9F)) c = QChar(0xFFFD);
+    // Converted a piece of lines at a time: a long output (a whole history's
+    // changes) never sits in memory three times over. LF is never part of a
+    // Shift-JIS character, so the pieces decode as the whole would.
+    constexpr qsizetype kPiece = 256 * 1024;
+    for (qsizetype from = 0; from < sjisText.size();) {
+        qsizetype end =
+            from + kPiece >= sjisText.size() ? sjisText.size() : sjisText.indexOf('\n', from + kPiece);
+        end = end < 0 ? sjisText.size() : std::min(sjisText.size(), end + 1);
+        QString text = sjis::toUnicode(sjisText.sliced(from, end - from));
+        for (QChar &c : text) {
+            const char16_t u = c.unicode();
+            if ((u < 0x20 && u != u'\t' && u != u'\n') || (u >= 0x7F && u <= 0x9F)) c = QChar(0xFFFD);
+        }
+        writeRaw(text.toUtf8());
+        from = end;
     }
-    writeRaw(text.toUtf8());
 }
 
 void printError(const QString &message) {

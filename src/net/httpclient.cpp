@@ -52,10 +52,12 @@ void reportToStderr(const QString &message) {
 }
 
 void report(const QString &message) {
-    if (g().reporter)
+    if (g().reporter) {
         g().reporter(message);
-    else
-        reportToStderr(message);
+        return;
+    }
+    reportToStderr(message);
+    if (!g().lastFetch.detail.isEmpty()) reportToStderr(g().lastFetch.detail);
 }
 
 // Error types as the socket layer numbers them.
@@ -254,6 +256,7 @@ Address addressFor(const QByteArray &url, const QByteArray &proxyHost, int proxy
             a.connectHost = proxyHost;
             a.port = proxyPort == 0 ? 80 : validPortOr80(proxyPort);
             a.tunnelTarget = a.tlsHost + ':' + QByteArray::number(port);
+            a.viaProxy = true;
         }
         return a;
     }
@@ -266,6 +269,7 @@ Address addressFor(const QByteArray &url, const QByteArray &proxyHost, int proxy
         a.hostHeader = hostPart;
         a.port = proxyPort == 0 ? 80 : validPortOr80(proxyPort);
         a.requestTarget = url;
+        a.viaProxy = true;
         return a;
     }
     a.requestTarget = slash < 0 ? QByteArray("/") : s.mid(slash);
@@ -587,11 +591,14 @@ void TInternalInetpas::onError(int socketError) {
     if (error == QAbstractSocket::RemoteHostClosedError) return;
     m_timer->stop();
     if (error == QAbstractSocket::HostNotFoundError) {
-        // The socket layer's own report of the failed lookup; the socket is
-        // reset and the fetch ends as disconnected, with an empty buffer.
-        m_failure = QStringLiteral("Socket error: %1 (%2), on API 'getaddrinfo'")
-                        .arg(socketErrorText(error, m_socket->errorString()))
-                        .arg(systemCodeFor(error, m_socket->errorString()));
+        // The socket layer's own report of the failed lookup is the detail
+        // behind a message naming the host; the socket is reset and the
+        // fetch ends as disconnected, with an empty buffer.
+        m_failureDetail = QStringLiteral("Socket error: %1 (%2), on API 'getaddrinfo'")
+                              .arg(socketErrorText(error, m_socket->errorString()))
+                              .arg(systemCodeFor(error, m_socket->errorString()));
+        m_failure = hostNotFoundText(m_address.connectHost, m_address.viaProxy);
+        m_hostNotFound = true;
         m_socket->abort();
         onDisconnected();
         return;
@@ -664,6 +671,9 @@ QByteArray GetUrl(const QByteArray &url) {
             result = client.get();
             s.current = nullptr;
             fetch.failure = client.failure();
+            fetch.detail = client.failureDetail();
+            fetch.hostNotFound = client.hostNotFound();
+            fetch.viaProxy = !s.proxyHost.isEmpty();
             fetch.retryable = client.retryable();
             const ResponseHead &head = client.head();
             fetch.status = head.valid ? head.status : 0;
@@ -753,6 +763,12 @@ FetchResult resultOfLastFetch(const QByteArray &page) {
 }
 
 FetchReport lastFetch() { return g().lastFetch; }
+
+QString hostNotFoundText(const QByteArray &host, bool viaProxy) {
+    return (viaProxy ? QStringLiteral("プロキシ サーバー「%1」が見つかりませんでした。")
+                     : QStringLiteral("サーバー「%1」が見つかりませんでした。"))
+        .arg(sjis::toUnicode(host));
+}
 
 RedirectObserver setRedirectObserver(RedirectObserver observer) {
     RedirectObserver previous = std::move(g().redirectObserver);

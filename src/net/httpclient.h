@@ -79,8 +79,19 @@ struct FetchReport {
     bool retryable = false;      // timeouts, connection errors, cut-off bodies, 5xx, 429
     int retryAfterSeconds = -1;  // the server's Retry-After (429, 503), -1 none
     QString failure;
+    // The socket layer's own words behind failure, for a details part
+    // (empty when failure says it all).
+    QString detail{};
+    // The host (the proxy's when through one) could not be looked up: the
+    // address or the proxy setting is the likely cause.
+    bool hostNotFound = false;
+    bool viaProxy = false;
 };
 FetchReport lastFetch();
+
+// The failure of a host lookup as the user reads it: the host named, and
+// whether it is the proxy.
+QString hostNotFoundText(const QByteArray &host, bool viaProxy);
 
 // GetUrl for the import driver: the proxy for this fetch (none when
 // proxyHost is empty), the client's failure reported as usual or, when quiet,
@@ -100,8 +111,9 @@ using RedirectObserver = std::function<void(const QByteArray &url)>;
 RedirectObserver setRedirectObserver(RedirectObserver observer);
 
 // Where failure messages go. The GUI installs one that shows the top-level
-// error box; the default writes the message to stderr. Returns the previous
-// reporter; an empty function restores the default.
+// error box; the default writes the message and lastFetch().detail to
+// stderr. Returns the previous reporter; an empty function restores the
+// default. A reporter may read lastFetch(), which is set before it is called.
 using ErrorReporter = std::function<void(const QString &)>;
 ErrorReporter setErrorReporter(ErrorReporter reporter);
 
@@ -118,6 +130,7 @@ struct Address {
     bool tls = false;         // https: the request goes inside TLS
     QByteArray tlsHost;       // the name the certificate must carry
     QByteArray tunnelTarget;  // "host:port" for CONNECT; empty when direct
+    bool viaProxy = false;    // connectHost is the proxy
 };
 // Whether url is an https URL (scheme in any case).
 bool isHttpsUrl(const QByteArray &url);
@@ -162,8 +175,11 @@ public:
     QByteArray get();
     // Closes the socket; the wait ends with what has arrived.
     void abortFetch();
-    // The failure message of this fetch, if any.
+    // The failure message of this fetch, if any, and the socket layer's
+    // words behind it (a failed host lookup).
     const QString &failure() const { return m_failure; }
+    const QString &failureDetail() const { return m_failureDetail; }
+    bool hostNotFound() const { return m_hostNotFound; }
     // Whether a failure may pass on another attempt.
     bool retryable() const { return m_retryable; }
     bool aborted() const { return m_userAbort; }
@@ -201,6 +217,8 @@ private:
     QTimer *m_timer = nullptr;
     QEventLoop *m_loop = nullptr;
     QString m_failure;
+    QString m_failureDetail;
+    bool m_hostNotFound = false;
 };
 
 namespace internal {

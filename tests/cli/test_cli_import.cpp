@@ -81,7 +81,7 @@ TEST_F(CliImport, ImportsMissingDatesNewestFirstAndRecordsMissingPages) {
     // Today 2001-04-09: 2001-04-07 is only 2 days ago.
     const VorqRun r = runVorq(args(site, "2001-04-09", "2001-03-03", "2001-04-07"), dir.path());
     EXPECT_EQ(r.exitCode, 0);
-    ASSERT_EQ(r.lines.size(), 6) << r.lines.join(QLatin1Char('\n')).toStdString();
+    ASSERT_GT(r.lines.size(), 6) << r.lines.join(QLatin1Char('\n')).toStdString();
     EXPECT_TRUE(r.lines[0].startsWith(QStringLiteral("2001-04-07\t"))) << r.lines[0].toStdString();
     EXPECT_TRUE(r.lines[0].endsWith(QStringLiteral("\tnot-yet")));
     EXPECT_TRUE(r.lines[1].endsWith(QStringLiteral("\timported")));
@@ -89,7 +89,13 @@ TEST_F(CliImport, ImportsMissingDatesNewestFirstAndRecordsMissingPages) {
     EXPECT_TRUE(r.lines[3].startsWith(QStringLiteral("2001-03-17\t")));
     EXPECT_TRUE(r.lines[3].endsWith(QStringLiteral("\tnot-found-recorded")));
     EXPECT_GT(r.lines[1].section(QLatin1Char('\t'), 1, 1).toInt(), 10000);
-
+    // The run of six dates ends with its summary.
+    EXPECT_EQ(r.lines[6], QStringLiteral("vorq: 一括で取得が終わりました (6 件の日付)。"));
+    EXPECT_EQ(
+        r.lines.mid(7, 3),
+        QStringList(
+            {QStringLiteral("取り込んだ日付: 4 件"), QStringLiteral("見つからなかった日付: 2 件"),
+             QStringLiteral("  2001年04月07日 (最新の週: まだ掲載されていないようです。記録していません)")}));
     EXPECT_EQ(vorq::sjis::readLines(data + QStringLiteral("/notfound.txt")),
               QList<QByteArray>{sj("2001年03月17日")});
     const QList<QByteArray> chart = vorq::sjis::readLines(data + QStringLiteral("/20010310.txt"));
@@ -194,7 +200,7 @@ TEST_F(CliImport, FlakySiteOverHttpsEndsWithEveryPageAndASummaryOfWhatFailed) {
             << day;
     EXPECT_FALSE(QFile::exists(data + QStringLiteral("/20010317.txt")));
     EXPECT_EQ(all.count(QStringLiteral("再試行 1/2")), 5 * 2);  // announced, then under way
-    EXPECT_TRUE(all.contains(QStringLiteral("次の 1 件の日付は")));
+    EXPECT_TRUE(all.contains(QStringLiteral("取得できなかった日付: 1 件")));
     EXPECT_TRUE(all.contains(
         QStringLiteral("2001年03月17日: サーバーが混み合っているため、取得できませんでした。 HTTP 429")));
     // The run resumes where it stopped: only the failed date is asked for again.

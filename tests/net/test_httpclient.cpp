@@ -206,9 +206,18 @@ TEST_F(HttpClientTest, FailedHostLookupIsReportedBySocketLayerAndEndsDisconnecte
     internal::setTimeoutsMs(20000, 20000);
     EXPECT_EQ(GetUrl("http://no-such-host.invalid/x"), "");
     ASSERT_EQ(reported.size(), 1);
-    EXPECT_TRUE(reported.first().startsWith(u8("Socket error: "))) << reported.first().toStdString();
-    EXPECT_TRUE(reported.first().contains(u8("getaddrinfo")));
+    // The message names the host; the socket layer's words are its detail.
+    EXPECT_EQ(reported.first(), u8("サーバー「no-such-host.invalid」が見つかりませんでした。"));
+    EXPECT_TRUE(lastFetch().hostNotFound);
+    EXPECT_FALSE(lastFetch().viaProxy);
+    EXPECT_TRUE(lastFetch().detail.startsWith(u8("Socket error: "))) << lastFetch().detail.toStdString();
+    EXPECT_TRUE(lastFetch().detail.contains(u8("getaddrinfo")));
     EXPECT_EQ(clientState(), 5);
+    // Through a proxy that cannot be found, the proxy is named.
+    SetProxy("no-such-proxy.invalid", 8080);
+    EXPECT_EQ(GetUrl("http://www.vorq.example/x"), "");
+    EXPECT_EQ(reported.last(), u8("プロキシ サーバー「no-such-proxy.invalid」が見つかりませんでした。"));
+    EXPECT_TRUE(lastFetch().viaProxy);
 }
 
 TEST_F(HttpClientTest, ProxyAppliesToOneFetchOnly) {

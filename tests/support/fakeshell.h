@@ -20,6 +20,7 @@ struct PromptRecord {
     QString caption;
     QString text;
     QMessageBox::StandardButtons buttons;
+    QString details{};  // errorWithDetails
 };
 
 class FakePrompter : public Prompter {
@@ -48,6 +49,9 @@ public:
     }
     void error(QWidget *, const QString &text) override {
         asked.append({QStringLiteral("error"), {}, text, {}});
+    }
+    void errorWithDetails(QWidget *, const QString &text, const QString &details) override {
+        asked.append({QStringLiteral("error"), {}, text, {}, details});
     }
     QString openFile(QWidget *, const QString &caption, const QString &proposed, const QString &) override {
         asked.append({QStringLiteral("openFile"), caption, proposed, {}});

@@ -15,10 +15,10 @@ using namespace vorq;
 
 namespace {
 
-QByteArray changeLine(const ChartStore &store, const RowRef &at, const QByteArray &oldFile) {
+void appendChangeLine(QByteArray &out, const ChartStore &store, const RowRef &at, const QByteArray &oldFile) {
     const ChartTab &tab = store.tabs.at(at.tab);
     const ChartEntry &e = tab.rows.at(at.row);
-    return tab.caption + '\t' + e.rank + '\t' + e.title + '\t' + e.artist + '\t' + oldFile + '\t' + e.file +
+    out += tab.caption + '\t' + e.rank + '\t' + e.title + '\t' + e.artist + '\t' + oldFile + '\t' + e.file +
            '\n';
 }
 
@@ -43,8 +43,16 @@ int runAuto(const cli::Args &a, cli::RangeOptions &r) {
     const AutoUpdateResult result = autoUpdate(r.store.tabs, opts);
     for (const AssociationChange &c : result.changes) r.store.noteRowChanged(c.at.tab, c.at.row);
     saveAssociationsUnattended(r.store);
+    // Written a piece at a time as the lines are made: a whole history's
+    // changes never sit in memory as one text.
     QByteArray out;
-    for (const AssociationChange &c : result.changes) out += changeLine(r.store, c.at, c.oldFile);
+    for (const AssociationChange &c : result.changes) {
+        appendChangeLine(out, r.store, c.at, c.oldFile);
+        if (out.size() >= 256 * 1024) {
+            cli::writeText(out, r.sjis);
+            out.resize(0);
+        }
+    }
     cli::writeText(out, r.sjis);
     return 0;
 }
@@ -95,7 +103,7 @@ int runSet(const cli::Args &a, cli::RangeOptions &r) {
         const QByteArray old = e.file;
         e.file = file;
         r.store.noteRowChanged(t.tab, t.row);
-        if (old != file) out += changeLine(r.store, t, old);
+        if (old != file) appendChangeLine(out, r.store, t, old);
     }
     saveAssociationsUnattended(r.store);
     cli::writeText(out, r.sjis);

@@ -25,6 +25,8 @@ ProxyOption proxyOption(const QString &value) {
 void reportNetErrorsToStderr() {
     vorq::net::setErrorReporter([](const QString &message) {
         QString text = message;
+        const QString detail = vorq::net::lastFetch().detail;
+        if (!detail.isEmpty()) text += QStringLiteral("\n") + detail;
         text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
         vorq::cli::printError(QStringLiteral("vorq: ") + text);
     });
@@ -117,6 +119,12 @@ public:
     }
     void bulkSummary(const QList<FailedDate> &failures, int notTried) override {
         QString text = failureSummaryText(failures, notTried);
+        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        cli::printError(QStringLiteral("vorq: ") + text);
+    }
+    // A run of several dates ends with the summary of all of them.
+    void bulkRunSummary(const BulkRunSummary &summary) override {
+        QString text = bulkSummaryText(summary).trimmed();
         text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
         cli::printError(QStringLiteral("vorq: ") + text);
     }

@@ -1,6 +1,8 @@
 #include "core/base/appenv.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 
 #include "core/base/errors.h"
 #include "core/text/sjistext.h"
@@ -44,5 +46,16 @@ QByteArray folderBytes(const QString &folder, FolderKind kind) {
 }
 
 void setProgramFolder(const QByteArray &folder) { g_programFolder = folder; }
+
+QString findReadme(const QString &programFolder, const QString &docDir) {
+    const QDir program(programFolder);
+    for (const QString &candidate :
+         {program.filePath(QStringLiteral("../") + docDir + QStringLiteral("/README.md")),
+          program.filePath(QStringLiteral("../../../README.md"))}) {
+        const QFileInfo readme(candidate);
+        if (readme.isFile()) return QDir::cleanPath(readme.absoluteFilePath());
+    }
+    return {};
+}
 
 }  // namespace vorq::env

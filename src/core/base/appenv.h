@@ -3,6 +3,7 @@
 // clock's date and the program folder (the folder of the executable).
 #include <QByteArray>
 #include <QDate>
+#include <QString>
 
 namespace vorq::env {
 
@@ -21,5 +22,12 @@ void setProgramFolder(const QByteArray &folder);  // empty restores the real one
 // message names the folder and says what to do.
 enum class FolderKind { Program, UserData };
 QByteArray folderBytes(const QString &folder, FolderKind kind);
+
+// The README a user can open beside this program: the installed one
+// (programFolder/../docDir/README.md, docDir as installed, e.g.
+// "share/doc/vorqview"), else the source tree's when the program runs from
+// its build folder (build/src/app/); empty when there is none (a copy on a
+// disc).
+QString findReadme(const QString &programFolder, const QString &docDir);
 
 }  // namespace vorq::env

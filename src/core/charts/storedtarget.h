@@ -13,8 +13,11 @@
 //     refused (no local path) when it leaves that medium;
 //   - any other text: a local path, made absolute against the current folder.
 #include <QByteArray>
+#include <QDir>
+#include <QHash>
 #include <QString>
 #include <functional>
+#include <unordered_map>
 
 namespace vorq {
 
@@ -46,5 +49,39 @@ StoredTarget resolveStoredTarget(const QByteArray &stored, const QString &progra
                                  const LocalExists &exists = {});
 // The same for the running program's folder (env::programFolder()).
 StoredTarget resolveStoredTarget(const QByteArray &stored, const LocalExists &exists = {});
+
+// Many stored targets resolved for one task (the automatic update tests
+// thousands): the current folder and the medium's root are worked out once,
+// not per text. In exists() a folder found missing answers for everything
+// below it, so files gone with their folders cost one test per folder. Answers as resolveStoredTarget does as
+// long as the file system holds still during the task.
+class StoredTargetResolver {
+public:
+    // programFolder empty: the running program's, asked for only when a
+    // medium-rooted text comes.
+    explicit StoredTargetResolver(const QString &programFolder = {}, LocalExists exists = {});
+
+    StoredTarget resolve(const QByteArray &stored);
+    bool exists(const QByteArray &stored);
+    // File-system tests made so far (files and folders).
+    qsizetype fileSystemTests() const { return m_tests; }
+
+private:
+    QString mediumRootPath();
+    bool testLocal(const QString &path);
+    bool folderExists(const QString &folder);
+
+    QString m_programFolder;
+    bool m_programFolderGiven = false;
+    QString m_mediumRoot;
+    bool m_mediumRootKnown = false;
+    QDir m_current;
+    LocalExists m_exists;
+    struct FolderHash {
+        size_t operator()(const QString &s) const { return qHash(s, 0); }
+    };
+    std::unordered_map<QString, bool, FolderHash> m_folders;
+    qsizetype m_tests = 0;
+};
 
 }  // namespace vorq

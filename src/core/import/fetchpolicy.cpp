@@ -53,6 +53,18 @@ qint64 RetryPolicy::waitBeforeRetry(int retry, const FetchResult &failed, double
     return std::min(wait, maxWaitMs);
 }
 
+QString hostNotFoundAdvice(bool viaProxy) {
+    if (viaProxy)
+        return QStringLiteral(
+            "「Option」の「Web」ページで、プロキシ サーバーのアドレスとポートが正しいか確かめてください。\r\n"
+            "プロキシ サーバーを使わずにつなぐ場合は、「プロキシ サーバーを使用する」をオフにしてください。");
+    return QStringLiteral(
+        "「Option」の「Web」ページで、「データのホームページのアドレス」が正しいか確かめてください。\r\n"
+        "プロキシ サーバーを通してインターネットにつなぐ場合は、同じページの「プロキシ サーバーを使用する」を"
+        "オンにして、そのアドレスとポートを入れてください。\r\n"
+        "インターネットにつながっていないときも、このエラーになります。");
+}
+
 QString retryStatusText(int retry, int retries, qint64 waitMs, const QString &reason) {
     QString oneLine = reason;
     oneLine.replace(QStringLiteral("\r\n"), QStringLiteral(" "));

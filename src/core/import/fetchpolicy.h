@@ -48,6 +48,11 @@ struct RetryPolicy {
     qint64 waitBeforeRetry(int retry, const FetchResult &failed, double jitter) const;
 };
 
+// Where to look when the host of the chart site (or the proxy) cannot be
+// found: the addresses of Option's Web page, the proxy setting, the
+// connection itself.
+QString hostNotFoundAdvice(bool viaProxy);
+
 // The status line while waiting: "再試行 1/3 (5 秒後): reason".
 QString retryStatusText(int retry, int retries, qint64 waitMs, const QString &reason);
 

@@ -115,7 +115,28 @@ bool isNotFoundPage(const QByteArray &page) {
     return page.size() < 500 && page.contains(QByteArrayLiteral("The requested URL"));
 }
 
-bool notFoundIsFinal(const QDate &date, const QDate &today) { return date.daysTo(today) >= 3; }
+QDate lastBroadcastBefore(const QDate &today) { return broadcastOnOrBefore(today.addDays(-1)); }
+
+QString notFoundQuestionText(const QByteArray &label) {
+    return sjis::toUnicode(label) + QStringLiteral(
+                                        "のデータは見つかりませんでした。\r\n"
+                                        "その日は放送がなかったのかも知れません。\r\n"
+                                        "今後その日付を表示しないようにしますか?");
+}
+
+QString notPublishedYetText(const QByteArray &label) {
+    return sjis::toUnicode(label) + QStringLiteral(
+                                        "のデータは見つかりませんでした。\r\n"
+                                        "今週は放送がなかったのか、\r\n"
+                                        "まだ掲載されていないようです。\r\n"
+                                        "もうしばらく待ってみてください。\r\n"
+                                        "(最新の週なので、放送のなかった日としては記録しません。)");
+}
+
+bool notFoundIsFinal(const QDate &date, const QDate &today) {
+    const QDate newest = lastBroadcastBefore(today);
+    return date.daysTo(today) > 7 && (!newest.isValid() || date < newest);
+}
 
 bool recordNotFound(const QByteArray &dataFolder, const QByteArray &programFolder, const QByteArray &label) {
     if (const auto date = dateFromLabel(label); !date || !isBroadcastDate(*date)) return false;
@@ -209,6 +230,8 @@ void ImportEngine::importDateList(const QList<int> &indexes) {
     m_bulk = true;
     m_failures.clear();
     m_notTried = 0;
+    m_summary = BulkRunSummary();
+    m_summary.dates = int(indexes.size());
     m_lastFetchEndMs = -1;
     const auto finish = [this] {
         m_bulk = false;
@@ -223,8 +246,19 @@ void ImportEngine::importDateList(const QList<int> &indexes) {
     qint64 received = 0;
     const QString folderField = sjis::toUnicode(options.dataFolderField);
     int failedInARow = 0;
+    // The dates from the i-th on, when the run stops before them.
+    const auto skipFrom = [&](int i, BulkRunSummary::Stop why) {
+        m_summary.stop = why;
+        for (int k = i; k <= n; ++k) {
+            const int index = indexes.at(k - 1);
+            if (index >= 0 && index < m_host.dateCount()) m_summary.skipped.append(m_host.dateLabelAt(index));
+        }
+    };
     for (int i = 1; i <= n; ++i) {
-        if (m_host.bulkCancelled()) break;
+        if (m_host.bulkCancelled()) {
+            skipFrom(i, BulkRunSummary::Stop::Cancelled);
+            break;
+        }
         m_dateClock.start();
         const int index = indexes.at(i - 1);
         // Indexes run from the last item down, so dates dropped from the
@@ -242,8 +276,15 @@ void ImportEngine::importDateList(const QList<int> &indexes) {
         m_host.bulkStatus(QString());
         m_host.bulkPlannedWait(qint64(n - i) * options.pageDelayMs);
         m_fetched = false;
+        m_dateCounted = false;
         const qsizetype failedBefore = m_failures.size();
+        const QByteArray label = m_host.dateLabelAt(index);
         importOneDate();
+        // A date the run left without an outcome: cancelled on its way.
+        if (!m_dateCounted) {
+            m_summary.skipped.append(label);
+            if (m_host.bulkCancelled()) m_summary.stop = BulkRunSummary::Stop::Cancelled;
+        }
         // Only a fetch of this date counts: a date that already had a tab
         // would otherwise add the previous page's size again.
         if (m_fetched) received += m_host.receivedBytes();
@@ -252,12 +293,43 @@ void ImportEngine::importDateList(const QList<int> &indexes) {
         if (m_fetched) failedInARow = m_failures.size() > failedBefore ? failedInARow + 1 : 0;
         if (failedInARow >= kGiveUpAfterFailedDates && i < n) {
             m_notTried = n - i;
+            skipFrom(i + 1, BulkRunSummary::Stop::GaveUp);
             break;
         }
     }
+    if (m_summary.stop == BulkRunSummary::Stop::Cancelled) m_summary.notTried = int(m_summary.skipped.size());
+    if (m_summary.stop == BulkRunSummary::Stop::GaveUp) m_summary.notTried = m_notTried;
     end.dismiss();
     finish();
-    if (!m_failures.isEmpty()) m_host.bulkSummary(m_failures, m_notTried);
+    if (n > 1)
+        m_host.bulkRunSummary(m_summary);
+    else if (!m_failures.isEmpty())
+        m_host.bulkSummary(m_failures, m_notTried);
+}
+
+void ImportEngine::dateDone(const QByteArray &label, ImportHost::Outcome outcome, const QString &reason) {
+    using O = ImportHost::Outcome;
+    m_host.dateDone(label, outcome == O::AlreadyLoaded ? 0 : m_host.receivedBytes(), outcome);
+    if (!m_bulk) return;
+    m_dateCounted = true;
+    switch (outcome) {
+        case O::Imported: ++m_summary.imported; break;
+        case O::NotFoundRecorded:
+            m_summary.notFound.append({label, BulkRunSummary::Missing::Recorded});
+            break;
+        case O::NotFound: m_summary.notFound.append({label, BulkRunSummary::Missing::NotRecorded}); break;
+        case O::NotYet: m_summary.notFound.append({label, BulkRunSummary::Missing::NotYet}); break;
+        case O::Failed: m_summary.failed.append({label, reason}); break;
+        case O::Rejected:
+            // Declined when shown is the user's choice; a page that is no
+            // chart is a failure of the site (or of the URL template).
+            if (reason.isEmpty())
+                m_summary.skipped.append(label);
+            else
+                m_summary.failed.append({label, reason});
+            break;
+        case O::AlreadyLoaded: break;
+    }
 }
 
 bool ImportEngine::pauseBetweenPages(const ImportOptions &options) {
@@ -306,7 +378,7 @@ void ImportEngine::importOneDate() {
     for (int t = 0; t < m_host.tabCount(); ++t) {
         if (m_host.tabTag(t) == tag) {
             m_host.activateTab(t);
-            m_host.dateDone(label, 0, ImportHost::Outcome::AlreadyLoaded);
+            dateDone(label, ImportHost::Outcome::AlreadyLoaded);
             return;
         }
     }
@@ -344,20 +416,26 @@ void ImportEngine::importOneDate() {
                 if (fetched.kind == FetchResult::Kind::Failed) {
                     // Reported already (an error box) or kept for the run's summary.
                     if (m_gatherFailures) m_failures.append({label, fetched.failure});
-                    m_host.dateDone(label, m_host.receivedBytes(), ImportHost::Outcome::Failed);
+                    dateDone(label, ImportHost::Outcome::Failed, fetched.failure);
                     return;
                 }
                 page = fetched.page;
                 if (fetched.kind == FetchResult::Kind::NotFound || isNotFoundPage(page)) {
-                    const ImportHost::Outcome outcome = notFoundHandling(date, label, options);
-                    m_host.dateDone(label, m_host.receivedBytes(), outcome);
+                    dateDone(label, notFoundHandling(date, label, options));
                     return;  // no association update for a missing page
                 }
             }
             const ResultGrid grid = m_host.parsePage(page, options);
             const bool accepted = acceptResultGrid(grid, name, options);
-            m_host.dateDone(label, m_host.receivedBytes(),
-                            accepted ? ImportHost::Outcome::Imported : ImportHost::Outcome::Rejected);
+            if (accepted)
+                dateDone(label, ImportHost::Outcome::Imported);
+            else
+                dateDone(
+                    label, ImportHost::Outcome::Rejected,
+                    options.confirmData
+                        ? QString()
+                        : QStringLiteral(
+                              "チャートのページではありませんでした (95 曲以上、3 列の表がありません)。"));
             break;
         }
         case ImportMode::Html: {
@@ -383,14 +461,14 @@ void ImportEngine::importOneDate() {
 ImportHost::Outcome ImportEngine::notFoundHandling(const QDate &date, const QByteArray &label,
                                                    const ImportOptions &options) {
     if (notFoundIsFinal(date, env::today())) {
-        const bool yes = options.ignoreError ? options.autoAddNotFound : m_host.askRecordNotFound();
+        const bool yes = options.ignoreError ? options.autoAddNotFound : m_host.askRecordNotFound(label);
         if (!yes) return ImportHost::Outcome::NotFound;
         if (!recordNotFound(m_host.dataFolder(), m_host.programFolder(), label))
             return ImportHost::Outcome::NotFound;
         m_host.buildDateList();
         return ImportHost::Outcome::NotFoundRecorded;
     }
-    if (!options.ignoreError) m_host.tellNotPublishedYet();
+    if (!options.ignoreError) m_host.tellNotPublishedYet(label);
     return ImportHost::Outcome::NotYet;
 }
 

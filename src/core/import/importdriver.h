@@ -11,6 +11,7 @@
 #include <QString>
 #include <utility>
 
+#include "core/import/bulksummary.h"
 #include "core/import/chartpage.h"
 #include "core/import/fetchpolicy.h"
 
@@ -73,9 +74,19 @@ qint64 nextExpectation(int dates, qint64 receivedSoFar, int finishedDates);
 // holding "The requested URL".
 bool isNotFoundPage(const QByteArray &page);
 
-// Whether a missing page for this date is final (3 days or more before
-// today), so it may be recorded in notfound.txt.
+// Whether a missing page for this date is final, so it may be recorded in
+// notfound.txt: not the newest week (the last broadcast date before today),
+// nor any date within a week of today. That week's page may only be late;
+// recorded, the week would be hidden for good.
 bool notFoundIsFinal(const QDate &date, const QDate &today);
+
+// The broadcast date (every 7 days from 1995-04-08) last before today.
+QDate lastBroadcastBefore(const QDate &today);
+
+// The "Not Found" question for a date that may be recorded, and the notice
+// for the newest week, each naming the date (label, Shift-JIS).
+QString notFoundQuestionText(const QByteArray &label);
+QString notPublishedYetText(const QByteArray &label);
 
 // Records a date label in the data folder's notfound.txt: the existing lines
 // plus the label; when the program folder has a notfound.txt too, the list
@@ -154,9 +165,9 @@ public:
     // Busy state around a fetch (date list disabled, connectionTimer on, hourglass).
     virtual void setBusy(bool busy) = 0;
 
-    // Prompts.
-    virtual bool askRecordNotFound() = 0;  // Yes/No "Not Found" question
-    virtual void tellNotPublishedYet() = 0;
+    // Prompts, each naming the date (its label).
+    virtual bool askRecordNotFound(const QByteArray &label) = 0;  // Yes/No "Not Found" question
+    virtual void tellNotPublishedYet(const QByteArray &label) = 0;
     virtual void tellAllImported() = 0;  // "すべて取得されています。"
     // ConfirmData: shows the grid for editing; true when "取り込み".
     virtual bool confirmGrid(ResultGrid &grid) = 0;
@@ -175,13 +186,17 @@ public:
     virtual void bulkStatus(const QString &text) { Q_UNUSED(text); }
     // The pauses between pages still to come, for the time-left estimate.
     virtual void bulkPlannedWait(qint64 ms) { Q_UNUSED(ms); }
-    // After a bulk run (the dialog gone) in which dates still failed after
-    // their retries: one summary instead of one box per failure. notTried:
-    // the dates left when the run gave up (kGiveUpAfterFailedDates).
+    // After a run of one date (the dialog gone) that still failed after its
+    // retries, where failures are not reported on their own (the CLI).
+    // notTried: the dates left when the run gave up (kGiveUpAfterFailedDates).
     virtual void bulkSummary(const QList<FailedDate> &failures, int notTried) {
         Q_UNUSED(failures);
         Q_UNUSED(notTried);
     }
+    // After a run of several dates (the dialog gone), however it ended short
+    // of an error: one summary of the whole run instead of one box per
+    // failure.
+    virtual void bulkRunSummary(const BulkRunSummary &summary) { Q_UNUSED(summary); }
 
     // Progress of a run, for hosts that report each date (the CLI).
     enum class Outcome {
@@ -189,7 +204,7 @@ public:
         Rejected,          // the grid was dropped (shape check or "中止")
         NotFoundRecorded,  // a missing page, recorded in notfound.txt
         NotFound,          // a missing page, not recorded
-        NotYet,            // a missing page of the last 3 days
+        NotYet,            // a missing page of the newest week: not published yet
         AlreadyLoaded,     // the date has a tab: nothing imported
         Failed,            // the fetch failed (after its retries in a bulk run)
     };
@@ -233,8 +248,8 @@ public:
     void setBusy(bool) override {}
     // Nobody to ask: a missing page is recorded only when IgnoreError and
     // AutoAddNotFound say so.
-    bool askRecordNotFound() override { return false; }
-    void tellNotPublishedYet() override {}
+    bool askRecordNotFound(const QByteArray &) override { return false; }
+    void tellNotPublishedYet(const QByteArray &) override {}
     void tellAllImported() override {}
     bool confirmGrid(ResultGrid &) override { return false; }
     QString chooseHtmlFile(const QString &) override { return {}; }
@@ -269,6 +284,8 @@ public:
     const QList<FailedDate> &failures() const { return m_failures; }
     // The dates the last bulk run left untried when it gave up.
     int notTried() const { return m_notTried; }
+    // What the last bulk run came to (also for a run of one date).
+    const BulkRunSummary &summary() const { return m_summary; }
     // Where the driver waits (pauses, backoff); the event-loop clock unless set.
     void setClock(Clock *clock) { m_clock = clock ? clock : &eventLoopClock(); }
     qint64 currentDateElapsed() const { return m_dateClock.isValid() ? m_dateClock.elapsed() : 0; }
@@ -276,6 +293,9 @@ public:
 private:
     ImportHost::Outcome notFoundHandling(const QDate &date, const QByteArray &label,
                                          const ImportOptions &options);
+
+    // Tells the host how a date ended and counts it for the run's summary.
+    void dateDone(const QByteArray &label, ImportHost::Outcome outcome, const QString &reason = {});
 
     FetchResult fetchWithRetries(const QByteArray &url, const QByteArray &proxyHost, int proxyPort,
                                  const ImportOptions &options);
@@ -286,13 +306,15 @@ private:
     RetryPolicy m_policy;
     QList<FailedDate> m_failures;
     int m_notTried = 0;
+    BulkRunSummary m_summary;
     qint64 m_lastFetchEndMs = -1;  // a bulk run's pause is counted from here
     bool m_bulk = false;
     // A run of several dates (or any run of a host whose reports do not
     // wait) retries failures and gathers them into one summary; a single
     // date in the window gets one attempt and the designed error box.
     bool m_gatherFailures = false;
-    bool m_fetched = false;  // the current date made a fetch
+    bool m_fetched = false;      // the current date made a fetch
+    bool m_dateCounted = false;  // the current date has its outcome
     QElapsedTimer m_dateClock;
 };
 

@@ -41,8 +41,13 @@ void ensureCodec() {
 }
 
 QString toUnicode(const QByteArray &bytes) {
-    QStringDecoder dec(kCodecName);
-    return dec.decode(bytes);
+    // Opening the codec costs more than decoding a path or a title: one
+    // decoder per thread, its state cleared after each text as a fresh one
+    // would start (an unfinished character at the end is dropped).
+    thread_local QStringDecoder dec(kCodecName);
+    QString out = dec.decode(bytes);
+    dec.resetState();
+    return out;
 }
 
 bool tryFromUnicode(const QString &text, QByteArray *out) {

@@ -213,8 +213,11 @@ AutoUpdateResult AssociationCommands::autoUpdate() {
         m_form->selectionFeedback();
     });
     UpdateWatcher watcher(wait.get());
+    // One resolver for the whole update: the current folder and the medium
+    // are read once, a missing folder answers for its files.
+    StoredTargetResolver resolver({}, [](const QString &p) { return shell().exists(p); });
     result = vorq::autoUpdate(m_form->store().tabs, opts, &watcher,
-                              [](const QByteArray &path) { return targetOf(path).exists; });
+                              [&resolver](const QByteArray &path) { return resolver.exists(path); });
     // What the update did goes into the journal, also when it was stopped.
     for (const AssociationChange &c : result.changes) m_form->store().noteRowChanged(c.at.tab, c.at.row);
     return result;

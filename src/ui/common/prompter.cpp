@@ -31,6 +31,13 @@ public:
         box.exec();
     }
 
+    void errorWithDetails(QWidget *parent, const QString &text, const QString &details) override {
+        QMessageBox box(QMessageBox::Critical, applicationTitle(), text, QMessageBox::Ok, parent);
+        box.setTextFormat(Qt::PlainText);
+        box.setDetailedText(details);  // always plain text
+        box.exec();
+    }
+
     QString openFile(QWidget *parent, const QString &caption, const QString &proposed,
                      const QString &filter) override {
         const QString key = QStringLiteral("open ") + filter;

@@ -22,6 +22,9 @@ public:
                                                 QMessageBox::StandardButton defaultButton) = 0;
     // The top-level error box for an error that ended a command.
     virtual void error(QWidget *parent, const QString &text) = 0;
+    // The same box with the technical text behind it in a details part,
+    // shown on request.
+    virtual void errorWithDetails(QWidget *parent, const QString &text, const QString &details) = 0;
     // File dialogs: empty result when cancelled. filter uses Qt's syntax.
     virtual QString openFile(QWidget *parent, const QString &caption, const QString &proposed,
                              const QString &filter) = 0;

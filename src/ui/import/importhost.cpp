@@ -24,8 +24,10 @@ void importDateList(MainWindow *form, const QStringList &indices) {
     });
 }
 
-void importMissingDates(MainWindow *form) {
+void importMissingDates(MainWindow *form, bool unattended) {
     MainImportDriver &driver = importDriverOf(form);
+    driver.setUnattended(unattended);
+    ScopeExit attended([&driver] { driver.setUnattended(false); });
     runGuarded(form, [&] { driver.run([&] { driver.engine().importMissingDates(); }); });
 }
 

@@ -19,7 +19,10 @@ MainImportDriver &importDriverOf(MainWindow *form);
 // dates and the main window's connectionTimer tick, for MainWindow to call. Errors end the
 // command with the error box.
 void importDateList(MainWindow *form, const QStringList &indices);
-void importMissingDates(MainWindow *form);
+// unattended: the start-up's automatic import that closes the window after
+// it (AutoQuit): the run's summary box, which would wait for a click, is
+// left out.
+void importMissingDates(MainWindow *form, bool unattended = false);
 void importTimerTick(MainWindow *form);
 
 // After an import with AlsoAssociatedFile on: the automatic association

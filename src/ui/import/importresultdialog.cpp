@@ -49,11 +49,18 @@ ImportResultDialog::ImportResultDialog(QWidget *parent)
 ImportResultDialog::~ImportResultDialog() = default;
 
 // The window manager frames the window only after it is mapped, and says
-// nothing to the window when it does: look again for a moment.
+// nothing to the window when it does: look again for a moment, and when the
+// window moves (putting it into its frame moves it; a busy window manager
+// may do so late).
 void ImportResultDialog::showEvent(QShowEvent *event) {
     QDialog::showEvent(event);
     fitOuterSize();
     for (int ms : {20, 100, 300, 800}) QTimer::singleShot(ms, this, [this] { fitOuterSize(); });
+}
+
+void ImportResultDialog::moveEvent(QMoveEvent *event) {
+    QDialog::moveEvent(event);
+    fitOuterSize();
 }
 
 void ImportResultDialog::fitOuterSize() {

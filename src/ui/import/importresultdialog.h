@@ -34,6 +34,7 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
 
 private:
     void fitOuterSize();

@@ -110,7 +110,18 @@ QByteArray MainImportDriver::fetch(const QByteArray &url, const QByteArray &prox
     // bulk dialog; a cancelled run has nothing more to say.
     QPointer<MainImportDriver> self(this);
     const net::ErrorReporter previous = net::setErrorReporter([self](const QString &message) {
-        if (self && !self->bulkCancelled()) prompter().error(self->promptParent(), message);
+        if (!self || self->bulkCancelled()) return;
+        const net::FetchReport fetch = net::lastFetch();
+        if (fetch.detail.isEmpty()) {
+            prompter().error(self->promptParent(), message);
+            return;
+        }
+        // A host that cannot be found (the first start, before the site's
+        // address is set): say where to look; the socket layer's words go
+        // below, for whoever helps.
+        QString text = message;
+        if (fetch.hostNotFound) text += QStringLiteral("\r\n\r\n") + hostNotFoundAdvice(fetch.viaProxy);
+        prompter().errorWithDetails(self->promptParent(), text, fetch.detail);
     });
     ScopeExit restore([previous] { net::setErrorReporter(previous); });
     if (!proxyHost.isEmpty()) net::SetProxy(proxyHost, proxyPort);
@@ -148,6 +159,17 @@ void MainImportDriver::bulkSummary(const QList<FailedDate> &failures, int notTri
                        failureSummaryText(failures, notTried), QMessageBox::Ok, QMessageBox::Ok);
 }
 
+void MainImportDriver::bulkRunSummary(const BulkRunSummary &summary) {
+    // A window closing while the run ends asks its own questions instead;
+    // an unattended start-up would wait for the click.
+    if (m_closeAfterRun || m_unattended) return;
+    QWidget *modal = QApplication::activeModalWidget();
+    const bool trouble = !summary.failed.isEmpty() || summary.stop == BulkRunSummary::Stop::GaveUp;
+    prompter().message(modal ? modal : m_form, trouble ? QMessageBox::Warning : QMessageBox::Information,
+                       QStringLiteral("一括で取得"), bulkSummaryText(summary), QMessageBox::Ok,
+                       QMessageBox::Ok);
+}
+
 void MainImportDriver::setBusy(bool busy) {
     if (busy) {
         m_form->dateList->setEnabled(false);
@@ -165,20 +187,15 @@ QWidget *MainImportDriver::promptParent() const {
     return m_form;
 }
 
-bool MainImportDriver::askRecordNotFound() {
+bool MainImportDriver::askRecordNotFound(const QByteArray &label) {
     return prompter().message(promptParent(), QMessageBox::Question, QStringLiteral("Not Found"),
-                              QStringLiteral("その日付のデータは見つかりませんでした。\r\n"
-                                             "その日は放送がなかったのかも知れません。\r\n"
-                                             "今後その日付を表示しないようにしますか?"),
-                              QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) == QMessageBox::Yes;
+                              notFoundQuestionText(label), QMessageBox::Yes | QMessageBox::No,
+                              QMessageBox::Yes) == QMessageBox::Yes;
 }
 
-void MainImportDriver::tellNotPublishedYet() {
+void MainImportDriver::tellNotPublishedYet(const QByteArray &label) {
     prompter().message(promptParent(), QMessageBox::NoIcon, QStringLiteral("Not Found"),
-                       QStringLiteral("今週は放送がなかったのか、\r\n"
-                                      "まだ掲載されていないようです。\r\n"
-                                      "もうしばらく待ってみてください。"),
-                       QMessageBox::Ok, QMessageBox::Ok);
+                       notPublishedYetText(label), QMessageBox::Ok, QMessageBox::Ok);
 }
 
 void MainImportDriver::tellAllImported() {

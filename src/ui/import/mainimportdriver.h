@@ -37,6 +37,8 @@ public:
     void cancelRun(bool closeAfter);
 
     void onConnectionTimerTick();
+    // No summary box at the end of a run that nobody watches.
+    void setUnattended(bool unattended) { m_unattended = unattended; }
 
     // ---- ImportHost --------------------------------------------------------
     ImportOptions options() override;
@@ -69,6 +71,7 @@ public:
     void bulkStatus(const QString &text) override;
     void bulkPlannedWait(qint64 ms) override;
     void bulkSummary(const QList<FailedDate> &failures, int notTried) override;
+    void bulkRunSummary(const BulkRunSummary &summary) override;
 
     void setBusy(bool busy) override;
 
@@ -76,8 +79,8 @@ public:
     // would otherwise cover them (it stays on top).
     QWidget *promptParent() const;
 
-    bool askRecordNotFound() override;
-    void tellNotPublishedYet() override;
+    bool askRecordNotFound(const QByteArray &label) override;
+    void tellNotPublishedYet(const QByteArray &label) override;
     void tellAllImported() override;
     bool confirmGrid(ResultGrid &grid) override;
     QString chooseHtmlFile(const QString &proposed) override;
@@ -101,6 +104,7 @@ private:
     bool m_running = false;
     bool m_cancelRequested = false;  // cancelRun: the run ends at the next check
     bool m_closeAfterRun = false;
+    bool m_unattended = false;
     bool m_fetchedThisDate = false;
 };
 

@@ -253,7 +253,8 @@ void MainWindow::onActivated() {
     // second activation meanwhile must not start it again.
     m_startupGuard = 1;
     if (m_options) {
-        if (m_options->autoRunImportBox->isChecked()) runGuarded(this, [this] { importMissingDates(); });
+        if (m_options->autoRunImportBox->isChecked())
+            runGuarded(this, [this] { vorq::importMissingDates(this, m_options->autoQuitBox->isChecked()); });
         if (m_options->autoRunAssociateBox->isChecked())
             runGuarded(this, [this] { autoUpdateAssociations(); });
         if (m_options->autoQuitBox->isChecked() && !m_startWeek.isValid())

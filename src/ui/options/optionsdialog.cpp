@@ -4,6 +4,7 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -324,8 +325,16 @@ void OptionsDialog::buildPages() {
     // 6 other
     {
         QVBoxLayout *l = page(QStringLiteral("その他"));
-        otherIntroLabel->setText(QStringLiteral(
-            "このページは、Readme.txtやWebでの解説をお読みになって、内容を十分理解してからお使いください。"));
+        // The README's section on discs and sticks, and where the README is.
+        const QString readme =
+            env::findReadme(QCoreApplication::applicationDirPath(), QStringLiteral(VORQ_DOC_DIR));
+        otherIntroLabel->setText(QStringLiteral("このページは、README の「A copy on a disc or stick」の節 "
+                                                "(%1) やWebでの解説をお読みになって、"
+                                                "内容を十分理解してからお使いください。")
+                                     .arg(readme.isEmpty()
+                                              ? QStringLiteral("インストール先の " VORQ_DOC_DIR "/README.md")
+                                              : readme));
+        otherIntroLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
         l->addWidget(wrapLabel(otherIntroLabel));
         cdrNoteLabel->setText(QStringLiteral(
             "▼ "

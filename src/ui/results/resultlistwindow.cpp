@@ -5,19 +5,41 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QStyle>
+#include <QStyledItemDelegate>
 #include <QVBoxLayout>
 #include <climits>
 
+#include "core/lists/columnfit.h"
+#include "core/text/sjistext.h"
 #include "ui/common/guards.h"
+#include "ui/common/screenfit.h"
 #include "ui/results/resultlistview.h"
 
 namespace vorq {
 
 namespace {
 constexpr int kColumnWidths[6] = {100, 40, 150, 100, 150, 60};
-}
+constexpr int kFileColumn = 4;
+constexpr QSize kDesignedSize(720, 420);
+// Rows measured for the widths a list's texts need: a long list is not read
+// whole before it shows.
+constexpr int kRowsMeasured = 1000;
+
+// A path cut short keeps its file name: the dots go in the middle.
+class MiddleElideDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        option->textElideMode = Qt::ElideMiddle;
+    }
+};
+}  // namespace
 
 ResultListWindow::ResultListWindow(QWidget *parent) : QDialog(parent) {
     setObjectName(QStringLiteral("Form3"));
@@ -42,10 +64,10 @@ ResultListWindow::ResultListWindow(QWidget *parent) : QDialog(parent) {
     listView = named(new ResultListView(this), "ListView1");
     listView->setModel(m_model);
     for (int c = 0; c < 6; ++c) listView->setColumnWidth(c, kColumnWidths[c]);
-    // The designed widths assume a smaller screen font; a date label is
-    // never cut.
-    const int dateWidth = listView->fontMetrics().horizontalAdvance(QStringLiteral("0000年00月00日")) + 12;
-    listView->setColumnWidth(0, std::max(kColumnWidths[0], dateWidth));
+    const QList<int> designed = designedColumnWidths();
+    for (int c = 0; c < 6; ++c) listView->setColumnWidth(c, designed.at(c));
+    listView->setItemDelegateForColumn(kFileColumn, new MiddleElideDelegate(listView));
+    listView->viewport()->installEventFilter(this);
     listView->selectedFiles = [this] { return selectedFiles(); };
     connect(listView->horizontalHeader(), &QHeaderView::sectionClicked, this,
             [this](int c) { vorq::runGuarded(this, [&] { sortByColumn(c); }); });
@@ -80,9 +102,6 @@ ResultListWindow::ResultListWindow(QWidget *parent) : QDialog(parent) {
     commands->addWidget(printButton);
     commands->addWidget(saveButton);
     commands->addSpacing(12);
-    commands->addWidget(songCountLabel);
-    commands->addWidget(songCountSpin);
-    commands->addSpacing(12);
     commands->addWidget(associationLabel);
     commands->addWidget(savePlaylistButton);
     commands->addWidget(copyButton);
@@ -90,13 +109,20 @@ ResultListWindow::ResultListWindow(QWidget *parent) : QDialog(parent) {
     commands->addWidget(playButton);
     commands->addStretch(1);
     top->addLayout(commands);
+    // The song count on a row of its own (playlist layout only): in one row
+    // with the commands the window would be wider than a small screen.
+    auto *count = new QHBoxLayout;
+    count->addWidget(songCountLabel);
+    count->addWidget(songCountSpin);
+    count->addStretch(1);
+    top->addLayout(count);
     auto *answers = new QHBoxLayout;
     answers->addStretch(1);
     answers->addWidget(applyToAllButton);
     answers->addWidget(applyToSelectedButton);
     answers->addWidget(closeButton);
     top->addLayout(answers);
-    resize(720, 420);
+    resize(kDesignedSize);
 
     auto guarded = [this](void (ResultListWindow::*handler)()) {
         return [this, handler] { vorq::runGuarded(this, [&] { (this->*handler)(); }); };
@@ -189,6 +215,70 @@ void ResultListWindow::setLayoutMode(LayoutMode mode) {
     } else {
         setFixedSize(size());
     }
+}
+
+QList<int> ResultListWindow::designedColumnWidths() const {
+    QList<int> widths(std::begin(kColumnWidths), std::end(kColumnWidths));
+    // The designed widths assume a smaller screen font; a date label is
+    // never cut.
+    const int dateWidth = listView->fontMetrics().horizontalAdvance(QStringLiteral("0000年00月00日")) + 12;
+    widths[0] = std::max(widths[0], dateWidth);
+    return widths;
+}
+
+void ResultListWindow::showEvent(QShowEvent *e) {
+    QDialog::showEvent(e);
+    fitColumnsOnShow();
+}
+
+bool ResultListWindow::eventFilter(QObject *watched, QEvent *event) {
+    if (watched == listView->viewport() && event->type() == QEvent::Resize) fillFileColumn();
+    return QDialog::eventFilter(watched, event);
+}
+
+void ResultListWindow::fitColumnsOnShow() {
+    const QList<int> designed = designedColumnWidths();
+    // What the texts need: the caption and the rows measured, with the
+    // cell's margins.
+    const QFontMetrics fm = listView->fontMetrics();
+    const int margin =
+        2 * listView->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, listView) + 8;
+    QList<int> needed(6, 0);
+    for (int c = 0; c < 6; ++c) needed[c] = listView->horizontalHeader()->sectionSizeHint(c);
+    const vorq::ResultList &list = m_model->rows();
+    const qsizetype measured = std::min<qsizetype>(list.size(), kRowsMeasured);
+    for (qsizetype r = 0; r < measured; ++r)
+        for (int c = 0; c < 6; ++c)
+            needed[c] =
+                std::max(needed[c], fm.horizontalAdvance(vorq::sjis::toUnicode(list.at(r).text(c))) + margin);
+
+    // As wide as the texts need, up to what the screen holds: a fixed
+    // window (search, same song) never below its designed width, a sizeable
+    // one (playlist) only ever wider, as its user left it.
+    const int wanted =
+        width() + vorq::wantedTableWidth(designed, needed, kFileColumn) - listView->viewport()->width();
+    const int screenWidth = vorq::roomOnScreen(this).width();
+    m_fitting = true;
+    if (minimumWidth() == maximumWidth()) {
+        const int fixedWidth = std::max(kDesignedSize.width(), std::min(wanted, screenWidth));
+        if (fixedWidth != width()) setFixedSize(fixedWidth, height());
+    } else if (wanted > width() && width() < screenWidth) {
+        resize(std::min(wanted, screenWidth), height());
+    }
+    m_fitting = false;
+    layout()->activate();
+    const QList<int> widths =
+        vorq::fitColumnWidths(designed, needed, listView->viewport()->width(), kFileColumn);
+    for (int c = 0; c < 6; ++c) listView->setColumnWidth(c, widths.at(c));
+}
+
+void ResultListWindow::fillFileColumn() {
+    if (m_fitting) return;
+    int others = 0;
+    for (int c = 0; c < 6; ++c)
+        if (c != kFileColumn) others += listView->columnWidth(c);
+    const int fill = std::max(designedColumnWidths().at(kFileColumn), listView->viewport()->width() - others);
+    if (fill != listView->columnWidth(kFileColumn)) listView->setColumnWidth(kFileColumn, fill);
 }
 
 void ResultListWindow::setHeaderText(const QString &text) { headerLabel->setText(text); }

@@ -115,23 +115,35 @@ public:
     QPushButton *playButton = nullptr;             // PlayButton "再生"
     ResultListView *listView = nullptr;            // ListView1
 
+    // The designed column widths (the date column never narrower than a
+    // date label in the font in use).
+    QList<int> designedColumnWidths() const;
+
 signals:
     // "再生": the rows (with the song count in the playlist layout) are to play.
     void playRequested();
 
 protected:
     void closeEvent(QCloseEvent *e) override;
+    void showEvent(QShowEvent *e) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void reject() override;
 
 private:
     void finish(Answer a);
     void writePlaylist(const QString &path, bool copyMode);
+    // As it shows, the window widens (up to what the screen holds) so the
+    // columns show their texts whole, and the columns share the room; the
+    // file column takes what is left whenever the list's room changes.
+    void fitColumnsOnShow();
+    void fillFileColumn();
 
     ResultListModel *m_model = nullptr;
     LayoutMode m_mode = SameSong;
     Answer m_answer = ChangeNothing;
     int m_directions[6] = {1, 1, 1, 1, 1, 1};
     std::function<vorq::OutputChoice()> m_choice;
+    bool m_fitting = false;
 };
 
 }  // namespace vorq

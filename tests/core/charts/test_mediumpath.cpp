@@ -5,10 +5,13 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <random>
+#include <tuple>
 
 #include "core/base/appenv.h"
 #include "core/charts/chartstore.h"
 #include "core/charts/mediumpath.h"
+#include "core/charts/storedtarget.h"
 #include "core/text/sjistext.h"
 #include "sjtest.h"
 
@@ -90,6 +93,52 @@ TEST_F(MediumPathTest, EscapesAreRefusedAndDoNotExist) {
     EXPECT_FALSE(existenceTest("\\music\\b.mp3"));
     EXPECT_TRUE(existenceTest(sjis::fromUnicode(secret)));
     EXPECT_TRUE(existenceTest("http://h/a"));
+}
+
+// One resolver for a task (the automatic update) against one resolution per
+// text, on random texts over a tree with links, a file used as a folder,
+// folders that are gone, "." and "..", relative and medium-rooted texts:
+// the same answers in any order, and a tree that is gone costs one test.
+TEST_F(MediumPathTest, OneResolverAnswersAsEachResolutionDoes) {
+    const QString base = QFileInfo(outer.path()).canonicalFilePath();
+    for (const char *d : {"disc/a/b", "disc/c", "disc/曲"})
+        ASSERT_TRUE(QDir(base).mkpath(QString::fromUtf8(d)));
+    for (const char *f : {"disc/a/x.mp3", "disc/a/b/y.mp3", "disc/c/z.mp3", "disc/曲/歌.mp3", "disc/f"})
+        touch(base + QLatin1Char('/') + QString::fromUtf8(f));
+    ASSERT_TRUE(QFile::link(medium + QStringLiteral("/a"), medium + QStringLiteral("/l")));
+    ASSERT_TRUE(QFile::link(medium + QStringLiteral("/gone"), medium + QStringLiteral("/d")));
+    const QString before = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(medium + QStringLiteral("/a")));
+    const QList<QByteArray> parts{"a", "b", "c", "l", "d", "f", sj("曲"), "gone", "..", ".", ""},
+        names{"x.mp3", "y.mp3", "z.mp3", sj("歌.mp3"), "..", ".", "f", ""},
+        starts{sjis::fromUnicode(medium), ".", "", "b", "http://h"};
+    std::mt19937 rng(31);
+    auto pick = [&](const QList<QByteArray> &from) {
+        return from.at(qsizetype(rng() % unsigned(from.size())));
+    };
+    int found = 0;
+    for (int round = 0; round < 40; ++round) {
+        StoredTargetResolver resolver(prog);
+        for (int i = 0; i < 150; ++i) {
+            QByteArray text = pick(starts);
+            const char sep = text.isEmpty() ? '\\' : '/';  // "" starts a medium-rooted text
+            for (int depth = int(rng() % 4); depth > 0; --depth) text += sep + pick(parts);
+            text += sep + pick(names);
+            const StoredTarget one = resolveStoredTarget(text, prog), batch = resolver.resolve(text);
+            ASSERT_EQ(resolver.exists(text), one.exists) << text.toStdString();
+            ASSERT_EQ(std::tie(batch.localPath, batch.exists, batch.kind),
+                      std::tie(one.localPath, one.exists, one.kind))
+                << text.toStdString();
+            found += one.exists;
+        }
+    }
+    EXPECT_GT(found, 300);  // the random texts reach both answers
+    StoredTargetResolver resolver(prog);
+    for (int i = 0; i < 100; ++i)
+        EXPECT_FALSE(
+            resolver.exists(sjis::fromUnicode(medium) + "/gone/" + QByteArray::number(i % 7) + "/s.mp3"));
+    EXPECT_LE(resolver.fileSystemTests(), 1 + medium.count(QLatin1Char('/')));
+    ASSERT_TRUE(QDir::setCurrent(before));
 }
 
 }  // namespace

@@ -56,6 +56,11 @@ struct FakeHost : ImportHost {
     QStringList statuses;
     QList<FailedDate> summary;
     int summaries = 0, summaryNotTried = -1;
+    BulkRunSummary run;  // the summary of the last run of several dates
+    int runSummaries = 0;
+    QList<QByteArray> askedFor, toldFor;  // the dates the prompts named
+    std::function<bool(const QByteArray &)> answerFor;
+    bool declineGrid = false;
 
     ImportOptions options() override { return opts; }
     QByteArray dataFolder() override { return folder; }
@@ -100,6 +105,11 @@ struct FakeHost : ImportHost {
         summaryNotTried = notTried;
         EXPECT_FALSE(bulkOpen);  // shown once the dialog is gone
     }
+    void bulkRunSummary(const BulkRunSummary &s) override {
+        ++runSummaries;
+        run = s;
+        EXPECT_FALSE(bulkOpen);
+    }
     ResultGrid parsePage(const QByteArray &page, const ImportOptions &options) override {
         const QList<QByteArray> parts = page.left(20).simplified().split(' ');
         if (parts.size() < 3 || parts[0] != "GRID") return ImportHost::parsePage(page, options);
@@ -111,13 +121,18 @@ struct FakeHost : ImportHost {
         return g;
     }
     void setBusy(bool b) override { busyDepth += b ? 1 : -1; }
-    bool askRecordNotFound() override {
+    bool askRecordNotFound(const QByteArray &label) override {
         ++asked;
-        return askAnswer;
+        askedFor.append(label);
+        return answerFor ? answerFor(label) : askAnswer;
     }
-    void tellNotPublishedYet() override { ++toldNotYet; }
+    void tellNotPublishedYet(const QByteArray &label) override {
+        ++toldNotYet;
+        toldFor.append(label);
+    }
     void tellAllImported() override { ++toldAll; }
     bool confirmGrid(ResultGrid &grid) override {
+        if (declineGrid) return false;
         grid.setCell(0, 1, "x");  // the user spoils the rank
         return true;
     }
@@ -198,8 +213,22 @@ TEST(ImportTexts, NotFoundPageIsShortAndNamesTheUrl) {
     EXPECT_FALSE(isNotFoundPage(notFoundPage(500)));
     EXPECT_FALSE(isNotFoundPage(QByteArray(100, 'x')));
     EXPECT_FALSE(isNotFoundPage("the requested url"));  // exact text only
-    EXPECT_TRUE(notFoundIsFinal(QDate(2001, 4, 7), QDate(2001, 4, 10)));
-    EXPECT_FALSE(notFoundIsFinal(QDate(2001, 4, 8), QDate(2001, 4, 10)));
+}
+
+// Broadcast dates are Saturdays: whichever weekday today is, the newest
+// week and anything within a week of today are never final.
+TEST(ImportTexts, TheNewestWeekIsNeverFinal) {
+    struct Case {
+        QDate today, newest, final;
+    } const cases[] = {{QDate(2001, 4, 21), QDate(2001, 4, 14), QDate(2001, 4, 7)},
+                       {QDate(2001, 4, 22), QDate(2001, 4, 21), QDate(2001, 4, 14)}};
+    for (const Case &c : cases) {
+        EXPECT_EQ(lastBroadcastBefore(c.today), c.newest);
+        EXPECT_FALSE(notFoundIsFinal(c.newest, c.today));
+        EXPECT_FALSE(notFoundIsFinal(c.today.addDays(-7), c.today));
+        EXPECT_FALSE(notFoundIsFinal(c.today.addDays(3), c.today));
+        EXPECT_TRUE(notFoundIsFinal(c.final, c.today));
+    }
 }
 
 TEST(ImportTexts, GridShapeNeeds96RowsAndThreeColumns) {
@@ -246,7 +275,7 @@ TEST(ImportTexts, NotFoundListMergesTheProgramFoldersCopy) {
 }
 
 TEST_F(ImportEngineTest, MissingPageLongAgoIsRecordedSilently) {
-    const QDate d(2001, 4, 14);  // 7 days before today
+    const QDate d(2001, 4, 7);  // 14 days before today
     host.pages[urlOf(d)] = notFoundPage(300);
     host.opts.alsoAssociatedFile = true;
     host.selectDate(indexOf(d));
@@ -259,17 +288,24 @@ TEST_F(ImportEngineTest, MissingPageLongAgoIsRecordedSilently) {
     EXPECT_EQ(host.shown, 1);
 }
 
-TEST_F(ImportEngineTest, MissingPageOfTheLastTwoDaysIsNotRecorded) {
-    host.dates.append(dateLabel(QDate(2001, 4, 19)));  // 2 days before today
-    const int i = int(host.dates.size()) - 1;
-    host.pages[urlOf(QDate(2001, 4, 19))] = notFoundPage(300);
-    engine.importDateList({i});
-    EXPECT_FALSE(QFile::exists(dataFile("notfound.txt")));
-    EXPECT_EQ(host.toldNotYet, 0);
-    host.opts.ignoreError = false;
-    engine.importDateList({i});
-    EXPECT_EQ(host.toldNotYet, 1);
+// The newest week (a week before today, a Saturday) is only late: no
+// setting and no answer records it; the notice names it unless errors are
+// ignored.
+TEST_F(ImportEngineTest, TheNewestWeekIsNeverRecorded) {
+    const QDate newest(2001, 4, 14);
+    host.pages[urlOf(newest)] = notFoundPage(300);
+    host.askAnswer = true;
+    for (const int settings : {0, 1, 2, 3}) {  // IgnoreError and AutoAddNotFound, each on and off
+        host.opts.ignoreError = settings & 1;
+        host.opts.autoAddNotFound = settings & 2;
+        host.toldFor.clear();
+        engine.importDateList({indexOf(newest), indexOf(QDate(2001, 4, 7))});
+        EXPECT_FALSE(QFile::exists(dataFile("notfound.txt")));
+        EXPECT_EQ(host.toldFor, settings & 1 ? QList<QByteArray>() : QList<QByteArray>{dateLabel(newest)});
+        EXPECT_EQ(host.run.notFound.value(0).what, BulkRunSummary::Missing::NotYet);
+    }
     EXPECT_EQ(host.asked, 0);
+    EXPECT_EQ(host.builds, 0);
 }
 
 TEST_F(ImportEngineTest, MissingPageQuestionAnsweredNoRecordsNothing) {
@@ -478,15 +514,16 @@ TEST_F(ImportEngineTest, BulkRunRetriesPausesAndSummarisesWhatStillFailed) {
     EXPECT_EQ(host.statuses.count(u8("再試行 1/3 (2 秒後): reset")), 1);
     EXPECT_EQ(host.statuses.count(u8("再試行 2/3 (7 秒後): busy")), 1);
     EXPECT_EQ(host.statuses.count(u8("再試行 3/3 (8 秒後): t3")), 1);
-    ASSERT_EQ(host.summaries, 1);
-    ASSERT_EQ(host.summary.size(), 2);
-    EXPECT_EQ(host.summary[0].label, dateLabel(b));
-    EXPECT_EQ(host.summary[0].reason, u8("t4"));
-    EXPECT_EQ(host.summary[1].reason, u8("HTTP 403"));
+    ASSERT_EQ(host.runSummaries, 1);
+    ASSERT_EQ(host.run.failed.size(), 2);
+    EXPECT_EQ(host.run.failed[0].label, dateLabel(b));
+    EXPECT_EQ(host.run.failed[0].reason, u8("t4"));
+    EXPECT_EQ(host.run.failed[1].reason, u8("HTTP 403"));
     EXPECT_EQ(engine.failures().size(), 2);
     EXPECT_TRUE(std::all_of(host.quietFetches.begin(), host.quietFetches.end(), [](bool q) { return q; }));
-    const QString text = failureSummaryText(host.summary);
-    EXPECT_TRUE(text.contains(u8("2001年04月07日: t4\r\n2001年03月31日: HTTP 403"))) << text.toStdString();
+    const QString text = bulkSummaryText(host.run);
+    EXPECT_TRUE(text.contains(u8("  2001年04月07日: t4\r\n  2001年03月31日: HTTP 403")))
+        << text.toStdString();
 
     // A single date is fetched once, with its own error box.
     host.script[urlOf(b)] = {failure("again", true)};
@@ -494,7 +531,7 @@ TEST_F(ImportEngineTest, BulkRunRetriesPausesAndSummarisesWhatStillFailed) {
     engine.importOneDate();
     EXPECT_EQ(host.quietFetches.last(), false);
     EXPECT_EQ(clock.waits.size(), 7);
-    EXPECT_EQ(host.summaries, 1);
+    EXPECT_EQ(host.summaries + host.runSummaries, 1);
 }
 
 TEST_F(ImportEngineTest, FiveFailedDatesInARowEndTheRunAndAFetchedDateResetsTheCount) {
@@ -513,19 +550,21 @@ TEST_F(ImportEngineTest, FiveFailedDatesInARowEndTheRunAndAFetchedDateResetsTheC
     engine.importDateList(run);
 
     EXPECT_EQ(host.fetched.size(), 10);  // 4 + 1 + 5, then it gave up
-    ASSERT_EQ(host.summaries, 1);
-    EXPECT_EQ(host.summary.size(), 9);
-    EXPECT_EQ(host.summaryNotTried, int(run.size()) - 10);
+    ASSERT_EQ(host.runSummaries, 1);
+    // Nine fetches failed; the page that came is no chart, a failure too.
+    ASSERT_EQ(host.run.failed.size(), 10);
+    EXPECT_TRUE(host.run.failed[4].reason.contains(u8("チャート")));
+    EXPECT_EQ(host.run.stop, BulkRunSummary::Stop::GaveUp);
+    EXPECT_EQ(host.run.skipped.size(), run.size() - 10);
     EXPECT_EQ(engine.notTried(), int(run.size()) - 10);
-    EXPECT_TRUE(failureSummaryText(host.summary, engine.notTried())
-                    .contains(u8("5 件続けて取得できなかったため、残りの 5 件は取得せずに終了しました。")));
+    EXPECT_TRUE(bulkSummaryText(host.run).contains(
+        u8("5 件続けて取得できなかったため、残りの 5 件は取得せずに終了しました。")));
 
     // Failing up to the last date is not giving up: nothing was left.
-    host.summaries = 0;
     for (int i : run) host.script[urlOf(*dateFromLabel(host.dates[i]))] = {failure("down", true)};
     engine.importDateList(run.mid(run.size() - 5));
-    EXPECT_EQ(host.summaryNotTried, 0);
-    EXPECT_FALSE(failureSummaryText(host.summary, host.summaryNotTried).contains(u8("続けて")));
+    EXPECT_TRUE(host.run.skipped.isEmpty());
+    EXPECT_FALSE(bulkSummaryText(host.run).contains(u8("続けて")));
 }
 
 TEST_F(ImportEngineTest, CancelDuringABackoffKeepsNothingAndTheNextRunResumes) {
@@ -538,7 +577,12 @@ TEST_F(ImportEngineTest, CancelDuringABackoffKeepsNothingAndTheNextRunResumes) {
     engine.importMissingDates();
     EXPECT_EQ(host.tabs.size(), 1);  // the newest date, before the failure
     EXPECT_FALSE(QFile::exists(dataFile("20010407.txt")));
-    EXPECT_EQ(host.summaries, 0);
+    // The summary counts the cancelled date and those after it as skipped.
+    ASSERT_EQ(host.runSummaries, 1);
+    EXPECT_EQ(host.run.stop, BulkRunSummary::Stop::Cancelled);
+    EXPECT_EQ(host.run.imported, 1);
+    EXPECT_EQ(host.run.skipped.size(), host.dates.size() - 1);
+    EXPECT_EQ(host.run.skipped.first(), dateLabel(second));
 
     // The next run computes the missing dates again and starts with that one.
     host.cancelAfterDates = -1;
@@ -549,4 +593,55 @@ TEST_F(ImportEngineTest, CancelDuringABackoffKeepsNothingAndTheNextRunResumes) {
     EXPECT_EQ(host.fetched.first(), urlOf(second));
     EXPECT_EQ(host.tabs.size(), host.dates.size());
     EXPECT_TRUE(engine.missingDates().isEmpty());
+}
+
+// One run meets every outcome: the summary counts each date once, in the
+// kind the user needs to know, and names the dates of all but the imports.
+TEST_F(ImportEngineTest, ARunOfSeveralDatesEndsWithOneSummaryOfEveryOutcome) {
+    test::FakeClock clock;
+    engine.setClock(&clock);
+    host.opts.ignoreError = false;  // the question is asked, answered by date
+    host.opts.retries = 0;
+    const QDate newest(2001, 4, 14), recorded(2001, 3, 31), kept(2001, 3, 24), failed(2001, 3, 17),
+        noChart(2001, 3, 10), declined(2001, 3, 3);
+    for (const QDate &d : {newest, recorded, kept}) host.pages[urlOf(d)] = notFoundPage(300);
+    host.pages[urlOf(QDate(2001, 4, 7))] = host.pages[urlOf(declined)] = gridPage(96, 3);
+    host.script[urlOf(failed)] = {failure("refused", true)};
+    host.pages[urlOf(noChart)] = gridPage(40, 3);
+    host.answerFor = [&](const QByteArray &label) { return label == dateLabel(recorded); };
+    // The last date is shown for confirmation (options are read as a date
+    // starts: set while the one before it is fetched) and declined.
+    host.onFetch = [&] { host.opts.confirmData = host.fetched.last() == urlOf(noChart); };
+    host.declineGrid = true;
+    engine.importMissingDates();
+
+    ASSERT_EQ(host.runSummaries, 1);
+    const BulkRunSummary &r = host.run;
+    EXPECT_EQ(r.dates, 7);
+    EXPECT_EQ(r.imported, 1);
+    ASSERT_EQ(r.notFound.size(), 3);
+    using M = BulkRunSummary::Missing;
+    EXPECT_EQ(QList<M>({r.notFound[0].what, r.notFound[1].what, r.notFound[2].what}),
+              QList<M>({M::NotYet, M::Recorded, M::NotRecorded}));
+    ASSERT_EQ(r.failed.size(), 2);
+    EXPECT_EQ(r.failed[0].label, dateLabel(failed));
+    EXPECT_EQ(r.failed[1].label, dateLabel(noChart));
+    EXPECT_EQ(r.skipped, QList<QByteArray>{dateLabel(declined)});
+    EXPECT_EQ(host.askedFor, (QList<QByteArray>{dateLabel(recorded), dateLabel(kept)}));
+    EXPECT_EQ(sjis::readLines(dataFile("notfound.txt")), QList<QByteArray>{dateLabel(recorded)});
+    EXPECT_TRUE(
+        bulkSummaryText(r).contains(u8("  2001年04月14日 (最新の週: まだ掲載されていないようです。")));
+}
+
+// A long run stopped early lists ten dates of a kind and counts the rest,
+// so its box fits a screen; a reason stays on one line.
+TEST(BulkSummary, LongListsAreCutAfterTenDates) {
+    BulkRunSummary s{
+        1600, 0, {}, {{dateLabel(QDate(2020, 1, 4)), u8("a\r\nb")}}, {}, BulkRunSummary::Stop::Cancelled,
+        1598};
+    for (QDate d(1995, 4, 8); s.skipped.size() < 1598; d = d.addDays(7)) s.skipped.append(dateLabel(d));
+    const QString text = bulkSummaryText(s);
+    EXPECT_TRUE(text.contains(u8("  1995年06月10日\r\n  ほか 1588 件\r\n"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(u8("  2020年01月04日: a b\r\n")));
+    EXPECT_LT(text.count(QStringLiteral("\r\n")), 30);
 }

@@ -29,6 +29,9 @@ TEST(SjisText, CodecMapsCp932Specifics) {
     // NEC special: circled digit one.
     EXPECT_EQ(sjis::toUnicode(QByteArray("\x87\x40", 2)), QString(QChar(0x2460)));
     EXPECT_EQ(sjis::fromUnicode(u8("日本語")), QByteArray("\x93\xfa\x96\x7b\x8c\xea"));
+    // A lead byte left unfinished never joins the next text's first byte.
+    EXPECT_TRUE(sjis::toUnicode(QByteArray("a\x82", 2)).startsWith(QLatin1Char('a')));
+    EXPECT_EQ(sjis::toUnicode(QByteArray(1, '\xb1') + 'b'), u8("ｱb"));
 }
 
 TEST(SjisText, UnencodableTextIsRefusedNotReplaced) {

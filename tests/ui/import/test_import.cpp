@@ -123,9 +123,10 @@ TEST_F(ImportWindowTest, MissingPageAskedAndRecordedRemovesTheDate) {
     ASSERT_EQ(fakes.prompter.asked.size(), 1);
     EXPECT_EQ(fakes.prompter.asked[0].caption, QStringLiteral("Not Found"));
     EXPECT_EQ(fakes.prompter.asked[0].buttons, QMessageBox::Yes | QMessageBox::No);
-    EXPECT_EQ(fakes.prompter.asked[0].text, QStringLiteral("その日付のデータは見つかりませんでした。\r\n"
-                                                           "その日は放送がなかったのかも知れません。\r\n"
-                                                           "今後その日付を表示しないようにしますか?"));
+    EXPECT_EQ(fakes.prompter.asked[0].text,
+              QStringLiteral("1995年04月22日のデータは見つかりませんでした。\r\n"
+                             "その日は放送がなかったのかも知れません。\r\n"
+                             "今後その日付を表示しないようにしますか?"));
     EXPECT_EQ(sjis::readLines(data + QStringLiteral("notfound.txt")),
               QList<QByteArray>{sj("1995年04月22日")});
     EXPECT_EQ(rowOf("1995年04月22日"), -1);
@@ -142,9 +143,12 @@ TEST_F(ImportWindowTest, MissingPageOfThisWeekOnlyTellsTheUser) {
     ASSERT_EQ(fakes.prompter.asked.size(), 1);
     EXPECT_EQ(fakes.prompter.asked[0].buttons, QMessageBox::Ok);
     EXPECT_EQ(fakes.prompter.asked[0].caption, QStringLiteral("Not Found"));
-    EXPECT_EQ(fakes.prompter.asked[0].text, QStringLiteral("今週は放送がなかったのか、\r\n"
-                                                           "まだ掲載されていないようです。\r\n"
-                                                           "もうしばらく待ってみてください。"));
+    EXPECT_EQ(fakes.prompter.asked[0].text,
+              QStringLiteral("1995年05月13日のデータは見つかりませんでした。\r\n"
+                             "今週は放送がなかったのか、\r\n"
+                             "まだ掲載されていないようです。\r\n"
+                             "もうしばらく待ってみてください。\r\n"
+                             "(最新の週なので、放送のなかった日としては記録しません。)"));
     EXPECT_FALSE(fileExists("notfound.txt"));
     EXPECT_NE(rowOf("1995年05月13日"), -1);
 }
@@ -288,11 +292,18 @@ TEST_F(ImportWindowTest, OptionsBulkButtonImportsEveryMissingDate) {
     EXPECT_EQ(form->tabCount(), 5);
     EXPECT_EQ(rowOf("1995年04月29日"), -1);  // recorded silently (IgnoreError)
     EXPECT_EQ(site->requests(), 6);
-    // Nothing left: the message says so.
-    QTest::mouseClick(options->importAllButton, Qt::LeftButton);
+    // One summary ends the run, above the options dialog.
     ASSERT_EQ(fakes.prompter.asked.size(), 1);
     EXPECT_EQ(fakes.prompter.asked[0].caption, QStringLiteral("一括で取得"));
-    EXPECT_EQ(fakes.prompter.asked[0].text, QStringLiteral("すべて取得されています。"));
+    EXPECT_TRUE(fakes.prompter.asked[0].text.contains(
+        QStringLiteral("取り込んだ日付: 5 件\r\n見つからなかった日付: 1 件\r\n"
+                       "  1995年04月29日 (放送のなかった日として記録しました)\r\n")))
+        << fakes.prompter.asked[0].text.toStdString();
+    // Nothing left: the message says so.
+    QTest::mouseClick(options->importAllButton, Qt::LeftButton);
+    ASSERT_EQ(fakes.prompter.asked.size(), 2);
+    EXPECT_EQ(fakes.prompter.asked[1].caption, QStringLiteral("一括で取得"));
+    EXPECT_EQ(fakes.prompter.asked[1].text, QStringLiteral("すべて取得されています。"));
 }
 
 TEST_F(ImportWindowTest, AutomaticImportAtFirstActivation) {
@@ -301,14 +312,15 @@ TEST_F(ImportWindowTest, AutomaticImportAtFirstActivation) {
     // activation imports every missing date, newest first.
     const QByteArray folder = GetUserSettingsFolder();
     QDir().mkpath(sjis::path(folder));
+    // With AutoQuit too: nobody watches, so no summary box waits for a click.
     sjis::saveLines(sjis::path(folder + env::programBaseName() + ".ini"),
-                    {"[AutoRun]", "ImportData=1", "[Web]", "URL_Data=" + site->urlTemplate(), "PageDelay=0"});
+                    {"[AutoRun]", "ImportData=1", "AutoQuit=1", "[Web]", "URL_Data=" + site->urlTemplate(),
+                     "PageDelay=0"});
     start();
     EXPECT_TRUE(options->autoRunImportBox->isChecked());
-    ASSERT_EQ(form->tabCount(), 6);
-    EXPECT_EQ(form->tabSheet(0)->tag(), 19950513);
-    EXPECT_EQ(form->tabSheet(5)->tag(), 19950408);
-    EXPECT_TRUE(fileExists("19950513.txt"));
+    EXPECT_TRUE(fakes.prompter.asked.isEmpty());
+    EXPECT_TRUE(fileExists("19950513.txt") && fileExists("19950408.txt"));
+    EXPECT_FALSE(form->isVisible());  // and it closed
 }
 
 TEST(BulkDialog, FiguresFramesAndPlacement) {
@@ -319,7 +331,7 @@ TEST(BulkDialog, FiguresFramesAndPlacement) {
     EXPECT_EQ(dlg.windowTitle(), QStringLiteral("ダウンロードしています..."));
     EXPECT_TRUE(dlg.windowFlags() & Qt::WindowStaysOnTopHint);
     dlg.show();
-    EXPECT_EQ(dlg.x(), owner.frameGeometry().left() + (800 - 434) / 2);
+    EXPECT_EQ(dlg.x(), owner.frameGeometry().left() + (owner.width() - 434) / 2);
     dlg.startDate(QStringLiteral("'u' から "), QStringLiteral("'t' へ"), 120000);
     EXPECT_EQ(dlg.sourceLabel->text(), QStringLiteral("'u' から "));
     dlg.reportTransfer(5000, 1000);

@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemModelTester>
+#include <QApplication>
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
@@ -114,3 +116,20 @@ TEST(ResultListWindow, ButtonsAnswerAndSelectionIsReported) {
 }
 
 }  // namespace
+
+// The file column takes the room there is: no strip left beside it, a long
+// path widens the window up to the screen.
+TEST(ResultListWindow, TheFileColumnTakesTheRoomThereIs) {
+    for (const auto mode : {ResultListWindow::Search, ResultListWindow::Playlist}) {
+        ResultListWindow w;
+        w.setLayoutMode(mode);
+        w.setRows(
+            {row("2001年04月07日", "1", "曲", "/home/someone/music/" + QByteArray(100, 'x') + "/s.mp3")});
+        w.show();
+        int sum = 0;
+        for (int c = 0; c < 6; ++c) sum += w.listView->columnWidth(c);
+        EXPECT_EQ(sum, w.listView->viewport()->width());
+        EXPECT_GT(w.width(), 720);
+        EXPECT_LE(w.width(), w.screen()->availableGeometry().width());
+    }
+}
