@@ -175,6 +175,7 @@ def run(app):
             press(options, '一括で取得...')
             bulk = check(app, 'ダウンロードしています...')
             press(bulk, 'キャンセル')
+            press(check(app, '一括で取得', 'the bulk download\'s summary'), 'OK')
             closed(app, bulk)
     press(options, 'CD-R作成ウィザード開始')
     wizard = window(app, 'CD-R作成ウィザード')
