@@ -41,6 +41,7 @@ int runAuto(const cli::Args &a, cli::RangeOptions &r) {
     const DataFolderLock lock(r.store.dataFolder);
     if (const auto error = cli::loadRange(r)) throw Error(*error);
     const AutoUpdateResult result = autoUpdate(r.store.tabs, opts);
+    r.store.journal.reserveMore(result.changes.size());
     for (const AssociationChange &c : result.changes) r.store.noteRowChanged(c.at.tab, c.at.row);
     saveAssociationsUnattended(r.store);
     // Written a piece at a time as the lines are made: a whole history's

@@ -6,13 +6,8 @@
 
 namespace vorq {
 
-namespace {
-
-constexpr qsizetype kKeyLength = 11;
-
-// The key as a number when it is exactly eleven ASCII digits, the first not
-// 0 (a row's key never starts with 0), else -1.
 qint64 numericKey(const char *p, qsizetype n) {
+    constexpr qsizetype kKeyLength = 11;
     if (n != kKeyLength || p[0] == '0') return -1;
     qint64 v = 0;
     for (qsizetype i = 0; i < n; ++i) {
@@ -22,6 +17,8 @@ qint64 numericKey(const char *p, qsizetype n) {
     }
     return v;
 }
+
+namespace {
 
 // Open methods repeat ("", "print", "open"...): share the common ones.
 QByteArray methodOf(const char *p, qsizetype n) {

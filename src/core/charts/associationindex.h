@@ -14,6 +14,11 @@ struct AssociationEntry {
     friend bool operator==(const AssociationEntry &, const AssociationEntry &) = default;
 };
 
+// The key as a number when it is exactly eleven ASCII digits, the first not
+// 0 (a row's key never starts with 0), else -1: the form of every chart
+// row's key, which tables can hold without hashing text.
+qint64 numericKey(const char *p, qsizetype n);
+
 class AssociationIndex {
 public:
     // Splits one file.idx line by the reading rules.

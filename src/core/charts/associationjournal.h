@@ -6,6 +6,9 @@
 #include <QByteArray>
 #include <QHash>
 #include <QList>
+#include <unordered_map>
+
+#include "core/base/byteshash.h"
 
 namespace vorq {
 
@@ -25,24 +28,34 @@ public:
     void remove(const QByteArray &key, const QByteArray *baseLine);
 
     const JournalEntry *find(const QByteArray &key) const;
+    // The index of key's entry in entries(); -1 when none.
+    qsizetype indexOf(const QByteArray &key) const;
     const QList<JournalEntry> &entries() const { return m_entries; }
     bool isEmpty() const { return m_entries.isEmpty(); }
     qsizetype size() const { return m_entries.size(); }
     // Forgets the listed keys (a change the user gave up for another
     // program's) or everything (written, or discarded).
     void forget(const QList<QByteArray> &keys);
+    // Room for n more entries (a whole update's changes at once).
+    void reserveMore(qsizetype n);
     void clear();
 
 private:
     JournalEntry &entryFor(const QByteArray &key, const QByteArray *baseLine);
+    void index(const QByteArray &key, qsizetype i);
 
     QList<JournalEntry> m_entries;  // in the order of the first change
-    QHash<QByteArray, qsizetype> m_at;
+    // Key -> entry index: a chart row's key (eleven digits) by its number,
+    // which hashes without reading text; any other key by its bytes.
+    QHash<qint64, qsizetype> m_atNumber;
+    std::unordered_map<QByteArray, qsizetype, BytesHash> m_atText;
 };
 
 // The key of a file.idx line: the text before its first TAB; empty for a
 // line without one.
 QByteArray indexLineKey(const QByteArray &line);
+// The same without a copy, for lookups: valid while line lives.
+QByteArray indexLineKeyView(const QByteArray &line);
 
 // Whether two lines (either may be absent: nullptr) say the same: the same
 // file and open method, an empty method being "open".

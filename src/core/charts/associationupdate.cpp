@@ -1,5 +1,7 @@
 #include "core/charts/associationupdate.h"
 
+#include "core/base/byteshash.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <algorithm>
@@ -33,16 +35,6 @@ QByteArray replaceEach(const QByteArray &text, const char *marker, const QByteAr
     return out;
 }
 
-// The hash tables of the update hold a whole history's rows: the standard
-// library's tables and hash of the bytes, measured several times faster here
-// than QHash with the process's random seed (bench_associate).
-size_t bytesHash(const QByteArray &b) {
-    return std::hash<std::string_view>()({b.constData(), size_t(b.size())});
-}
-struct BytesHash {
-    size_t operator()(const QByteArray &b) const { return bytesHash(b); }
-};
-
 // The existence test with one file-system call per distinct path: the
 // stored texts are resolved by one resolver for the whole update (the
 // current folder and the medium's root read once), or by the caller's test.
@@ -72,7 +64,7 @@ struct SongKey {
     friend bool operator==(const SongKey &, const SongKey &) = default;
 };
 struct SongKeyHash {
-    size_t operator()(const SongKey &k) const { return bytesHash(k.title) * 31 + bytesHash(k.artist); }
+    size_t operator()(const SongKey &k) const { return BytesHash()(k.title) * 31 + BytesHash()(k.artist); }
 };
 
 // The same texts by where they are stored: the store keeps one copy of each

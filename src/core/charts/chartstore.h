@@ -115,6 +115,9 @@ public:
     // program keeps (a deleted, emptied or truncated file), which a save
     // asks about.
     AssociationIndex diskIndex;
+    // Its bytes (shared, not copied): a read that finds the same bytes has
+    // nothing to take over.
+    QByteArray diskData;
     bool diskIndexExists = false;
     bool diskLost = false;
     QList<ChartTab> tabs;  // indexed by page index

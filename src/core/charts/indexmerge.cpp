@@ -1,7 +1,9 @@
 #include "core/charts/indexmerge.h"
 
-#include <QHash>
-#include <QSet>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "core/base/byteshash.h"
 
 #include "core/base/errors.h"
 #include "core/charts/chartstore.h"
@@ -39,14 +41,16 @@ IndexLoss lossOf(const ChartStore &store, qsizetype lost) {
     return loss;
 }
 
-// The disk's line for each key, as wanted: key -> index into lines.
-QHash<QByteArray, qsizetype> firstLinesOf(const QList<QByteArray> &lines, const AssociationJournal &journal) {
-    QHash<QByteArray, qsizetype> out;
+// Where each journal entry's key has its first line among lines (-1: none),
+// by entry index.
+QList<qsizetype> firstLinesOf(const QList<QByteArray> &lines, const AssociationJournal &journal) {
+    QList<qsizetype> at(journal.size(), -1);
     for (qsizetype i = 0; i < lines.size(); ++i) {
-        const QByteArray key = indexLineKey(lines.at(i));
-        if (!key.isEmpty() && journal.find(key) && !out.contains(key)) out.insert(key, i);
+        const QByteArray key = indexLineKeyView(lines.at(i));
+        const qsizetype j = key.isEmpty() ? -1 : journal.indexOf(key);
+        if (j >= 0 && at.at(j) < 0) at[j] = i;
     }
-    return out;
+    return at;
 }
 
 // What a save keeps when the user keeps what the disk lost: the disk's
@@ -55,12 +59,12 @@ QHash<QByteArray, qsizetype> firstLinesOf(const QList<QByteArray> &lines, const 
 // the key, any other line when the disk does not have it as it is.
 QList<QByteArray> keptBasis(const ChartStore &store) {
     QList<QByteArray> out = store.diskIndex.lines();
-    const QSet<QByteArray> diskLines(out.begin(), out.end());
+    const std::unordered_set<QByteArray, BytesHash> diskLines(out.begin(), out.end());
     const AssociationIndex &held = store.associations;
     for (qsizetype i = 0; i < held.entries().size(); ++i) {
         const QByteArray line = held.lineOf(i);
         const bool lost =
-            held.isFirstOfKey(i) ? store.diskIndex.indexOf(held.at(i).key) < 0 : !diskLines.contains(line);
+            held.isFirstOfKey(i) ? store.diskIndex.indexOf(held.at(i).key) < 0 : !diskLines.count(line);
         if (lost) out.append(line);
     }
     return out;
@@ -79,8 +83,8 @@ namespace {
 // What the disk changed since it was last read, key by key.
 struct DiskChanges {
     QList<qsizetype> changed;  // first entries of `now` whose key is new or says something else
-    QHash<QByteArray, qsizetype> changedAt;
-    QSet<QByteArray> removed;
+    std::unordered_map<QByteArray, qsizetype, BytesHash> changedAt;
+    std::unordered_set<QByteArray, BytesHash> removed;
 };
 
 DiskChanges changesOf(const AssociationIndex &before, const AssociationIndex &now) {
@@ -95,7 +99,7 @@ DiskChanges changesOf(const AssociationIndex &before, const AssociationIndex &no
             if (sameAssociation(&old, &line)) continue;
         }
         d.changed.append(i);
-        d.changedAt.insert(key, i);
+        d.changedAt.emplace(key, i);
     }
     for (qsizetype i = 0; i < before.entries().size(); ++i)
         if (before.isFirstOfKey(i) && now.indexOf(before.at(i).key) < 0) d.removed.insert(before.at(i).key);
@@ -111,6 +115,14 @@ bool endsInsideALine(const IndexFile &disk) {
 }  // namespace
 
 AdoptResult adoptDiskIndex(ChartStore &store, const IndexFile &disk) {
+    // The bytes last read, with nothing lost: the held lines are the disk's
+    // and the rows already show them with the journal (every change notes
+    // its row), so there is nothing to take over. The usual case of a save,
+    // and of vorq, which reads and saves under one lock.
+    if (!store.diskLost && disk.exists == store.diskIndexExists && disk.data == store.diskData) {
+        store.diskData = disk.data;  // the same bytes; the caller may use the read's lines
+        return {};
+    }
     AssociationIndex now;
     now.setLines(disk.lines);
     DiskChanges d = changesOf(store.diskIndex, now);
@@ -122,27 +134,27 @@ AdoptResult adoptDiskIndex(ChartStore &store, const IndexFile &disk) {
     }
     if (!damage && !store.diskLost) {
         store.associations = now;
-    } else if (!d.changed.isEmpty() || (!damage && !d.removed.isEmpty())) {
+    } else if (!d.changed.isEmpty() || (!damage && !d.removed.empty())) {
         // What the disk holds reaches what is held; a loss does not.
         const AssociationIndex &held = store.associations;
         QList<QByteArray> lines;
         lines.reserve(held.entries().size() + d.changed.size());
-        QSet<QByteArray> placed;
+        std::unordered_set<QByteArray, BytesHash> placed;
         for (qsizetype i = 0; i < held.entries().size(); ++i) {
             const QByteArray &key = held.at(i).key;
-            if (const auto it = d.changedAt.constFind(key); !key.isEmpty() && it != d.changedAt.cend()) {
-                lines.append(placed.contains(key) ? held.lineOf(i) : now.lineOf(*it));
-                placed.insert(key);
+            if (const auto it = d.changedAt.find(key); !key.isEmpty() && it != d.changedAt.end()) {
+                lines.append(placed.insert(key).second ? now.lineOf(it->second) : held.lineOf(i));
                 continue;
             }
-            if (!damage && d.removed.contains(key)) continue;
+            if (!damage && d.removed.count(key)) continue;
             lines.append(held.lineOf(i));
         }
         for (const qsizetype i : d.changed)
-            if (!placed.contains(now.at(i).key)) lines.append(now.lineOf(i));
+            if (!placed.count(now.at(i).key)) lines.append(now.lineOf(i));
         store.associations.setLines(lines);
     }
     store.diskIndex = now;
+    store.diskData = disk.data;
     store.diskIndexExists = disk.exists;
     AdoptResult result;
     const qsizetype lost = keysLost(store);
@@ -158,6 +170,7 @@ AdoptResult adoptDiskIndex(ChartStore &store, const IndexFile &disk) {
 int holdDiskIndex(ChartStore &store, const IndexFile &disk) {
     store.associations.setLines(disk.lines);
     store.diskIndex = store.associations;
+    store.diskData = disk.data;
     store.diskIndexExists = disk.exists;
     store.diskLost = false;
     return syncRows(store);
@@ -165,9 +178,10 @@ int holdDiskIndex(ChartStore &store, const IndexFile &disk) {
 
 int syncRows(ChartStore &store) {
     // The journal's lines by key, split once.
-    QHash<QByteArray, AssociationEntry> unsaved;
+    std::unordered_map<QByteArray, AssociationEntry, BytesHash> unsaved;
+    unsaved.reserve(size_t(store.journal.size()));
     for (const JournalEntry &j : store.journal.entries())
-        unsaved.insert(j.key, j.removed ? AssociationEntry{} : AssociationIndex::parseLine(j.line));
+        unsaved.insert_or_assign(j.key, j.removed ? AssociationEntry{} : AssociationIndex::parseLine(j.line));
     const AssociationIndex &held = store.associations;
     int changed = 0;
     for (ChartTab &tab : store.tabs) {
@@ -176,9 +190,9 @@ int syncRows(ChartStore &store) {
             const int rank = row.rank.toInt(&ok);
             if (!ok) continue;
             const AssociationEntry *want = nullptr;
-            if (!unsaved.isEmpty()) {
-                const auto it = unsaved.constFind(associationKey(tab.tag, row.rank));
-                if (it != unsaved.cend()) want = &*it;
+            if (!unsaved.empty()) {
+                const auto it = unsaved.find(associationKey(tab.tag, row.rank));
+                if (it != unsaved.end()) want = &it->second;
             }
             if (!want) want = held.lookup(tab.tag, rank);
             static const AssociationEntry none;
@@ -213,15 +227,20 @@ SaveOutcome saveAssociations(ChartStore &store, const SaveAnswers &answers, cons
             outcome.rowsChanged += syncRows(store);
         }
     }
-    // The disk's lines as read (but a line cut short while it lost keys).
-    const QList<QByteArray> basis = keepHeld ? keptBasis(store) : store.diskIndex.lines();
+    // The disk's lines as read (but a line cut short while it lost keys);
+    // the read's own lines when the held table is made of all of them.
+    const bool diskAsHeld = store.diskData.constData() == disk.data.constData() &&
+                            store.diskIndex.entries().size() == disk.lines.size();
+    const QList<QByteArray> basis = keepHeld     ? keptBasis(store)
+                                    : diskAsHeld ? disk.lines
+                                                 : store.diskIndex.lines();
 
     // Journal keys another program changed since the user did.
-    const QHash<QByteArray, qsizetype> current = firstLinesOf(basis, store.journal);
+    const QList<qsizetype> current = firstLinesOf(basis, store.journal);
     QList<IndexConflict> conflicts;
-    for (const JournalEntry &j : store.journal.entries()) {
-        const auto it = current.constFind(j.key);
-        const QByteArray *theirs = it == current.cend() ? nullptr : &basis.at(*it);
+    for (qsizetype k = 0; k < store.journal.size(); ++k) {
+        const JournalEntry &j = store.journal.entries().at(k);
+        const QByteArray *theirs = current.at(k) < 0 ? nullptr : &basis.at(current.at(k));
         const QByteArray *base = j.baseAbsent ? nullptr : &j.baseLine;
         const QByteArray *mine = j.removed ? nullptr : &j.line;
         if (sameAssociation(theirs, base) || sameAssociation(theirs, mine)) continue;
@@ -248,10 +267,13 @@ SaveOutcome saveAssociations(ChartStore &store, const SaveAnswers &answers, cons
     const QList<QByteArray> out = applyJournal(basis, journal);
     if (out == disk.lines) {
         outcome.status = SaveOutcome::Status::Unchanged;
+        store.diskData = disk.data;
     } else {
-        writeIndexFile(store.dataFolder, sjis::joinLines(out), disk, now);
+        const QByteArray content = sjis::joinLines(out);
+        writeIndexFile(store.dataFolder, content, disk, now);
         outcome.status = SaveOutcome::Status::Written;
         store.diskIndexExists = true;
+        store.diskData = content;
     }
     store.associations.setLines(out);
     store.diskIndex = store.associations;

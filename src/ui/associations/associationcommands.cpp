@@ -219,6 +219,7 @@ AutoUpdateResult AssociationCommands::autoUpdate() {
     result = vorq::autoUpdate(m_form->store().tabs, opts, &watcher,
                               [&resolver](const QByteArray &path) { return resolver.exists(path); });
     // What the update did goes into the journal, also when it was stopped.
+    m_form->store().journal.reserveMore(result.changes.size());
     for (const AssociationChange &c : result.changes) m_form->store().noteRowChanged(c.at.tab, c.at.row);
     return result;
 }
