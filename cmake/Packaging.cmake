@@ -21,7 +21,7 @@ set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
-    "fonts-ipafont-gothic | fonts-japanese-gothic, gstreamer1.0-plugins-base, gstreamer1.0-plugins-good")
+    "fonts-ipafont-gothic | fonts-japanese-gothic, gstreamer1.0-plugins-base, gstreamer1.0-plugins-good, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "http://www.vorq.example/")
 # Only the programs and their data; tests and benchmarks install nothing.
 set(CPACK_SOURCE_IGNORE_FILES "/build.*/;/\\\\.git/")

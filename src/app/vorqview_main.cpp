@@ -10,6 +10,7 @@
 #include "core/text/sjistext.h"
 #include "ui/common/prompter.h"
 #include "ui/common/qttranslations.h"
+#include "ui/common/readablecolours.h"
 #include "ui/common/screenfit.h"
 #include "ui/mainwindow/mainwindow.h"
 #include "ui/options/optionsdialog.h"
@@ -59,6 +60,8 @@ int main(int argc, char **argv) {
     icon.addFile(QStringLiteral(":/icons/vorqview-128.png"));
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("vorqview"), icon));
     vorq::installQtTranslations(&app);
+    // Whatever palette the desktop gives, every text keeps its contrast.
+    vorq::colours::applyReadablePalette();
     vorq::installScreenFit(&app);
     try {
         vorq::sjis::ensureCodec();

@@ -30,8 +30,10 @@
 #include "core/settings/doubleini.h"
 #include "core/text/sjistext.h"
 #include "ui/cdr/cdrwizardparts.h"
+#include "ui/common/accessiblenames.h"
 #include "ui/common/guards.h"
 #include "ui/common/prompter.h"
+#include "ui/common/readablecolours.h"
 #include "ui/common/shell.h"
 
 namespace vorq {
@@ -186,6 +188,7 @@ void CdrWizard::buildPages() {
         auto *l = static_cast<QVBoxLayout *>(p2->layout());
         driveBox = new QComboBox(p2);
         driveBox->setObjectName(QStringLiteral("DriveComboBox1"));
+        driveBox->setAccessibleName(QStringLiteral("ドライブ"));
         // Places and mounted volumes stand for the drive list.
         driveBox->addItem(QDir::homePath());
         for (const QStorageInfo &v : QStorageInfo::mountedVolumes())
@@ -205,12 +208,16 @@ void CdrWizard::buildPages() {
         });
         fileList = new QListWidget(p2);
         fileList->setObjectName(QStringLiteral("FileListBox1"));
+        folderList->setAccessibleName(QStringLiteral("フォルダ"));
+        fileList->setAccessibleName(QStringLiteral("ファイル"));
         lists->addWidget(folderList);
         lists->addWidget(fileList);
         l->addLayout(lists);
         auto *create = new QHBoxLayout;
-        create->addWidget(new QLabel(QStringLiteral("フォルダの新規作成..."), p2));
+        auto *createLabel = new QLabel(QStringLiteral("フォルダの新規作成..."), p2);
+        create->addWidget(createLabel);
         newFolderEdit = new QLineEdit(QStringLiteral("新しいフォルダ"), p2);
+        nameAfter(createLabel, newFolderEdit);
         newFolderEdit->setObjectName(QStringLiteral("Edit1"));
         createFolderButton = new QPushButton(QStringLiteral("作成"), p2);
         createFolderButton->setObjectName(QStringLiteral("Button22"));
@@ -233,6 +240,7 @@ void CdrWizard::buildPages() {
         folderTree = new QTreeWidget(p3);
         folderTree->setObjectName(QStringLiteral("TreeView1"));
         folderTree->setHeaderHidden(true);
+        folderTree->setAccessibleName(QStringLiteral("CD-Rのフォルダ"));
         row->addWidget(folderTree, 1);
         auto *g = new QGridLayout;
         programFolderBox = new QComboBox(p3);
@@ -245,12 +253,16 @@ void CdrWizard::buildPages() {
                 if (i >= 0 && i < m_treeItems.size()) folderTree->setCurrentItem(m_treeItems.at(i));
             });
         }
-        g->addWidget(new QLabel(QStringLiteral("プログラム本体:"), p3), 0, 0);
+        auto *programLabel = new QLabel(QStringLiteral("プログラム本体:"), p3);
+        auto *assocLabel = new QLabel(QStringLiteral("関連づけファイル:"), p3);
+        nameAfter(programLabel, programFolderBox);
+        nameAfter(assocLabel, assocFolderBox);
+        g->addWidget(programLabel, 0, 0);
         g->addWidget(programFolderBox, 0, 1);
         g->addWidget(wrapped(QStringLiteral("実行ファイル、未放送日データ等(必須)"), p3), 1, 1);
         g->addWidget(new QLabel(QStringLiteral("データ:"), p3), 2, 0);
         g->addWidget(wrapped(QStringLiteral("Webサイトから採集したランキングデータです。"), p3), 2, 1);
-        g->addWidget(new QLabel(QStringLiteral("関連づけファイル:"), p3), 3, 0);
+        g->addWidget(assocLabel, 3, 0);
         g->addWidget(assocFolderBox, 3, 1);
         g->addWidget(wrapped(QStringLiteral("曲に関連づけたファイル(MP3,画像など)です。"), p3), 4, 1);
         row->addLayout(g, 1);
@@ -278,6 +290,7 @@ void CdrWizard::buildPages() {
                     p4);
         filterLabel->installEventFilter(this);
         filterLabel->setObjectName(QStringLiteral("CheckBox2Label"));
+        filterBox->setAccessibleName(filterLabel->text());
         filterRow->addWidget(filterBox);
         filterRow->addWidget(filterLabel, 1);
         manualBox = new QCheckBox(QStringLiteral("手動で収録する関連づけファイルを選択する。"), p4);
@@ -300,6 +313,8 @@ void CdrWizard::buildPages() {
         firstDateBox->setObjectName(QStringLiteral("ComboBox4"));
         lastDateBox = new QComboBox(p5);
         lastDateBox->setObjectName(QStringLiteral("ComboBox5"));
+        firstDateBox->setAccessibleName(QStringLiteral("最初の日付"));
+        lastDateBox->setAccessibleName(QStringLiteral("最後の日付"));
         row->addWidget(firstDateBox);
         row->addWidget(new QLabel(QStringLiteral("～"), p5));
         row->addWidget(lastDateBox);
@@ -329,6 +344,8 @@ void CdrWizard::buildPages() {
         filterFolderEdit->setObjectName(QStringLiteral("Edit4"));
         browseFolderButton = new QPushButton(QStringLiteral("フォルダ参照"), p6);
         browseFolderButton->setObjectName(QStringLiteral("Button29"));
+        listFileEdit->setAccessibleName(QStringLiteral("ファイル名リスト"));
+        filterFolderEdit->setAccessibleName(QStringLiteral("参照するフォルダ"));
         g->addWidget(listRadio, 0, 0);
         g->addWidget(listFileEdit, 1, 0);
         g->addWidget(browseListButton, 1, 1);
@@ -355,6 +372,7 @@ void CdrWizard::buildPages() {
         auto *row = new QHBoxLayout;
         assocListView = new QTreeView(p7);
         assocListView->setObjectName(QStringLiteral("ListView1"));
+        assocListView->setAccessibleName(QStringLiteral("収録する関連づけファイル"));
         assocListView->setRootIsDecorated(false);
         assocListView->setUniformRowHeights(true);
         assocListView->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -538,8 +556,11 @@ cdr::StageLayout CdrWizard::layout() const {
 void CdrWizard::refreshSizes() {
     const QString app = cdr::kibText(m_session.programSize()), data = cdr::kibText(m_session.dataSize()),
                   assoc = cdr::kibText(m_session.assocSize()), all = cdr::kibText(m_session.total());
-    static const QColor colours[] = {Qt::black, QColor(0xC0, 0xA0, 0x00), Qt::red};
-    const QColor colour = colours[int(cdr::summaryColour(m_session.total()))];
+    // The design's black, yellow and red, in the shades this palette reads.
+    const QColor designed[] = {palette().color(QPalette::WindowText), QColor(0xC0, 0xA0, 0x00),
+                               QColor(Qt::red)};
+    const QColor colour = colours::readableOn(designed[int(cdr::summaryColour(m_session.total()))],
+                                              palette().color(QPalette::Window));
     for (int d = 0; d < sizeAll.size(); ++d) {
         sizeProgram[d]->setText(app);
         sizeData[d]->setText(data);

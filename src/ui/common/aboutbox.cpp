@@ -11,6 +11,7 @@
 
 #include "ui/common/guards.h"
 #include "ui/common/prompter.h"
+#include "ui/common/readablecolours.h"
 #include "ui/common/shell.h"
 
 namespace vorq {
@@ -45,8 +46,10 @@ AboutBox::AboutBox(QWidget *parent) : QDialog(parent) {
     label(supportMailLink, "Label6", QString::fromLatin1(kSupportMail));
     for (QLabel *link : {homePageLink, supportPageLink, supportMailLink}) {
         QPalette p = link->palette();
-        p.setColor(QPalette::WindowText, Qt::blue);
+        p.setColor(QPalette::WindowText,
+                   colours::readableOn(p.color(QPalette::Link), p.color(QPalette::Window)));
         link->setPalette(p);
+        link->setAccessibleDescription(QStringLiteral("リンク (Enterで開きます)"));
         QFont f = link->font();
         f.setUnderline(true);
         link->setFont(f);

@@ -1,5 +1,6 @@
 #include "ui/history/chartrunplot.h"
 
+#include <QApplication>
 #include <QBuffer>
 #include <QImage>
 #include <QPainter>
@@ -8,6 +9,8 @@
 #include <QSvgGenerator>
 #include <algorithm>
 #include <numeric>
+
+#include "ui/common/readablecolours.h"
 
 namespace vorq {
 
@@ -56,10 +59,28 @@ void ChartRunPlot::setSeries(const QList<Series> &series) {
     update();
 }
 
+namespace {
+
+// Files keep the light look documents and web pages expect.
+QPalette filePalette() { return colours::readablePalette(QApplication::style()->standardPalette()); }
+
+}  // namespace
+
 void ChartRunPlot::render(QPainter &p, const QRectF &whole, const QString &title) const {
+    render(p, whole, title, palette());
+}
+
+void ChartRunPlot::render(QPainter &p, const QRectF &whole, const QString &title,
+                          const QPalette &colours) const {
+    const QColor ground = colours.color(QPalette::Active, QPalette::Base);
+    const QColor ink = colours.color(QPalette::Active, QPalette::Text);
+    const QColor softInk = colours::readableOn(colours::mix(ink, ground, 0.25), ground);
+    const QColor frame = colours::mix(ink, ground, 0.6), grid = colours::mix(ink, ground, 0.88);
+    // Lines stand 3:1 from the ground, as graphics must.
+    const auto series = [&](int i) { return colours::readableOn(seriesColour(i), ground, 3.0); };
     p.save();
     p.setRenderHint(QPainter::Antialiasing);
-    p.fillRect(whole, Qt::white);
+    p.fillRect(whole, ground);
     const QFontMetricsF fm(p.font());
     QRectF area = whole;
     if (!title.isEmpty()) {
@@ -67,7 +88,7 @@ void ChartRunPlot::render(QPainter &p, const QRectF &whole, const QString &title
         QFont bold = normal;
         bold.setBold(true);
         p.setFont(bold);
-        p.setPen(QColor(0x20, 0x20, 0x20));
+        p.setPen(ink);
         const QRectF head(area.left() + 8, area.top() + 4, area.width() - 16, fm.height() + 4);
         p.drawText(head, Qt::AlignLeft | Qt::AlignVCenter,
                    QFontMetricsF(bold).elidedText(title, Qt::ElideRight, head.width()));
@@ -78,7 +99,7 @@ void ChartRunPlot::render(QPainter &p, const QRectF &whole, const QString &title
     const qreal legendWidth = legend ? std::min(area.width() * 0.3, 200.0) : 0;
     const QRectF plot = area.adjusted(fm.horizontalAdvance(QStringLiteral("100")) + 12, fm.height() / 2 + 4,
                                       -legendWidth - 12, -fm.height() - 10);
-    p.setPen(QColor(0x60, 0x60, 0x60));
+    p.setPen(frame);
     p.drawRect(plot);
     if (!m_first.isValid() || plot.width() < 10 || plot.height() < 10) {
         p.drawText(area, Qt::AlignCenter, QStringLiteral("チャートデータがありません"));
@@ -99,9 +120,9 @@ void ChartRunPlot::render(QPainter &p, const QRectF &whole, const QString &title
     p.setFont(p.font());
     for (int r = 1; r <= m_worstRank; r = r == 1 ? step : r + step) {
         const qreal y = yOf(r);
-        p.setPen(QPen(QColor(0xe0, 0xe0, 0xe0), 0));
+        p.setPen(QPen(grid, 0));
         p.drawLine(QPointF(plot.left(), y), QPointF(plot.right(), y));
-        p.setPen(QColor(0x40, 0x40, 0x40));
+        p.setPen(softInk);
         p.drawText(QRectF(area.left(), y - fm.height() / 2, plot.left() - area.left() - 4, fm.height()),
                    Qt::AlignRight | Qt::AlignVCenter, QString::number(r));
     }
@@ -122,9 +143,9 @@ void ChartRunPlot::render(QPainter &p, const QRectF &whole, const QString &title
         while (tick < first) tick = tick.addMonths(every);
         for (; tick <= m_last; tick = tick.addMonths(every)) {
             const qreal x = xOf(tick);
-            p.setPen(QPen(QColor(0xe8, 0xe8, 0xe8), 0));
+            p.setPen(QPen(grid, 0));
             p.drawLine(QPointF(x, plot.top()), QPointF(x, plot.bottom()));
-            p.setPen(QColor(0x40, 0x40, 0x40));
+            p.setPen(softInk);
             const QString text =
                 every >= 12 ? QString::number(tick.year()) : tick.toString(QStringLiteral("yyyy/MM"));
             // Centred on its line, but never past the plot's ends.
@@ -136,7 +157,7 @@ void ChartRunPlot::render(QPainter &p, const QRectF &whole, const QString &title
 
     for (int i = 0; i < m_series.size(); ++i) {
         const SongFigures &f = m_series.at(i).figures;
-        const QColor colour = seriesColour(i);
+        const QColor colour = series(i);
         p.setPen(QPen(colour, 2));
         for (const auto &[begin, end] : f.runRanges) {
             QPainterPath path;
@@ -158,7 +179,7 @@ void ChartRunPlot::render(QPainter &p, const QRectF &whole, const QString &title
             p.drawEllipse(peak, 4, 4);
             p.setBrush(Qt::NoBrush);
             if (!legend) {
-                p.setPen(QColor(0x20, 0x20, 0x20));
+                p.setPen(ink);
                 // Below the dot when above it would leave the plot.
                 const qreal dy = peak.y() - 4 - fm.ascent() < plot.top() ? fm.ascent() + 2 : -4;
                 p.drawText(peak + QPointF(6, dy), QStringLiteral("#%1").arg(f.peakRank));
@@ -182,14 +203,14 @@ void ChartRunPlot::render(QPainter &p, const QRectF &whole, const QString &title
         qreal y = plot.top();
         const qreal x = plot.right() + 10;
         for (int i : std::as_const(shown)) {
-            p.fillRect(QRectF(x, y + fm.height() / 2 - 3, 12, 6), seriesColour(i));
-            p.setPen(QColor(0x20, 0x20, 0x20));
+            p.fillRect(QRectF(x, y + fm.height() / 2 - 3, 12, 6), series(i));
+            p.setPen(ink);
             p.drawText(QRectF(x + 16, y, legendWidth - 18, fm.height()), Qt::AlignLeft | Qt::AlignVCenter,
                        fm.elidedText(m_series.at(i).name, Qt::ElideRight, legendWidth - 18));
             y += line;
         }
         if (shown.size() < m_series.size()) {
-            p.setPen(QColor(0x40, 0x40, 0x40));
+            p.setPen(softInk);
             p.drawText(QRectF(x, y, legendWidth, fm.height()), Qt::AlignLeft | Qt::AlignVCenter,
                        QStringLiteral("ほか %1 曲").arg(m_series.size() - shown.size()));
         }
@@ -204,11 +225,10 @@ void ChartRunPlot::paintEvent(QPaintEvent *) {
 
 bool ChartRunPlot::exportPng(const QString &path, const QSize &size, QString *error) const {
     QImage image(size, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::white);
     {
         QPainter p(&image);
         p.setFont(font());
-        render(p, QRectF(QPointF(0, 0), QSizeF(size)), m_title);
+        render(p, QRectF(QPointF(0, 0), QSizeF(size)), m_title, filePalette());
     }
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || !image.save(&file, "PNG") || !file.commit()) {
@@ -231,7 +251,7 @@ bool ChartRunPlot::exportSvg(const QString &path, const QSize &size, QString *er
                                             : QStringLiteral("chart runs"));
         QPainter p(&svg);
         p.setFont(font());
-        render(p, QRectF(QPointF(0, 0), QSizeF(size)), m_title);
+        render(p, QRectF(QPointF(0, 0), QSizeF(size)), m_title, filePalette());
     }
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(buffer.data()) != buffer.size() || !file.commit()) {

@@ -30,7 +30,10 @@ public:
     // an image for PNG, an SVG generator).
     // With a title, it heads the area. A legend longer than the area names
     // the songs of the best peaks and says how many more there are.
+    // The colours come from a palette: the widget's on screen, the style's
+    // light one for files.
     void render(QPainter &p, const QRectF &area, const QString &title = {}) const;
+    void render(QPainter &p, const QRectF &area, const QString &title, const QPalette &colours) const;
     // Writes the plot as PNG or SVG; false with the reason on failure.
     bool exportPng(const QString &path, const QSize &size, QString *error) const;
     bool exportSvg(const QString &path, const QSize &size, QString *error) const;

@@ -24,7 +24,9 @@ HistoryWindow::HistoryWindow(QWidget *parent) : QDialog(parent) {
     plot = new ChartRunPlot(this);
     figuresLabel = new QLabel(this);
     figuresLabel->setObjectName(QStringLiteral("FiguresLabel"));
-    figuresLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // Reachable with Tab, so the figures can be read without the mouse.
+    figuresLabel->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    plot->setAccessibleName(QStringLiteral("順位の推移"));
     figuresLabel->setAlignment(Qt::AlignTop | Qt::AlignLeft);
     appearanceTable = makeTable(this, {});
     appearanceTable->setObjectName(QStringLiteral("AppearanceTable"));
@@ -95,6 +97,7 @@ void HistoryWindow::showSong(const SongFigures &f) {
     appearanceTable->setColumnCount(2);
     appearanceTable->setHorizontalHeaderLabels({QStringLiteral("日付"), QStringLiteral("順位")});
     appearanceTable->setRowCount(int(f.appearances.size()));
+    appearanceTable->setAccessibleName(QStringLiteral("チャートインした週"));
     for (int i = 0; i < f.appearances.size(); ++i) {
         const Appearance &a = f.appearances.at(i);
         auto *date = new QTableWidgetItem(label(a.tag));
@@ -131,6 +134,7 @@ void HistoryWindow::showArtist(const ArtistFigures &a) {
     appearanceTable->setHorizontalHeaderLabels(
         {QStringLiteral("曲名"), QStringLiteral("最高位"), QStringLiteral("週数"), QStringLiteral("初登場")});
     appearanceTable->setRowCount(int(a.songList.size()));
+    appearanceTable->setAccessibleName(QStringLiteral("アーティストの曲"));
     for (int i = 0; i < a.songList.size(); ++i) {
         const SongFigures &f = a.songList.at(i);
         auto *title = new QTableWidgetItem(u(f.song.title));

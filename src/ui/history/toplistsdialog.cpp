@@ -32,8 +32,11 @@ TopListsDialog::TopListsDialog(QWidget *parent) : QDialog(parent) {
     periodBox = new QComboBox(this);
     periodBox->setObjectName(QStringLiteral("PeriodBox"));
     periodBox->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    orderBox->setAccessibleName(QStringLiteral("集計"));
+    periodBox->setAccessibleName(QStringLiteral("期間"));
     table = makeTable(this, {});
     table->setObjectName(QStringLiteral("TopTable"));
+    table->setAccessibleName(QStringLiteral("集計結果"));
     table->setToolTip(QStringLiteral("ダブルクリックでチャート履歴"));
     saveListButton = new QPushButton(QStringLiteral("曲目リスト保存"), this);
     saveListButton->setObjectName(QStringLiteral("SaveListButton"));

@@ -111,6 +111,7 @@ BulkDownloadDialog::BulkDownloadDialog(QWidget *owner, QWidget *parent)
     sourceLabel = makeLabel(this, "filenamelabel", QString(), QRect(8, 50, 418, 14));
     destinationLabel = makeLabel(this, "dirlabel", QString(), QRect(8, 66, 418, 14));
     progressBar = new QProgressBar(this);
+    progressBar->setAccessibleName(QStringLiteral("全体の進み具合"));
     progressBar->setObjectName(QStringLiteral("ProgressBar"));
     progressBar->setRange(0, 100);
     progressBar->setValue(0);

@@ -21,6 +21,7 @@ ImportResultDialog::ImportResultDialog(QWidget *parent)
     resize(designedOuterSize());  // the frame is taken off once it is known
     gridTable = new QTableWidget(1, 1, this);
     gridTable->setObjectName(QStringLiteral("StringGrid1"));
+    gridTable->setAccessibleName(QStringLiteral("取り込んだチャート"));
     gridTable->verticalHeader()->hide();  // no fixed column
     gridTable->setEditTriggers(QAbstractItemView::AllEditTriggers);
     importButton = new QPushButton(QStringLiteral("取り込み"), this);

@@ -172,6 +172,7 @@ void MainImportDriver::bulkRunSummary(const BulkRunSummary &summary) {
 
 void MainImportDriver::setBusy(bool busy) {
     if (busy) {
+        m_dateListHadFocus = m_form->dateList->hasFocus();
         m_form->dateList->setEnabled(false);
         QApplication::setOverrideCursor(Qt::WaitCursor);
         m_form->connectionTimer->start();
@@ -179,6 +180,9 @@ void MainImportDriver::setBusy(bool busy) {
         m_form->connectionTimer->stop();
         QApplication::restoreOverrideCursor();
         m_form->dateList->setEnabled(true);
+        // Disabling passed the focus on, to a page the import may have
+        // hidden: the keys go back to the dates they were on.
+        if (m_dateListHadFocus) m_form->dateList->setFocus();
     }
 }
 

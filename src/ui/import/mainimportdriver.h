@@ -106,6 +106,7 @@ private:
     bool m_closeAfterRun = false;
     bool m_unattended = false;
     bool m_fetchedThisDate = false;
+    bool m_dateListHadFocus = false;  // setBusy gives it back after the run
 };
 
 }  // namespace vorq

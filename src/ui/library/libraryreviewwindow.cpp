@@ -61,6 +61,7 @@ LibraryReviewWindow::LibraryReviewWindow(MainWindow *main) : QDialog(main), m_ma
     scanButton = makeButton(QStringLiteral("照合(&S)"), QStringLiteral("ScanLibrary"), this);
     tabs = new QTabWidget(this);
     tabs->setObjectName(QStringLiteral("LibraryReviewTabs"));
+    tabs->setAccessibleName(QStringLiteral("照合結果"));
     proposalTable =
         makeTable({QString(), QStringLiteral("一致度"), QStringLiteral("曲名"),
                    QStringLiteral("アーティスト"), QStringLiteral("タグの曲名"),

@@ -15,6 +15,7 @@
 #include "core/text/sjistext.h"
 #include "ui/common/guards.h"
 #include "ui/common/prompter.h"
+#include "ui/common/readablecolours.h"
 #include "ui/history/historycommands.h"
 #include "ui/library/libraryviewfit.h"
 #include "ui/mainwindow/mainwindow.h"
@@ -24,10 +25,16 @@ namespace vorq {
 CompletenessChart::CompletenessChart(QWidget *parent) : QWidget(parent) {
     setObjectName(QStringLiteral("CompletenessChart"));
     setMinimumHeight(180);
+    setAccessibleName(QStringLiteral("年ごとの収集率"));
 }
 
 void CompletenessChart::setYears(const QList<YearCompleteness> &years) {
     m_years = years;
+    // What the bars show, for a screen reader.
+    QStringList shares;
+    for (const YearCompleteness &y : years)
+        shares << QStringLiteral("%1年 %2/%3曲").arg(y.year).arg(y.owned).arg(y.songs);
+    setAccessibleDescription(shares.join(QStringLiteral("、")));
     update();
 }
 
@@ -41,13 +48,17 @@ void CompletenessChart::paintEvent(QPaintEvent *) {
     const double slot = double(width() - 20) / double(m_years.size());
     p.setPen(palette().mid().color());
     p.drawLine(10, bottom, width() - 10, bottom);
+    // The design's pale track and deep blue bar, shaded for this palette.
+    const QColor ground = palette().color(QPalette::Base);
+    const QColor bar = colours::readableOn(QColor(0x2a, 0x6a, 0xb0), ground, 3.0);
+    const QColor track = colours::mix(ground, bar, 0.18);
     for (int i = 0; i < m_years.size(); ++i) {
         const YearCompleteness &y = m_years[i];
         const double share = y.songs ? double(y.owned) / double(y.songs) : 0.0;
         const int x = 10 + int(i * slot + slot * 0.15), w = std::max(int(slot * 0.7), 2);
-        p.fillRect(QRect(x, top, w, plotHeight), QColor(0xd8, 0xe4, 0xf0));
+        p.fillRect(QRect(x, top, w, plotHeight), track);
         const int h = int(plotHeight * share);
-        p.fillRect(QRect(x, bottom - h, w, h), QColor(0x2a, 0x6a, 0xb0));
+        p.fillRect(QRect(x, bottom - h, w, h), bar);
         p.setPen(palette().text().color());
         const QRect label(int(10 + i * slot), 0, int(slot), top);
         if (slot >= fm.horizontalAdvance(QStringLiteral("100%")))

@@ -1,5 +1,6 @@
 #include "ui/mainwindow/charttablemodel.h"
 
+#include "core/charts/storedtarget.h"
 #include "core/text/sjistext.h"
 
 namespace vorq {
@@ -25,6 +26,13 @@ QVariant ChartTableModel::data(const QModelIndex &index, int role) const {
         case Qt::DisplayRole: return sjis::toUnicode(e.field(index.column()));
         case FieldRole: return e.field(index.column());
         case AssociatedRole: return !e.file.isEmpty();
+        // A screen reader reads the row, whichever cell has the focus, and
+        // the file as the status bar shows it.
+        case Qt::AccessibleTextRole:
+            return QStringLiteral("%1位 %2 %3")
+                .arg(sjis::toUnicode(e.rank), sjis::toUnicode(e.title), sjis::toUnicode(e.artist));
+        case Qt::AccessibleDescriptionRole:
+            return e.file.isEmpty() ? QString() : resolveStoredTarget(e.file).displayText();
         default: return {};
     }
 }

@@ -75,9 +75,12 @@ QWidget *buildCommandPanel(MainWindow *w, QWidget *parent) {
     w->associationMenuButton->setObjectName(QStringLiteral("AssociationMenuButton"));
     w->associationMenuButton->setText(QStringLiteral("履歴"));
     w->associationMenuButton->setToolTip(QStringLiteral("関連付けの保存と、file.idx の以前の版"));
-    w->associationMenuButton->setAccessibleName(QStringLiteral("関連付けメニュー"));
+    w->associationMenuButton->setAccessibleName(QStringLiteral("関連付けの履歴"));
     w->associationMenuButton->setPopupMode(QToolButton::InstantPopup);
     w->associationMenuButton->setFocusPolicy(Qt::StrongFocus);
+    // Tab visits it with its group, not after the window's last buttons.
+    QWidget::setTabOrder(w->autoUpdateButton, w->associationMenuButton);
+    QWidget::setTabOrder(w->associationMenuButton, w->optionsButton);
     w->aboutButton = new QToolButton(w->commandPanel);
     w->aboutButton->setObjectName(QStringLiteral("SpeedButton1"));
     w->aboutButton->setIcon(w->style()->standardIcon(QStyle::SP_MessageBoxInformation));

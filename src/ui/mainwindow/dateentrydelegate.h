@@ -1,13 +1,8 @@
 #pragma once
 // Draws a date-list entry as a tab; dates without data look engraved.
-#include <QColor>
 #include <QStyledItemDelegate>
 
 namespace vorq {
-
-// The window colours of the design: button face and shadow.
-inline const QColor kBtnFace(240, 240, 240);
-inline const QColor kGray(128, 128, 128);
 
 class MainWindow;
 

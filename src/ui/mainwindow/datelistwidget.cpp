@@ -7,6 +7,28 @@
 
 namespace vorq {
 
+namespace {
+
+// Asks the list whether its date has a chart when a screen reader asks for
+// the description, so it never goes stale as charts come and go.
+class DateItem : public QListWidgetItem {
+public:
+    using QListWidgetItem::QListWidgetItem;
+    QVariant data(int role) const override {
+        if (role != Qt::AccessibleDescriptionRole) return QListWidgetItem::data(role);
+        auto *list = static_cast<DateListWidget *>(listWidget());
+        const bool has = list && list->hasData && list->hasData(list->row(this));
+        return has ? QString() : QStringLiteral("チャート未取得");
+    }
+};
+
+}  // namespace
+
+void DateListWidget::setDates(const QStringList &labels) {
+    clear();
+    for (const QString &label : labels) addItem(new DateItem(label));
+}
+
 void DateListWidget::mousePressEvent(QMouseEvent *e) {
     if (e->button() == Qt::RightButton) {
         // Only a plain right press opens the date menu; it never moves the

@@ -4,6 +4,7 @@
 // right-button presses without letting the press move the selection;
 // Shift+F10 asks for the context menu as the menu key does.
 #include <QListWidget>
+#include <functional>
 
 namespace vorq {
 
@@ -11,6 +12,12 @@ class DateListWidget : public QListWidget {
     Q_OBJECT
 public:
     using QListWidget::QListWidget;
+    // Replaces the items by these date labels. A screen reader hears a date
+    // without a chart (drawn engraved) described as such; hasData answers
+    // for a row.
+    void setDates(const QStringList &labels);
+    std::function<bool(int row)> hasData;
+
 signals:
     void userClicked();
     void keyboardMoved();

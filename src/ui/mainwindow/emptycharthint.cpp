@@ -3,6 +3,8 @@
 #include <QEvent>
 #include <QStackedWidget>
 
+#include "ui/common/readablecolours.h"
+
 namespace vorq {
 
 EmptyChartHint::EmptyChartHint(QStackedWidget *pages) : QLabel(pages), m_pages(pages) {
@@ -13,7 +15,10 @@ EmptyChartHint::EmptyChartHint(QStackedWidget *pages) : QLabel(pages), m_pages(p
     setMargin(24);
     setAttribute(Qt::WA_TransparentForMouseEvents);
     QPalette pal = palette();
-    pal.setColor(QPalette::WindowText, pal.color(QPalette::Disabled, QPalette::WindowText).darker(130));
+    // Quieter than the window's text, yet readable on its ground.
+    pal.setColor(QPalette::WindowText,
+                 colours::readableOn(pal.color(QPalette::Disabled, QPalette::WindowText),
+                                     pal.color(QPalette::Window)));
     setPalette(pal);
     pages->installEventFilter(this);
     // The first page added becomes the current one: currentChanged tells.

@@ -137,16 +137,16 @@ void MainWindow::buildLayout() {
 
     dateList = new DateListWidget(central);
     dateList->setObjectName(QStringLiteral("ListBox1"));
+    dateList->setAccessibleName(QStringLiteral("日付一覧"));
+    dateList->hasData = [this](int row) { return dateHasData(row); };
     dateList->setFixedWidth(153);
     dateList->setFrameShape(QFrame::NoFrame);
     dateList->setUniformItemSizes(true);
     dateList->setSelectionMode(QAbstractItemView::SingleSelection);
     dateList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     dateList->setItemDelegate(new DateEntryDelegate(this));
-    dateList->setAutoFillBackground(true);
-    QPalette lp = dateList->palette();
-    lp.setColor(QPalette::Base, kBtnFace);
-    dateList->setPalette(lp);
+    // The list lies on the button face, as its tabs do, in any palette.
+    dateList->viewport()->setBackgroundRole(QPalette::Button);
     connect(dateList, &DateListWidget::userClicked, this, [this] { onDateListClicked(); });
     // A loaded date shows its chart as the keys pass it; a date without data
     // waits for Enter or a click.
@@ -454,7 +454,6 @@ void MainWindow::buildDateList() {
     }
     m_syncing = true;
     ScopeExit syncing([this] { m_syncing = false; });
-    dateList->clear();
     m_dateLabels = labels;
     m_dateIndex.clear();
     QStringList texts;
@@ -463,7 +462,7 @@ void MainWindow::buildDateList() {
         m_dateIndex.insert(labels.at(i), i);
         texts << sjis::toUnicode(labels.at(i));
     }
-    dateList->addItems(texts);
+    dateList->setDates(texts);
     syncDateListSelection();
 }
 
@@ -509,6 +508,7 @@ QTableView *MainWindow::listView(int index) {
     auto *view = new QTableView(sheet);
     view->setObjectName(QStringLiteral("ListView%1").arg(index + 1));
     view->setProperty("tag", index + 1);
+    view->setAccessibleName(sheet->caption() + QStringLiteral("のチャート"));
     auto *model = new ChartTableModel(&m_store, index, view);
     m_models[index] = model;
     view->setModel(model);
@@ -539,8 +539,13 @@ QTableView *MainWindow::listView(int index) {
         if (tabSheet(activeTab()) && tabSheet(activeTab())->listView() == view) selectionFeedback();
     });
     connect(view, &QAbstractItemView::doubleClicked, this, [this] { onOpenClicked(); });
+    // The keyboard's row is framed across the row: repaint whole rows.
+    connect(view->selectionModel(), &QItemSelectionModel::currentRowChanged, view->viewport(),
+            qOverload<>(&QWidget::update));
     associationCommands->attachView(view);
     sheet->setListView(view);
+    // Tab goes from the dates to their chart, whenever the chart was made.
+    QWidget::setTabOrder(dateList, view);
     return view;
 }
 

@@ -23,6 +23,7 @@ PanelStatusBar::PanelStatusBar(QWidget *parent) : QStatusBar(parent) {
         // The bar itself takes every double click.
         m_panels[i]->setAttribute(Qt::WA_TransparentForMouseEvents);
         addWidget(m_panels[i]);
+        setPanelText(i, QString());
     }
     m_notice = new QLabel(this);
     m_notice->setObjectName(QStringLiteral("IndexNotice"));
@@ -54,7 +55,14 @@ void PanelStatusBar::fitPanel(int i, const QStringList &texts) {
 }
 
 QString PanelStatusBar::panelText(int i) const { return m_panels[i]->text(); }
-void PanelStatusBar::setPanelText(int i, const QString &text) { m_panels[i]->setText(text); }
+void PanelStatusBar::setPanelText(int i, const QString &text) {
+    // A screen reader hears what a panel is, then what it shows.
+    static const char16_t *const names[4] = {u"関連付けの変更", u"開く方法", u"関連付けファイル",
+                                             u"接続状態"};
+    m_panels[i]->setText(text);
+    m_panels[i]->setAccessibleName(QString::fromUtf16(names[i]) + QStringLiteral("：") +
+                                   (text.isEmpty() ? QStringLiteral("なし") : text));
+}
 
 void PanelStatusBar::mouseDoubleClickEvent(QMouseEvent *e) {
     QStatusBar::mouseDoubleClickEvent(e);

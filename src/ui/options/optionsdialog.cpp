@@ -24,6 +24,7 @@
 #include "core/settings/doubleini.h"
 #include "core/settings/optionkeys.h"
 #include "core/text/sjistext.h"
+#include "ui/common/accessiblenames.h"
 #include "ui/common/guards.h"
 #include "ui/common/prompter.h"
 #include "ui/options/weeklyimportcontrol.h"
@@ -54,6 +55,7 @@ OptionsDialog::OptionsDialog(QWidget *parent, PlaylistMakerDialog *playlistForm)
 
     pageTabs = new QTabWidget(this);
     pageTabs->setObjectName(QStringLiteral("PageControl1"));
+    pageTabs->setAccessibleName(QStringLiteral("設定のページ"));
     auto make = [this](auto *&w, const char *name) {
         w = new std::remove_reference_t<decltype(*w)>(this);
         w->setObjectName(QString::fromLatin1(name));
@@ -121,6 +123,17 @@ OptionsDialog::OptionsDialog(QWidget *parent, PlaylistMakerDialog *playlistForm)
     skipStringEdit->setText(text(options::defaultSkipString()));
     homeUrlEdit->setText(text(options::defaultUrlHome()));
     dataUrlEdit->setText(text(options::defaultUrlData()));
+
+    // Each field is named by the label beside it (and reached by Alt with
+    // its mnemonic, where it has one); the range lists have no label.
+    const std::pair<QLabel *, QWidget *> labelled[] = {
+        {dataFolderLabel, dataFolderEdit},     {skipStringLabel, skipStringEdit},
+        {fileNameLabel, fileNamePatternEdit},  {musicFolderLabel, musicFolderEdit},
+        {homeUrlLabel, homeUrlEdit},           {dataUrlLabel, dataUrlEdit},
+        {proxyAddressLabel, proxyAddressEdit}, {proxyPortLabel, proxyPortEdit}};
+    for (const auto &[label, field] : labelled) nameAfter(label, field);
+    dateStartBox->setAccessibleName(QStringLiteral("表示する最初の日付"));
+    dateEndBox->setAccessibleName(QStringLiteral("表示する最後の日付"));
 
     connectRules();
 }

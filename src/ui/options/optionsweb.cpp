@@ -41,6 +41,7 @@ void OptionsDialog::buildWebExtras(QVBoxLayout *webPage) {
         "独自の認証局 (CA) を使うサイトのために、その CA 証明書ファイル (PEM または DER) を指定します。"));
     extraCaFileEdit = new QLineEdit(this);
     extraCaFileEdit->setObjectName(QStringLiteral("ExtraCaFileEdit"));
+    extraCaFileEdit->setAccessibleName(QStringLiteral("CA 証明書ファイル"));
     browseExtraCaButton = new QPushButton(QStringLiteral("参照..."), this);
     browseExtraCaButton->setObjectName(QStringLiteral("BrowseExtraCaButton"));
     browseExtraCaButton->setAutoDefault(false);

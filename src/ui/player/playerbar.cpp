@@ -9,6 +9,7 @@
 #include <cmath>
 
 #include "core/player/playqueue.h"
+#include "ui/common/readablecolours.h"
 #include "ui/player/queueplayer.h"
 
 namespace vorq {
@@ -20,7 +21,7 @@ PlayerBar::PlayerBar(QueuePlayer *player, QWidget *parent) : QFrame(parent), m_p
     auto button = [this](const char *name, QStyle::StandardPixmap icon, const QString &text) {
         auto *b = new QToolButton(this);
         b->setObjectName(QString::fromLatin1(name));
-        b->setIcon(style()->standardIcon(icon));
+        b->setIcon(colours::glyphIcon(style(), icon, palette()));
         b->setToolTip(text);
         b->setAccessibleName(text);
         b->setAutoRaise(true);
@@ -50,7 +51,7 @@ PlayerBar::PlayerBar(QueuePlayer *player, QWidget *parent) : QFrame(parent), m_p
     timeLabel->setAccessibleName(QStringLiteral("再生時間"));
 
     auto *volumeIcon = new QLabel(this);
-    volumeIcon->setPixmap(style()->standardIcon(QStyle::SP_MediaVolume).pixmap(16, 16));
+    volumeIcon->setPixmap(colours::glyphIcon(style(), QStyle::SP_MediaVolume, palette()).pixmap(16, 16));
     volumeSlider = new QSlider(Qt::Horizontal, this);
     volumeSlider->setObjectName(QStringLiteral("VolumeSlider"));
     volumeSlider->setAccessibleName(QStringLiteral("音量"));
@@ -63,6 +64,7 @@ PlayerBar::PlayerBar(QueuePlayer *player, QWidget *parent) : QFrame(parent), m_p
 
     queueButton = button("QueueButton", QStyle::SP_FileDialogDetailedView, QStringLiteral("再生キュー"));
     queueButton->setText(QStringLiteral("キュー"));
+    queueButton->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));  // a picture, not a glyph
     queueButton->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     closeButton =
         button("ClosePlayerButton", QStyle::SP_TitleBarCloseButton, QStringLiteral("プレーヤーを閉じる"));
@@ -123,7 +125,8 @@ PlayerBar::PlayerBar(QueuePlayer *player, QWidget *parent) : QFrame(parent), m_p
 void PlayerBar::updateState() {
     const bool playing = m_player->state() == QueuePlayer::State::Playing;
     const QString text = playing ? QStringLiteral("一時停止") : QStringLiteral("再生");
-    playPauseButton->setIcon(style()->standardIcon(playing ? QStyle::SP_MediaPause : QStyle::SP_MediaPlay));
+    playPauseButton->setIcon(
+        colours::glyphIcon(style(), playing ? QStyle::SP_MediaPause : QStyle::SP_MediaPlay, palette()));
     playPauseButton->setToolTip(text);
     playPauseButton->setAccessibleName(text);
     playPauseButton->setEnabled(playing || m_player->canPlay());

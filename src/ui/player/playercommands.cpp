@@ -33,6 +33,7 @@ PlayerCommands::PlayerCommands(MainWindow *form) : QObject(form), m_form(form) {
     connect(m_bar, &PlayerBar::closeRequested, this, [this] {
         m_player->stop();
         m_bar->hide();
+        mark(0, -1);  // with the bar gone no row is playing
     });
 
     m_message = new QLabel(form->statusPanels);

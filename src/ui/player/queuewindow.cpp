@@ -1,12 +1,16 @@
 #include "ui/player/queuewindow.h"
 
 #include <QHeaderView>
+#include <QKeySequence>
 #include <QLabel>
+#include <QShortcut>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include "core/player/playqueue.h"
 #include "core/text/sjistext.h"
+#include "ui/common/accessiblenames.h"
+#include "ui/common/readablecolours.h"
 #include "ui/player/queueplayer.h"
 
 namespace vorq {
@@ -33,16 +37,19 @@ QueueWindow::QueueWindow(QueuePlayer *player, QWidget *parent) : QWidget(parent,
     setWindowTitle(QStringLiteral("再生キュー"));
     auto *queueLabel = new QLabel(QStringLiteral("再生する曲(&Q)"), this);
     queueList = makeList(this, "QueueList",
-                         {QString(), QStringLiteral("順位"), QStringLiteral("曲名"),
+                         {QStringLiteral("再生"), QStringLiteral("順位"), QStringLiteral("曲名"),
                           QStringLiteral("アーティスト"), QStringLiteral("日付")});
     queueList->setToolTip(QStringLiteral("ダブルクリックかEnterでその曲から再生"));
-    queueLabel->setBuddy(queueList);
+    nameAfter(queueLabel, queueList);
     skippedLabel = new QLabel(this);
     skippedLabel->setObjectName(QStringLiteral("SkippedLabel"));
     skippedList = makeList(this, "SkippedList",
                            {QStringLiteral("順位"), QStringLiteral("曲名"), QStringLiteral("アーティスト"),
                             QStringLiteral("日付"), QStringLiteral("理由"), QStringLiteral("ファイル")});
     skippedLabel->setBuddy(skippedList);
+    skippedList->setAccessibleName(QStringLiteral("再生できない曲"));
+    // A tool window has no keyboard way out of its own otherwise.
+    connect(new QShortcut(QKeySequence::Cancel, this), &QShortcut::activated, this, &QWidget::close);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(queueLabel);
     layout->addWidget(queueList, 3);
@@ -57,9 +64,12 @@ QueueWindow::QueueWindow(QueuePlayer *player, QWidget *parent) : QWidget(parent,
     connect(player, &QueuePlayer::playbackFailed, this, [this](int index, const QString &message) {
         if (QTreeWidgetItem *item = queueList->topLevelItem(index)) {
             item->setText(0, QStringLiteral("×"));
+            item->setData(0, Qt::AccessibleTextRole, QStringLiteral("再生できませんでした"));
             item->setToolTip(0, message);
-            for (int c = 0; c < item->columnCount(); ++c)
-                item->setForeground(c, palette().brush(QPalette::Disabled, QPalette::Text));
+            // Greyed, yet a shade that still reads: the row says what failed.
+            const QColor grey = colours::readableOn(palette().color(QPalette::Disabled, QPalette::Text),
+                                                    palette().color(QPalette::Base));
+            for (int c = 0; c < item->columnCount(); ++c) item->setForeground(c, grey);
         }
     });
     fill();
@@ -90,7 +100,10 @@ void QueueWindow::fill() {
 
 void QueueWindow::markCurrent() {
     if (QTreeWidgetItem *old = queueList->topLevelItem(m_marked)) {
-        if (!m_player->hasFailed(m_marked)) old->setText(0, QString());
+        if (!m_player->hasFailed(m_marked)) {
+            old->setText(0, QString());
+            old->setData(0, Qt::AccessibleTextRole, QVariant());
+        }
         for (int c = 0; c < old->columnCount(); ++c) {
             QFont f = old->font(c);
             f.setBold(false);
@@ -100,6 +113,7 @@ void QueueWindow::markCurrent() {
     m_marked = m_player->current();
     if (QTreeWidgetItem *now = queueList->topLevelItem(m_marked)) {
         now->setText(0, QStringLiteral("▶"));
+        now->setData(0, Qt::AccessibleTextRole, QStringLiteral("再生中"));
         for (int c = 0; c < now->columnCount(); ++c) {
             QFont f = now->font(c);
             f.setBold(true);

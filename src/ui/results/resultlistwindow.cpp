@@ -14,6 +14,7 @@
 
 #include "core/lists/columnfit.h"
 #include "core/text/sjistext.h"
+#include "ui/common/accessiblenames.h"
 #include "ui/common/guards.h"
 #include "ui/common/screenfit.h"
 #include "ui/results/resultlistview.h"
@@ -62,6 +63,7 @@ ResultListWindow::ResultListWindow(QWidget *parent) : QDialog(parent) {
 
     m_model = new ResultListModel(this);
     listView = named(new ResultListView(this), "ListView1");
+    listView->setAccessibleName(QStringLiteral("曲の一覧"));
     listView->setModel(m_model);
     for (int c = 0; c < 6; ++c) listView->setColumnWidth(c, kColumnWidths[c]);
     const QList<int> designed = designedColumnWidths();
@@ -82,6 +84,7 @@ ResultListWindow::ResultListWindow(QWidget *parent) : QDialog(parent) {
     saveButton = named(new QPushButton(QStringLiteral("保存"), this), "Button7");
     songCountLabel = named(new QLabel(QStringLiteral("リストから印刷/保存/コピーする曲数:"), this), "Label2");
     songCountSpin = named(new QSpinBox(this), "SpinEdit1");
+    nameAfter(songCountLabel, songCountSpin);
     songCountSpin->setRange(INT_MIN, INT_MAX);  // no limits of its own
     songCountSpin->setToolTip(
         QStringLiteral("曲数を増やすとリピートします。曲数を減らすと下の曲から保存されません。"));

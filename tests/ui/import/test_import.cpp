@@ -92,9 +92,11 @@ TEST_F(ImportWindowTest, WebClickImportsTheDateThroughTheBulkDialog) {
         }
     });
     probe.start(1);
+    form->dateList->setFocus();  // as with Enter on the date
     click(rowOf("1995年04月15日"));
     probe.stop();
     EXPECT_TRUE(sawDialog);
+    EXPECT_EQ(form->focusWidget(), form->dateList);     // the keys stay on the dates
     EXPECT_EQ(currentBulkDialog(form.get()), nullptr);  // released after the run
     ASSERT_EQ(form->tabCount(), 1);
     EXPECT_EQ(form->tabSheet(0)->tag(), 19950415);

@@ -9,6 +9,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QTest>
+#include <QToolButton>
 
 #include "playerfixture.h"
 #include "sjtest.h"
@@ -121,6 +122,12 @@ TEST_F(PlaybackTest, ResultRowsFollowTheirWeeksAndClosingStopsThePlayer) {
     EXPECT_TRUE(steps.at(0).startsWith(u8("mark 19950422/3 page 19950422"))) << steps.at(0).toStdString();
     EXPECT_TRUE(steps.at(1).startsWith(u8("mark 19950415/0 page 19950415"))) << steps.at(1).toStdString();
     EXPECT_EQ(durations, (QList<qint64>{1000, 1000}));
+
+    // Closing the bar leaves no row marked as playing.
+    form->playerCommands->countdown(19950422, {1, false});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form->playingMark.row >= 0; }, 60000));
+    form->playerCommands->bar()->closeButton->click();
+    EXPECT_EQ(form->playingMark.row, -1);
 
     // Closing the window in the middle of a song stops it at once.
     finished = false;
