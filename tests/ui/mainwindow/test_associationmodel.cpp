@@ -4,7 +4,9 @@
 // links) and other programs (charts and file.idx emptied, cut short,
 // deleted, older copies put back) do to one data folder; after every step a
 // model of what each key should hold is checked against the disk and the
-// window. VORQ_MODEL_SEED replays a seed, VORQ_MODEL_STEPS runs longer.
+// window, and after every write that the lines read stay in order and the
+// replaced file.idx is kept. VORQ_MODEL_SEED replays a seed, VORQ_MODEL_STEPS
+// runs longer.
 #include <gtest/gtest.h>
 
 #include <signal.h>
@@ -44,61 +46,56 @@ QByteArray chartLine(int d, int r) {
 // clang-format off
 enum class Kind { WindowSet, WindowClear, WindowSave, VorqSet, VorqClear, VorqScan, VorqKilled, ChartEmpty, ChartCut,
                   ChartRestore, IndexDelete, IndexEmpty, IndexCut, IndexOlder, OptionReload, LiveView, CdrLinks };
-const char *const kKindNames[] = {"window-set", "window-clear", "window-save", "vorq-set", "vorq-clear", "vorq-scan",
-                                  "vorq-killed", "chart-empty", "chart-cut", "chart-restore", "index-delete",
-                                  "index-empty", "index-cut", "index-older", "option-reload", "live-view", "cdr-links"};
+// Each kind's name in a list of steps, and how often it comes.
+const struct { const char *name; int weight; } kKinds[] = {
+    {"window-set", 16}, {"window-clear", 6}, {"window-save", 10}, {"vorq-set", 10}, {"vorq-clear", 4},
+    {"vorq-scan", 3}, {"vorq-killed", 3}, {"chart-empty", 2}, {"chart-cut", 2}, {"chart-restore", 3},
+    {"index-delete", 1}, {"index-empty", 1}, {"index-cut", 3}, {"index-older", 3}, {"option-reload", 5},
+    {"live-view", 12}, {"cdr-links", 2}};
 // clang-format on
 
 struct Step {
     Kind kind = Kind::LiveView;
     int date = 0, rank = 1, file = 0, choice = 0, amount = 0;
     QList<int> answers;  // 0 yes, 1 no, 2 cancel, for the questions in turn
-    QList<int *> numbers() { return {&date, &rank, &file, &choice, &amount}; }
     // "window-set 2 4 13 0 38 1 2 1": kind, date, rank, file, choice, amount, answers.
     QString text() const {
-        QStringList t{QLatin1String(kKindNames[int(kind)])};
-        for (int n : {date, rank, file, choice, amount}) t << QString::number(n);
-        for (int a : answers) t << QString::number(a);
+        QStringList t{QLatin1String(kKinds[int(kind)].name)};
+        for (int n : QList<int>{date, rank, file, choice, amount} + answers) t << QString::number(n);
         return t.join(QLatin1Char(' '));
     }
     static std::optional<Step> parse(const QString &text) {
         const QStringList t = text.split(QLatin1Char(' '), Qt::SkipEmptyParts);
-        const auto kind = std::find(std::begin(kKindNames), std::end(kKindNames), t.value(0).toStdString());
-        if (t.size() < 6 || kind == std::end(kKindNames)) return std::nullopt;
-        Step s;
-        s.kind = Kind(kind - std::begin(kKindNames));
-        for (int i = 0; i < 5; ++i) *s.numbers()[i] = t[i + 1].toInt();
+        const auto kind = std::find_if(std::begin(kKinds), std::end(kKinds),
+                                       [&](const auto &k) { return t.value(0) == QLatin1String(k.name); });
+        if (t.size() < 6 || kind == std::end(kKinds)) return std::nullopt;
+        const auto n = [&t](int i) { return t[i].toInt(); };
+        Step s{Kind(kind - std::begin(kKinds)), n(1), n(2), n(3), n(4), n(5), {}};
         for (int i = 6; i < t.size(); ++i) s.answers << t[i].toInt();
         return s;
     }
 };
 
 Step randomStep(QRandomGenerator &r) {
-    static const int weights[] = {16, 6, 10, 10, 4, 3, 3, 2, 2, 3, 1, 1, 3, 3, 5, 12, 2};
-    int pick = int(r.bounded(std::accumulate(std::begin(weights), std::end(weights), 0))), k = 0;
-    while (pick >= weights[k]) pick -= weights[k++];
-    Step s;
-    s.kind = Kind(k);
-    s.date = int(r.bounded(kDates));
-    s.rank = 1 + int(r.bounded(kRows));
-    s.file = int(r.bounded(40));
-    s.choice = int(r.bounded(3));
-    s.amount = int(r.bounded(100));
-    s.answers = {int(r.bounded(3)), int(r.bounded(3)), int(r.bounded(3))};
-    return s;
+    const auto n = [&r](int below) { return int(r.bounded(below)); };
+    int pick = n(
+        std::accumulate(std::begin(kKinds), std::end(kKinds), 0, [](int a, auto k) { return a + k.weight; }));
+    int k = 0;
+    while (pick >= kKinds[k].weight) pick -= kKinds[k++].weight;
+    // Braces draw in order: a seed gives the same steps everywhere.
+    return {Kind(k), n(kDates), 1 + n(kRows), n(40), n(3), n(100), {n(3), n(3), n(3)}};
 }
 
 struct Disk {
     bool exists = false, cut = false;
+    QByteArray data;
     QList<QByteArray> lines;
     KeyMap keys;
 };
 
 Disk parseDisk(const QByteArray &data, bool exists) {
-    Disk d;
-    d.exists = exists;
-    d.cut = !data.isEmpty() && !data.endsWith('\n') && !data.endsWith('\r');
-    d.lines = sjis::splitLines(data);
+    const bool cut = !data.isEmpty() && !data.endsWith('\n') && !data.endsWith('\r');
+    Disk d{exists, cut, data, sjis::splitLines(data), {}};
     for (const QByteArray &l : d.lines) {
         const QByteArray key = indexLineKey(l);
         if (!key.isEmpty() && !d.keys.contains(key)) d.keys.insert(key, AssociationIndex::parseLine(l).file);
@@ -124,14 +121,14 @@ public:
     }
     // The first question of this caption: its answer (-1: not asked) and text.
     int answerTo(const char *caption) const {
-        for (qsizetype i = 0; i < asked.size(); ++i)
-            if (asked[i].caption == QString::fromUtf8(caption)) return given.value(i);
-        return -1;
+        const qsizetype i = first(caption);
+        return i < 0 ? -1 : int(given.value(i));
     }
-    QString textOf(const char *caption) const {
-        for (const test::PromptRecord &r : asked)
-            if (r.caption == QString::fromUtf8(caption)) return r.text;
-        return {};
+    QString textOf(const char *caption) const { return asked.value(first(caption)).text; }
+    qsizetype first(const char *caption) const {
+        for (qsizetype i = 0; i < asked.size(); ++i)
+            if (asked[i].caption == QString::fromUtf8(caption)) return i;
+        return -1;
     }
     void reset(const QList<int> &answers) {
         next = answers;
@@ -203,7 +200,8 @@ public:
             *ran = i + 1;
             prompter.reset(steps[i].answers);
             m_why.clear();
-            if (!apply(steps[i]) || !check()) {
+            const Disk before = readDisk();
+            if (!apply(steps[i], before) || !check() || !keptReplaced(steps[i].kind, before)) {
                 *why = m_why;
                 return i;
             }
@@ -227,14 +225,13 @@ private:
     QSet<QByteArray> F, FR;
     Disk S;
     QList<QList<QByteArray>> older;
-    QString m_why;
+    QString m_why, newestKept;
 
     QString chartPath(int d) const { return data + QString::number(tagOf(d)) + QStringLiteral(".txt"); }
     QString idxPath() const { return data + QStringLiteral("file.idx"); }
     Disk readDisk() const {
         QFile f(idxPath());
-        if (!f.open(QIODevice::ReadOnly)) return parseDisk({}, false);
-        return parseDisk(f.readAll(), true);
+        return f.open(QIODevice::ReadOnly) ? parseDisk(f.readAll(), true) : parseDisk({}, false);
     }
     bool fail(const QString &why) {
         if (qEnvironmentVariableIsSet("VORQ_MODEL_DEBUG"))  // the disk and the model as they are
@@ -336,6 +333,16 @@ private:
                             QString::fromLatin1(it.key()));
             }
         }
+        // Every other line read is written back as it was, in order (a line
+        // cut short may go while the disk lost keys).
+        auto at = after.lines.cbegin();
+        for (const QByteArray &line : before.lines.first(before.lines.size() - (before.cut ? 1 : 0))) {
+            if (P.contains(indexLineKey(line))) continue;
+            at = std::find(at, after.lines.cend(), line);
+            if (at == after.lines.cend())
+                return fail(QStringLiteral("the save lost or moved '%1'").arg(QString::fromLatin1(line)));
+            ++at;
+        }
         P.clear();
         R.clear();
         FR.clear();
@@ -350,10 +357,13 @@ private:
         return true;
     }
 
+    QStringList vorqArgs(const QString &command, const QStringList &more) const {
+        return QStringList{command, QStringLiteral("--data"), data, QStringLiteral("--today"),
+                           QStringLiteral("1995-05-15")} +
+               more;
+    }
     VorqRun vorq(const QString &command, const QStringList &more) {
-        return runVorqAt(vorqCopy(), QStringList{command, QStringLiteral("--data"), data,
-                                                 QStringLiteral("--today"), QStringLiteral("1995-05-15")} +
-                                         more);
+        return runVorqAt(vorqCopy(), vorqArgs(command, more));
     }
     QStringList target(const Step &s) const {
         return {QStringLiteral("--date"), kFirst.addDays(7 * s.date).toString(Qt::ISODate),
@@ -361,8 +371,7 @@ private:
     }
     QByteArray fileOf(const Step &s) const { return "/m/f" + QByteArray::number(s.file) + ".mp3"; }
 
-    bool apply(const Step &s) {
-        const Disk before = readDisk();
+    bool apply(const Step &s, const Disk &before) {
         // Earlier versions, for a sync tool to put back.
         if (before.exists && before.lines != older.last()) older << before.lines;
         if (older.size() > 40) older.removeAt(1);
@@ -454,15 +463,11 @@ private:
             }
             case Kind::VorqKilled: {
                 QProcess p;
-                QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-                env.insert(QStringLiteral("HOME"), scratchHome());
-                env.insert(QStringLiteral("XDG_DATA_HOME"), scratchHome() + QStringLiteral("/share"));
-                env.insert(QStringLiteral("XDG_CONFIG_HOME"), scratchHome() + QStringLiteral("/config"));
-                p.setProcessEnvironment(env);
-                p.start(vorqCopy(), QStringList{QStringLiteral("associate"), QStringLiteral("--data"), data,
-                                                QStringLiteral("--today"), QStringLiteral("1995-05-15"),
-                                                QStringLiteral("--file"), QString::fromLatin1(fileOf(s))} +
-                                        target(s));
+                p.setProcessEnvironment(scratchEnvironment());
+                p.start(vorqCopy(),
+                        vorqArgs(QStringLiteral("associate"),
+                                 QStringList{QStringLiteral("--file"), QString::fromLatin1(fileOf(s))} +
+                                     target(s)));
                 p.waitForStarted();
                 QThread::usleep(unsigned(s.amount) * 300);
                 ::kill(pid_t(p.processId()), SIGKILL);
@@ -521,6 +526,23 @@ private:
         }
         for (const QByteArray &f : QSet<QByteArray>(F))
             if (!n.lines.contains(f) && !S.lines.contains(f) && !FR.contains(f)) F.remove(f);
+        return true;
+    }
+
+    // What a writer of ours replaced is kept, byte for byte, and nothing
+    // else is (an empty file holds nothing to have back; a killed writer may
+    // have kept a version before it replaced anything).
+    bool keptReplaced(Kind kind, const Disk &before) {
+        const bool replaced = (kind == Kind::WindowSave || kind == Kind::OptionReload ||
+                               (kind >= Kind::VorqSet && kind <= Kind::VorqKilled)) &&
+                              !before.data.isEmpty() && readDisk().data != before.data;
+        const QList<IndexVersion> kept = listIndexVersions(sjis::fromUnicode(data));
+        const QString last = std::exchange(newestKept, kept.isEmpty() ? QString() : kept.first().name);
+        if (replaced && (newestKept.isEmpty() ||
+                         sjis::readFile(backupFolder(sjis::fromUnicode(data)) + newestKept) != before.data))
+            return fail(QStringLiteral("the file.idx replaced is not kept"));
+        if (!replaced && kind != Kind::VorqKilled && newestKept != last)
+            return fail(QStringLiteral("a version was kept though nothing was replaced"));
         return true;
     }
 

@@ -84,9 +84,13 @@ TEST_P(Contrast, EveryTextOfTheMainWindowStandsFourAndAHalfToOneFromItsGround) {
     const QPixmap shot = form->grab();
     const QImage image = shot.toImage();
     const qreal dpr = shot.devicePixelRatio();
-    QList<std::pair<QString, QRect>> texts;  // what, where in the window
+    // Each text's region of w, measured on the window's pixels.
     auto add = [&](const QString &what, QWidget *w, const QRect &r) {
-        texts.append({what, QRect(w->mapTo(form.get(), r.topLeft()), r.size())});
+        const QPointF at = w->mapTo(form.get(), r.topLeft());
+        const Measure m =
+            measure(image, QRect((at * dpr).toPoint(), (QSizeF(r.size()) * dpr).toSize()) & image.rect());
+        EXPECT_GE(m.ratio, 4.5) << what.toStdString() << ": " << m.text.name().toStdString() << " on "
+                                << m.ground.name().toStdString();
     };
     for (int row = 0; row < 5; ++row)
         for (int col = 0; col < 3; ++col)
@@ -97,18 +101,9 @@ TEST_P(Contrast, EveryTextOfTheMainWindowStandsFourAndAHalfToOneFromItsGround) {
     for (int row = 0; row < form->dateList->count(); ++row)
         add(QStringLiteral("date ") + form->dateList->item(row)->text(), form->dateList->viewport(),
             form->dateList->visualItemRect(form->dateList->item(row)).adjusted(18, 5, -8, -2));
-    for (QWidget *w :
-         {static_cast<QWidget *>(form->printButton), static_cast<QWidget *>(form->saveListButton),
-          static_cast<QWidget *>(form->songListLabel), static_cast<QWidget *>(form->associationLabel),
-          static_cast<QWidget *>(form->statusPanels->panel(2))})
+    for (QWidget *w : QList<QWidget *>{form->printButton, form->saveListButton, form->songListLabel,
+                                       form->associationLabel, form->statusPanels->panel(2)})
         add(w->objectName(), w, w->rect().adjusted(3, 3, -3, -3));
-
-    for (const auto &[what, where] : texts) {
-        const QRect pixels((QPointF(where.topLeft()) * dpr).toPoint(), (QSizeF(where.size()) * dpr).toSize());
-        const Measure m = measure(image, pixels & image.rect());
-        EXPECT_GE(m.ratio, 4.5) << what.toStdString() << ": " << m.text.name().toStdString() << " on "
-                                << m.ground.name().toStdString();
-    }
 }
 
 INSTANTIATE_TEST_SUITE_P(LightAndDark, Contrast, ::testing::Bool(),
