@@ -1,5 +1,5 @@
 // vorq cdr into a folder holding links never writes through one into the
-// running program's files; files of one name stay two files on the disc.
+// running program's files (files of one name: test_cdrwizard).
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -112,25 +112,4 @@ TEST_F(CliCdr, NeverWritesThroughALinkWithOrWithoutOverwrite) {
     EXPECT_EQ(tree(root).keys().join(QLatin1Char(' ')),
               QStringLiteral("autorun.inf autorun.sh music music/a.mp3 prog prog/19950408.txt prog/file.idx "
                              "prog/notfound.txt prog/vorqview prog/vorqview.ini"));
-}
-
-TEST_F(CliCdr, FilesOfOneNameGetNamesOfTheirOwnOnTheDisc) {
-    // All at the root: a lyrics file named like a chart keeps off the chart too.
-    const QStringList sources{QStringLiteral("a/x.mp3"), QStringLiteral("b/x.mp3"), QStringLiteral("c/X.MP3"),
-                              QStringLiteral("d/x (2).mp3"), QStringLiteral("e/19950408.txt")};
-    QByteArray idx;
-    for (int i = 0; i < sources.size(); ++i) {
-        put(music + sources[i], "file " + QByteArray::number(i + 1));
-        idx += "1995040800" + QByteArray::number(i + 1) + '\t' + m(sources[i]) + "\t\r\n";
-    }
-    put(data + QStringLiteral("file.idx"), idx);
-    const VorqRun r = cdr({});
-    ASSERT_EQ(r.status, 0) << r.err.constData();
-    const QList<QByteArray> staged = vorq::sjis::readLines(root + QStringLiteral("file.idx"));
-    EXPECT_EQ(staged, QList<QByteArray>({"19950408001\t\\x.mp3\t", "19950408002\t\\x (3).mp3\t",
-                                         "19950408003\t\\X (4).MP3\t", "19950408004\t\\x (2).mp3\t",
-                                         "19950408005\t\\19950408 (2).txt\t"}));
-    for (const QByteArray &line : staged)  // each association plays its own file
-        EXPECT_EQ(read(root + QString::fromLatin1(line.split('\t')[1].mid(1))), "file " + line.mid(10, 1));
-    EXPECT_EQ(read(root + QStringLiteral("19950408.txt")), read(data + QStringLiteral("19950408.txt")));
 }

@@ -8,7 +8,6 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStackedWidget>
@@ -24,6 +23,7 @@
 #include "ui/cdr/cdrwizard.h"
 #include "ui/common/readablecolours.h"
 #include "ui/options/optionsdialog.h"
+#include "vorqrun.h"
 
 using namespace vorq;
 
@@ -63,6 +63,14 @@ protected:
         while (last.addDays(7) < env::today()) last = last.addDays(7);
         return {sjis::fromUnicode(data), prog + QStringLiteral("vorqview"), sj("1995年04月08日"),
                 dateLabel(last)};
+    }
+    // vorq cdr of the same data folder and program into folder.
+    VorqRun cdrInto(const QString &folder, const QStringList &more) const {
+        QDir().mkpath(folder);
+        return runVorq(QStringList{QStringLiteral("cdr"), QStringLiteral("--root"), folder,
+                                   QStringLiteral("--program"), prog + QStringLiteral("vorqview"),
+                                   QStringLiteral("--data"), data} +
+                       more);
     }
     // Chooses the staging root on page 2 and goes to page 3.
     void chooseRoot(const QString &folder) {
@@ -255,30 +263,16 @@ TEST_F(Wizard, FinishStagesWhatVorqCdrStages) {
 
     // vorq cdr, for the same choices, in a scratch home.
     const QString root2 = dir.filePath(QStringLiteral("root2"));
-    QDir().mkpath(root2);
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("HOME"), dir.path());
-    env.insert(QStringLiteral("XDG_DATA_HOME"), dir.filePath(QStringLiteral("share")));
-    p.setProcessEnvironment(env);
-    // A copy of vorq: settings beside the built one would change its defaults.
-    const QString vorq = dir.filePath(QStringLiteral("bin/vorq"));
-    QDir().mkpath(dir.filePath(QStringLiteral("bin")));
-    ASSERT_TRUE(QFile::copy(QStringLiteral(VORQ_BINARY_DIR "/src/app/vorq"), vorq));
-    p.start(vorq, {QStringLiteral("cdr"), QStringLiteral("--root"), root2, QStringLiteral("--program-folder"),
-                   QStringLiteral("prog"), QStringLiteral("--assoc-folder"), QStringLiteral("music"),
-                   QStringLiteral("--from"), QStringLiteral("1995-04-15"), QStringLiteral("--program"),
-                   prog + QStringLiteral("vorqview"), QStringLiteral("--data"), data});
-    ASSERT_TRUE(p.waitForFinished(30000));
-    EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().constData();
-    EXPECT_EQ(p.readAllStandardOutput(),
-              QByteArray("program\t4\ndata\t0\nassociated\t2\ntotal\t7\ncolour\tblack\n"));
+    const QStringList choices{QStringLiteral("--program-folder"), QStringLiteral("prog"),
+                              QStringLiteral("--assoc-folder"),   QStringLiteral("music"),
+                              QStringLiteral("--from"),           QStringLiteral("1995-04-15")};
+    const VorqRun r = cdrInto(root2, choices);
+    EXPECT_EQ(r.status, 0) << r.err.constData();
+    EXPECT_EQ(r.out, QByteArray("program\t4\ndata\t0\nassociated\t2\ntotal\t7\ncolour\tblack\n"));
     EXPECT_EQ(filesUnder(root2), staged);
 
     // Staging again is refused without --overwrite, and writes nothing.
-    p.start(p.program(), p.arguments());
-    ASSERT_TRUE(p.waitForFinished(30000));
-    EXPECT_EQ(p.exitCode(), 1);
+    EXPECT_EQ(cdrInto(root2, choices).status, 1);
     EXPECT_EQ(filesUnder(root2), staged);
 }
 
@@ -308,22 +302,36 @@ TEST_F(Wizard, FinishRefusesTheLiveDataFolderAndAsksOnceBeforeReplacingAnOlderSt
     EXPECT_TRUE(filesUnder(root).value(QStringLiteral("prog/file.idx")).startsWith("19950408001\t\\a.mp3"));
 }
 
-// Two files named a.mp3 go through the desktop's copy as two files.
-TEST_F(Wizard, FinishKeepsFilesOfOneNameApart) {
+// Files of one name (letter case aside, or taking the name of another file
+// or of a chart) keep names of their own on the disc, each line pointing at
+// its own file: through the desktop's copy as through vorq cdr's.
+TEST_F(Wizard, FilesOfOneNameGetNamesOfTheirOwnAsVorqCdrGivesThem) {
     std::unique_ptr<Shell> desktop = makeDesktopShell();
     setShell(desktop.get());
-    write(prog + QStringLiteral("a.mp3"), "the other a");
-    write(data + QStringLiteral("file.idx"),
-          "19950408001\t" + sjis::fromUnicode(music) + "a.mp3\t\r\n19950415001\t" +
-              sjis::fromUnicode(prog + QStringLiteral("a.mp3")) + "\tplay\r\n");
+    const QStringList sources{QStringLiteral("a/x.mp3"), QStringLiteral("b/x.mp3"), QStringLiteral("c/X.MP3"),
+                              QStringLiteral("d/x (2).mp3"), QStringLiteral("e/19950408.txt")};
+    QByteArray idx;
+    for (int i = 0; i < sources.size(); ++i) {
+        QDir().mkpath(QFileInfo(music + sources[i]).path());
+        write(music + sources[i], "file " + QByteArray::number(i + 1));
+        idx += "1995040800" + QByteArray::number(i + 1) + '\t' + sjis::fromUnicode(music + sources[i]) +
+               "\t\r\n";
+    }
+    write(data + QStringLiteral("file.idx"), idx);
     wizard->start(source());
     chooseRoot(root);
     wizard->finishButton->click();
     const QMap<QString, QByteArray> disc = filesUnder(root);
-    EXPECT_EQ(disc.value(QStringLiteral("file.idx")),
-              "19950408001\t\\a.mp3\t\r\n19950415001\t\\a (2).mp3\tplay\r\n");
-    EXPECT_EQ(disc.value(QStringLiteral("a.mp3")), QByteArray(3000, 'a'));
-    EXPECT_EQ(disc.value(QStringLiteral("a (2).mp3")), "the other a");
+    const QList<QByteArray> staged = sjis::splitLines(disc.value(QStringLiteral("file.idx")));
+    EXPECT_EQ(staged, QList<QByteArray>({"19950408001\t\\x.mp3\t", "19950408002\t\\x (3).mp3\t",
+                                         "19950408003\t\\X (4).MP3\t", "19950408004\t\\x (2).mp3\t",
+                                         "19950408005\t\\19950408 (2).txt\t"}));
+    for (const QByteArray &line : staged)
+        EXPECT_EQ(disc.value(QString::fromLatin1(line.split('\t')[1].mid(1))), "file " + line.mid(10, 1));
+    EXPECT_EQ(disc.value(QStringLiteral("19950408.txt")), sj("1\t曲\t歌手\r\n"));
+    const QString root2 = dir.filePath(QStringLiteral("root2"));
+    ASSERT_EQ(cdrInto(root2, {}).status, 0);
+    EXPECT_EQ(filesUnder(root2), disc);
 }
 
 TEST(CdrRestore, CopiesTheProgramAndItsSideFilesOrNothingOnCancel) {
