@@ -1,6 +1,8 @@
 // The CD-R wizard driven as a user would (pages, options, lists, cancel,
-// finish), the restore, and the wizard's staging against `vorq cdr`'s.
+// finish), the restore, and the wizard's staging against `vorq cdr`'s,
+// which never writes through a link.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -80,14 +82,17 @@ protected:
     }
 };
 
+// Every file below folder with its content; a symbolic link as its target.
 QMap<QString, QByteArray> filesUnder(const QString &folder) {
     QMap<QString, QByteArray> out;
-    QDirIterator it(folder, QDir::Files, QDirIterator::Subdirectories);
+    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString f = it.next();
         QFile file(f);
         file.open(QIODevice::ReadOnly);
-        out.insert(QDir(folder).relativeFilePath(f), file.readAll());
+        out.insert(QDir(folder).relativeFilePath(f),
+                   QFileInfo(f).isSymLink() ? "-> " + QFile::encodeName(QFileInfo(f).symLinkTarget())
+                                            : file.readAll());
     }
     return out;
 }
@@ -332,6 +337,65 @@ TEST_F(Wizard, FilesOfOneNameGetNamesOfTheirOwnAsVorqCdrGivesThem) {
     const QString root2 = dir.filePath(QStringLiteral("root2"));
     ASSERT_EQ(cdrInto(root2, {}).status, 0);
     EXPECT_EQ(filesUnder(root2), disc);
+}
+
+// vorq cdr into a folder holding links to live files (file.idx, a kept
+// version, a music file, the running program's settings, the data folder)
+// refuses naming the link, with --overwrite too, before writing anything; a
+// hard link to a file not the program's own is replaced, not written through.
+TEST_F(Wizard, VorqCdrNeverWritesThroughALinkWithOrWithoutOverwrite) {
+    const QString live = QFileInfo(vorqCopy()).path() + QStringLiteral("/");  // the running vorq's folder
+    write(live + QStringLiteral("vorqview.ini"), "[Options]\r\n");
+    QDir().mkpath(data + QStringLiteral("backup"));
+    write(data + QStringLiteral("backup/file.idx.19950401"), "a kept version");
+    const auto liveFiles = [&] {
+        return filesUnder(data).values() + filesUnder(music).values()
+               << sjis::readFile(live + QStringLiteral("vorqview.ini"));
+    };
+    const auto before = liveFiles();
+    const QStringList folders{QStringLiteral("--program-folder"), QStringLiteral("prog"),
+                              QStringLiteral("--assoc-folder"), QStringLiteral("music")};
+    const struct {
+        const char *staged;
+        QString target;
+        bool hard;
+    } cases[] = {{"prog/file.idx", data + QStringLiteral("file.idx"), false},
+                 {"prog/file.idx", data + QStringLiteral("file.idx"), true},
+                 {"prog/vorqview.ini", live + QStringLiteral("vorqview.ini"), false},
+                 {"prog/vorqview.ini", live + QStringLiteral("vorqview.ini"), true},
+                 {"prog/notfound.txt", data + QStringLiteral("backup/file.idx.19950401"), true},
+                 {"music/a.mp3", music + QStringLiteral("a.mp3"), false},
+                 {"prog", data, false}};
+    const auto plant = [&](const QString &at, const QString &target, bool hard) {
+        QDir(root).removeRecursively();
+        QDir().mkpath(QFileInfo(at).path());
+        QDir().mkpath(root + QStringLiteral("/music"));
+        return (hard ? ::link : ::symlink)(QFile::encodeName(target).constData(),
+                                           QFile::encodeName(at).constData()) == 0;
+    };
+    for (const auto &c : cases) {
+        for (const bool overwrite : {false, true}) {
+            const QString at = root + QLatin1Char('/') + QLatin1String(c.staged);
+            SCOPED_TRACE(at.toStdString() + (c.hard ? " hard" : " symbolic") +
+                         (overwrite ? " --overwrite" : ""));
+            ASSERT_TRUE(plant(at, c.target, c.hard));
+            const auto planted = filesUnder(root);
+            const VorqRun r =
+                cdrInto(root, overwrite ? folders + QStringList{QStringLiteral("--overwrite")} : folders);
+            EXPECT_EQ(r.status, 1);
+            EXPECT_TRUE(QString::fromUtf8(r.err).contains(at)) << r.err.constData();
+            EXPECT_EQ(liveFiles(), before);
+            EXPECT_EQ(filesUnder(root), planted);
+        }
+    }
+    ASSERT_TRUE(plant(root + QStringLiteral("/music/a.mp3"), music + QStringLiteral("a.mp3"), true));
+    const VorqRun r = cdrInto(root, folders + QStringList{QStringLiteral("--overwrite")});
+    EXPECT_EQ(r.status, 0) << r.err.constData();
+    EXPECT_EQ(liveFiles(), before);
+    EXPECT_EQ(
+        filesUnder(root).keys().join(QLatin1Char(' ')),  // the data folder's backup/ stays behind
+        QStringLiteral("autorun.inf autorun.sh music/a.mp3 music/b.mp3 prog/19950408.txt prog/19950415.txt "
+                       "prog/19950422.txt prog/file.idx prog/notfound.txt prog/vorqview prog/vorqview.ini"));
 }
 
 TEST(CdrRestore, CopiesTheProgramAndItsSideFilesOrNothingOnCancel) {
