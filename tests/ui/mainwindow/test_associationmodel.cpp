@@ -233,10 +233,12 @@ private:
         QFile f(idxPath());
         return f.open(QIODevice::ReadOnly) ? parseDisk(f.readAll(), true) : parseDisk({}, false);
     }
-    bool fail(const QString &why) {
+    // Why the model does not hold, and of what (a key, a line).
+    bool fail(const char *why, const QByteArray &what = {}) {
         if (qEnvironmentVariableIsSet("VORQ_MODEL_DEBUG"))  // the disk and the model as they are
             std::printf("%s\n%s\n", sjis::readFile(idxPath()).constData(), U.values().join(' ').constData());
-        m_why = why;
+        m_why = QString::fromUtf8(why) +
+                (what.isEmpty() ? QString() : QStringLiteral(": ") + QString::fromUtf8(what));
         return false;
     }
     const ChartEntry *rowOf(const QByteArray &key) const {
@@ -325,12 +327,10 @@ private:
                 const QString text = prompter.textOf("関連付けの競合");
                 if ((!it->isEmpty() && !text.contains(sjis::toUnicode(*it))) ||
                     (!got.isEmpty() && !text.contains(sjis::toUnicode(got))))
-                    return fail(QStringLiteral("the conflict question does not name both files of ") +
-                                QString::fromLatin1(it.key()));
+                    return fail("the conflict question does not name both files of", it.key());
                 take(it.key(), got);
             } else {
-                return fail(QStringLiteral("the save did not write the user's change of ") +
-                            QString::fromLatin1(it.key()));
+                return fail("the save did not write the user's change of", it.key());
             }
         }
         // Every other line read is written back as it was, in order (a line
@@ -339,8 +339,7 @@ private:
         for (const QByteArray &line : before.lines.first(before.lines.size() - (before.cut ? 1 : 0))) {
             if (P.contains(indexLineKey(line))) continue;
             at = std::find(at, after.lines.cend(), line);
-            if (at == after.lines.cend())
-                return fail(QStringLiteral("the save lost or moved '%1'").arg(QString::fromLatin1(line)));
+            if (at == after.lines.cend()) return fail("the save lost or moved", line);
             ++at;
         }
         P.clear();
@@ -348,12 +347,9 @@ private:
         FR.clear();
         S = after;
         for (auto it = U.cbegin(); it != U.cend(); ++it)
-            if (after.keys.value(it.key()) != *it)
-                return fail(
-                    QStringLiteral("after a save %1 is not on disk").arg(QString::fromLatin1(it.key())));
+            if (after.keys.value(it.key()) != *it) return fail("after a save not on disk", it.key());
         for (const QByteArray &f : F)
-            if (!after.lines.contains(f))
-                return fail(QStringLiteral("after a save the line '%1' is gone").arg(QString::fromLatin1(f)));
+            if (!after.lines.contains(f)) return fail("after a save gone", f);
         return true;
     }
 
@@ -419,7 +415,7 @@ private:
                 const Disk now = readDisk();
                 for (auto it = U.cbegin(); it != U.cend(); ++it)
                     if (!P.contains(it.key()) && now.keys.value(it.key()) != *it)
-                        return fail(QStringLiteral("the reload dropped ") + QString::fromLatin1(it.key()));
+                        return fail("the reload dropped", it.key());
                 S = now;
                 R.clear();
                 FR.clear();
@@ -452,11 +448,9 @@ private:
                                        {QStringLiteral("--folder"), music.path(), QStringLiteral("--apply"),
                                         QStringLiteral("--cache"), home.filePath(QStringLiteral("cache"))});
                 const Disk after = readDisk();
-                if (r.status != 0)
-                    return fail(QStringLiteral("vorq scan failed: ") + QString::fromUtf8(r.err));
+                if (r.status != 0) return fail("vorq scan failed", r.err);
                 for (auto it = before.keys.cbegin(); it != before.keys.cend(); ++it)
-                    if (!after.keys.contains(it.key()))
-                        return fail(QStringLiteral("vorq scan removed ") + QString::fromLatin1(it.key()));
+                    if (!after.keys.contains(it.key())) return fail("vorq scan removed", it.key());
                 for (auto it = after.keys.cbegin(); it != after.keys.cend(); ++it)
                     if (before.keys.value(it.key()) != *it) U[it.key()] = *it;
                 return true;
@@ -503,7 +497,7 @@ private:
                       prog.filePath(QStringLiteral("vorqview")), QStringLiteral("--overwrite")});
                 if (sjis::readFile(prog.filePath(QStringLiteral("live.ini"))) !=
                     "[Restrictions]\r\nWriteMode=0\r\n")
-                    return fail(QStringLiteral("the staging wrote through a link into the live settings"));
+                    return fail("the staging wrote through a link into the live settings");
                 return true;
             }
         }
@@ -540,9 +534,9 @@ private:
         const QString last = std::exchange(newestKept, kept.isEmpty() ? QString() : kept.first().name);
         if (replaced && (newestKept.isEmpty() ||
                          sjis::readFile(backupFolder(sjis::fromUnicode(data)) + newestKept) != before.data))
-            return fail(QStringLiteral("the file.idx replaced is not kept"));
+            return fail("the file.idx replaced is not kept");
         if (!replaced && kind != Kind::VorqKilled && newestKept != last)
-            return fail(QStringLiteral("a version was kept though nothing was replaced"));
+            return fail("a version was kept though nothing was replaced");
         return true;
     }
 
@@ -552,19 +546,15 @@ private:
         for (auto it = U.cbegin(); it != U.cend(); ++it) {
             if (P.contains(it.key()) || disk.keys.value(it.key()) == *it) continue;
             if (windowFile(it.key()) != std::optional<QByteArray>(*it))
-                return fail(QStringLiteral("%1 (%2) is neither on disk nor in the window")
-                                .arg(QString::fromLatin1(it.key()), QString::fromLatin1(*it)));
+                return fail("neither on disk nor in the window", it.key() + " " + *it);
         }
         for (auto it = P.cbegin(); it != P.cend(); ++it)
             if (windowFile(it.key()) != std::optional<QByteArray>(*it))
-                return fail(QStringLiteral("the unsaved change of %1 is not on view")
-                                .arg(QString::fromLatin1(it.key())));
+                return fail("the unsaved change is not on view", it.key());
         const QList<QByteArray> held = form->store().associations.lines();
         for (const QByteArray &f : F)
-            if (!disk.lines.contains(f) && !held.contains(f))
-                return fail(QStringLiteral("the line '%1' is lost").arg(QString::fromLatin1(f)));
-        if (!P.isEmpty() && !form->associationsDirty())
-            return fail(QStringLiteral("unsaved changes without the marker"));
+            if (!disk.lines.contains(f) && !held.contains(f)) return fail("lost", f);
+        if (!P.isEmpty() && !form->associationsDirty()) return fail("unsaved changes without the marker");
         return true;
     }
 };
