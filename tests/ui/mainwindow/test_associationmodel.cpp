@@ -4,9 +4,9 @@
 // links) and other programs (charts and file.idx emptied, cut short,
 // deleted, older copies put back) do to one data folder; after every step a
 // model of what each key should hold is checked against the disk and the
-// window, and after every write that the lines read stay in order and the
-// replaced file.idx is kept. VORQ_MODEL_SEED replays a seed, VORQ_MODEL_STEPS
-// runs longer.
+// window, every row against the literal rules of reading file.idx, and after
+// every write that the lines read stay in order and the replaced file.idx is
+// kept. VORQ_MODEL_SEED replays a seed, VORQ_MODEL_STEPS runs longer.
 #include <gtest/gtest.h>
 
 #include <signal.h>
@@ -21,6 +21,7 @@
 
 #include "core/charts/indexmerge.h"
 #include "fakeshell.h"
+#include "indexmerge_literal.h"
 #include "mainwindowfixture.h"
 #include "ui/associations/associationcommands.h"
 #include "ui/mainwindow/datafoldersync.h"
@@ -167,6 +168,7 @@ public:
             for (int r = 1; r <= 3; ++r)
                 idx << keyOf(d, r) + "\t/m/f" + QByteArray::number(d * 3 + r) + ".mp3\t";
         idx[3] += "print";
+        idx[4].chop(1);  // without its last TAB
         // Lines no row ever shows: each must survive every save.
         idx << "hand written note" << keyOf(0, 1) + "\t/m/second.mp3\t"
             << "19950408150\t/m/rank150.mp3\t"
@@ -185,6 +187,7 @@ public:
         setShell(&shell);
         startMainWindow(form, options);
         form->associationCommands->setQuestion(&question);
+        readAfresh(disk);
     }
     ~ModelRun() {
         form.reset();
@@ -224,6 +227,7 @@ private:
     KeyMap U, P, R;
     QSet<QByteArray> F, FR;
     Disk S;
+    test::LiteralIndex view;  // what each row shows, by the rules of reading file.idx
     QList<QList<QByteArray>> older;
     QString m_why, newestKept;
 
@@ -273,6 +277,7 @@ private:
     // loss of more than a few keys is kept out (what the window had read
     // stays restorable), keys the window never saw go with the disk.
     void windowRead(Disk n) {
+        view.adopt(n.lines, n.exists, n.cut);
         int removed = 0;
         for (auto it = S.keys.cbegin(); it != S.keys.cend(); ++it)
             removed += n.keys.contains(it.key()) ? 0 : 1;
@@ -345,12 +350,19 @@ private:
         P.clear();
         R.clear();
         FR.clear();
-        S = after;
+        readAfresh(after);
         for (auto it = U.cbegin(); it != U.cend(); ++it)
             if (after.keys.value(it.key()) != *it) return fail("after a save not on disk", it.key());
         for (const QByteArray &f : F)
             if (!after.lines.contains(f)) return fail("after a save gone", f);
         return true;
+    }
+
+    // The window holds the disk as it is (a save or a load).
+    void readAfresh(const Disk &d) {
+        S = d;
+        view = {};
+        view.adopt(d.lines, d.exists, false);
     }
 
     QStringList vorqArgs(const QString &command, const QStringList &more) const {
@@ -416,7 +428,7 @@ private:
                 for (auto it = U.cbegin(); it != U.cend(); ++it)
                     if (!P.contains(it.key()) && now.keys.value(it.key()) != *it)
                         return fail("the reload dropped", it.key());
-                S = now;
+                readAfresh(now);
                 R.clear();
                 FR.clear();
                 return true;
@@ -555,6 +567,15 @@ private:
         for (const QByteArray &f : F)
             if (!disk.lines.contains(f) && !held.contains(f)) return fail("lost", f);
         if (!P.isEmpty() && !form->associationsDirty()) return fail("unsaved changes without the marker");
+        // Every row shows what the rules of reading file.idx give, but for
+        // the user's unsaved changes.
+        if (form->store().diskLost != view.lost)
+            return fail("the window's loss of the disk is not the rules'");
+        for (const ChartTab &tab : form->store().tabs)
+            for (const ChartEntry &e : tab.rows)
+                if (const QByteArray key = associationKey(tab.tag, e.rank);
+                    !P.contains(key) && e.file != view.fileOf(key))
+                    return fail("the row does not show the disk's line", key + " " + e.file);
         return true;
     }
 };

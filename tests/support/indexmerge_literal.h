@@ -1,6 +1,6 @@
 #pragma once
 // The rules for reading file.idx again, written out literally over maps of
-// each key's first line: the oracle of the fast adoptDiskIndex.
+// each key's first line: what the model test expects each row to show.
 #include <QByteArray>
 #include <QList>
 #include <QMap>
