@@ -222,12 +222,14 @@ private:
     test::FakeShell shell;
     ModelQuestion question;
     // The model: what each key should hold (saved), the window's unsaved
-    // changes ("" removes), lines no key names that must stay, the disk as
-    // the window last read it, and what the window holds that the disk lost.
-    KeyMap U, P, R;
+    // changes ("" removes), lines no key names that must stay and those the
+    // disk lost, the disk as the window last read it, and what the window
+    // holds by the rules of reading file.idx (what each row shows; the keys
+    // it holds that the disk lost).
+    KeyMap U, P;
     QSet<QByteArray> F, FR;
     Disk S;
-    test::LiteralIndex view;  // what each row shows, by the rules of reading file.idx
+    test::LiteralIndex view;
     QList<QList<QByteArray>> older;
     QString m_why, newestKept;
 
@@ -277,27 +279,22 @@ private:
     // loss of more than a few keys is kept out (what the window had read
     // stays restorable), keys the window never saw go with the disk.
     void windowRead(Disk n) {
+        const bool lost = view.lost;
         view.adopt(n.lines, n.exists, n.cut);
         int removed = 0;
         for (auto it = S.keys.cbegin(); it != S.keys.cend(); ++it)
             removed += n.keys.contains(it.key()) ? 0 : 1;
-        const bool damage = looksLikeLoss(S.keys.size(), removed, n.exists);
-        if ((damage || !R.isEmpty()) && n.cut)
+        const bool damage = test::lossByRules(S.keys.size(), removed, n.exists);
+        if ((damage || lost) && n.cut)
             n = parseDisk(sjis::joinLines(n.lines.first(n.lines.size() - 1)), true);
-        for (auto it = n.keys.cbegin(); it != n.keys.cend(); ++it) {
+        for (auto it = n.keys.cbegin(); it != n.keys.cend(); ++it)
             if (!S.keys.contains(it.key()) || S.keys.value(it.key()) != *it) U[it.key()] = *it;
-            R.remove(it.key());
-        }
-        for (const QByteArray &k : U.keys()) {
+        for (const QByteArray &k : U.keys()) {  // what the disk lost stays while the window holds it
             if (n.keys.contains(k)) continue;
-            if (damage && S.keys.contains(k)) {
-                U[k] = R[k] = S.keys.value(k);
-            } else if (R.contains(k) && (damage || !S.keys.contains(k))) {
-                U[k] = R.value(k);
-            } else {
+            if (view.held.contains(k))
+                U[k] = view.fileOf(k);
+            else
                 U.remove(k);
-                R.remove(k);
-            }
         }
         for (const QByteArray &f : QSet<QByteArray>(F)) {
             if (n.lines.contains(f)) continue;
@@ -318,7 +315,8 @@ private:
         const int loss = prompter.answerTo("関連付けの確認");
         if (loss == QMessageBox::Cancel) return true;
         if (loss == QMessageBox::No) {  // the user let the loss go
-            for (const QByteArray &k : R.keys()) U.remove(k);
+            for (const QByteArray &k : view.held.keys())
+                if (!view.disk.contains(k)) U.remove(k);
             for (const QByteArray &f : FR) F.remove(f);
         }
         const Disk after = readDisk();
@@ -348,7 +346,6 @@ private:
             ++at;
         }
         P.clear();
-        R.clear();
         FR.clear();
         readAfresh(after);
         for (auto it = U.cbegin(); it != U.cend(); ++it)
@@ -429,7 +426,6 @@ private:
                     if (!P.contains(it.key()) && now.keys.value(it.key()) != *it)
                         return fail("the reload dropped", it.key());
                 readAfresh(now);
-                R.clear();
                 FR.clear();
                 return true;
             }
@@ -522,11 +518,9 @@ private:
         const Disk n = readDisk();
         for (const QByteArray &k : U.keys()) {
             if (n.keys.contains(k))
-                U[k] = n.keys.value(k);  // taken as the disk's, whoever wrote it
-            else if (S.keys.contains(k))
-                U[k] = S.keys.value(k);
-            else if (R.contains(k))
-                U[k] = R.value(k);
+                U[k] = n.keys.value(k);      // taken as the disk's, whoever wrote it
+            else if (view.held.contains(k))  // what the window read, or holds of what the disk lost
+                U[k] = view.fileOf(k);
             else
                 U.remove(k);
         }
