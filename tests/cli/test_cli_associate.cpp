@@ -150,15 +150,8 @@ TEST_F(CliAssociate, EveryWriteKeepsTheVersionItReplacesAndBackupsPutsOneBack) {
     ASSERT_EQ(r.status, 0) << r.err.constData();
     EXPECT_EQ(index(), first);
     EXPECT_EQ(runVorq(backups).out.count('\n'), 3);  // the replaced one is kept too
-    for (const QString &bad : {QStringLiteral("../file.idx"), QStringLiteral("file-20000101-000000.idx")})
+    for (const QString &bad : {QStringLiteral("../file.idx"), QStringLiteral("file-x.idx"),
+                               QStringLiteral("file-20000101-000000.idx")})
         EXPECT_EQ(runVorq(backups + QStringList{QStringLiteral("--restore"), bad}).status, 1);
-
-    // A file.idx too large to read whole: refused, nothing written.
-    QFile big(dir.filePath(QStringLiteral("file.idx")));
-    ASSERT_TRUE(big.open(QIODevice::ReadWrite) && big.resize(32 * 1024 * 1024 + 1));
-    big.close();
-    r = runVorq(set + QStringList{QStringLiteral("/m/c.mp3")} + range());
-    EXPECT_EQ(r.status, 1);
-    EXPECT_TRUE(r.err.contains(dir.filePath(QStringLiteral("file.idx")).toUtf8())) << r.err.constData();
-    EXPECT_EQ(QFileInfo(big.fileName()).size(), 32 * 1024 * 1024 + 1);
+    EXPECT_EQ(index(), first);
 }

@@ -29,15 +29,20 @@ inline QString vorqCopy() {
     return copy;
 }
 
-// Runs program (a copy of vorq placed where a test needs it) in workDir.
-inline VorqRun runVorqAt(const QString &program, const QStringList &args, const QString &workDir = {}) {
-    QProcess p;
-    if (!workDir.isEmpty()) p.setWorkingDirectory(workDir);
+// This environment with the user folders in the scratch home.
+inline QProcessEnvironment scratchEnvironment() {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("HOME"), scratchHome());
     env.insert(QStringLiteral("XDG_DATA_HOME"), scratchHome() + QStringLiteral("/share"));
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), scratchHome() + QStringLiteral("/config"));
-    p.setProcessEnvironment(env);
+    return env;
+}
+
+// Runs program (a copy of vorq placed where a test needs it) in workDir.
+inline VorqRun runVorqAt(const QString &program, const QStringList &args, const QString &workDir = {}) {
+    QProcess p;
+    if (!workDir.isEmpty()) p.setWorkingDirectory(workDir);
+    p.setProcessEnvironment(scratchEnvironment());
     p.start(program, args);
     VorqRun r;
     if (!p.waitForFinished(60000)) return r;

@@ -75,9 +75,11 @@ TEST(LockFileRace, TakersOfAStaleLockAreNeverTwoAndNeverReplaceAFreshLock) {
                     if (lock.tryLock(20000) != LockFile::Result::Locked) return;
                     ++locked;
                     if (++holders != 1) ++overlaps;
-                    const ino_t mine = inode(path);  // one process: holders differ by file
+                    // Held while a taker paused at either seam could strike;
+                    // one process: holders differ by file.
+                    const ino_t mine = inode(path);
                     for (int i = 0; i < 3; ++i) {
-                        std::this_thread::sleep_for(std::chrono::milliseconds(3));
+                        std::this_thread::sleep_for(std::chrono::milliseconds(10));
                         if (inode(path) != mine) ++replaced;
                     }
                     --holders;

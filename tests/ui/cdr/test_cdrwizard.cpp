@@ -1,5 +1,6 @@
 // The CD-R wizard driven as a user would (pages, options, lists, cancel,
-// finish), the restore, and the wizard's staging against `vorq cdr`'s.
+// finish), the restore, and the wizard's staging against `vorq cdr`'s,
+// which never writes through a link.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -9,7 +10,6 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStackedWidget>
@@ -25,6 +25,7 @@
 #include "ui/cdr/cdrwizard.h"
 #include "ui/common/readablecolours.h"
 #include "ui/options/optionsdialog.h"
+#include "vorqrun.h"
 
 using namespace vorq;
 
@@ -65,6 +66,14 @@ protected:
         return {sjis::fromUnicode(data), prog + QStringLiteral("vorqview"), sj("1995年04月08日"),
                 dateLabel(last)};
     }
+    // vorq cdr of the same data folder and program into folder.
+    VorqRun cdrInto(const QString &folder, const QStringList &more) const {
+        QDir().mkpath(folder);
+        return runVorq(QStringList{QStringLiteral("cdr"), QStringLiteral("--root"), folder,
+                                   QStringLiteral("--program"), prog + QStringLiteral("vorqview"),
+                                   QStringLiteral("--data"), data} +
+                       more);
+    }
     // Chooses the staging root on page 2 and goes to page 3.
     void chooseRoot(const QString &folder) {
         wizard->showPage(2);
@@ -73,14 +82,17 @@ protected:
     }
 };
 
+// Every file below folder with its content; a symbolic link as its target.
 QMap<QString, QByteArray> filesUnder(const QString &folder) {
     QMap<QString, QByteArray> out;
-    QDirIterator it(folder, QDir::Files, QDirIterator::Subdirectories);
+    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString f = it.next();
         QFile file(f);
         file.open(QIODevice::ReadOnly);
-        out.insert(QDir(folder).relativeFilePath(f), file.readAll());
+        out.insert(QDir(folder).relativeFilePath(f),
+                   QFileInfo(f).isSymLink() ? "-> " + QFile::encodeName(QFileInfo(f).symLinkTarget())
+                                            : file.readAll());
     }
     return out;
 }
@@ -256,30 +268,16 @@ TEST_F(Wizard, FinishStagesWhatVorqCdrStages) {
 
     // vorq cdr, for the same choices, in a scratch home.
     const QString root2 = dir.filePath(QStringLiteral("root2"));
-    QDir().mkpath(root2);
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("HOME"), dir.path());
-    env.insert(QStringLiteral("XDG_DATA_HOME"), dir.filePath(QStringLiteral("share")));
-    p.setProcessEnvironment(env);
-    // A copy of vorq: settings beside the built one would change its defaults.
-    const QString vorq = dir.filePath(QStringLiteral("bin/vorq"));
-    QDir().mkpath(dir.filePath(QStringLiteral("bin")));
-    ASSERT_TRUE(QFile::copy(QStringLiteral(VORQ_BINARY_DIR "/src/app/vorq"), vorq));
-    p.start(vorq, {QStringLiteral("cdr"), QStringLiteral("--root"), root2, QStringLiteral("--program-folder"),
-                   QStringLiteral("prog"), QStringLiteral("--assoc-folder"), QStringLiteral("music"),
-                   QStringLiteral("--from"), QStringLiteral("1995-04-15"), QStringLiteral("--program"),
-                   prog + QStringLiteral("vorqview"), QStringLiteral("--data"), data});
-    ASSERT_TRUE(p.waitForFinished(30000));
-    EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().constData();
-    EXPECT_EQ(p.readAllStandardOutput(),
-              QByteArray("program\t4\ndata\t0\nassociated\t2\ntotal\t7\ncolour\tblack\n"));
+    const QStringList choices{QStringLiteral("--program-folder"), QStringLiteral("prog"),
+                              QStringLiteral("--assoc-folder"),   QStringLiteral("music"),
+                              QStringLiteral("--from"),           QStringLiteral("1995-04-15")};
+    const VorqRun r = cdrInto(root2, choices);
+    EXPECT_EQ(r.status, 0) << r.err.constData();
+    EXPECT_EQ(r.out, QByteArray("program\t4\ndata\t0\nassociated\t2\ntotal\t7\ncolour\tblack\n"));
     EXPECT_EQ(filesUnder(root2), staged);
 
     // Staging again is refused without --overwrite, and writes nothing.
-    p.start(p.program(), p.arguments());
-    ASSERT_TRUE(p.waitForFinished(30000));
-    EXPECT_EQ(p.exitCode(), 1);
+    EXPECT_EQ(cdrInto(root2, choices).status, 1);
     EXPECT_EQ(filesUnder(root2), staged);
 }
 
@@ -309,42 +307,95 @@ TEST_F(Wizard, FinishRefusesTheLiveDataFolderAndAsksOnceBeforeReplacingAnOlderSt
     EXPECT_TRUE(filesUnder(root).value(QStringLiteral("prog/file.idx")).startsWith("19950408001\t\\a.mp3"));
 }
 
-// "はい" to replacing an older staging never reaches a link into the live
-// data folder: the finish refuses it, naming it, before asking anything.
-// Two files named a.mp3 go through the desktop's copy as two files.
-TEST_F(Wizard, FinishRefusesLinksEvenOnYesAndKeepsFilesOfOneNameApart) {
+// Files of one name (letter case aside, or taking the name of another file
+// or of a chart) keep names of their own on the disc, each line pointing at
+// its own file: through the desktop's copy as through vorq cdr's.
+TEST_F(Wizard, FilesOfOneNameGetNamesOfTheirOwnAsVorqCdrGivesThem) {
     std::unique_ptr<Shell> desktop = makeDesktopShell();
     setShell(desktop.get());
-    const QMap<QString, QByteArray> live = filesUnder(data);
-    const QString staged = root + QStringLiteral("/file.idx");
-    chooseRoot(root);
-    for (const auto makeLink : {::link, ::symlink}) {
-        QFile::remove(staged);
-        ASSERT_EQ(makeLink(QFile::encodeName(data + QStringLiteral("file.idx")).constData(),
-                           QFile::encodeName(staged).constData()),
-                  0);
-        fakes.prompter.asked.clear();
-        fakes.prompter.answers = {QMessageBox::Yes};
-        wizard->finishButton->click();
-        ASSERT_EQ(fakes.prompter.errors().size(), 1);
-        EXPECT_TRUE(fakes.prompter.asked.at(0).text.contains(staged));
-        EXPECT_TRUE(wizard->isVisible());
-        EXPECT_EQ(filesUnder(data), live);
-        EXPECT_EQ(filesUnder(root).keys(), QStringList{QStringLiteral("file.idx")});
+    const QStringList sources{QStringLiteral("a/x.mp3"), QStringLiteral("b/x.mp3"), QStringLiteral("c/X.MP3"),
+                              QStringLiteral("d/x (2).mp3"), QStringLiteral("e/19950408.txt")};
+    QByteArray idx;
+    for (int i = 0; i < sources.size(); ++i) {
+        QDir().mkpath(QFileInfo(music + sources[i]).path());
+        write(music + sources[i], "file " + QByteArray::number(i + 1));
+        idx += "1995040800" + QByteArray::number(i + 1) + '\t' + sjis::fromUnicode(music + sources[i]) +
+               "\t\r\n";
     }
-    QFile::remove(staged);
-    write(prog + QStringLiteral("a.mp3"), "the other a");
-    write(data + QStringLiteral("file.idx"),
-          "19950408001\t" + sjis::fromUnicode(music) + "a.mp3\t\r\n19950415001\t" +
-              sjis::fromUnicode(prog + QStringLiteral("a.mp3")) + "\tplay\r\n");
+    write(data + QStringLiteral("file.idx"), idx);
     wizard->start(source());
     chooseRoot(root);
     wizard->finishButton->click();
     const QMap<QString, QByteArray> disc = filesUnder(root);
-    EXPECT_EQ(disc.value(QStringLiteral("file.idx")),
-              "19950408001\t\\a.mp3\t\r\n19950415001\t\\a (2).mp3\tplay\r\n");
-    EXPECT_EQ(disc.value(QStringLiteral("a.mp3")), QByteArray(3000, 'a'));
-    EXPECT_EQ(disc.value(QStringLiteral("a (2).mp3")), "the other a");
+    const QList<QByteArray> staged = sjis::splitLines(disc.value(QStringLiteral("file.idx")));
+    EXPECT_EQ(staged, QList<QByteArray>({"19950408001\t\\x.mp3\t", "19950408002\t\\x (3).mp3\t",
+                                         "19950408003\t\\X (4).MP3\t", "19950408004\t\\x (2).mp3\t",
+                                         "19950408005\t\\19950408 (2).txt\t"}));
+    for (const QByteArray &line : staged)
+        EXPECT_EQ(disc.value(QString::fromLatin1(line.split('\t')[1].mid(1))), "file " + line.mid(10, 1));
+    EXPECT_EQ(disc.value(QStringLiteral("19950408.txt")), sj("1\t曲\t歌手\r\n"));
+    const QString root2 = dir.filePath(QStringLiteral("root2"));
+    ASSERT_EQ(cdrInto(root2, {}).status, 0);
+    EXPECT_EQ(filesUnder(root2), disc);
+}
+
+// vorq cdr into a folder holding links to live files (file.idx, a kept
+// version, a music file, the running program's settings, the data folder)
+// refuses naming the link, with --overwrite too, before writing anything; a
+// hard link to a file not the program's own is replaced, not written through.
+TEST_F(Wizard, VorqCdrNeverWritesThroughALinkWithOrWithoutOverwrite) {
+    const QString live = QFileInfo(vorqCopy()).path() + QStringLiteral("/");  // the running vorq's folder
+    write(live + QStringLiteral("vorqview.ini"), "[Options]\r\n");
+    QDir().mkpath(data + QStringLiteral("backup"));
+    write(data + QStringLiteral("backup/file.idx.19950401"), "a kept version");
+    const auto liveFiles = [&] {
+        return filesUnder(data).values() + filesUnder(music).values()
+               << sjis::readFile(live + QStringLiteral("vorqview.ini"));
+    };
+    const auto before = liveFiles();
+    const QStringList folders{QStringLiteral("--program-folder"), QStringLiteral("prog"),
+                              QStringLiteral("--assoc-folder"), QStringLiteral("music")};
+    const struct {
+        const char *staged;
+        QString target;
+        bool hard;
+    } cases[] = {{"prog/file.idx", data + QStringLiteral("file.idx"), false},
+                 {"prog/file.idx", data + QStringLiteral("file.idx"), true},
+                 {"prog/vorqview.ini", live + QStringLiteral("vorqview.ini"), false},
+                 {"prog/vorqview.ini", live + QStringLiteral("vorqview.ini"), true},
+                 {"prog/notfound.txt", data + QStringLiteral("backup/file.idx.19950401"), true},
+                 {"music/a.mp3", music + QStringLiteral("a.mp3"), false},
+                 {"prog", data, false}};
+    const auto plant = [&](const QString &at, const QString &target, bool hard) {
+        QDir(root).removeRecursively();
+        QDir().mkpath(QFileInfo(at).path());
+        QDir().mkpath(root + QStringLiteral("/music"));
+        return (hard ? ::link : ::symlink)(QFile::encodeName(target).constData(),
+                                           QFile::encodeName(at).constData()) == 0;
+    };
+    for (const auto &c : cases) {
+        for (const bool overwrite : {false, true}) {
+            const QString at = root + QLatin1Char('/') + QLatin1String(c.staged);
+            SCOPED_TRACE(at.toStdString() + (c.hard ? " hard" : " symbolic") +
+                         (overwrite ? " --overwrite" : ""));
+            ASSERT_TRUE(plant(at, c.target, c.hard));
+            const auto planted = filesUnder(root);
+            const VorqRun r =
+                cdrInto(root, overwrite ? folders + QStringList{QStringLiteral("--overwrite")} : folders);
+            EXPECT_EQ(r.status, 1);
+            EXPECT_TRUE(QString::fromUtf8(r.err).contains(at)) << r.err.constData();
+            EXPECT_EQ(liveFiles(), before);
+            EXPECT_EQ(filesUnder(root), planted);
+        }
+    }
+    ASSERT_TRUE(plant(root + QStringLiteral("/music/a.mp3"), music + QStringLiteral("a.mp3"), true));
+    const VorqRun r = cdrInto(root, folders + QStringList{QStringLiteral("--overwrite")});
+    EXPECT_EQ(r.status, 0) << r.err.constData();
+    EXPECT_EQ(liveFiles(), before);
+    EXPECT_EQ(
+        filesUnder(root).keys().join(QLatin1Char(' ')),  // the data folder's backup/ stays behind
+        QStringLiteral("autorun.inf autorun.sh music/a.mp3 music/b.mp3 prog/19950408.txt prog/19950415.txt "
+                       "prog/19950422.txt prog/file.idx prog/notfound.txt prog/vorqview prog/vorqview.ini"));
 }
 
 TEST(CdrRestore, CopiesTheProgramAndItsSideFilesOrNothingOnCancel) {

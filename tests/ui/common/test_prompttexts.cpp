@@ -2,17 +2,14 @@
 // Qt's own buttons in Japanese, and open failures that say why.
 #include <gtest/gtest.h>
 
-#include <QAccessible>
 #include <QApplication>
 #include <QFile>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <QToolButton>
 
 #include "net/httpclient.h"
 #include "ui/common/prompter.h"
@@ -70,24 +67,6 @@ TEST(PromptTexts, QtsOwnButtonsSpeakJapanese) {
                      b.contains(QLatin1String("Cancel")))
             << b.toStdString();
     EXPECT_TRUE(buttons.join(QString()).contains(QStringLiteral("はい")));
-}
-
-TEST(PromptTexts, WhatAScreenReaderHearsOfQtsOwnControlsIsJapanese) {
-    ASSERT_TRUE(installQtTranslations(qApp)) << "qt6-translations-l10n is not installed";
-    QTabWidget tabs;  // too narrow for its pages: the bar scrolls
-    for (int i = 0; i < 12; ++i) tabs.addTab(new QWidget, QStringLiteral("ページ%1").arg(i));
-    tabs.resize(160, 80);
-    tabs.show();
-    QStringList scrollButtons;
-    for (const QToolButton *b : tabs.findChildren<QToolButton *>()) scrollButtons << b->accessibleName();
-    scrollButtons.sort();
-    EXPECT_EQ(scrollButtons,
-              (QStringList{QStringLiteral("右へスクロール"), QStringLiteral("左へスクロール")}));
-    QPushButton button(QStringLiteral("保存"));
-    QAccessibleActionInterface *actions = QAccessible::queryAccessibleInterface(&button)->actionInterface();
-    ASSERT_NE(actions, nullptr);
-    EXPECT_EQ(actions->localizedActionName(QAccessibleActionInterface::pressAction()),
-              QStringLiteral("押す"));
 }
 
 TEST(PromptTexts, AMissingFileSaysItDoesNotExistAndLongPathsBreakAtFolders) {

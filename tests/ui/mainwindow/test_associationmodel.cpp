@@ -4,7 +4,9 @@
 // links) and other programs (charts and file.idx emptied, cut short,
 // deleted, older copies put back) do to one data folder; after every step a
 // model of what each key should hold is checked against the disk and the
-// window. VORQ_MODEL_SEED replays a seed, VORQ_MODEL_STEPS runs longer.
+// window, every row against the literal rules of reading file.idx, and after
+// every write that the lines read stay in order and the replaced file.idx is
+// kept. VORQ_MODEL_SEED replays a seed, VORQ_MODEL_STEPS runs longer.
 #include <gtest/gtest.h>
 
 #include <signal.h>
@@ -19,6 +21,7 @@
 
 #include "core/charts/indexmerge.h"
 #include "fakeshell.h"
+#include "indexmerge_literal.h"
 #include "mainwindowfixture.h"
 #include "ui/associations/associationcommands.h"
 #include "ui/mainwindow/datafoldersync.h"
@@ -44,61 +47,56 @@ QByteArray chartLine(int d, int r) {
 // clang-format off
 enum class Kind { WindowSet, WindowClear, WindowSave, VorqSet, VorqClear, VorqScan, VorqKilled, ChartEmpty, ChartCut,
                   ChartRestore, IndexDelete, IndexEmpty, IndexCut, IndexOlder, OptionReload, LiveView, CdrLinks };
-const char *const kKindNames[] = {"window-set", "window-clear", "window-save", "vorq-set", "vorq-clear", "vorq-scan",
-                                  "vorq-killed", "chart-empty", "chart-cut", "chart-restore", "index-delete",
-                                  "index-empty", "index-cut", "index-older", "option-reload", "live-view", "cdr-links"};
+// Each kind's name in a list of steps, and how often it comes.
+const struct { const char *name; int weight; } kKinds[] = {
+    {"window-set", 16}, {"window-clear", 6}, {"window-save", 10}, {"vorq-set", 10}, {"vorq-clear", 4},
+    {"vorq-scan", 3}, {"vorq-killed", 3}, {"chart-empty", 2}, {"chart-cut", 2}, {"chart-restore", 3},
+    {"index-delete", 1}, {"index-empty", 1}, {"index-cut", 3}, {"index-older", 3}, {"option-reload", 5},
+    {"live-view", 12}, {"cdr-links", 2}};
 // clang-format on
 
 struct Step {
     Kind kind = Kind::LiveView;
     int date = 0, rank = 1, file = 0, choice = 0, amount = 0;
     QList<int> answers;  // 0 yes, 1 no, 2 cancel, for the questions in turn
-    QList<int *> numbers() { return {&date, &rank, &file, &choice, &amount}; }
     // "window-set 2 4 13 0 38 1 2 1": kind, date, rank, file, choice, amount, answers.
     QString text() const {
-        QStringList t{QLatin1String(kKindNames[int(kind)])};
-        for (int n : {date, rank, file, choice, amount}) t << QString::number(n);
-        for (int a : answers) t << QString::number(a);
+        QStringList t{QLatin1String(kKinds[int(kind)].name)};
+        for (int n : QList<int>{date, rank, file, choice, amount} + answers) t << QString::number(n);
         return t.join(QLatin1Char(' '));
     }
     static std::optional<Step> parse(const QString &text) {
         const QStringList t = text.split(QLatin1Char(' '), Qt::SkipEmptyParts);
-        const auto kind = std::find(std::begin(kKindNames), std::end(kKindNames), t.value(0).toStdString());
-        if (t.size() < 6 || kind == std::end(kKindNames)) return std::nullopt;
-        Step s;
-        s.kind = Kind(kind - std::begin(kKindNames));
-        for (int i = 0; i < 5; ++i) *s.numbers()[i] = t[i + 1].toInt();
+        const auto kind = std::find_if(std::begin(kKinds), std::end(kKinds),
+                                       [&](const auto &k) { return t.value(0) == QLatin1String(k.name); });
+        if (t.size() < 6 || kind == std::end(kKinds)) return std::nullopt;
+        const auto n = [&t](int i) { return t[i].toInt(); };
+        Step s{Kind(kind - std::begin(kKinds)), n(1), n(2), n(3), n(4), n(5), {}};
         for (int i = 6; i < t.size(); ++i) s.answers << t[i].toInt();
         return s;
     }
 };
 
 Step randomStep(QRandomGenerator &r) {
-    static const int weights[] = {16, 6, 10, 10, 4, 3, 3, 2, 2, 3, 1, 1, 3, 3, 5, 12, 2};
-    int pick = int(r.bounded(std::accumulate(std::begin(weights), std::end(weights), 0))), k = 0;
-    while (pick >= weights[k]) pick -= weights[k++];
-    Step s;
-    s.kind = Kind(k);
-    s.date = int(r.bounded(kDates));
-    s.rank = 1 + int(r.bounded(kRows));
-    s.file = int(r.bounded(40));
-    s.choice = int(r.bounded(3));
-    s.amount = int(r.bounded(100));
-    s.answers = {int(r.bounded(3)), int(r.bounded(3)), int(r.bounded(3))};
-    return s;
+    const auto n = [&r](int below) { return int(r.bounded(below)); };
+    int pick = n(
+        std::accumulate(std::begin(kKinds), std::end(kKinds), 0, [](int a, auto k) { return a + k.weight; }));
+    int k = 0;
+    while (pick >= kKinds[k].weight) pick -= kKinds[k++].weight;
+    // Braces draw in order: a seed gives the same steps everywhere.
+    return {Kind(k), n(kDates), 1 + n(kRows), n(40), n(3), n(100), {n(3), n(3), n(3)}};
 }
 
 struct Disk {
     bool exists = false, cut = false;
+    QByteArray data;
     QList<QByteArray> lines;
     KeyMap keys;
 };
 
 Disk parseDisk(const QByteArray &data, bool exists) {
-    Disk d;
-    d.exists = exists;
-    d.cut = !data.isEmpty() && !data.endsWith('\n') && !data.endsWith('\r');
-    d.lines = sjis::splitLines(data);
+    const bool cut = !data.isEmpty() && !data.endsWith('\n') && !data.endsWith('\r');
+    Disk d{exists, cut, data, sjis::splitLines(data), {}};
     for (const QByteArray &l : d.lines) {
         const QByteArray key = indexLineKey(l);
         if (!key.isEmpty() && !d.keys.contains(key)) d.keys.insert(key, AssociationIndex::parseLine(l).file);
@@ -124,14 +122,14 @@ public:
     }
     // The first question of this caption: its answer (-1: not asked) and text.
     int answerTo(const char *caption) const {
-        for (qsizetype i = 0; i < asked.size(); ++i)
-            if (asked[i].caption == QString::fromUtf8(caption)) return given.value(i);
-        return -1;
+        const qsizetype i = first(caption);
+        return i < 0 ? -1 : int(given.value(i));
     }
-    QString textOf(const char *caption) const {
-        for (const test::PromptRecord &r : asked)
-            if (r.caption == QString::fromUtf8(caption)) return r.text;
-        return {};
+    QString textOf(const char *caption) const { return asked.value(first(caption)).text; }
+    qsizetype first(const char *caption) const {
+        for (qsizetype i = 0; i < asked.size(); ++i)
+            if (asked[i].caption == QString::fromUtf8(caption)) return i;
+        return -1;
     }
     void reset(const QList<int> &answers) {
         next = answers;
@@ -170,6 +168,7 @@ public:
             for (int r = 1; r <= 3; ++r)
                 idx << keyOf(d, r) + "\t/m/f" + QByteArray::number(d * 3 + r) + ".mp3\t";
         idx[3] += "print";
+        idx[4].chop(1);  // without its last TAB
         // Lines no row ever shows: each must survive every save.
         idx << "hand written note" << keyOf(0, 1) + "\t/m/second.mp3\t"
             << "19950408150\t/m/rank150.mp3\t"
@@ -188,6 +187,7 @@ public:
         setShell(&shell);
         startMainWindow(form, options);
         form->associationCommands->setQuestion(&question);
+        readAfresh(disk);
     }
     ~ModelRun() {
         form.reset();
@@ -203,7 +203,8 @@ public:
             *ran = i + 1;
             prompter.reset(steps[i].answers);
             m_why.clear();
-            if (!apply(steps[i]) || !check()) {
+            const Disk before = readDisk();
+            if (!apply(steps[i], before) || !check() || !keptReplaced(steps[i].kind, before)) {
                 *why = m_why;
                 return i;
             }
@@ -221,25 +222,29 @@ private:
     test::FakeShell shell;
     ModelQuestion question;
     // The model: what each key should hold (saved), the window's unsaved
-    // changes ("" removes), lines no key names that must stay, the disk as
-    // the window last read it, and what the window holds that the disk lost.
-    KeyMap U, P, R;
+    // changes ("" removes), lines no key names that must stay and those the
+    // disk lost, the disk as the window last read it, and what the window
+    // holds by the rules of reading file.idx (what each row shows; the keys
+    // it holds that the disk lost).
+    KeyMap U, P;
     QSet<QByteArray> F, FR;
     Disk S;
+    test::LiteralIndex view;
     QList<QList<QByteArray>> older;
-    QString m_why;
+    QString m_why, newestKept;
 
     QString chartPath(int d) const { return data + QString::number(tagOf(d)) + QStringLiteral(".txt"); }
     QString idxPath() const { return data + QStringLiteral("file.idx"); }
     Disk readDisk() const {
         QFile f(idxPath());
-        if (!f.open(QIODevice::ReadOnly)) return parseDisk({}, false);
-        return parseDisk(f.readAll(), true);
+        return f.open(QIODevice::ReadOnly) ? parseDisk(f.readAll(), true) : parseDisk({}, false);
     }
-    bool fail(const QString &why) {
+    // Why the model does not hold, and of what (a key, a line).
+    bool fail(const char *why, const QByteArray &what = {}) {
         if (qEnvironmentVariableIsSet("VORQ_MODEL_DEBUG"))  // the disk and the model as they are
             std::printf("%s\n%s\n", sjis::readFile(idxPath()).constData(), U.values().join(' ').constData());
-        m_why = why;
+        m_why = QString::fromUtf8(why) +
+                (what.isEmpty() ? QString() : QStringLiteral(": ") + QString::fromUtf8(what));
         return false;
     }
     const ChartEntry *rowOf(const QByteArray &key) const {
@@ -274,26 +279,22 @@ private:
     // loss of more than a few keys is kept out (what the window had read
     // stays restorable), keys the window never saw go with the disk.
     void windowRead(Disk n) {
+        const bool lost = view.lost;
+        view.adopt(n.lines, n.exists, n.cut);
         int removed = 0;
         for (auto it = S.keys.cbegin(); it != S.keys.cend(); ++it)
             removed += n.keys.contains(it.key()) ? 0 : 1;
-        const bool damage = looksLikeLoss(S.keys.size(), removed, n.exists);
-        if ((damage || !R.isEmpty()) && n.cut)
+        const bool damage = test::lossByRules(S.keys.size(), removed, n.exists);
+        if ((damage || lost) && n.cut)
             n = parseDisk(sjis::joinLines(n.lines.first(n.lines.size() - 1)), true);
-        for (auto it = n.keys.cbegin(); it != n.keys.cend(); ++it) {
+        for (auto it = n.keys.cbegin(); it != n.keys.cend(); ++it)
             if (!S.keys.contains(it.key()) || S.keys.value(it.key()) != *it) U[it.key()] = *it;
-            R.remove(it.key());
-        }
-        for (const QByteArray &k : U.keys()) {
+        for (const QByteArray &k : U.keys()) {  // what the disk lost stays while the window holds it
             if (n.keys.contains(k)) continue;
-            if (damage && S.keys.contains(k)) {
-                U[k] = R[k] = S.keys.value(k);
-            } else if (R.contains(k) && (damage || !S.keys.contains(k))) {
-                U[k] = R.value(k);
-            } else {
+            if (view.held.contains(k))
+                U[k] = view.fileOf(k);
+            else
                 U.remove(k);
-                R.remove(k);
-            }
         }
         for (const QByteArray &f : QSet<QByteArray>(F)) {
             if (n.lines.contains(f)) continue;
@@ -314,7 +315,8 @@ private:
         const int loss = prompter.answerTo("関連付けの確認");
         if (loss == QMessageBox::Cancel) return true;
         if (loss == QMessageBox::No) {  // the user let the loss go
-            for (const QByteArray &k : R.keys()) U.remove(k);
+            for (const QByteArray &k : view.held.keys())
+                if (!view.disk.contains(k)) U.remove(k);
             for (const QByteArray &f : FR) F.remove(f);
         }
         const Disk after = readDisk();
@@ -328,32 +330,45 @@ private:
                 const QString text = prompter.textOf("関連付けの競合");
                 if ((!it->isEmpty() && !text.contains(sjis::toUnicode(*it))) ||
                     (!got.isEmpty() && !text.contains(sjis::toUnicode(got))))
-                    return fail(QStringLiteral("the conflict question does not name both files of ") +
-                                QString::fromLatin1(it.key()));
+                    return fail("the conflict question does not name both files of", it.key());
                 take(it.key(), got);
             } else {
-                return fail(QStringLiteral("the save did not write the user's change of ") +
-                            QString::fromLatin1(it.key()));
+                return fail("the save did not write the user's change of", it.key());
             }
         }
+        // Every other line read is written back as it was, in order (a line
+        // cut short may go while the disk lost keys).
+        auto at = after.lines.cbegin();
+        for (const QByteArray &line : before.lines.first(before.lines.size() - (before.cut ? 1 : 0))) {
+            if (P.contains(indexLineKey(line))) continue;
+            at = std::find(at, after.lines.cend(), line);
+            if (at == after.lines.cend()) return fail("the save lost or moved", line);
+            ++at;
+        }
         P.clear();
-        R.clear();
         FR.clear();
-        S = after;
+        readAfresh(after);
         for (auto it = U.cbegin(); it != U.cend(); ++it)
-            if (after.keys.value(it.key()) != *it)
-                return fail(
-                    QStringLiteral("after a save %1 is not on disk").arg(QString::fromLatin1(it.key())));
+            if (after.keys.value(it.key()) != *it) return fail("after a save not on disk", it.key());
         for (const QByteArray &f : F)
-            if (!after.lines.contains(f))
-                return fail(QStringLiteral("after a save the line '%1' is gone").arg(QString::fromLatin1(f)));
+            if (!after.lines.contains(f)) return fail("after a save gone", f);
         return true;
     }
 
+    // The window holds the disk as it is (a save or a load).
+    void readAfresh(const Disk &d) {
+        S = d;
+        view = {};
+        view.adopt(d.lines, d.exists, false);
+    }
+
+    QStringList vorqArgs(const QString &command, const QStringList &more) const {
+        return QStringList{command, QStringLiteral("--data"), data, QStringLiteral("--today"),
+                           QStringLiteral("1995-05-15")} +
+               more;
+    }
     VorqRun vorq(const QString &command, const QStringList &more) {
-        return runVorqAt(vorqCopy(), QStringList{command, QStringLiteral("--data"), data,
-                                                 QStringLiteral("--today"), QStringLiteral("1995-05-15")} +
-                                         more);
+        return runVorqAt(vorqCopy(), vorqArgs(command, more));
     }
     QStringList target(const Step &s) const {
         return {QStringLiteral("--date"), kFirst.addDays(7 * s.date).toString(Qt::ISODate),
@@ -361,8 +376,7 @@ private:
     }
     QByteArray fileOf(const Step &s) const { return "/m/f" + QByteArray::number(s.file) + ".mp3"; }
 
-    bool apply(const Step &s) {
-        const Disk before = readDisk();
+    bool apply(const Step &s, const Disk &before) {
         // Earlier versions, for a sync tool to put back.
         if (before.exists && before.lines != older.last()) older << before.lines;
         if (older.size() > 40) older.removeAt(1);
@@ -410,9 +424,8 @@ private:
                 const Disk now = readDisk();
                 for (auto it = U.cbegin(); it != U.cend(); ++it)
                     if (!P.contains(it.key()) && now.keys.value(it.key()) != *it)
-                        return fail(QStringLiteral("the reload dropped ") + QString::fromLatin1(it.key()));
-                S = now;
-                R.clear();
+                        return fail("the reload dropped", it.key());
+                readAfresh(now);
                 FR.clear();
                 return true;
             }
@@ -443,26 +456,20 @@ private:
                                        {QStringLiteral("--folder"), music.path(), QStringLiteral("--apply"),
                                         QStringLiteral("--cache"), home.filePath(QStringLiteral("cache"))});
                 const Disk after = readDisk();
-                if (r.status != 0)
-                    return fail(QStringLiteral("vorq scan failed: ") + QString::fromUtf8(r.err));
+                if (r.status != 0) return fail("vorq scan failed", r.err);
                 for (auto it = before.keys.cbegin(); it != before.keys.cend(); ++it)
-                    if (!after.keys.contains(it.key()))
-                        return fail(QStringLiteral("vorq scan removed ") + QString::fromLatin1(it.key()));
+                    if (!after.keys.contains(it.key())) return fail("vorq scan removed", it.key());
                 for (auto it = after.keys.cbegin(); it != after.keys.cend(); ++it)
                     if (before.keys.value(it.key()) != *it) U[it.key()] = *it;
                 return true;
             }
             case Kind::VorqKilled: {
                 QProcess p;
-                QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-                env.insert(QStringLiteral("HOME"), scratchHome());
-                env.insert(QStringLiteral("XDG_DATA_HOME"), scratchHome() + QStringLiteral("/share"));
-                env.insert(QStringLiteral("XDG_CONFIG_HOME"), scratchHome() + QStringLiteral("/config"));
-                p.setProcessEnvironment(env);
-                p.start(vorqCopy(), QStringList{QStringLiteral("associate"), QStringLiteral("--data"), data,
-                                                QStringLiteral("--today"), QStringLiteral("1995-05-15"),
-                                                QStringLiteral("--file"), QString::fromLatin1(fileOf(s))} +
-                                        target(s));
+                p.setProcessEnvironment(scratchEnvironment());
+                p.start(vorqCopy(),
+                        vorqArgs(QStringLiteral("associate"),
+                                 QStringList{QStringLiteral("--file"), QString::fromLatin1(fileOf(s))} +
+                                     target(s)));
                 p.waitForStarted();
                 QThread::usleep(unsigned(s.amount) * 300);
                 ::kill(pid_t(p.processId()), SIGKILL);
@@ -498,7 +505,7 @@ private:
                       prog.filePath(QStringLiteral("vorqview")), QStringLiteral("--overwrite")});
                 if (sjis::readFile(prog.filePath(QStringLiteral("live.ini"))) !=
                     "[Restrictions]\r\nWriteMode=0\r\n")
-                    return fail(QStringLiteral("the staging wrote through a link into the live settings"));
+                    return fail("the staging wrote through a link into the live settings");
                 return true;
             }
         }
@@ -511,16 +518,31 @@ private:
         const Disk n = readDisk();
         for (const QByteArray &k : U.keys()) {
             if (n.keys.contains(k))
-                U[k] = n.keys.value(k);  // taken as the disk's, whoever wrote it
-            else if (S.keys.contains(k))
-                U[k] = S.keys.value(k);
-            else if (R.contains(k))
-                U[k] = R.value(k);
+                U[k] = n.keys.value(k);      // taken as the disk's, whoever wrote it
+            else if (view.held.contains(k))  // what the window read, or holds of what the disk lost
+                U[k] = view.fileOf(k);
             else
                 U.remove(k);
         }
         for (const QByteArray &f : QSet<QByteArray>(F))
             if (!n.lines.contains(f) && !S.lines.contains(f) && !FR.contains(f)) F.remove(f);
+        return true;
+    }
+
+    // What a writer of ours replaced is kept, byte for byte, and nothing
+    // else is (an empty file holds nothing to have back; a killed writer may
+    // have kept a version before it replaced anything).
+    bool keptReplaced(Kind kind, const Disk &before) {
+        const bool replaced = (kind == Kind::WindowSave || kind == Kind::OptionReload ||
+                               (kind >= Kind::VorqSet && kind <= Kind::VorqKilled)) &&
+                              !before.data.isEmpty() && readDisk().data != before.data;
+        const QList<IndexVersion> kept = listIndexVersions(sjis::fromUnicode(data));
+        const QString last = std::exchange(newestKept, kept.isEmpty() ? QString() : kept.first().name);
+        if (replaced && (newestKept.isEmpty() ||
+                         sjis::readFile(backupFolder(sjis::fromUnicode(data)) + newestKept) != before.data))
+            return fail("the file.idx replaced is not kept");
+        if (!replaced && kind != Kind::VorqKilled && newestKept != last)
+            return fail("a version was kept though nothing was replaced");
         return true;
     }
 
@@ -530,19 +552,24 @@ private:
         for (auto it = U.cbegin(); it != U.cend(); ++it) {
             if (P.contains(it.key()) || disk.keys.value(it.key()) == *it) continue;
             if (windowFile(it.key()) != std::optional<QByteArray>(*it))
-                return fail(QStringLiteral("%1 (%2) is neither on disk nor in the window")
-                                .arg(QString::fromLatin1(it.key()), QString::fromLatin1(*it)));
+                return fail("neither on disk nor in the window", it.key() + " " + *it);
         }
         for (auto it = P.cbegin(); it != P.cend(); ++it)
             if (windowFile(it.key()) != std::optional<QByteArray>(*it))
-                return fail(QStringLiteral("the unsaved change of %1 is not on view")
-                                .arg(QString::fromLatin1(it.key())));
+                return fail("the unsaved change is not on view", it.key());
         const QList<QByteArray> held = form->store().associations.lines();
         for (const QByteArray &f : F)
-            if (!disk.lines.contains(f) && !held.contains(f))
-                return fail(QStringLiteral("the line '%1' is lost").arg(QString::fromLatin1(f)));
-        if (!P.isEmpty() && !form->associationsDirty())
-            return fail(QStringLiteral("unsaved changes without the marker"));
+            if (!disk.lines.contains(f) && !held.contains(f)) return fail("lost", f);
+        if (!P.isEmpty() && !form->associationsDirty()) return fail("unsaved changes without the marker");
+        // Every row shows what the rules of reading file.idx give, but for
+        // the user's unsaved changes.
+        if (form->store().diskLost != view.lost)
+            return fail("the window's loss of the disk is not the rules'");
+        for (const ChartTab &tab : form->store().tabs)
+            for (const ChartEntry &e : tab.rows)
+                if (const QByteArray key = associationKey(tab.tag, e.rank);
+                    !P.contains(key) && e.file != view.fileOf(key))
+                    return fail("the row does not show the disk's line", key + " " + e.file);
         return true;
     }
 };
